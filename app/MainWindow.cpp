@@ -1,0 +1,364 @@
+#include "MainWindow.h"
+
+#include "FolderHelpers.h"
+#include "PageListWidget.h"
+#include "RibbonBar.h"
+#include "RibbonGroup.h"
+#include "RibbonPage.h"
+#include "RibbonSliderPane.h"
+#include "RibbonStyle.h"
+#include "SaneScannerLibrary.h"
+#include "SettingsKeys.h"
+#include "SplashPanel.h"
+#include "StartUp.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QGraphicsDropShadowEffect>
+#include <QLabel>
+#include <QListView>
+#include <QLocale>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyleFactory>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int CommandMinimumWidth = 72;
+constexpr int FastSettingsRowWidth = 250;
+constexpr int RibbonTheme = 4;
+} // namespace
+
+MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> library,
+                       QWidget *parent)
+    : Ribbon::RibbonMainWindow(parent), m_scannerLibrary(std::move(library))
+{
+    QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() +
+                                     QStringLiteral("/plugins"));
+    writeSetting(Settings::Version, QLatin1String(StartUp::ProductVersion));
+    installTranslators();
+    m_ribbonStyle = qobject_cast<Ribbon::RibbonStyle *>(QApplication::style());
+    if (m_ribbonStyle)
+        m_ribbonStyle->setTheme(RibbonTheme);
+    if (option == ShowSplash)
+        showSplash();
+
+    buildRibbon();
+    buildStatusBar();
+    ribbonBar()->setTitleBarVisible(false);
+    removeStaleTempFiles();
+    buildCentralArea();
+    buildScannerList();
+    setActionsEnabled(m_pageActions, false);
+
+    setWindowState(windowState() | Qt::WindowMaximized);
+    setMinimumSize(1024, 768);
+    setWindowTitle(tr("Quillary - Automatic Scan to PDF, DjVu, JPEG, TIFF, BMP, PNG"));
+    applyStoredFastSettings();
+
+    if (m_splash)
+        finishSplash();
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction *MainWindow::action(Command id) const
+{
+    return m_actions.value(id);
+}
+
+void MainWindow::installTranslators()
+{
+    const QString localeName = QLocale::system().name();
+    auto *programTranslator = new QTranslator(this);
+    if (!programTranslator->load(QStringLiteral("Quillary"), QStringLiteral("locale/") + localeName))
+        (void)programTranslator->load(QStringLiteral("Quillary"), QStringLiteral("locale"));
+    QCoreApplication::installTranslator(programTranslator);
+
+    auto *toolkitTranslator = new QTranslator(this);
+    (void)toolkitTranslator->load(QStringLiteral("qt_") + localeName,
+                                  QStringLiteral("locale/") + localeName);
+    QCoreApplication::installTranslator(toolkitTranslator);
+}
+
+void MainWindow::showSplash()
+{
+    m_splash = new SplashPanel;
+    m_splash->show();
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::finishSplash()
+{
+    // A short settle so the window is drawn before the splash goes.
+    QEventLoop settle;
+    QTimer::singleShot(300, &settle, &QEventLoop::quit);
+    settle.exec();
+    m_splash->finish(this);
+    m_splash->deleteLater();
+    m_splash = nullptr;
+}
+
+void MainWindow::buildRibbon()
+{
+    QList<Ribbon::RibbonPage *> pages;
+    for (const QString &title : ribbonPageTitles())
+        pages << ribbonBar()->addPage(title);
+
+    QHash<QString, Ribbon::RibbonGroup *> groups;
+    for (const CommandInfo &info : commandTable()) {
+        const QString groupTitle = tr(info.group);
+        const QString groupKey = QString::number(info.page) + groupTitle;
+        Ribbon::RibbonGroup *group = groups.value(groupKey);
+        if (!group) {
+            group = pages[info.page]->addGroup(groupTitle);
+            groups.insert(groupKey, group);
+            if (info.id == Command::ScanPage) {
+                group->setOptionButtonVisible(true);
+                group->optionButtonAction()->setToolTip(tr("Restore Session"));
+            }
+        }
+        QAction *action = group->addAction(QIcon(QLatin1String(info.icon)), tr(info.text),
+                                           Qt::ToolButtonTextUnderIcon);
+        action->setToolTip(tr(info.toolTip));
+        if (*info.shortcut)
+            action->setShortcut(QKeySequence(QLatin1String(info.shortcut)));
+        action->setCheckable(info.checkable);
+        if (QWidget *button = group->widgetFor(action))
+            button->setMinimumWidth(CommandMinimumWidth);
+        m_actions.insert(info.id, action);
+        if (info.lists & PageActions)
+            m_pageActions << action;
+        if (info.lists & ScanActions)
+            m_scanActions << action;
+        if (info.id == Command::Settings)
+            buildFastSettings(group);
+    }
+    buildMenus();
+
+    connect(action(Command::Help), &QAction::triggered, this, &MainWindow::help);
+    connect(action(Command::About), &QAction::triggered, this, &MainWindow::about);
+}
+
+void MainWindow::buildFastSettings(Ribbon::RibbonGroup *group)
+{
+    group->setControlsCentering(true);
+
+    m_selectScannerButton = new QPushButton(tr("Select Scanner"));
+    m_selectScannerButton->setToolTip(tr("Select Scanner"));
+    m_colorBox = new QComboBox;
+    m_colorBox->setToolTip(tr("Color Mode"));
+    m_qualityBox = new QComboBox;
+    m_qualityBox->setToolTip(tr("Scan Quality"));
+
+    const QList<QPair<QString, QWidget *>> rows = {{tr("Scanner:"), m_selectScannerButton},
+                                                   {tr("Color Mode:"), m_colorBox},
+                                                   {tr("Quality:"), m_qualityBox}};
+    for (const auto &row : rows) {
+        QAction *rowAction = group->addWidget(QIcon(), row.first, true, row.second);
+        if (QWidget *rowWidget = group->widgetFor(rowAction))
+            rowWidget->setFixedWidth(FastSettingsRowWidth);
+        row.second->setAccessibleName(row.second->toolTip());
+    }
+    connect(m_colorBox, &QComboBox::currentIndexChanged, this, &MainWindow::colorChanged);
+    connect(m_qualityBox, &QComboBox::currentIndexChanged, this, &MainWindow::qualityChanged);
+}
+
+void MainWindow::buildMenus()
+{
+    m_editorMenu = new QMenu(this);
+    m_pageMenu = new QMenu(this);
+    const auto fill = [this](QMenu *menu, const QList<std::optional<Command>> &layout) {
+        for (const auto &entry : layout) {
+            if (entry)
+                menu->addAction(action(*entry));
+            else
+                menu->addSeparator();
+        }
+    };
+    fill(m_editorMenu, editorMenuLayout());
+    fill(m_pageMenu, pageMenuLayout());
+}
+
+void MainWindow::buildStatusBar()
+{
+    m_sliderPane = new Ribbon::RibbonSliderPane(statusBar());
+    m_sliderPane->setScrollButtons(true);
+    m_sliderPane->setRange(100, 300);
+    m_sliderPane->setSingleStep(50);
+    m_sliderPane->setMinimumWidth(100);
+    m_sliderPane->setMaximumWidth(130);
+    m_sliderPane->setSliderPosition(200);
+    m_sliderPane->setToolTip(tr("Thumbnail size"));
+    m_sliderPane->setAccessibleName(tr("Thumbnail size"));
+    connect(m_sliderPane, &Ribbon::RibbonSliderPane::valueChanged, this, &MainWindow::resizeThumbs);
+    statusBar()->addPermanentWidget(m_sliderPane);
+    statusBar()->showMessage(tr("Ready"));
+}
+
+QLabel *MainWindow::captionLabel(Qt::Alignment alignment)
+{
+    auto *label = new QLabel;
+    QFont font = label->font();
+    font.setBold(true);
+    font.setPixelSize(30);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    label->setFont(font);
+    label->setStyleSheet(QStringLiteral(".QLabel {color: white;}"));
+    label->setAlignment(alignment);
+    auto *shadow = new QGraphicsDropShadowEffect(label);
+    shadow->setBlurRadius(0);
+    shadow->setOffset(2, 2);
+    shadow->setColor(Qt::black);
+    label->setGraphicsEffect(shadow);
+    return label;
+}
+
+QWidget *MainWindow::framedBackground(QWidget *content)
+{
+    // An empty list view gives the framed, filled background the stacks sit on.
+    auto *background = new QListView;
+    background->viewport()->setAutoFillBackground(true);
+    auto *layout = new QVBoxLayout(background);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    return background;
+}
+
+void MainWindow::buildCentralArea()
+{
+    m_pageStore = new PageListWidget(this);
+    m_pageStore->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_pageStore->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pageStore->setPageMenu(m_pageMenu);
+
+    m_workAreaStack = new QStackedWidget;
+    m_workAreaStack->addWidget(captionLabel(Qt::AlignCenter));
+    // The scanner preview and the image editor take these places as they are built.
+    m_workAreaStack->addWidget(new QWidget);
+    m_workAreaStack->addWidget(new QWidget);
+
+    m_pagePanelStack = new QStackedWidget;
+    m_pagePanelStack->addWidget(captionLabel(Qt::AlignHCenter | Qt::AlignTop));
+    m_pagePanelStack->addWidget(m_pageStore);
+    m_pagePanelStack->addWidget(new QWidget);
+
+    m_splitter = new QSplitter(Qt::Horizontal);
+    QStyle *splitterStyle = QStyleFactory::create(QStringLiteral("Fusion"));
+    splitterStyle->setParent(m_splitter);
+    m_splitter->setStyle(splitterStyle);
+    m_splitter->addWidget(framedBackground(m_workAreaStack));
+    m_pagePanel = framedBackground(m_pagePanelStack);
+    m_splitter->addWidget(m_pagePanel);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setSizes({100, 0});
+
+    auto *central = new QWidget;
+    auto *layout = new QHBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_splitter);
+    setCentralWidget(central);
+
+    connect(m_workAreaStack, &QStackedWidget::currentChanged, this, &MainWindow::workAreaChanged);
+    m_workAreaStack->setCurrentIndex(StartArea);
+    m_pagePanelStack->setCurrentIndex(EmptyPanel);
+}
+
+void MainWindow::buildScannerList()
+{
+    m_colorBox->clear();
+    m_qualityBox->clear();
+    if (!m_scannerLibrary)
+        m_scannerLibrary = std::make_unique<SaneScannerLibrary>();
+    const QStringList names = m_scannerLibrary->sourceNames();
+    if (names.isEmpty()) {
+        showNotice(tr("Scanners not found.<br>Please plug a scanner."));
+        setActionsEnabled(m_scanActions, false);
+    }
+    writeSetting(Settings::Scanners, names.join(QStringLiteral("--")));
+
+    // Signals stay blocked while filling so the stored choice is not overwritten.
+    const QSignalBlocker colorBlock(m_colorBox);
+    const QSignalBlocker qualityBlock(m_qualityBox);
+    m_colorBox->addItem(tr("Black-White"), 1);
+    m_colorBox->addItem(tr("Grayscale"), 2);
+    m_colorBox->addItem(tr("Photo Color"), 4);
+    m_qualityBox->addItem(tr("Middle"), readSetting(Settings::MiddleQuality).toInt());
+    m_qualityBox->addItem(tr("Good"), readSetting(Settings::GoodQuality).toInt());
+    m_qualityBox->addItem(tr("High"), readSetting(Settings::HighQuality).toInt());
+    m_qualityBox->setCurrentIndex(1);
+}
+
+void MainWindow::applyStoredFastSettings()
+{
+    writeSetting(Settings::JpegQuality, 85);
+    m_qualityBox->setCurrentIndex(readSetting(Settings::QualityIndex).toInt());
+    int colorIndex = m_colorBox->findData(readSetting(Settings::Grayscale).toInt());
+    if (colorIndex < 0) // a stored value that names no mode: fall back to the default mode
+        colorIndex = m_colorBox->findData(Settings::Grayscale.defaultValue.toInt());
+    m_colorBox->setCurrentIndex(colorIndex);
+}
+
+void MainWindow::setActionsEnabled(const QList<QAction *> &actions, bool enabled)
+{
+    for (QAction *a : actions)
+        a->setEnabled(enabled);
+}
+
+void MainWindow::colorChanged(int index)
+{
+    if (index >= 0)
+        writeSetting(Settings::Grayscale, m_colorBox->itemData(index));
+}
+
+void MainWindow::qualityChanged(int index)
+{
+    if (index < 0)
+        return;
+    writeSetting(Settings::Resolution, m_qualityBox->itemData(index));
+    writeSetting(Settings::QualityIndex, index);
+}
+
+void MainWindow::resizeThumbs(int v)
+{
+    m_pageStore->resizeThumbs(QSize(v, v));
+}
+
+void MainWindow::workAreaChanged(int index)
+{
+    if (index == StartArea) {
+        m_splitter->setSizes({100, 0});
+        return;
+    }
+    // Measured from the whole width, so switching between preview and editor keeps the panel
+    // at its preferred width instead of shrinking the work area twice.
+    const QList<int> sizes = m_splitter->sizes();
+    const int panelWidth = m_pagePanel->sizeHint().width();
+    m_splitter->setSizes({sizes[0] + sizes[1] - panelWidth, panelWidth});
+}
+
+void MainWindow::help()
+{
+    QCoreApplication::processEvents();
+    const QString host = readSetting(Settings::AppUrl).toString();
+    QDesktopServices::openUrl(QUrl(QStringLiteral("http://%1/help.html").arg(host)));
+}
+
+void MainWindow::about()
+{
+    if (m_aboutPanel) {
+        m_aboutPanel->raise();
+        return;
+    }
+    m_aboutPanel = new SplashPanel;
+    m_aboutPanel->setAttribute(Qt::WA_DeleteOnClose);
+    m_aboutPanel->show();
+}

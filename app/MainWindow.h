@@ -1,0 +1,116 @@
+#pragma once
+
+#include "Commands.h"
+#include "RibbonMainWindow.h"
+#include "ScannerLibrary.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QListView;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStackedWidget;
+class PageListWidget;
+class SplashPanel;
+struct SettingKey;
+
+namespace Ribbon {
+class OfficePopupWindow;
+class RibbonGroup;
+class RibbonSliderPane;
+class RibbonStyle;
+} // namespace Ribbon
+
+// The one top-level window: ribbon with every command, fast scan settings, the work area and
+// page panel stacks, the thumbnail-size slider, notices. GUI thread only; lives for the run.
+class MainWindow : public Ribbon::RibbonMainWindow
+{
+    Q_OBJECT
+public:
+    enum StartOption { NoSplash = 0, ShowSplash = 1 };
+    enum WorkArea { StartArea = 0, ScannerArea = 1, EditorArea = 2 };
+    enum PagePanel { EmptyPanel = 0, PageStorePanel = 1, CropPanel = 2 };
+
+    // library: the scanner library to use; null means SANE. The window owns it.
+    explicit MainWindow(StartOption option = ShowSplash,
+                        std::unique_ptr<ScannerLibrary> library = nullptr,
+                        QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    QAction *action(Command id) const;
+    const QList<QAction *> &pageActions() const { return m_pageActions; }
+    const QList<QAction *> &scanActions() const { return m_scanActions; }
+    QMenu *editorMenu() const { return m_editorMenu; }
+    QMenu *pageMenu() const { return m_pageMenu; }
+    QComboBox *colorBox() const { return m_colorBox; }
+    QComboBox *qualityBox() const { return m_qualityBox; }
+    QPushButton *selectScannerButton() const { return m_selectScannerButton; }
+    Ribbon::RibbonSliderPane *sliderPane() const { return m_sliderPane; }
+    QStackedWidget *workAreaStack() const { return m_workAreaStack; }
+    QStackedWidget *pagePanelStack() const { return m_pagePanelStack; }
+    QSplitter *splitter() const { return m_splitter; }
+    QWidget *pagePanel() const { return m_pagePanel; }
+    PageListWidget *pageStore() const { return m_pageStore; }
+
+    // Shows a self-closing notice; the popup deletes itself when it closes.
+    Ribbon::OfficePopupWindow *showNotice(const QString &message);
+
+public slots:
+    void resizeThumbs(int v);
+    void workAreaChanged(int index);
+    void help();
+    void about();
+    void colorChanged(int index);
+    void qualityChanged(int index);
+
+    void exported(const QString &path);
+    void exportFailed(const QString &path);
+    void exportedWord(const QString &path);
+    void exportedWordFailed(const QString &path);
+    void exportedDjvu(const QString &path);
+    void exportedDjvuFailed(const QString &path);
+    void exportedImages(const QString &folder);
+    void exportImageFailed(const QString &path);
+
+private:
+    void installTranslators();
+    void buildRibbon();
+    void buildFastSettings(Ribbon::RibbonGroup *group);
+    void buildMenus();
+    void buildStatusBar();
+    void buildCentralArea();
+    QWidget *framedBackground(QWidget *content);
+    QLabel *captionLabel(Qt::Alignment alignment);
+    void buildScannerList();
+    void applyStoredFastSettings();
+    void showSplash();
+    void finishSplash();
+    void setActionsEnabled(const QList<QAction *> &actions, bool enabled);
+    void showExportSuccess(const QString &message, const QString &target, const SettingKey &openKey);
+
+    std::unique_ptr<ScannerLibrary> m_scannerLibrary;
+    QSplitter *m_splitter = nullptr;
+    QComboBox *m_colorBox = nullptr;
+    QComboBox *m_qualityBox = nullptr;
+    QPushButton *m_selectScannerButton = nullptr;
+    PageListWidget *m_pageStore = nullptr;
+    QStackedWidget *m_workAreaStack = nullptr;
+    QStackedWidget *m_pagePanelStack = nullptr;
+    QHash<Command, QAction *> m_actions;
+    QList<QAction *> m_pageActions;
+    QList<QAction *> m_scanActions;
+    QMenu *m_pageMenu = nullptr;
+    QMenu *m_editorMenu = nullptr;
+    Ribbon::RibbonStyle *m_ribbonStyle = nullptr;
+    QWidget *m_pagePanel = nullptr;
+    Ribbon::RibbonSliderPane *m_sliderPane = nullptr;
+    SplashPanel *m_splash = nullptr;
+    QPointer<SplashPanel> m_aboutPanel;
+};

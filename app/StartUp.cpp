@@ -1,0 +1,52 @@
+#include "StartUp.h"
+
+#include "SettingsKeys.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#ifndef QUILLARY_DEFAULT_HOST
+#define QUILLARY_DEFAULT_HOST "quillary.example.org"
+#endif
+#ifndef QUILLARY_RUSSIAN_HOST
+#define QUILLARY_RUSSIAN_HOST "ru.quillary.example.org"
+#endif
+
+namespace StartUp {
+
+bool isUninstallRun(const QStringList &arguments)
+{
+    return arguments.size() > 1 && arguments.contains(QLatin1String("-un"), Qt::CaseSensitive);
+}
+
+int runUninstall()
+{
+    QEventLoop loop;
+    QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return 1;
+}
+
+QString webHostFor(const QLocale &locale)
+{
+    const QString overridden = qEnvironmentVariable("QUILLARY_WEB_HOST");
+    if (!overridden.isEmpty())
+        return overridden;
+    return QLatin1String(locale.language() == QLocale::Russian ? QUILLARY_RUSSIAN_HOST
+                                                               : QUILLARY_DEFAULT_HOST);
+}
+
+void storeWebHost()
+{
+    writeSetting(Settings::AppUrl, webHostFor(QLocale::system()));
+}
+
+void nameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
+    QCoreApplication::setApplicationVersion(QLatin1String(ProductVersion));
+}
+
+} // namespace StartUp

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+// Start-up decisions, kept apart from main() so they can be tested. GUI thread.
+namespace StartUp {
+
+inline constexpr auto ProductVersion = "14.1";
+
+// The uninstall run: "-un" exactly, among more than one argument (the program name counts).
+bool isUninstallRun(const QStringList &arguments);
+
+// Runs the uninstall pass: no window, a local event loop for 2000 ms, then exit code 1.
+int runUninstall();
+
+// The vendor's host for the given system locale; QUILLARY_WEB_HOST overrides it (tests).
+QString webHostFor(const QLocale &locale);
+
+// Stores the host for the system locale under AppUrl, as every start does.
+void storeWebHost();
+
+// Names the settings store and the per-user data location.
+void nameApplication();
+
+} // namespace StartUp

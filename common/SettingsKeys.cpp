@@ -1,0 +1,37 @@
+#include "SettingsKeys.h"
+
+#include <QSettings>
+
+namespace Settings {
+const QList<const SettingKey *> &allKeys()
+{
+    static const QList<const SettingKey *> keys = {
+        &AppUrl,         &Version,          &LastPath,        &Scanners,       &Resolution,
+        &QualityIndex,   &Grayscale,        &MiddleQuality,   &GoodQuality,    &HighQuality,
+        &JpegQuality,    &NeedOpen,         &ByCenter,        &PaperSize,      &Orientation,
+        &Scale,          &FolderPlace,      &Left,            &Right,          &Top,
+        &Bottom,         &DocFolder,        &DocName,         &ImageFolderPlace, &ImageDocFolder,
+        &ImageDocName,   &ImageNeedOpen,    &ImageFormat,     &ImageJpegQuality, &WordFolderPlace,
+        &WordDocFolder,  &WordDocName,      &WordNeedOpen,    &DjvuFolderPlace, &DjvuDocFolder,
+        &DjvuDocName,    &DjvuNeedOpen,     &DjvuPercent,     &AutoScanTime,   &AutoScanNow,
+        &BookScanning,   &BookScan,         &PaperSource,     &AcquireImage,   &AutoContrast,
+        &Preview,        &LastOptionsPage,  &UniqueID,        &FirstRunDone,
+    };
+    return keys;
+}
+} // namespace Settings
+
+QVariant readSetting(const SettingKey &key)
+{
+    return QSettings().value(QLatin1String(key.name), key.defaultValue);
+}
+
+QVariant readSetting(const SettingKey &key, const QVariant &callerDefault)
+{
+    return QSettings().value(QLatin1String(key.name), callerDefault);
+}
+
+void writeSetting(const SettingKey &key, const QVariant &value)
+{
+    QSettings().setValue(QLatin1String(key.name), value);
+}

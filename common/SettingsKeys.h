@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// The one vocabulary of stored preferences. Every reader goes through readSetting() so the
+// default that applies when nothing is stored is written down exactly once, here.
+// Any thread may read and write; QSettings serialises access to the store.
+struct SettingKey
+{
+    const char *name;
+    QVariant defaultValue;
+};
+
+namespace Settings {
+// Vendor web host chosen by the system language at every start.
+inline const SettingKey AppUrl{"AppUrl", QString()};
+inline const SettingKey Version{"Version", QString()};
+inline const SettingKey LastPath{"LastPath", QString()};
+inline const SettingKey Scanners{"Scanners", QString()};
+// Written before each scan; no reader relies on a default.
+inline const SettingKey Resolution{"Resolution", QVariant()};
+inline const SettingKey QualityIndex{"QualityIndex", 1};
+inline const SettingKey Grayscale{"Grayscale", 2};
+inline const SettingKey MiddleQuality{"MiddleQuality", 100};
+inline const SettingKey GoodQuality{"GoodQuality", 200};
+inline const SettingKey HighQuality{"HighQuality", 300};
+inline const SettingKey JpegQuality{"JpegQuality", 75};
+// The PDF dialog reads true when absent, the outcome notice false: callers pass their own.
+inline const SettingKey NeedOpen{"NeedOpen", QVariant()};
+inline const SettingKey ByCenter{"ByCenter", true};
+inline const SettingKey PaperSize{"PaperSize", 0};
+inline const SettingKey Orientation{"Orientation", 0};
+inline const SettingKey Scale{"Scale", 0};
+inline const SettingKey FolderPlace{"FolderPlace", 1};
+inline const SettingKey Left{"Left", 0.0};
+inline const SettingKey Right{"Right", 0.0};
+inline const SettingKey Top{"Top", 0.0};
+inline const SettingKey Bottom{"Bottom", 0.0};
+inline const SettingKey DocFolder{"DocFolder", QString()};
+inline const SettingKey DocName{"DocName", QVariant()};
+inline const SettingKey ImageFolderPlace{"ImageFolderPlace", 1};
+inline const SettingKey ImageDocFolder{"ImageDocFolder", QString()};
+inline const SettingKey ImageDocName{"ImageDocName", QVariant()};
+inline const SettingKey ImageNeedOpen{"ImageNeedOpen", false};
+inline const SettingKey ImageFormat{"ImageFormat", QString()};
+inline const SettingKey ImageJpegQuality{"ImageJpegQuality", 0};
+inline const SettingKey WordFolderPlace{"WordFolderPlace", 1};
+inline const SettingKey WordDocFolder{"WordDocFolder", QString()};
+inline const SettingKey WordDocName{"WordDocName", QVariant()};
+inline const SettingKey WordNeedOpen{"WordNeedOpen", false};
+inline const SettingKey DjvuFolderPlace{"DjvuFolderPlace", 1};
+inline const SettingKey DjvuDocFolder{"DjvuDocFolder", QString()};
+inline const SettingKey DjvuDocName{"DjvuDocName", QVariant()};
+inline const SettingKey DjvuNeedOpen{"DjvuNeedOpen", false};
+inline const SettingKey DjvuPercent{"DjvuPercent", 50};
+inline const SettingKey AutoScanTime{"AutoScanTime", 15};
+inline const SettingKey AutoScanNow{"AutoScanNow", true};
+inline const SettingKey BookScanning{"BookScanning", false};
+inline const SettingKey BookScan{"BookScan", false};
+inline const SettingKey PaperSource{"PaperSource", 0};
+inline const SettingKey AcquireImage{"AcquireImage", 0};
+inline const SettingKey AutoContrast{"AutoContrast", true};
+inline const SettingKey Preview{"Preview", false};
+inline const SettingKey LastOptionsPage{"LastOptionsPage", QString()};
+inline const SettingKey UniqueID{"UniqueID", QVariant()};
+// Marks that this user has run the program before (first-run check at start-up).
+inline const SettingKey FirstRunDone{"FirstRunDone", false};
+
+// Every key above, for tests and diagnostics.
+const QList<const SettingKey *> &allKeys();
+} // namespace Settings
+
+// Reads a key with the table's default, or with the caller's own where a key has none fixed.
+QVariant readSetting(const SettingKey &key);
+QVariant readSetting(const SettingKey &key, const QVariant &callerDefault);
+void writeSetting(const SettingKey &key, const QVariant &value);

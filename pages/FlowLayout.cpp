@@ -1,0 +1,184 @@
+#include "FlowLayout.h"
+
+#include <QWidget>
+
+FlowLayout::FlowLayout(int spacing)
+{
+    setSpacing(spacing);
+}
+
+FlowLayout::~FlowLayout()
+{
+    // takeAt() leaves gaps, so the usual "take item 0 until none" loop would stop early.
+    qDeleteAll(m_items);
+    m_items.clear();
+}
+
+void FlowLayout::addItem(QLayoutItem *item)
+{
+    m_items.insert(m_items.size(), item);
+    update();
+}
+
+QLayoutItem *FlowLayout::itemAt(int index) const
+{
+    return m_items.value(index, nullptr);
+}
+
+QLayoutItem *FlowLayout::takeAt(int index)
+{
+    return m_items.take(index);
+}
+
+int FlowLayout::count() const
+{
+    return int(m_items.size());
+}
+
+QSize FlowLayout::sizeHint() const
+{
+    return minimumSize();
+}
+
+QSize FlowLayout::minimumSize() const
+{
+    QSize size;
+    for (const QLayoutItem *item : m_items)
+        size = size.expandedTo(item->minimumSize());
+    const QMargins margins = contentsMargins();
+    return size + QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
+}
+
+Qt::Orientations FlowLayout::expandingDirections() const
+{
+    return {};
+}
+
+void FlowLayout::setGeometry(const QRect &rect)
+{
+    QLayout::setGeometry(rect);
+    doLayout(rect, true);
+}
+
+bool FlowLayout::hasHeightForWidth() const
+{
+    return true;
+}
+
+int FlowLayout::heightForWidth(int width) const
+{
+    return doLayout(QRect(0, 0, width, 0), false);
+}
+
+void FlowLayout::moveItemUp(int index)
+{
+    if (!m_items.contains(index - 1) || !m_items.contains(index))
+        return;
+    std::swap(m_items[index - 1], m_items[index]);
+    update();
+}
+
+void FlowLayout::moveItemDown(int index)
+{
+    if (!m_items.contains(index) || !m_items.contains(index + 1))
+        return;
+    std::swap(m_items[index], m_items[index + 1]);
+    update();
+}
+
+void FlowLayout::moveItemToFirst(int index)
+{
+    if (index <= 0 || !m_items.contains(index))
+        return;
+    QLayoutItem *moving = m_items.value(index);
+    for (int key = index; key > 0; --key)
+        m_items[key] = m_items.value(key - 1);
+    m_items[0] = moving;
+    update();
+}
+
+void FlowLayout::moveItemToLast(int index)
+{
+    const int last = count() - 1;
+    if (index < 0 || index >= last || !m_items.contains(index))
+        return;
+    QLayoutItem *moving = m_items.value(index);
+    for (int key = index; key < last; ++key)
+        m_items[key] = m_items.value(key + 1);
+    m_items[last] = moving;
+    update();
+}
+
+void FlowLayout::closeGap(int index)
+{
+    // Each later item moves up only into a free key, so a call without a gap loses nothing.
+    const QList<int> keys = m_items.keys();
+    for (int key : keys) {
+        if (key < index || key == 0 || m_items.contains(key - 1))
+            continue;
+        m_items.insert(key - 1, m_items.take(key));
+    }
+    update();
+}
+
+QLayoutItem *FlowLayout::itemForWidget(const QWidget *widget) const
+{
+    for (QLayoutItem *item : m_items) {
+        if (item->widget() == widget)
+            return item;
+    }
+    return nullptr;
+}
+
+QLayoutItem *FlowLayout::takeWidget(const QWidget *widget)
+{
+    for (auto it = m_items.cbegin(); it != m_items.cend(); ++it) {
+        if (it.value()->widget() == widget)
+            return takeAt(it.key());
+    }
+    return nullptr;
+}
+
+int FlowLayout::effectiveSpacing() const
+{
+    // spacing() resolves -1 through the parent layout or style; alone it stays -1.
+    return qMax(0, spacing());
+}
+
+int FlowLayout::doLayout(const QRect &rect, bool place) const
+{
+    if (m_items.isEmpty())
+        return 0;
+
+    // All tiles share one width, so the first one sets the columns for every row.
+    const int itemWidth = m_items.first()->sizeHint().width();
+    const int space = effectiveSpacing();
+    const int width = rect.width();
+
+    int columns = width / (itemWidth + 2 * space);
+    if (columns > count())
+        columns = count();
+    if (columns == 0)
+        columns = 1;
+    // Centres the rows; with a strip narrower than a tile this goes negative on purpose.
+    const int offset = (width - columns * itemWidth) / 2;
+
+    int x = rect.left() + offset;
+    int y = rect.top();
+    int lineHeight = 0;
+    for (QLayoutItem *item : m_items) {
+        const QSize hint = item->sizeHint();
+        int nextX = x + itemWidth + space;
+        if (x + itemWidth > rect.right() && lineHeight > 0) {
+            x = rect.left() + offset;
+            y = y + space + lineHeight;
+            nextX = x + itemWidth + space;
+            lineHeight = 0;
+        }
+        if (place)
+            item->setGeometry(QRect(QPoint(x, y), hint));
+        x = nextX;
+        lineHeight = qMax(lineHeight, hint.height());
+    }
+    return y + lineHeight - rect.top();
+}

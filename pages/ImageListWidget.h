@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QMap>
+#include <QPointer>
+#include <QScrollArea>
+
+class FlowLayout;
+class KSlabWidget;
+
+// The thumbnail strip: a vertically scrolling panel of tiles in centred, wrapping rows. It
+// keeps the position of every tile (0-based, the document order) and at most one current
+// tile. It knows nothing of files; PageListWidget builds the page store on top of it.
+//
+// GUI thread only. Tiles added with addSlab() become children of the strip's scrolled
+// container; the strip deletes them only when they are removed with deletion (removeSlab()
+// with remove = true, or clearSlabs()). Pointers handed out stay owned by the strip.
+// setCurrentSlab(), setCurrentIndex() and removeSlab() process pending events inside, so
+// other user commands may run in the middle of them.
+class ImageListWidget : public QScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit ImageListWidget(QWidget *parent = nullptr);
+    ~ImageListWidget() override;
+
+    // Appends tile at the next position and takes it into the layout.
+    void addSlab(KSlabWidget *tile);
+    // Takes tile out of the strip, closing the gap; deletes it when remove is true.
+    void removeSlab(KSlabWidget *tile, bool remove);
+    // Removes and deletes every tile.
+    void clearSlabs();
+
+    int slabCount() const;
+    // The tile at position, or null.
+    KSlabWidget *slabAt(int position) const;
+    // Position of the current tile, or -1 when no tile is current.
+    int currentSlabIndex() const;
+
+    // Makes a freshly added tile current, gives it keyboard focus and scrolls to it.
+    void setCurrentSlab(KSlabWidget *tile);
+    // Makes the tile at position current and scrolls past it by hint tile heights (negative:
+    // upwards), so a moved page stays in view in the direction it went. Keyboard focus stays.
+    void setCurrentIndex(quint16 position, int hint);
+    // Turns the view of the tile at position; the image is not changed.
+    void rotateSlabAt(int position, quint16 angle);
+    // Moves every tile after the gap at position one place up.
+    void closeGapAfterRemoval(int position);
+
+signals:
+    // A tile that was not current became current; position is its position.
+    void selected(int position);
+    void mouseDoubleClicked(int position);
+    void checked(int position, bool state);
+
+public slots:
+    // Reached through a tile's focused(): makes the sending tile current.
+    void setFocusSlab();
+    void sendDMouseClicked();
+    void slabChecked(bool state);
+
+protected:
+    // Position of the tile that sent the running signal, 0 when it is not one of ours.
+    int senderPosition() const;
+    // Keyboard tab order follows the positions.
+    void rechainTabOrder();
+    void scrollToSlab(KSlabWidget *tile, int hint, bool withMargin);
+
+    // Position -> tile, the order of the document. The page store reorders it directly
+    // together with the layout.
+    QMap<int, KSlabWidget *> m_slabs;
+    FlowLayout *m_layout = nullptr;
+    QPointer<KSlabWidget> m_current;
+};

@@ -1,0 +1,21 @@
+#include "KGraphicsView.h"
+
+#include <QMouseEvent>
+
+KGraphicsView::KGraphicsView(QWidget *parent) : QGraphicsView(parent)
+{
+}
+
+void KGraphicsView::focusInEvent(QFocusEvent *event)
+{
+    // A thumbnail has nothing to edit, so scene focus handling is skipped on purpose.
+    event->accept();
+    emit focused();
+}
+
+void KGraphicsView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit mouseDoubleClicked();
+    event->accept();
+}

@@ -1,0 +1,241 @@
+#include "FolderHelpers.h"
+#include "ImageFileWriter.h"
+#include "SettingsKeys.h"
+#include "ToneCurve.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestCommon : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+        QCoreApplication::setApplicationName(QStringLiteral("QuillaryCommonTest"));
+        QSettings().clear();
+    }
+
+    void toneCurveTable_data()
+    {
+        QTest::addColumn<double>("brightness");
+        QTest::addColumn<double>("contrast");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("identity at 0") << 0.0 << 0.0 << 0 << 0;
+        QTest::newRow("identity at 200") << 0.0 << 0.0 << 200 << 200;
+        QTest::newRow("identity at 255") << 0.0 << 0.0 << 255 << 255;
+        QTest::newRow("contrast -100 flattens") << 0.0 << -100.0 << 17 << 128;
+        QTest::newRow("contrast -100 with brightness") << 10.0 << -100.0 << 250 << 154; // 153.5
+        QTest::newRow("brightness clamps high") << 100.0 << 0.0 << 10 << 255;
+        QTest::newRow("brightness clamps low") << -100.0 << 0.0 << 250 << 0;
+        QTest::newRow("contrast doubles distance") << 0.0 << 100.0 << 138 << 148;
+        QTest::newRow("contrast clamps") << 0.0 << 100.0 << 250 << 255;
+        QTest::newRow("rounds half up") << 0.2 << 0.0 << 100 << 101; // 100.51
+        QTest::newRow("negative rounds") << -0.2 << 0.0 << 100 << 99; // 99.49
+    }
+    void toneCurveTable()
+    {
+        QFETCH(double, brightness);
+        QFETCH(double, contrast);
+        QFETCH(int, level);
+        QFETCH(int, expected);
+        QCOMPARE(int(::toneCurveTable(brightness, contrast)[level]), expected);
+    }
+
+    void toneCurveChangesColourButNotAlpha()
+    {
+        QImage image(3, 2, QImage::Format_ARGB32);
+        image.fill(qRgba(10, 100, 200, 77));
+        QVERIFY(applyToneCurve(image, 10.0, 0.0)); // +25.5 -> +26 after rounding
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                QCOMPARE(image.pixel(x, y), qRgba(36, 126, 226, 77));
+        }
+    }
+
+    void toneCurveOnEightAndTwentyFourBits()
+    {
+        QImage grey(5, 3, QImage::Format_Grayscale8); // odd width: padded rows
+        grey.fill(100);
+        QVERIFY(applyToneCurve(grey, 0.0, -100.0));
+        QCOMPARE(qGray(grey.pixel(4, 2)), 128);
+
+        QImage rgb(5, 3, QImage::Format_RGB888);
+        rgb.fill(qRgb(0, 128, 255));
+        QVERIFY(applyToneCurve(rgb, 0.0, 100.0));
+        QCOMPARE(rgb.pixel(4, 2), qRgb(0, 128, 255));
+        QVERIFY(applyToneCurve(rgb, -50.0, 0.0));
+        QCOMPARE(rgb.pixel(0, 0), qRgb(0, 1, 128)); // 128 - 127.5 rounds up to 1
+    }
+
+    void toneCurveRefusesOtherDepths_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::newRow("1 bit") << int(QImage::Format_Mono);
+        QTest::newRow("16 bit") << int(QImage::Format_RGB16);
+        QTest::newRow("64 bit") << int(QImage::Format_RGBA64);
+    }
+    void toneCurveRefusesOtherDepths()
+    {
+        QFETCH(int, format);
+        QImage image(4, 4, QImage::Format(format));
+        image.fill(0);
+        const QImage before = image;
+        QVERIFY(!applyToneCurve(image, 50.0, 50.0));
+        QCOMPARE(image, before);
+        QImage null;
+        QVERIFY(!applyToneCurve(null, 1.0, 1.0));
+    }
+
+    void settingsDefaults_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("QualityIndex") << "QualityIndex" << QVariant(1);
+        QTest::newRow("Grayscale") << "Grayscale" << QVariant(2);
+        QTest::newRow("MiddleQuality") << "MiddleQuality" << QVariant(100);
+        QTest::newRow("GoodQuality") << "GoodQuality" << QVariant(200);
+        QTest::newRow("HighQuality") << "HighQuality" << QVariant(300);
+        QTest::newRow("JpegQuality") << "JpegQuality" << QVariant(75);
+        QTest::newRow("ByCenter") << "ByCenter" << QVariant(true);
+        QTest::newRow("FolderPlace") << "FolderPlace" << QVariant(1);
+        QTest::newRow("DjvuPercent") << "DjvuPercent" << QVariant(50);
+        QTest::newRow("AutoScanTime") << "AutoScanTime" << QVariant(15);
+        QTest::newRow("AutoScanNow") << "AutoScanNow" << QVariant(true);
+        QTest::newRow("BookScanning") << "BookScanning" << QVariant(false);
+        QTest::newRow("AutoContrast") << "AutoContrast" << QVariant(true);
+        QTest::newRow("Left") << "Left" << QVariant(0.0);
+        QTest::newRow("ImageNeedOpen") << "ImageNeedOpen" << QVariant(false);
+        QTest::newRow("LastPath") << "LastPath" << QVariant(QString());
+    }
+    void settingsDefaults()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, expected);
+        QSettings().clear();
+        const SettingKey *found = nullptr;
+        for (const SettingKey *candidate : Settings::allKeys()) {
+            if (QLatin1String(candidate->name) == key)
+                found = candidate;
+        }
+        QVERIFY2(found, qPrintable(key));
+        QCOMPARE(readSetting(*found), expected);
+    }
+
+    void settingsKeysAreUnique()
+    {
+        QSet<QString> names;
+        for (const SettingKey *key : Settings::allKeys())
+            names.insert(QLatin1String(key->name));
+        QCOMPARE(names.size(), Settings::allKeys().size());
+    }
+
+    void settingsWriteIsSeenByNextRead()
+    {
+        QSettings().clear();
+        writeSetting(Settings::Grayscale, 4);
+        QCOMPARE(readSetting(Settings::Grayscale).toInt(), 4);
+        QCOMPARE(QSettings().value(QStringLiteral("Grayscale")).toInt(), 4);
+        QVERIFY(!readSetting(Settings::NeedOpen, false).toBool());
+        QVERIFY(readSetting(Settings::NeedOpen, true).toBool());
+    }
+
+    void pageImageRule()
+    {
+        QTemporaryDir dir;
+        QSettings().clear();
+        writeSetting(Settings::JpegQuality, 85);
+        QImage colour(40, 30, QImage::Format_RGB32);
+        colour.fill(Qt::darkCyan);
+        const QString jpegPath = dir.filePath(QStringLiteral("00000001_o.jpg"));
+        QVERIFY(writePageImage(colour, jpegPath));
+        QImageReader jpeg(jpegPath);
+        QCOMPARE(jpeg.format(), QByteArray("jpeg"));
+        QCOMPARE(jpeg.size(), QSize(40, 30));
+
+        const QImage mono = colour.convertToFormat(QImage::Format_Mono);
+        const QString tiffPath = dir.filePath(QStringLiteral("00000002_o.tiff"));
+        QVERIFY(writePageImage(mono, tiffPath));
+        QImageReader tiff(tiffPath);
+        QCOMPARE(tiff.format(), QByteArray("tiff"));
+        QCOMPARE(tiff.read().depth(), 1);
+    }
+
+    void failedWriteKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("page.jpg"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old content");
+        old.close();
+
+        // A null image cannot be encoded: the writer must fail and leave the old bytes.
+        const WriteResult nullResult = writeImageFile(QImage(), path);
+        QVERIFY(!nullResult.ok);
+        QVERIFY(!nullResult.error.isEmpty());
+
+        // A folder that does not exist cannot take the file.
+        QImage image(4, 4, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        const WriteResult missing =
+            writeImageFile(image, dir.filePath(QStringLiteral("gone/page.jpg")));
+        QVERIFY(!missing.ok);
+        QVERIFY(missing.error.contains(QLatin1String("page.jpg")));
+
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old content"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("page.jpg")});
+    }
+
+    void removeFolderContentsKeepsFolder()
+    {
+        QTemporaryDir dir;
+        QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("sub/deeper")));
+        QFile locked(root.filePath(QStringLiteral("sub/deeper/locked.jpg")));
+        QVERIFY(locked.open(QIODevice::WriteOnly));
+        locked.close();
+        QVERIFY(locked.setPermissions(QFile::ReadOwner));
+        QFile plain(root.filePath(QStringLiteral("00000001_o.jpg")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+
+        QVERIFY(removeFolderContents(dir.path()));
+        QVERIFY(root.exists());
+        QVERIFY(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    }
+
+    void staleTempFilesOnlyInOwnFolder()
+    {
+        const QString folder = applicationTempFolder();
+        QVERIFY(folder.startsWith(QStandardPaths::writableLocation(QStandardPaths::TempLocation)));
+        QVERIFY(folder != QDir::rootPath());
+        const QString stale = QStringLiteral("Temp") + QString(30, QLatin1Char('x')); // 34 chars
+        const QString shortName = QStringLiteral("Temp") + QString(28, QLatin1Char('y')); // 32
+        const QString other = QStringLiteral("Other") + QString(30, QLatin1Char('z'));
+        for (const QString &name : {stale, shortName, other}) {
+            QFile file(folder + QLatin1Char('/') + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        removeStaleTempFiles();
+        QDir dir(folder);
+        QVERIFY(!dir.exists(stale));
+        QVERIFY(dir.exists(shortName));
+        QVERIFY(dir.exists(other));
+        dir.remove(shortName);
+        dir.remove(other);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommon)
+#include "tst_common.moc"

@@ -1,0 +1,471 @@
+// The page store: the files each page owns in the work folder, the titles and order the user
+// sees, and that every page keeps its own picture through moves, removals and failures.
+#include "FlowLayout.h"
+#include "KSlabWidget.h"
+#include "PageListWidget.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+struct Page
+{
+    int id;
+    bool blackAndWhite;
+};
+
+// One picture per page id: a solid colour for JPEG pages, a bit pattern for 1-bit pages.
+QColor colourFor(int id)
+{
+    return QColor(16 * (id % 16) + 8, 16 * ((id / 16) % 16) + 8, 16 * ((id / 256) % 16) + 8);
+}
+
+bool patternBit(int id, int x, int y)
+{
+    return ((quint64(id) + 1) * 0x9E3779B97F4A7C15ULL >> (y * 8 + x)) & 1;
+}
+
+QImage pictureFor(int id, bool blackAndWhite = false)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(colourFor(id));
+    for (int y = 0; blackAndWhite && y < 8; ++y) {
+        for (int x = 0; x < 8; ++x)
+            image.setPixel(x, y, patternBit(id, x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    }
+    return image;
+}
+
+bool near(QRgb a, QRgb b, int tolerance = 6)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance &&
+           qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QImage readImage(const QString &path)
+{
+    return QImageReader(path).read();
+}
+
+// Whether image shows page; lossy JPEG is compared loosely.
+bool shows(const QImage &image, const Page &page)
+{
+    if (image.size() != QSize(8, 8))
+        return false;
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (page.blackAndWhite ? (qGray(pixel) < 128) != patternBit(page.id, x, y)
+                                   : !near(pixel, colourFor(page.id).rgb()))
+                return false;
+        }
+    }
+    return true;
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                                  QDir::Name);
+}
+
+// The file names pages 1 .. count get.
+QStringList numberedFiles(const QList<Page> &pages)
+{
+    QStringList names;
+    for (int i = 0; i < pages.size(); ++i) {
+        const QString base = PageFolder::numberText(i + 1);
+        names << base + QLatin1String(pages.at(i).blackAndWhite ? "_o.tiff" : "_o.jpg")
+              << base + QLatin1String("_s.jpg");
+    }
+    names.sort();
+    return names;
+}
+} // namespace
+
+class TestPageStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void firstPageFilesAndTitle();
+    void thumbnailFitsTheBox_data();
+    void thumbnailFitsTheBox();
+    void blackAndWhitePageIsOneBitTiff();
+    void movesChangeTitlesNotFiles_data();
+    void movesChangeTitlesNotFiles();
+    void removingLastOfThree();
+    void removalAfterMovesKeepsEveryPicture();
+    void randomEditsKeepEveryPicture();
+    void contrastOnThumbnail_data();
+    void contrastOnThumbnail();
+    void rotatesThumbnailFile();
+    void clearEmptiesFolderAndRestartsNumbering();
+    void addFailureIsReported_data();
+    void addFailureIsReported();
+    void thumbnailFailuresAreReported();
+
+private:
+    // Empty when the store shows exactly pages in order, each with its own picture in its
+    // files and tile and its title, else the first difference.
+    QString verifyPages(const QList<Page> &pages) const;
+
+    QTemporaryDir *m_root = nullptr;
+    PageListWidget *m_store = nullptr;
+};
+
+void TestPageStore::initTestCase()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestPageStore::init()
+{
+    m_root = new QTemporaryDir;
+    QVERIFY(m_root->isValid());
+    m_store = new PageListWidget(nullptr, m_root->path());
+}
+
+void TestPageStore::cleanup()
+{
+    delete m_store;
+    delete m_root;
+}
+
+QString TestPageStore::verifyPages(const QList<Page> &pages) const
+{
+    if (m_store->count() != pages.size())
+        return QStringLiteral("%1 pages, not %2").arg(m_store->count()).arg(pages.size());
+    for (int i = 0; i < pages.size(); ++i) {
+        const QString image = m_store->pagePaths().at(i);
+        const KSlabWidget *tile = m_store->slabAt(i);
+        if (tile->title() != QStringLiteral("Page %1").arg(i + 1))
+            return QStringLiteral("title at %1: %2").arg(i).arg(tile->title());
+        if (image.endsWith(QLatin1String(".tiff")) != pages.at(i).blackAndWhite ||
+            !shows(readImage(image), pages.at(i)) ||
+            !shows(readImage(m_store->thumbnailPaths().at(i)), pages.at(i)) ||
+            !shows(*tile->image(), pages.at(i)))
+            return QStringLiteral("position %1 does not show page %2").arg(i).arg(pages.at(i).id);
+    }
+    return QString();
+}
+
+void TestPageStore::firstPageFilesAndTitle()
+{
+    QCOMPARE(m_store->currentFolder(), m_root->path() + QStringLiteral("/Current"));
+    QVERIFY(QFileInfo(m_store->configFolder()).isDir());
+    QSignalSpy selected(m_store, qOverload<const QString &>(&PageListWidget::pageSelected));
+
+    QVERIFY(m_store->addPage(pictureFor(1), false));
+
+    const QString image = m_store->currentFolder() + QStringLiteral("/00000001_o.jpg");
+    QCOMPARE(entries(m_store->currentFolder()),
+             (QStringList{QStringLiteral("00000001_o.jpg"), QStringLiteral("00000001_s.jpg")}));
+    QCOMPARE(m_store->pagePaths(), QStringList{image});
+    QCOMPARE(QImageReader(image).format(), QByteArray("jpeg"));
+    QCOMPARE(m_store->slabAt(0)->title(), QStringLiteral("Page 1"));
+    QCOMPARE(m_store->slabAt(0)->accessibleName(), QStringLiteral("Page 1"));
+    QCOMPARE(m_store->currentIndex(), 0);
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(selected.at(0).at(0).toString(), image);
+    QVERIFY(!m_store->isChecked(0));
+    QVERIFY(!m_store->isChecked(1));
+}
+
+void TestPageStore::thumbnailFitsTheBox_data()
+{
+    QTest::addColumn<QSize>("page");
+    QTest::addColumn<QSize>("thumbnail");
+
+    QTest::newRow("exactly the box: kept") << QSize(220, 220) << QSize(220, 220);
+    QTest::newRow("one pixel wider: scaled") << QSize(221, 100) << QSize(220, 99);
+    QTest::newRow("tall") << QSize(100, 300) << QSize(73, 220);
+}
+
+void TestPageStore::thumbnailFitsTheBox()
+{
+    QFETCH(QSize, page);
+    QFETCH(QSize, thumbnail);
+
+    QImage image(page, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QVERIFY(m_store->addPage(image, false));
+    QCOMPARE(readImage(m_store->pagePaths().at(0)).size(), page);
+    QCOMPARE(readImage(m_store->thumbnailPaths().at(0)).size(), thumbnail);
+    QCOMPARE(m_store->slabAt(0)->image()->size(), thumbnail);
+}
+
+void TestPageStore::blackAndWhitePageIsOneBitTiff()
+{
+    QImage grey(64, 32, QImage::Format_Grayscale8);
+    for (int x = 0; x < 64; ++x)
+        QPainter(&grey).fillRect(x, 0, 1, 32, QColor(x * 4, x * 4, x * 4));
+    QVERIFY(m_store->addPage(grey, true));
+
+    QImageReader page(m_store->pagePaths().at(0));
+    QCOMPARE(page.fileName(), m_store->currentFolder() + QStringLiteral("/00000001_o.tiff"));
+    QCOMPARE(page.format(), QByteArray("tiff"));
+    const QImage stored = page.read();
+    QCOMPARE(stored.depth(), 1);
+    QCOMPARE(stored.size(), QSize(64, 32));
+    QCOMPARE(QImageReader(m_store->thumbnailPaths().at(0)).format(), QByteArray("jpeg"));
+
+    // A 1-bit picture stored as a colour page is a real JPEG under its ".jpg" name.
+    QVERIFY(m_store->addPage(stored, false));
+    QCOMPARE(QImageReader(m_store->pagePaths().at(1)).format(), QByteArray("jpeg"));
+}
+
+void TestPageStore::movesChangeTitlesNotFiles_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::addColumn<QString>("move");
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<int>("newCurrent");
+
+    QTest::newRow("up") << 2 << "up"
+                        << "1324" << 1;
+    QTest::newRow("up on first") << 0 << "up"
+                                 << "1234" << 0;
+    QTest::newRow("down") << 1 << "down"
+                          << "1324" << 2;
+    QTest::newRow("down on last") << 3 << "down"
+                                  << "1234" << 3;
+    QTest::newRow("top") << 2 << "top"
+                         << "3124" << 0;
+    QTest::newRow("bottom") << 1 << "bottom"
+                            << "1342" << 3;
+    QTest::newRow("bottom on last") << 3 << "bottom"
+                                    << "1234" << 3;
+}
+
+void TestPageStore::movesChangeTitlesNotFiles()
+{
+    QFETCH(int, current);
+    QFETCH(QString, move);
+    QFETCH(QString, order);
+    QFETCH(int, newCurrent);
+
+    QList<Page> pages;
+    for (int id = 1; id <= 4; ++id)
+        QVERIFY(m_store->addPage(pictureFor(id), false));
+    const QStringList files = entries(m_store->currentFolder());
+    m_store->setCurrentPage(current);
+    if (move == QLatin1String("up"))
+        m_store->moveUp();
+    else if (move == QLatin1String("down"))
+        m_store->moveDown();
+    else if (move == QLatin1String("top"))
+        m_store->moveTop();
+    else
+        m_store->moveBottom();
+
+    QString shown;
+    for (const QString &path : m_store->pagePaths())
+        shown += QFileInfo(path).fileName().at(7);
+    QCOMPARE(shown, order);
+    QCOMPARE(m_store->currentIndex(), newCurrent);
+    QCOMPARE(entries(m_store->currentFolder()), files);
+    for (const QChar id : order)
+        pages.append({id.digitValue(), false});
+    QCOMPARE(verifyPages(pages), QString());
+    auto *layout = static_cast<FlowLayout *>(m_store->widget()->layout()->itemAt(0)->layout());
+    for (int position = 0; position < 4; ++position)
+        QCOMPARE(layout->itemAt(position)->widget(), m_store->slabAt(position));
+}
+
+void TestPageStore::removingLastOfThree()
+{
+    for (int id = 1; id <= 3; ++id)
+        QVERIFY(m_store->addPage(pictureFor(id), false));
+    QVERIFY(m_store->removePage(2));
+    QCOMPARE(m_store->currentIndex(), 1);
+    QCOMPARE(verifyPages({{1, false}, {2, false}}), QString());
+    QCOMPARE(entries(m_store->currentFolder()), numberedFiles({{1, false}, {2, false}}));
+}
+
+void TestPageStore::removalAfterMovesKeepsEveryPicture()
+{
+    // 1 2 3 4 becomes 4 1 2 3; removing 2 must give 4 1 3 numbered 1 2 3, although each new
+    // name is still held by another page when its turn comes.
+    for (int id = 1; id <= 4; ++id)
+        QVERIFY(m_store->addPage(pictureFor(id, id == 3), id == 3));
+    m_store->setCurrentPage(3);
+    m_store->moveTop();
+    QVERIFY(m_store->removePage(2));
+
+    const QList<Page> pages{{4, false}, {1, false}, {3, true}};
+    QCOMPARE(verifyPages(pages), QString());
+    QCOMPARE(entries(m_store->currentFolder()), numberedFiles(pages));
+    QCOMPARE(m_store->currentIndex(), 2);
+}
+
+void TestPageStore::randomEditsKeepEveryPicture()
+{
+    QRandomGenerator random(20240611);
+    QList<Page> pages;
+    int nextId = 0;
+    for (int step = 0; step < 400; ++step) {
+        const int n = int(pages.size());
+        const int roll = int(random.bounded(100));
+        if (n == 0 || roll < 45) {
+            const Page page{nextId++, random.bounded(5) == 0};
+            pages.append(page);
+            QVERIFY(m_store->addPage(pictureFor(page.id, page.blackAndWhite), page.blackAndWhite));
+        } else if (roll < 78) {
+            const int current = int(random.bounded(n));
+            m_store->setCurrentPage(current);
+            const int move = int(random.bounded(4));
+            if (move == 0) {
+                m_store->moveUp();
+                pages.move(current, qMax(0, current - 1));
+            } else if (move == 1) {
+                m_store->moveDown();
+                pages.move(current, qMin(n - 1, current + 1));
+            } else if (move == 2) {
+                m_store->moveTop();
+                pages.move(current, 0);
+            } else {
+                m_store->moveBottom();
+                pages.move(current, n - 1);
+            }
+        } else {
+            const int index = int(random.bounded(n));
+            QVERIFY(m_store->removePage(index));
+            pages.removeAt(index);
+            // After a removal the file numbers follow the visible order again.
+            const QStringList paths = m_store->pagePaths();
+            for (int i = 0; i < paths.size(); ++i)
+                QVERIFY(
+                    QFileInfo(paths.at(i)).fileName().startsWith(PageFolder::numberText(i + 1)));
+        }
+        if (step % 50 == 0)
+            QCOMPARE(verifyPages(pages), QString());
+    }
+    QVERIFY(pages.size() > 10);
+    QVERIFY(m_store->removePage(0));
+    pages.removeFirst();
+    QCOMPARE(verifyPages(pages), QString());
+    QCOMPARE(entries(m_store->currentFolder()), numberedFiles(pages));
+}
+
+void TestPageStore::contrastOnThumbnail_data()
+{
+    QTest::addColumn<bool>("blackAndWhite");
+    QTest::newRow("colour page: brighter") << false;
+    QTest::newRow("black-and-white page: untouched") << true;
+}
+
+void TestPageStore::contrastOnThumbnail()
+{
+    QFETCH(bool, blackAndWhite);
+
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(QColor(100, 100, 100));
+    QVERIFY(m_store->addPage(image, blackAndWhite));
+    const QString thumbnail = m_store->thumbnailPaths().at(0);
+    const QDateTime written = QFileInfo(thumbnail).lastModified();
+    const QImage fileBefore = readImage(thumbnail);
+    const QImage tileBefore = *m_store->slabAt(0)->image();
+    QTest::qWait(20);
+
+    QVERIFY(m_store->setContrast(50, 0));
+
+    if (blackAndWhite) {
+        QCOMPARE(QFileInfo(thumbnail).lastModified(), written);
+        QCOMPARE(readImage(thumbnail), fileBefore);
+        QCOMPARE(*m_store->slabAt(0)->image(), tileBefore);
+    } else {
+        // 100 + 50 % of 255
+        QVERIFY(near(readImage(thumbnail).pixel(20, 20), qRgb(228, 228, 228), 4));
+        QVERIFY(near(m_store->slabAt(0)->image()->pixel(20, 20), qRgb(228, 228, 228), 4));
+        QVERIFY(near(readImage(m_store->pagePaths().at(0)).pixel(20, 20), qRgb(100, 100, 100)));
+    }
+}
+
+void TestPageStore::rotatesThumbnailFile()
+{
+    QImage image(100, 50, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QPainter(&image).fillRect(50, 0, 50, 50, Qt::blue);
+    QVERIFY(m_store->addPage(image, false));
+
+    QVERIFY(m_store->rotateThumbRight());
+    QImage thumbnail = readImage(m_store->thumbnailPaths().at(0));
+    QCOMPARE(thumbnail.size(), QSize(50, 100));
+    QVERIFY(near(thumbnail.pixel(25, 5), qRgb(255, 0, 0), 12)); // the left half is now on top
+    QVERIFY(m_store->rotateThumbFlip());
+    QVERIFY(near(readImage(m_store->thumbnailPaths().at(0)).pixel(25, 5), qRgb(0, 0, 255), 12));
+    QCOMPARE(m_store->slabAt(0)->rotation(), 270);
+    // The page image is the editor's to turn.
+    QCOMPARE(readImage(m_store->pagePaths().at(0)).size(), QSize(100, 50));
+}
+
+void TestPageStore::clearEmptiesFolderAndRestartsNumbering()
+{
+    for (int id = 1; id <= 3; ++id)
+        QVERIFY(m_store->addPage(pictureFor(id), false));
+    const QString folder = m_store->currentFolder();
+    QVERIFY(QDir(folder).mkpath(QStringLiteral("leftover/inner")));
+
+    QVERIFY(m_store->clear());
+    QCOMPARE(m_store->count(), 0);
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(entries(folder), QStringList());
+
+    QVERIFY(m_store->addPage(pictureFor(9), false));
+    QCOMPARE(entries(folder), numberedFiles({{9, false}}));
+    QCOMPARE(m_store->slabAt(0)->title(), QStringLiteral("Page 1"));
+}
+
+void TestPageStore::addFailureIsReported_data()
+{
+    QTest::addColumn<QString>("blocked");
+    QTest::newRow("page image") << "00000001_o.jpg";
+    QTest::newRow("thumbnail") << "00000001_s.jpg";
+}
+
+void TestPageStore::addFailureIsReported()
+{
+    QFETCH(QString, blocked);
+
+    // A folder where the file should go makes the write fail, even for root.
+    QVERIFY(QDir(m_store->currentFolder()).mkdir(blocked));
+    const WriteResult result = m_store->addPage(pictureFor(1), false);
+    QVERIFY(!result);
+    QVERIFY(!result.error.isEmpty());
+    QCOMPARE(m_store->count(), 0);
+    QCOMPARE(entries(m_store->currentFolder()), QStringList{blocked});
+}
+
+void TestPageStore::thumbnailFailuresAreReported()
+{
+    QVERIFY(m_store->addPage(pictureFor(1), false));
+    QVERIFY(m_store->addPage(pictureFor(2), false));
+    m_store->setCurrentPage(0);
+    QVERIFY(m_store->updateThumbnail(pictureFor(3)));
+    QVERIFY(shows(readImage(m_store->thumbnailPaths().at(0)), {3, false}));
+    QVERIFY(shows(readImage(m_store->pagePaths().at(0)), {1, false}));
+
+    const QString thumbnail = m_store->thumbnailPaths().at(0);
+    QVERIFY(QFile::remove(thumbnail));
+    QVERIFY(QDir().mkdir(thumbnail));
+    for (const WriteResult &result : {m_store->updateThumbnail(pictureFor(4)),
+                                      m_store->rotateThumbRight(), m_store->setContrast(10, 10)}) {
+        QVERIFY(!result);
+        QVERIFY(!result.error.isEmpty());
+    }
+}
+
+QTEST_MAIN(TestPageStore)
+#include "tst_pagestore.moc"

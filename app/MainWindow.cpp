@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "FolderHelpers.h"
+#include "ImageEditor.h"
 #include "PageListWidget.h"
 #include "RibbonBar.h"
 #include "RibbonGroup.h"
@@ -57,6 +58,7 @@ MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> libra
     removeStaleTempFiles();
     buildCentralArea();
     buildScannerList();
+    connectCommands();
     setActionsEnabled(m_pageActions, false);
 
     setWindowState(windowState() | Qt::WindowMaximized);
@@ -123,7 +125,10 @@ void MainWindow::buildRibbon()
             groups.insert(groupKey, group);
             if (info.id == Command::ScanPage) {
                 group->setOptionButtonVisible(true);
-                group->optionButtonAction()->setToolTip(tr("Restore Session"));
+                QAction *restore = group->optionButtonAction();
+                restore->setToolTip(tr("Restore Session"));
+                restore->setText(tr("Restore Session"));
+                connect(restore, &QAction::triggered, this, &MainWindow::restoreSession);
             }
         }
         QAction *action = group->addAction(QIcon(QLatin1String(info.icon)), tr(info.text),
@@ -143,9 +148,41 @@ void MainWindow::buildRibbon()
             buildFastSettings(group);
     }
     buildMenus();
+}
 
-    connect(action(Command::Help), &QAction::triggered, this, &MainWindow::help);
-    connect(action(Command::About), &QAction::triggered, this, &MainWindow::about);
+void MainWindow::connectCommands()
+{
+    const QList<QPair<Command, void (MainWindow::*)()>> commandSlots = {
+        {Command::LoadFile, &MainWindow::loadFile},
+        {Command::RotateLeft, &MainWindow::rotateLeft},
+        {Command::RotateRight, &MainWindow::rotateRight},
+        {Command::RotateFlip, &MainWindow::rotateFlip},
+        {Command::ZoomIn, &MainWindow::zoomIn},
+        {Command::ZoomOut, &MainWindow::zoomOut},
+        {Command::ZoomFit, &MainWindow::zoomFit},
+        {Command::MoveUp, &MainWindow::moveUp},
+        {Command::MoveDown, &MainWindow::moveDown},
+        {Command::MoveTop, &MainWindow::moveTop},
+        {Command::MoveBottom, &MainWindow::moveBottom},
+        {Command::RemovePage, &MainWindow::removePage},
+        {Command::RemoveAll, &MainWindow::removeAll},
+        {Command::RemoveAllButThis, &MainWindow::removeAllButThis},
+        {Command::RemoveAllChecked, &MainWindow::removeAllChecked},
+        {Command::RemoveAllUnchecked, &MainWindow::removeAllUnchecked},
+        {Command::Help, &MainWindow::help},
+        {Command::About, &MainWindow::about},
+    };
+    QSet<Command> connected;
+    for (const auto &[command, slot] : commandSlots) {
+        connect(action(command), &QAction::triggered, this, slot);
+        connected.insert(command);
+    }
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+        if (!connected.contains(it.key())) {
+            m_unavailable.insert(it.value());
+            it.value()->setEnabled(false);
+        }
+    }
 }
 
 void MainWindow::buildFastSettings(Ribbon::RibbonGroup *group)
@@ -239,12 +276,17 @@ void MainWindow::buildCentralArea()
     m_pageStore->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pageStore->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pageStore->setPageMenu(m_pageMenu);
+    connect(m_pageStore, qOverload<const QString &>(&PageListWidget::pageSelected), this,
+            &MainWindow::selectPage);
 
     m_workAreaStack = new QStackedWidget;
     m_workAreaStack->addWidget(captionLabel(Qt::AlignCenter));
     // The scanner preview and the image editor take these places as they are built.
+    m_editor = new ImageEditor;
+    m_editor->setContextMenu(m_editorMenu);
+    // The scanner preview takes this place when scanning is built.
     m_workAreaStack->addWidget(new QWidget);
-    m_workAreaStack->addWidget(new QWidget);
+    m_workAreaStack->addWidget(m_editor);
 
     m_pagePanelStack = new QStackedWidget;
     m_pagePanelStack->addWidget(captionLabel(Qt::AlignHCenter | Qt::AlignTop));
@@ -310,7 +352,7 @@ void MainWindow::applyStoredFastSettings()
 void MainWindow::setActionsEnabled(const QList<QAction *> &actions, bool enabled)
 {
     for (QAction *a : actions)
-        a->setEnabled(enabled);
+        a->setEnabled(enabled && !m_unavailable.contains(a));
 }
 
 void MainWindow::colorChanged(int index)

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <memory>
 
 class QAction;
@@ -17,7 +18,9 @@ class QMenu;
 class QPushButton;
 class QSplitter;
 class QStackedWidget;
+class ImageEditor;
 class PageListWidget;
+struct WriteResult;
 class SplashPanel;
 struct SettingKey;
 
@@ -58,6 +61,7 @@ public:
     QSplitter *splitter() const { return m_splitter; }
     QWidget *pagePanel() const { return m_pagePanel; }
     PageListWidget *pageStore() const { return m_pageStore; }
+    ImageEditor *editor() const { return m_editor; }
 
     // Shows a self-closing notice; the popup deletes itself when it closes.
     Ribbon::OfficePopupWindow *showNotice(const QString &message);
@@ -69,6 +73,27 @@ public slots:
     void about();
     void colorChanged(int index);
     void qualityChanged(int index);
+
+    void loadFile();
+    // Adds the files as pages in order; unreadable ones get a notice and are skipped.
+    void loadFiles(const QStringList &files);
+    void restoreSession();
+    void selectPage(const QString &path);
+    void removePage();
+    void removeAll();
+    void removeAllButThis();
+    void removeAllChecked();
+    void removeAllUnchecked();
+    void moveUp();
+    void moveDown();
+    void moveTop();
+    void moveBottom();
+    void rotateLeft();
+    void rotateRight();
+    void rotateFlip();
+    void zoomIn();
+    void zoomOut();
+    void zoomFit();
 
     void exported(const QString &path);
     void exportFailed(const QString &path);
@@ -84,6 +109,7 @@ private:
     void buildRibbon();
     void buildFastSettings(Ribbon::RibbonGroup *group);
     void buildMenus();
+    void connectCommands();
     void buildStatusBar();
     void buildCentralArea();
     QWidget *framedBackground(QWidget *content);
@@ -93,6 +119,14 @@ private:
     void showSplash();
     void finishSplash();
     void setActionsEnabled(const QList<QAction *> &actions, bool enabled);
+    bool confirm(const QString &question);
+    void showLoadFailure(const QString &path);
+    bool addPageToStore(const QImage &image, bool asTiff);
+    void finishBatch(int added);
+    void documentEmptied();
+    void reportIfFailed(const WriteResult &result);
+    void removeMarked(bool checked);
+    void turnPage(int degrees);
     void showExportSuccess(const QString &message, const QString &target, const SettingKey &openKey);
 
     std::unique_ptr<ScannerLibrary> m_scannerLibrary;
@@ -103,7 +137,10 @@ private:
     PageListWidget *m_pageStore = nullptr;
     QStackedWidget *m_workAreaStack = nullptr;
     QStackedWidget *m_pagePanelStack = nullptr;
+    ImageEditor *m_editor = nullptr;
     QHash<Command, QAction *> m_actions;
+    // Commands whose work is not in the program yet stay greyed out.
+    QSet<QAction *> m_unavailable;
     QList<QAction *> m_pageActions;
     QList<QAction *> m_scanActions;
     QMenu *m_pageMenu = nullptr;

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 #include "RibbonStyle.h"
 #include "StartUp.h"
+#include "ImageLoading.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
     StartUp::nameApplication();
     QApplication::setStyle(new Ribbon::RibbonStyle);
     StartUp::storeWebHost();
+    raiseImageAllocationLimit();
 
     if (StartUp::isUninstallRun(QCoreApplication::arguments()))
         return StartUp::runUninstall();

@@ -2,11 +2,19 @@
 
 #include "SettingsKeys.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
 
 namespace {
+WriteResult failure(const QString &name, const QString &reason)
+{
+    return {false, QCoreApplication::translate("ImageFileWriter", "Can't write %1: %2")
+                       .arg(name, reason)};
+}
+
 QByteArray formatForSuffix(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -23,19 +31,29 @@ WriteResult writeImageFile(const QImage &image, const QString &path, const char 
 {
     const QString name = QFileInfo(path).fileName();
     if (image.isNull())
-        return {false, QStringLiteral("No picture to write to %1.").arg(name)};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, QStringLiteral("Can't write %1: %2").arg(name, file.errorString())};
-    QImageWriter writer(&file, format ? QByteArray(format) : formatForSuffix(path));
+        return {false, QCoreApplication::translate("ImageFileWriter", "No picture to write to %1.")
+                           .arg(name)};
+    // Encode in memory first: QSaveFile::commit() does not notice a short write (full disk),
+    // so the byte count is checked before the old file is replaced.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, format ? QByteArray(format) : formatForSuffix(path));
     if (quality >= 0)
         writer.setQuality(quality);
-    if (!writer.write(image)) {
+    if (!writer.write(image))
+        return failure(name, writer.errorString());
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(name, file.errorString());
+    const QByteArray &bytes = encoded.data();
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        return {false, QStringLiteral("Can't write %1: %2").arg(name, writer.errorString())};
+        return failure(name, reason);
     }
     if (!file.commit())
-        return {false, QStringLiteral("Can't write %1: %2").arg(name, file.errorString())};
+        return failure(name, file.errorString());
     return {true, QString()};
 }
 

@@ -1,0 +1,226 @@
+#include "ImageEditor.h"
+
+#include "CropBoxItem.h"
+#include "ImageLoading.h"
+#include "ImageTurning.h"
+#include "PageImageSaving.h"
+#include "PhotoGraphicsScene.h"
+#include "PhotoGraphicsView.h"
+#include "PhotoPixmapItem.h"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+Q_LOGGING_CATEGORY(lcEditor, "quillary.editor")
+
+namespace {
+constexpr double ZoomStep = 0.05;
+constexpr double MinZoom = 0.05;
+constexpr double MaxZoom = 2.0;
+// Room left around a fitted picture so it does not touch the view's frame.
+constexpr int FitMargin = 10;
+} // namespace
+
+ImageEditor::ImageEditor(QWidget *parent) : QWidget(parent)
+{
+    setAccessibleName(tr("Page editor"));
+    m_view = new PhotoGraphicsView(this);
+    m_scene = new PhotoGraphicsScene(this);
+    m_scene->setView(m_view);
+    m_view->setScene(m_scene);
+    auto *layout = new QVBoxLayout(this);
+    // No margin, so the fit is measured against the whole editor.
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+}
+
+ImageEditor::~ImageEditor() = default;
+
+bool ImageEditor::showPage(const QString &path, QString *error)
+{
+    const QImage image = readPageImage(path, error);
+    if (image.isNull()) {
+        qCWarning(lcEditor) << "Page not shown:" << path;
+        return false;
+    }
+    m_path = path;
+    showImage(image);
+    return true;
+}
+
+void ImageEditor::showImage(const QImage &image)
+{
+    m_view->resetTransform();
+    m_image = image;
+    const int w = m_image.width();
+    const int h = m_image.height();
+    m_scene->setSceneRect(-w * 0.5, -h * 0.5, w, h);
+
+    // Deleting the picture deletes its crop box with it.
+    m_scene->setCropBox(nullptr);
+    delete m_picture;
+    m_picture = new PhotoPixmapItem;
+    m_picture->setZValue(1.0);
+    m_scene->addItem(m_picture);
+    setPicturePixmap();
+
+    // Half the image's width and height, centred on the image.
+    const int cw = int(w * 0.25);
+    const int ch = int(h * 0.25);
+    m_cropBox = new CropBoxItem(QRectF(-cw, -ch, 2 * cw, 2 * ch), m_picture);
+    m_cropBox->setZValue(2.0);
+    m_cropBox->hide();
+    m_scene->setCropBox(m_cropBox);
+
+    if (m_view->width() < w || m_view->height() < h)
+        fitToView();
+    else
+        zoom1to1();
+}
+
+void ImageEditor::setPicturePixmap()
+{
+    m_picture->setPixmap(QPixmap::fromImage(m_image));
+    m_picture->setOffset(-(m_image.width() / 2), -(m_image.height() / 2));
+    m_picture->setTransform(QTransform());
+}
+
+void ImageEditor::clearPage()
+{
+    m_view->resetTransform();
+    m_image = QImage();
+    m_path.clear();
+    m_scene->setCropBox(nullptr);
+    delete m_picture;
+    m_picture = nullptr;
+    m_cropBox = nullptr;
+    m_scene->clear();
+}
+
+WriteResult ImageEditor::rotateBy(int degrees)
+{
+    if (!m_picture)
+        return {false, QString()};
+    // Lets the window show the pressed command before the work.
+    QCoreApplication::processEvents();
+    // Another command may have cleared or replaced the page meanwhile.
+    if (!m_picture)
+        return {false, QString()};
+
+    const QImage turned = turnedImage(m_image, degrees);
+    if (turned.isNull())
+        return {false, tr("Not enough memory to turn the page.")};
+    // Written first, so a failed write leaves the file, the working image and the screen alike.
+    const WriteResult written = savePageImage(turned, m_path);
+    if (!written) {
+        qCWarning(lcEditor) << "Turned page not written:" << written.error;
+        return written;
+    }
+    m_image = turned;
+    setPicturePixmap();
+
+    // The crop box stays within the turned picture.
+    const QRectF picture(m_picture->offset(), QSizeF(m_image.size()));
+    if (!picture.contains(m_cropBox->box()))
+        m_cropBox->setBox(picture.intersected(m_cropBox->box()));
+    return written;
+}
+
+void ImageEditor::zoomBy(int steps)
+{
+    if (!m_picture)
+        return;
+    m_scale = qBound(MinZoom, m_scale + steps * ZoomStep, MaxZoom);
+    applyScale();
+}
+
+void ImageEditor::applyScale()
+{
+    const double w = m_image.width() * m_scale;
+    const double h = m_image.height() * m_scale;
+    m_scene->setSceneRect(-w * 0.5, -h * 0.5, w, h);
+    m_picture->setScale(m_scale);
+    m_scene->update();
+}
+
+void ImageEditor::fitToView()
+{
+    if (!m_picture)
+        return;
+    const QSize available = m_view->size() - QSize(FitMargin, FitMargin);
+    const QSize fitted = m_image.size().scaled(available, Qt::KeepAspectRatio);
+    if (fitted.width() <= 0)
+        return;
+    // Not clamped to the zoom range: a small page may fill a large view.
+    m_scale = double(fitted.width()) / m_image.width();
+    applyScale();
+}
+
+void ImageEditor::zoom1to1()
+{
+    if (!m_picture)
+        return;
+    m_view->resetTransform();
+    m_picture->setTransform(QTransform());
+    m_scale = 1.0;
+    applyScale();
+    m_view->centerOn(0, 0);
+}
+
+void ImageEditor::setContextMenu(QMenu *menu)
+{
+    m_contextMenu = menu;
+}
+
+void ImageEditor::rotateLeft()
+{
+    rotateBy(-90);
+}
+
+void ImageEditor::rotateRight()
+{
+    rotateBy(90);
+}
+
+void ImageEditor::rotateFlip()
+{
+    rotateBy(180);
+}
+
+void ImageEditor::zoomIn()
+{
+    zoomBy(1);
+}
+
+void ImageEditor::zoomOut()
+{
+    zoomBy(-1);
+}
+
+void ImageEditor::zoomFit()
+{
+    fitToView();
+}
+
+void ImageEditor::fitInView()
+{
+    fitToView();
+}
+
+void ImageEditor::wheelEvent(QWheelEvent *event)
+{
+    // One step per wheel event, whatever its size; a delta of 0 counts as a turn forward.
+    const QPoint delta = event->angleDelta();
+    zoomBy((delta.y() != 0 ? delta.y() : delta.x()) < 0 ? -1 : 1);
+    event->accept();
+}
+
+void ImageEditor::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (m_contextMenu)
+        m_contextMenu->popup(event->globalPos());
+}

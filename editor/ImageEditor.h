@@ -1,0 +1,94 @@
+#pragma once
+
+#include "ImageFileWriter.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class CropBoxItem;
+class PhotoGraphicsScene;
+class PhotoGraphicsView;
+class PhotoPixmapItem;
+class QMenu;
+
+// The large page area: shows one page image file, zooms and pans it, turns it and writes every
+// turn straight back into the file.
+//
+// Geometry: the picture's pixmap offset is (-(width / 2), -(height / 2)), so the image centre
+// is the scene origin. Zoom is the picture item's scale (1.0 = one image pixel per screen
+// pixel), between 0.05 and 2.0 in steps of 0.05; a fit to the view may lie outside that range.
+//
+// GUI thread only. The editor owns its view, its scene (which owns the picture and the crop
+// box) and the one working image of the shown page; page files stay on disk. The context
+// menu is not owned.
+class ImageEditor : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ImageEditor(QWidget *parent = nullptr);
+    ~ImageEditor() override;
+
+    // Reads path (see readPageImage) and shows it: fitted when larger than the view, else 1:1.
+    // A file that does not read as a good image leaves the editor as it was and returns false
+    // with a message for the user in *error.
+    bool showPage(const QString &path, QString *error = nullptr);
+    // Removes the picture and the working image.
+    void clearPage();
+
+    // Turns the page clockwise by degrees (negative: anticlockwise) and writes it over its
+    // file (see savePageImage). On a failed write the file, the working image and the screen
+    // stay as they were and the message is for the user. With no page shown nothing happens
+    // and the result is a failure without a message. Processes pending events once before the
+    // work, so another command may run first.
+    WriteResult rotateBy(int degrees);
+    // Adds steps x 0.05 to the zoom, kept within 0.05 and 2.0. Nothing without a page.
+    void zoomBy(int steps);
+
+    // The working image; null when no page is shown. Shares the editor's pixels, no copy.
+    QImage currentImage() const { return m_image; }
+    // The file shown and written back to; empty when no page is shown.
+    QString pagePath() const { return m_path; }
+    double scale() const { return m_scale; }
+
+    PhotoGraphicsView *view() const { return m_view; }
+    PhotoGraphicsScene *scene() const { return m_scene; }
+    // Both nullptr when no page is shown; owned by the scene.
+    PhotoPixmapItem *picture() const { return m_picture; }
+    CropBoxItem *cropBox() const { return m_cropBox; }
+
+    // The menu popped up on a right click; not owned.
+    void setContextMenu(QMenu *menu);
+
+public slots:
+    void rotateLeft();
+    void rotateRight();
+    // A half turn, not a mirror image.
+    void rotateFlip();
+    void zoomIn();
+    void zoomOut();
+    void zoomFit();
+    void fitInView();
+    void zoom1to1();
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void showImage(const QImage &image);
+    void fitToView();
+    void applyScale();
+    void setPicturePixmap();
+
+    QPointer<QMenu> m_contextMenu;
+    QString m_path;
+    double m_scale = 1.0;
+    QImage m_image;
+    PhotoGraphicsView *m_view = nullptr;
+    PhotoGraphicsScene *m_scene = nullptr;
+    PhotoPixmapItem *m_picture = nullptr;
+    CropBoxItem *m_cropBox = nullptr;
+};

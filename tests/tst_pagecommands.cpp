@@ -1,0 +1,346 @@
+#include "ImageEditor.h"
+#include "ImageLoading.h"
+#include "KSlabWidget.h"
+#include "MainWindow.h"
+#include "OfficePopupWindow.h"
+#include "PageListWidget.h"
+#include "RibbonStyle.h"
+#include "ScannerLibrary.h"
+#include "SettingsKeys.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QImageReader>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+class NoScanners : public ScannerLibrary
+{
+public:
+    QStringList sourceNames() override { return {QStringLiteral("Test scanner")}; }
+};
+
+std::unique_ptr<MainWindow> makeWindow()
+{
+    return std::make_unique<MainWindow>(MainWindow::NoSplash, std::make_unique<NoScanners>());
+}
+
+const QList<QColor> &pageColours()
+{
+    static const QList<QColor> colours = {Qt::red,     Qt::green,  Qt::blue,    Qt::yellow,
+                                          Qt::magenta, Qt::cyan,   Qt::darkRed, Qt::darkGreen};
+    return colours;
+}
+
+QImage solidPage(const QColor &colour, QSize size = QSize(60, 40))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The colour a page file shows in its middle.
+QColor colourOf(const QString &path)
+{
+    const QImage image(path);
+    return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+bool near(const QColor &a, const QColor &b)
+{
+    return a.isValid() && qAbs(a.red() - b.red()) < 40 && qAbs(a.green() - b.green()) < 40 &&
+           qAbs(a.blue() - b.blue()) < 40;
+}
+
+// Index into pageColours() of every page in order, -1 where a page shows none of them.
+QList<int> pageColourIndexes(const PageListWidget &store)
+{
+    QList<int> result;
+    for (const QString &path : store.pagePaths()) {
+        int found = -1;
+        for (int i = 0; i < pageColours().size(); ++i) {
+            if (near(colourOf(path), pageColours()[i]))
+                found = i;
+        }
+        result << found;
+    }
+    return result;
+}
+
+QStringList noticeTexts(const MainWindow &window)
+{
+    QStringList texts;
+    for (auto *popup : window.findChildren<Ribbon::OfficePopupWindow *>()) {
+        if (auto *label = popup->findChild<QLabel *>(QStringLiteral("noticeText")))
+            texts << label->text();
+    }
+    return texts;
+}
+
+// Answers the next question box with the given button.
+void answerNextQuestion(QMessageBox::StandardButton answer)
+{
+    QTimer::singleShot(0, [answer] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Quillary"));
+        box->button(answer)->click();
+    });
+}
+} // namespace
+
+class TestPageCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+        QCoreApplication::setApplicationName(QStringLiteral("QuillaryPageCommandsTest"));
+        QApplication::setStyle(new Ribbon::RibbonStyle);
+        raiseImageAllocationLimit();
+    }
+    void init()
+    {
+        QSettings().clear();
+        const QString current = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                                QStringLiteral("/Current");
+        QDir(current).removeRecursively();
+    }
+
+    // Writes one file per colour and loads them all as pages.
+    QStringList loadColours(MainWindow &window, const QTemporaryDir &dir, int count)
+    {
+        QStringList files;
+        for (int i = 0; i < count; ++i) {
+            files << dir.filePath(QStringLiteral("page%1.png").arg(i));
+            solidPage(pageColours()[i]).save(files.last());
+        }
+        window.loadFiles(files);
+        return files;
+    }
+
+    void loadingAMixedBatch()
+    {
+        QTemporaryDir dir;
+        const QString jpeg = dir.filePath(QStringLiteral("photo.jpg"));
+        QVERIFY(solidPage(Qt::red).save(jpeg, "JPG"));
+        const QString corrupt = dir.filePath(QStringLiteral("broken & <bad>.jpg"));
+        QFile bad(corrupt);
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("\xff\xd8\xff\xe0 not really a jpeg");
+        bad.close();
+        const QImage mono = solidPage(Qt::white).convertToFormat(QImage::Format_Mono);
+        const QString monoTiff = dir.filePath(QStringLiteral("letter.tif"));
+        QVERIFY(mono.save(monoTiff, "TIFF"));
+        const QString colourTiff = dir.filePath(QStringLiteral("colour.tiff"));
+        QVERIFY(solidPage(Qt::blue).save(colourTiff, "TIFF"));
+        const QString upperTif = dir.filePath(QStringLiteral("SHOUT.TIF"));
+        QVERIFY(mono.save(upperTif, "TIFF"));
+
+        auto window = makeWindow();
+        window->loadFiles({jpeg, corrupt, monoTiff, colourTiff, upperTif});
+
+        PageListWidget *store = window->pageStore();
+        QCOMPARE(store->count(), 4);
+        QStringList names;
+        for (const QString &path : store->pagePaths())
+            names << QFileInfo(path).fileName();
+        QCOMPARE(names, (QStringList{QStringLiteral("00000001_o.jpg"), QStringLiteral("00000002_o.tiff"),
+                                     QStringLiteral("00000003_o.jpg"), QStringLiteral("00000004_o.jpg")}));
+        QCOMPARE(QImageReader(store->pagePaths()[1]).read().depth(), 1);
+        QCOMPARE(noticeTexts(*window),
+                 QStringList{QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
+                                            "broken &amp; &lt;bad&gt;.jpg</h4>")});
+        QCOMPARE(readSetting(Settings::LastPath).toString(), QFileInfo(upperTif).absoluteFilePath());
+        QVERIFY(window->action(Command::RotateLeft)->isEnabled());
+        QVERIFY(window->action(Command::RemoveAll)->isEnabled());
+        QCOMPARE(window->workAreaStack()->currentIndex(), int(MainWindow::EditorArea));
+        QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::PageStorePanel));
+        QCOMPARE(store->currentIndex(), 3);
+        QVERIFY(!window->editor()->currentImage().isNull());
+    }
+
+    void loadingNothingChangesNothing()
+    {
+        QTemporaryDir dir;
+        const QString text = dir.filePath(QStringLiteral("notes.png"));
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("just some words");
+        file.close();
+        auto window = makeWindow();
+        window->loadFiles({text});
+        QCOMPARE(window->pageStore()->count(), 0);
+        QCOMPARE(noticeTexts(*window).size(), 1);
+        QVERIFY(!window->action(Command::RotateLeft)->isEnabled());
+        QCOMPARE(readSetting(Settings::LastPath).toString(), QString());
+    }
+
+    void removing_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QList<int>>("checked");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<QList<int>>("remaining");
+        QTest::newRow("current page in the middle")
+            << int(Command::RemovePage) << QList<int>{} << 1 << QList<int>{0, 2, 3};
+        QTest::newRow("all") << int(Command::RemoveAll) << QList<int>{} << 2 << QList<int>{};
+        QTest::newRow("all but current in the middle")
+            << int(Command::RemoveAllButThis) << QList<int>{} << 2 << QList<int>{2};
+        QTest::newRow("checked, none checked")
+            << int(Command::RemoveAllChecked) << QList<int>{} << 0 << QList<int>{0, 1, 2, 3};
+        QTest::newRow("checked, some")
+            << int(Command::RemoveAllChecked) << QList<int>{0, 2} << 3 << QList<int>{1, 3};
+        QTest::newRow("checked, all")
+            << int(Command::RemoveAllChecked) << QList<int>{0, 1, 2, 3} << 0 << QList<int>{};
+        QTest::newRow("unchecked, some")
+            << int(Command::RemoveAllUnchecked) << QList<int>{1} << 0 << QList<int>{1};
+        QTest::newRow("unchecked, all checked")
+            << int(Command::RemoveAllUnchecked) << QList<int>{0, 1, 2, 3} << 0
+            << QList<int>{0, 1, 2, 3};
+    }
+    void removing()
+    {
+        QFETCH(int, command);
+        QFETCH(QList<int>, checked);
+        QFETCH(int, current);
+        QFETCH(QList<int>, remaining);
+        QTemporaryDir dir;
+        auto window = makeWindow();
+        loadColours(*window, dir, 4);
+        PageListWidget *store = window->pageStore();
+        for (int index : checked)
+            store->slabAt(index)->setChecked(true);
+        store->setCurrentPage(current);
+
+        // No leaves everything as it was.
+        answerNextQuestion(QMessageBox::No);
+        window->action(Command(command))->trigger();
+        QCOMPARE(pageColourIndexes(*store), (QList<int>{0, 1, 2, 3}));
+
+        answerNextQuestion(QMessageBox::Yes);
+        window->action(Command(command))->trigger();
+        QCOMPARE(pageColourIndexes(*store), remaining);
+        for (int i = 0; i < store->count(); ++i) {
+            QCOMPARE(store->slabAt(i)->title(), QStringLiteral("Page %1").arg(i + 1));
+            QCOMPARE(QFileInfo(store->pagePaths()[i]).fileName(),
+                     QStringLiteral("%1_o.jpg").arg(i + 1, 8, 10, QLatin1Char('0')));
+        }
+        const bool empty = remaining.isEmpty();
+        QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), !empty);
+        QCOMPARE(window->action(Command::MoveUp)->isEnabled(), !empty);
+        QCOMPARE(window->workAreaStack()->currentIndex(),
+                 int(empty ? MainWindow::StartArea : MainWindow::EditorArea));
+        QCOMPARE(window->pagePanelStack()->currentIndex(),
+                 int(empty ? MainWindow::EmptyPanel : MainWindow::PageStorePanel));
+        QCOMPARE(window->editor()->currentImage().isNull(), empty);
+        QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * store->count());
+    }
+
+    void restoreAfterRestart()
+    {
+        QTemporaryDir dir;
+        {
+            auto first = makeWindow();
+            loadColours(*first, dir, 3);
+            first->pageStore()->setCurrentPage(2);
+            first->moveTop(); // visible order 2, 0, 1; files keep their numbers
+        }
+        auto second = makeWindow();
+        QCOMPARE(second->pageStore()->count(), 0);
+        second->restoreSession();
+        // The files come back in the order of their numbers, each with its own picture.
+        QCOMPARE(pageColourIndexes(*second->pageStore()), (QList<int>{0, 1, 2}));
+        QVERIFY(second->action(Command::RotateLeft)->isEnabled());
+        QCOMPARE(QDir(second->pageStore()->currentFolder()).entryList(QDir::Files).size(), 6);
+    }
+
+    void restoreWhilePagesAreOpenLosesNothing()
+    {
+        QTemporaryDir dir;
+        {
+            auto first = makeWindow();
+            loadColours(*first, dir, 4); // files 1..4: colours 0..3
+        }
+        auto second = makeWindow();
+        QStringList files;
+        for (int i = 4; i < 6; ++i) {
+            files << dir.filePath(QStringLiteral("new%1.png").arg(i));
+            solidPage(pageColours()[i]).save(files.last());
+        }
+        second->loadFiles(files); // overwrites files 1 and 2: 3 and 4 are left from before
+        second->restoreSession();
+        QCOMPARE(pageColourIndexes(*second->pageStore()), (QList<int>{4, 5, 4, 5, 2, 3}));
+        QCOMPARE(QDir(second->pageStore()->currentFolder()).entryList(QDir::Files).size(), 12);
+    }
+
+    void restoreEmptyFolderChangesNothing()
+    {
+        auto window = makeWindow();
+        window->restoreSession();
+        QCOMPARE(window->pageStore()->count(), 0);
+        QVERIFY(noticeTexts(*window).isEmpty());
+        QCOMPARE(window->workAreaStack()->currentIndex(), int(MainWindow::StartArea));
+        QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::EmptyPanel));
+        QVERIFY(!window->action(Command::RotateLeft)->isEnabled());
+    }
+
+    void restoreSkipsAnUnreadableFile()
+    {
+        QTemporaryDir dir;
+        {
+            auto first = makeWindow();
+            loadColours(*first, dir, 2);
+        }
+        auto second = makeWindow();
+        QFile broken(second->pageStore()->currentFolder() + QStringLiteral("/00000002_o.jpg"));
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write("garbage");
+        broken.close();
+        second->restoreSession();
+        QCOMPARE(pageColourIndexes(*second->pageStore()), QList<int>{0});
+        QCOMPARE(noticeTexts(*second).size(), 1);
+    }
+
+    void turningTurnsFileAndThumbnail()
+    {
+        QTemporaryDir dir;
+        auto window = makeWindow();
+        const QString file = dir.filePath(QStringLiteral("wide.png"));
+        QImage wide = solidPage(Qt::white, QSize(80, 40));
+        QPainter(&wide).fillRect(0, 0, 12, 12, Qt::black); // marks the top-left corner
+        QVERIFY(wide.save(file));
+        window->loadFiles({file});
+        PageListWidget *store = window->pageStore();
+        const auto darkAt = [](const QString &path, int x, int y) {
+            return QImage(path).pixelColor(x, y).lightness() < 60;
+        };
+        window->rotateRight(); // the corner goes to the top right
+        for (const QString &path : {store->pagePaths()[0], store->thumbnailPaths()[0]}) {
+            QCOMPARE(QImageReader(path).size(), QSize(40, 80));
+            QVERIFY(darkAt(path, 36, 3));
+            QVERIFY(!darkAt(path, 3, 3));
+        }
+        window->rotateFlip();
+        window->rotateLeft(); // a half turn from the start: the corner is at the bottom right
+        for (const QString &path : {store->pagePaths()[0], store->thumbnailPaths()[0]}) {
+            QCOMPARE(QImageReader(path).size(), QSize(80, 40));
+            QVERIFY(darkAt(path, 76, 36));
+            QVERIFY(!darkAt(path, 3, 3));
+        }
+        QVERIFY(noticeTexts(*window).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestPageCommands)
+#include "tst_pagecommands.moc"

@@ -2,6 +2,7 @@
 
 #include "FolderHelpers.h"
 #include "ImageEditor.h"
+#include "OptionsDlg.h"
 #include "PageListWidget.h"
 #include "RibbonBar.h"
 #include "RibbonGroup.h"
@@ -153,6 +154,7 @@ void MainWindow::buildRibbon()
 void MainWindow::connectCommands()
 {
     const QList<QPair<Command, void (MainWindow::*)()>> commandSlots = {
+        {Command::Settings, &MainWindow::settings},
         {Command::LoadFile, &MainWindow::loadFile},
         {Command::RotateLeft, &MainWindow::rotateLeft},
         {Command::RotateRight, &MainWindow::rotateRight},
@@ -367,6 +369,18 @@ void MainWindow::qualityChanged(int index)
         return;
     writeSetting(Settings::Resolution, m_qualityBox->itemData(index));
     writeSetting(Settings::QualityIndex, index);
+}
+
+void MainWindow::settings()
+{
+    OptionsDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QList<const SettingKey *> resolutions = {&Settings::MiddleQuality, &Settings::GoodQuality,
+                                                   &Settings::HighQuality};
+    for (int index = 0; index < resolutions.size(); ++index)
+        m_qualityBox->setItemData(index, readSetting(*resolutions[index]).toInt());
+    applyStoredFastSettings();
 }
 
 void MainWindow::resizeThumbs(int v)

@@ -67,6 +67,7 @@ public:
     Ribbon::OfficePopupWindow *showNotice(const QString &message);
 
 public slots:
+    void settings();
     void resizeThumbs(int v);
     void workAreaChanged(int index);
     void help();

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 #include "OfficePopupWindow.h"
+#include "OptionsDlg.h"
 #include "PageListWidget.h"
 #include "RibbonBar.h"
 #include "RibbonGroup.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
@@ -254,6 +257,37 @@ private slots:
         box->setCurrentIndex(0);
         QCOMPARE(readSetting(Settings::Resolution).toInt(), 150);
         QCOMPARE(readSetting(Settings::QualityIndex).toInt(), 0);
+    }
+
+    void settingsChangeWhatTheQualitiesScanAt_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("ok") << true;
+        QTest::newRow("cancel") << false;
+    }
+    void settingsChangeWhatTheQualitiesScanAt()
+    {
+        QFETCH(bool, accept);
+        writeSetting(Settings::JpegQuality, 50);
+        auto window = makeWindow();
+        writeSetting(Settings::JpegQuality, 50);
+        QTimer::singleShot(0, [accept] {
+            auto *dialog = qobject_cast<OptionsDlg *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QComboBox *middle = nullptr;
+            for (QComboBox *box : dialog->findChildren<QComboBox *>()) {
+                if (box->accessibleName() == QLatin1String("Middle:"))
+                    middle = box;
+            }
+            QVERIFY(middle);
+            middle->setCurrentIndex(middle->findData(150));
+            auto *buttons = dialog->findChild<QDialogButtonBox *>();
+            buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+        });
+        window->action(Command::Settings)->trigger();
+        QCOMPARE(window->qualityBox()->itemData(0).toInt(), accept ? 150 : 100);
+        QCOMPARE(window->qualityBox()->itemData(1).toInt(), 200);
+        QCOMPARE(readSetting(Settings::JpegQuality).toInt(), accept ? 85 : 50);
     }
 
     void thumbnailSlider()

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWizardPage>
+
+class QCheckBox;
+class QSpinBox;
+
+// First page of the auto-scan wizard: the interval between scans, whether the first scan
+// starts at once, and book mode. Shows the stored choices on entering and stores them on Next.
+//
+// GUI thread only; the wizard owns the page.
+class IntroPage : public QWizardPage
+{
+    Q_OBJECT
+
+public:
+    explicit IntroPage(QWidget *parent = nullptr);
+
+    void initializePage() override;
+    bool validatePage() override;
+    // The scan page when the first scan is to start at once, else the countdown.
+    int nextId() const override;
+
+private:
+    QSpinBox *m_interval;
+    QCheckBox *m_scanNow;
+    QCheckBox *m_bookScan;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "PropertyPage.h"
+
+class QCheckBox;
+class QComboBox;
+
+// The options page of how the scanner is driven: paper source, how many images one scan
+// acquires, the automatic contrast adjustment and the scanner's preview.
+//
+// GUI thread only.
+class ScannerPage : public PropertyPage
+{
+    Q_OBJECT
+
+public:
+    explicit ScannerPage(QWidget *parent = nullptr);
+
+public slots:
+    // The stored numbers are list positions; one outside a list leaves it without a current
+    // item (and save() then stores 0).
+    void load() override;
+    void save() override;
+    // Shows the defaults (flatbed, one image, contrast on, preview off) without storing them.
+    void byDefault();
+
+private:
+    QComboBox *m_paperSource;
+    QComboBox *m_acquire;
+    QCheckBox *m_autoContrast;
+    QCheckBox *m_preview;
+};

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "FolderHelpers.h"
+#include "ExportDlg.h"
 #include "ImageEditor.h"
 #include "OptionsDlg.h"
 #include "PageListWidget.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> libra
     buildScannerList();
     connectCommands();
     setActionsEnabled(m_pageActions, false);
+    createExportDialogs();
 
     setWindowState(windowState() | Qt::WindowMaximized);
     setMinimumSize(1024, 768);
@@ -155,6 +157,7 @@ void MainWindow::connectCommands()
 {
     const QList<QPair<Command, void (MainWindow::*)()>> commandSlots = {
         {Command::Settings, &MainWindow::settings},
+        {Command::BuildPdf, &MainWindow::buildPdf},
         {Command::LoadFile, &MainWindow::loadFile},
         {Command::RotateLeft, &MainWindow::rotateLeft},
         {Command::RotateRight, &MainWindow::rotateRight},
@@ -369,6 +372,19 @@ void MainWindow::qualityChanged(int index)
         return;
     writeSetting(Settings::Resolution, m_qualityBox->itemData(index));
     writeSetting(Settings::QualityIndex, index);
+}
+
+void MainWindow::createExportDialogs()
+{
+    m_pdfDialog = new ExportDlg(this);
+    connect(m_pdfDialog, &ExportDlg::applied, this, &MainWindow::exported);
+    connect(m_pdfDialog, &ExportDlg::failed, this, &MainWindow::exportFailed);
+}
+
+void MainWindow::buildPdf()
+{
+    m_pdfDialog->setPages(m_pageStore->pagePaths());
+    m_pdfDialog->exec();
 }
 
 void MainWindow::settings()

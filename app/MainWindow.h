@@ -18,6 +18,7 @@ class QMenu;
 class QPushButton;
 class QSplitter;
 class QStackedWidget;
+class ExportDlg;
 class ImageEditor;
 class PageListWidget;
 struct WriteResult;
@@ -62,12 +63,14 @@ public:
     QWidget *pagePanel() const { return m_pagePanel; }
     PageListWidget *pageStore() const { return m_pageStore; }
     ImageEditor *editor() const { return m_editor; }
+    ExportDlg *pdfDialog() const { return m_pdfDialog; }
 
     // Shows a self-closing notice; the popup deletes itself when it closes.
     Ribbon::OfficePopupWindow *showNotice(const QString &message);
 
 public slots:
     void settings();
+    void buildPdf();
     void resizeThumbs(int v);
     void workAreaChanged(int index);
     void help();
@@ -111,6 +114,7 @@ private:
     void buildFastSettings(Ribbon::RibbonGroup *group);
     void buildMenus();
     void connectCommands();
+    void createExportDialogs();
     void buildStatusBar();
     void buildCentralArea();
     QWidget *framedBackground(QWidget *content);
@@ -139,6 +143,7 @@ private:
     QStackedWidget *m_workAreaStack = nullptr;
     QStackedWidget *m_pagePanelStack = nullptr;
     ImageEditor *m_editor = nullptr;
+    ExportDlg *m_pdfDialog = nullptr;
     QHash<Command, QAction *> m_actions;
     // Commands whose work is not in the program yet stay greyed out.
     QSet<QAction *> m_unavailable;

@@ -1,3 +1,4 @@
+#include "ExportDlg.h"
 #include "ImageEditor.h"
 #include "ImageLoading.h"
 #include "KSlabWidget.h"
@@ -15,6 +16,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -310,6 +313,38 @@ private slots:
         second->restoreSession();
         QCOMPARE(pageColourIndexes(*second->pageStore()), QList<int>{0});
         QCOMPARE(noticeTexts(*second).size(), 1);
+    }
+
+    void buildPdfExportsEveryPageInOrder()
+    {
+        QTemporaryDir pictures;
+        QTemporaryDir output;
+        auto window = makeWindow();
+        loadColours(*window, pictures, 3);
+        window->pageStore()->slabAt(1)->setChecked(true); // checked or not, every page goes
+        writeSetting(Settings::FolderPlace, 2);
+        writeSetting(Settings::DocFolder, output.path());
+        writeSetting(Settings::NeedOpen, false);
+        const QStringList pages = window->pageStore()->pagePaths();
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<ExportDlg *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->pages(), pages);
+            dialog->apply();
+        });
+        window->action(Command::BuildPdf)->trigger();
+
+        const QStringList written = QDir(output.path()).entryList({QStringLiteral("*.pdf")});
+        QCOMPARE(written.size(), 1);
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {QDir(output.path()).filePath(written.first())});
+        QVERIFY(info.waitForFinished(30000));
+        QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n"))));
+        const QStringList notices = noticeTexts(*window);
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices.first().contains(QLatin1String("PDF file was created.")));
+        QVERIFY(notices.first().contains(written.first().toHtmlEscaped()));
     }
 
     void turningTurnsFileAndThumbnail()

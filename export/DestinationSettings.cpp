@@ -1,0 +1,102 @@
+#include "DestinationSettings.h"
+
+#include "SettingsKeys.h"
+
+#include <QDate>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+struct Keys
+{
+    const SettingKey &place;
+    const SettingKey &folder;
+    const SettingKey &name;
+    const SettingKey &needOpen;
+    // NeedOpen has no default of its own: the PDF dialog reads true where the notice reads
+    // false, so the record names its own.
+    bool needOpenDefault;
+};
+
+Keys keysOf(DestinationSettings::Kind kind)
+{
+    using Kind = DestinationSettings::Kind;
+    switch (kind) {
+    case Kind::Image:
+        return {Settings::ImageFolderPlace, Settings::ImageDocFolder, Settings::ImageDocName,
+                Settings::ImageNeedOpen, false};
+    case Kind::Word:
+        return {Settings::WordFolderPlace, Settings::WordDocFolder, Settings::WordDocName,
+                Settings::WordNeedOpen, false};
+    case Kind::Djvu:
+        return {Settings::DjvuFolderPlace, Settings::DjvuDocFolder, Settings::DjvuDocName,
+                Settings::DjvuNeedOpen, false};
+    case Kind::Pdf:
+        break;
+    }
+    return {Settings::FolderPlace, Settings::DocFolder, Settings::DocName, Settings::NeedOpen,
+            true};
+}
+} // namespace
+
+DestinationSettings DestinationSettings::read(Kind kind)
+{
+    const Keys keys = keysOf(kind);
+    DestinationSettings record;
+    record.folderPlace = readSetting(keys.place).toInt();
+    record.folder = readSetting(keys.folder).toString();
+    record.name = defaultName(kind);
+    record.needOpen = readSetting(keys.needOpen, keys.needOpenDefault).toBool();
+    return record;
+}
+
+void DestinationSettings::write(Kind kind) const
+{
+    const Keys keys = keysOf(kind);
+    writeSetting(keys.place, folderPlace);
+    writeSetting(keys.folder, folder);
+    writeSetting(keys.name, name);
+    writeSetting(keys.needOpen, needOpen);
+}
+
+QString DestinationSettings::defaultName(Kind kind)
+{
+    if (kind == Kind::Image)
+        return tr("Document");
+    return tr("Document %1").arg(QDate::currentDate().toString(Qt::TextDate));
+}
+
+QString DestinationSettings::extension(Kind kind)
+{
+    switch (kind) {
+    case Kind::Pdf:
+        return QStringLiteral(".pdf");
+    case Kind::Word:
+        return QStringLiteral(".docx");
+    case Kind::Djvu:
+        return QStringLiteral(".djvu");
+    case Kind::Image:
+        break;
+    }
+    return QString();
+}
+
+QString DestinationSettings::outputFolder() const
+{
+    switch (folderPlace) {
+    case Desktop:
+        return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    case Documents:
+        return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    default:
+        return folder;
+    }
+}
+
+QString DestinationSettings::outputPath(const QString &extension) const
+{
+    QString bareName = name;
+    if (!extension.isEmpty())
+        bareName.remove(extension, Qt::CaseSensitive);
+    return QDir::toNativeSeparators(outputFolder() + QLatin1Char('/') + bareName + extension);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+
+// Where an exporter writes and whether the result is opened afterwards: one record per
+// exporter, kept in the settings store under that exporter's own keys.
+//
+// Name keys are written on every export but never read back: the dialogs start their name
+// field with defaultName() and then keep what the user typed while the program runs.
+// Any thread; reading and writing go to the settings store at once.
+class DestinationSettings
+{
+    Q_DECLARE_TR_FUNCTIONS(DestinationSettings)
+
+public:
+    enum class Kind
+    {
+        Pdf,
+        Image,
+        Word,
+        Djvu
+    };
+    enum FolderPlace
+    {
+        Desktop = 0,
+        Documents = 1,
+        OtherFolder = 2
+    };
+
+    // Folder place and folder from the store, need open with the exporter's own default,
+    // name = defaultName(kind).
+    static DestinationSettings read(Kind kind);
+    // Writes every field under kind's keys.
+    void write(Kind kind) const;
+
+    // "Document %1" with today's date in Qt's text date form; "Document" for image folders.
+    static QString defaultName(Kind kind);
+    // ".pdf", ".docx", ".djvu"; empty for image folders.
+    static QString extension(Kind kind);
+
+    // The desktop, the user's documents folder or the chosen folder, by folder place.
+    QString outputFolder() const;
+    // outputFolder() + "/" + name without any occurrence of extension + extension, in
+    // native separators.
+    QString outputPath(const QString &extension) const;
+
+    int folderPlace = Documents;
+    QString folder;
+    QString name;
+    bool needOpen = false;
+};

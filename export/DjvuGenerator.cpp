@@ -1,0 +1,5 @@
+#include "DjvuGenerator.h"
+
+DjvuGenerator::DjvuGenerator() = default;
+
+DjvuGenerator::~DjvuGenerator() = default;

@@ -1,0 +1,178 @@
+#include "ExportBaseDlg.h"
+
+#include "DocxGenerator.h"
+#include "SelectFolderWidget.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+QString nameLabel(DestinationSettings::Kind kind)
+{
+    return kind == DestinationSettings::Kind::Image ? ExportBaseDlg::tr("&SubFolder:")
+                                                    : ExportBaseDlg::tr("&Document Name:");
+}
+
+QString openText(DestinationSettings::Kind kind)
+{
+    using Kind = DestinationSettings::Kind;
+    switch (kind) {
+    case Kind::Image:
+        return ExportBaseDlg::tr("&Open folder after creation");
+    case Kind::Word:
+        return ExportBaseDlg::tr("&Open Word document after creation");
+    case Kind::Djvu:
+        return ExportBaseDlg::tr("&Open DjVu file after creation");
+    case Kind::Pdf:
+        break;
+    }
+    return ExportBaseDlg::tr("&Open PDF document after creation");
+}
+
+// Assistive technology reads the visible text without its mnemonic.
+QString plain(QString text)
+{
+    return text.remove(QLatin1Char('&')).remove(QLatin1Char(':'));
+}
+} // namespace
+
+ExportBaseDlg::ExportBaseDlg(Kind kind, const QString &acceptText, QWidget *parent)
+    : QDialog(parent), m_kind(kind)
+{
+    setModal(true);
+
+    auto *group = new QGroupBox(tr("Settings"), this);
+    m_settingsGroup = group;
+    m_settingsLayout = new QVBoxLayout(group);
+
+    m_settingsLayout->addWidget(new QLabel(tr("Destination Folder:"), group));
+    m_desktop = new QRadioButton(tr("Desktop"), group);
+    m_desktop->setIcon(QIcon(QStringLiteral(":/images/Desktop")));
+    m_mydoc = new QRadioButton(tr("My Documents"), group);
+    m_mydoc->setIcon(QIcon(QStringLiteral(":/images/MyDocuments")));
+    m_other = new QRadioButton(tr("Other Folder"), group);
+    m_other->setIcon(QIcon(QStringLiteral(":/images/BlankFolder")));
+    for (QRadioButton *radio : {m_desktop, m_mydoc, m_other}) {
+        radio->setAccessibleName(radio->text());
+        m_settingsLayout->addWidget(radio);
+    }
+
+    m_folder = new SelectFolderWidget(group);
+    m_folder->hide();
+    m_settingsLayout->addWidget(m_folder);
+
+    auto *nameRow = new QFormLayout;
+    m_name = new QLineEdit(DestinationSettings::defaultName(kind), group);
+    m_name->setAccessibleName(plain(nameLabel(kind)));
+    nameRow->addRow(nameLabel(kind), m_name);
+    m_settingsLayout->addLayout(nameRow);
+
+    m_open = new QCheckBox(openText(kind), group);
+    m_open->setChecked(true);
+    m_open->setAccessibleName(plain(m_open->text()));
+    m_settingsLayout->addWidget(m_open);
+
+    m_buttons = new QDialogButtonBox(this);
+    QPushButton *accept = m_buttons->addButton(acceptText, QDialogButtonBox::AcceptRole);
+    accept->setAccessibleName(plain(acceptText));
+    accept->setDefault(true);
+    QPushButton *cancel = m_buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setAccessibleName(tr("Cancel"));
+
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &ExportBaseDlg::apply);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &ExportBaseDlg::reject);
+    connect(m_desktop, &QRadioButton::toggled, this, &ExportBaseDlg::desktop);
+    connect(m_mydoc, &QRadioButton::toggled, this, &ExportBaseDlg::mydoc);
+    connect(m_other, &QRadioButton::toggled, this, &ExportBaseDlg::folder);
+}
+
+void ExportBaseDlg::setPages(const QStringList &pages)
+{
+    m_pages = pages;
+    loadDestination();
+}
+
+void ExportBaseDlg::desktop(bool)
+{
+    m_folder->hide();
+}
+
+void ExportBaseDlg::mydoc(bool)
+{
+    m_folder->hide();
+}
+
+void ExportBaseDlg::folder(bool checked)
+{
+    if (!checked)
+        return;
+    m_folder->show();
+    if (m_folder->text().isEmpty())
+        m_folder->browseDir();
+}
+
+void ExportBaseDlg::loadDestination()
+{
+    const DestinationSettings record = DestinationSettings::read(m_kind);
+    m_folder->setText(record.folder);
+    switch (record.folderPlace) {
+    case DestinationSettings::Desktop:
+        m_desktop->setChecked(true);
+        break;
+    case DestinationSettings::Documents:
+        m_mydoc->setChecked(true);
+        break;
+    case DestinationSettings::OtherFolder:
+        m_other->setChecked(true);
+        break;
+    default:
+        // An unknown place checks none; exclusive radio buttons cannot be unchecked otherwise.
+        for (QRadioButton *radio : {m_desktop, m_mydoc, m_other}) {
+            radio->setAutoExclusive(false);
+            radio->setChecked(false);
+            radio->setAutoExclusive(true);
+        }
+        break;
+    }
+}
+
+DestinationSettings ExportBaseDlg::destinationFromWidgets() const
+{
+    DestinationSettings record;
+    if (m_desktop->isChecked())
+        record.folderPlace = DestinationSettings::Desktop;
+    else if (m_mydoc->isChecked())
+        record.folderPlace = DestinationSettings::Documents;
+    else if (m_other->isChecked())
+        record.folderPlace = DestinationSettings::OtherFolder;
+    else
+        record.folderPlace = -1;
+    record.folder = m_folder->text();
+    record.name = m_name->text();
+    record.needOpen = m_open->isChecked();
+    return record;
+}
+
+void ExportBaseDlg::applyWith(DocxGenerator &generator)
+{
+    if (m_pages.isEmpty())
+        return;
+    const DestinationSettings record = destinationFromWidgets();
+    record.write(m_kind);
+    const QString path = record.outputPath(DestinationSettings::extension(m_kind));
+    generator.setPages(m_pages);
+    const bool written = generator.run(path);
+    hide();
+    if (written)
+        emit applied(path);
+    else
+        emit failed(path);
+    close();
+}

@@ -1,0 +1,320 @@
+#include "ExportDlg.h"
+
+#include "PaperSizes.h"
+#include "PdfLayout.h"
+#include "PdfProgress.h"
+#include "PdfWriter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+// Longest side of the preview's copy of a page: sharp enough for the preview at any zoom a
+// dialog allows, small enough to load quickly.
+constexpr int previewSide = 1200;
+
+QString plain(QString text)
+{
+    return text.remove(QLatin1Char('&')).remove(QLatin1Char(':'));
+}
+
+void selectData(QComboBox *combo, int value)
+{
+    // A stored id the combo does not offer shows the first item rather than an empty box.
+    combo->setCurrentIndex(qMax(combo->findData(value), 0));
+}
+
+QDoubleSpinBox *marginBox(const QString &name, QWidget *parent)
+{
+    auto *box = new QDoubleSpinBox(parent);
+    box->setRange(0.0, 2.0);
+    box->setSingleStep(0.1);
+    box->setDecimals(1);
+    box->setSuffix(ExportDlg::tr(" cm"));
+    box->setAccessibleName(name);
+    return box;
+}
+} // namespace
+
+ExportDlg::ExportDlg(QWidget *parent)
+    : ExportBaseDlg(Kind::Pdf, tr("Save to PDF"), parent),
+      m_printer(std::make_unique<QPrinter>(QPrinter::ScreenResolution)), m_timer(new QTimer(this))
+{
+    setWindowTitle(tr("Build PDF"));
+    setMinimumSize(800, 550);
+    // The preview never prints; a PDF printer needs no print system.
+    m_printer->setOutputFormat(QPrinter::PdfFormat);
+    m_printer->setFullPage(true);
+
+    QWidget *group = settingsGroup();
+    m_centre = new QCheckBox(tr("By Page &Center"), group);
+    m_centre->setChecked(true);
+    m_centre->setAccessibleName(plain(m_centre->text()));
+
+    m_paper = new QComboBox(group);
+    for (const PaperSizes::Offer &offer : PaperSizes::offered())
+        m_paper->addItem(offer.label, offer.id);
+    m_orientation = new QComboBox(group);
+    m_orientation->addItem(tr("Portrait"), PdfPageOptions::Portrait);
+    m_orientation->addItem(tr("Landscape"), PdfPageOptions::Landscape);
+    m_scale = new QComboBox(group);
+    m_scale->addItem(tr("By dots per inch"), PdfLayout::ByDpi);
+    m_scale->addItem(tr("Stretch to paper list"), PdfLayout::Stretch);
+    m_scale->addItem(tr("Stretch with keeping aspect"), PdfLayout::KeepAspect);
+
+    auto *form = new QFormLayout;
+    const QString paperLabel = tr("&Paper size:");
+    const QString orientationLabel = tr("&Orientation:");
+    const QString scaleLabel = tr("&Scale:");
+    form->addRow(paperLabel, m_paper);
+    form->addRow(orientationLabel, m_orientation);
+    form->addRow(scaleLabel, m_scale);
+    m_paper->setAccessibleName(plain(paperLabel));
+    m_orientation->setAccessibleName(plain(orientationLabel));
+    m_scale->setAccessibleName(plain(scaleLabel));
+    settingsLayout()->addWidget(m_centre);
+    settingsLayout()->addLayout(form);
+
+    auto *margins = new QGroupBox(tr("Margins"), group);
+    auto *marginGrid = new QGridLayout(margins);
+    m_left = marginBox(tr("Left"), margins);
+    m_right = marginBox(tr("Right"), margins);
+    m_top = marginBox(tr("Top"), margins);
+    m_bottom = marginBox(tr("Bottom"), margins);
+    int row = 0;
+    for (QDoubleSpinBox *box : {m_left, m_right, m_top, m_bottom}) {
+        auto *label = new QLabel(box->accessibleName(), margins);
+        label->setBuddy(box);
+        marginGrid->addWidget(label, row / 2, (row % 2) * 2);
+        marginGrid->addWidget(box, row / 2, (row % 2) * 2 + 1);
+        ++row;
+    }
+    settingsLayout()->addWidget(margins);
+    settingsLayout()->addStretch(1);
+
+    auto *previewGroup = new QGroupBox(tr("Preview"), this);
+    m_preview = new QPrintPreviewWidget(m_printer.get(), previewGroup);
+    m_preview->setAccessibleName(tr("Preview"));
+    m_preview->fitInView();
+    m_back = new QToolButton(previewGroup);
+    m_back->setIcon(QIcon(QStringLiteral(":/images/Back")));
+    m_back->setAccessibleName(tr("Back"));
+    m_back->setToolTip(tr("Back"));
+    m_next = new QToolButton(previewGroup);
+    m_next->setIcon(QIcon(QStringLiteral(":/images/Next")));
+    m_next->setAccessibleName(tr("Next"));
+    m_next->setToolTip(tr("Next"));
+    m_pageLabel = new QLabel(previewGroup);
+    m_pageLabel->setAlignment(Qt::AlignCenter);
+
+    auto *paging = new QHBoxLayout;
+    paging->addWidget(m_back);
+    paging->addWidget(m_pageLabel, 1);
+    paging->addWidget(m_next);
+    auto *previewLayout = new QVBoxLayout(previewGroup);
+    previewLayout->addWidget(m_preview, 1);
+    previewLayout->addLayout(paging);
+
+    auto *columns = new QHBoxLayout;
+    columns->addWidget(group);
+    columns->addWidget(previewGroup, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addWidget(buttons());
+
+    m_timer->setObjectName(QStringLiteral("previewTimer"));
+    m_timer->setSingleShot(true);
+    m_timer->setInterval(500);
+
+    connect(m_preview, &QPrintPreviewWidget::paintRequested, this, &ExportDlg::printPreview);
+    connect(m_back, &QToolButton::clicked, this, &ExportDlg::back);
+    connect(m_next, &QToolButton::clicked, this, &ExportDlg::next);
+    connect(m_timer, &QTimer::timeout, this, &ExportDlg::updatePreview);
+    for (QComboBox *combo : {m_paper, m_orientation, m_scale})
+        connect(combo, &QComboBox::currentIndexChanged, this, &ExportDlg::updateTimer);
+    for (QDoubleSpinBox *box : {m_left, m_right, m_top, m_bottom})
+        connect(box, &QDoubleSpinBox::valueChanged, this, &ExportDlg::updateTimer);
+    connect(m_centre, &QCheckBox::toggled, this, &ExportDlg::updateTimer);
+}
+
+ExportDlg::~ExportDlg() = default;
+
+void ExportDlg::setPages(const QStringList &pages)
+{
+    ExportBaseDlg::setPages(pages);
+    loadOptions();
+    showPage(0);
+}
+
+PdfPageOptions ExportDlg::optionsFromWidgets() const
+{
+    PdfPageOptions options;
+    options.paperId = m_paper->currentData().toInt();
+    options.orientation = m_orientation->currentData().toInt();
+    options.scaleMode = m_scale->currentData().toInt();
+    options.centred = m_centre->isChecked();
+    options.margins.left = m_left->value();
+    options.margins.right = m_right->value();
+    options.margins.top = m_top->value();
+    options.margins.bottom = m_bottom->value();
+    return options;
+}
+
+void ExportDlg::loadOptions()
+{
+    const PdfPageOptions options = PdfPageOptions::read();
+    selectData(m_paper, options.paperId);
+    selectData(m_orientation, options.orientation);
+    selectData(m_scale, options.scaleMode);
+    m_left->setValue(options.margins.left);
+    m_right->setValue(options.margins.right);
+    m_top->setValue(options.margins.top);
+    m_bottom->setValue(options.margins.bottom);
+    m_centre->setChecked(options.centred);
+    openCheck()->setChecked(DestinationSettings::read(Kind::Pdf).needOpen);
+}
+
+void ExportDlg::apply()
+{
+    if (pages().isEmpty())
+        return;
+    // A preview rendered between pages would only slow the export down.
+    m_timer->stop();
+
+    PdfProgress progress(int(pages().size()), this);
+    progress.setCreatingPhase();
+    progress.open();
+    QCoreApplication::processEvents();
+
+    const PdfPageOptions options = optionsFromWidgets();
+    options.write();
+    const DestinationSettings destination = destinationFromWidgets();
+    destination.write(kind());
+    const QString path = destination.outputPath(DestinationSettings::extension(kind()));
+
+    const PdfWriter::Result result =
+        PdfWriter(options).write(pages(), path, [&progress](int index) {
+            progress.setWritingPhase(index + 1);
+            QCoreApplication::processEvents();
+            return !progress.isCancelRequested();
+        });
+
+    // Closed on every outcome, so that no unclosable modal window stays behind.
+    progress.finish();
+    progress.close();
+
+    switch (result.outcome) {
+    case PdfWriter::Outcome::Written:
+        emit applied(result.path);
+        accept();
+        break;
+    case PdfWriter::Outcome::UnsupportedPage:
+    case PdfWriter::Outcome::UnreadablePage:
+        // The user may remove the page and try again: the dialog stays.
+        emit failed(result.path);
+        break;
+    case PdfWriter::Outcome::CannotWrite:
+        hide();
+        emit failed(result.path);
+        close();
+        break;
+    case PdfWriter::Outcome::Cancelled:
+    case PdfWriter::Outcome::NothingToWrite:
+        close();
+        break;
+    }
+}
+
+void ExportDlg::printPreview(QPrinter *printer)
+{
+    QPainter painter(printer);
+    if (!painter.isActive() || !m_previewHeader.isValid())
+        return;
+    const PdfPageOptions &options = m_previewOptions;
+    const QSizeF paper = PaperSizes::points(options.paperId, options.isLandscape());
+    const QRectF device = printer->paperRect(QPrinter::DevicePixel);
+    const double factor = device.width() / paper.width();
+
+    const PdfLayout::Placement placement = PdfLayout::place(
+        paper, m_previewHeader.size(), m_previewHeader.dpiX(), m_previewHeader.dpiY(),
+        options.margins, options.scaleMode, options.centred);
+    const double width = m_previewHeader.size().width() * placement.scaleX;
+    const double height = m_previewHeader.size().height() * placement.scaleY;
+    // PDF measures from the bottom, the printer from the top.
+    const QRectF target(placement.x * factor, (paper.height() - placement.y - height) * factor,
+                        width * factor, height * factor);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, m_previewImage);
+
+    // The area inside the margins, so that the user sees them.
+    const double left = PdfLayout::centimetresToPoints(options.margins.left);
+    const double right = PdfLayout::centimetresToPoints(options.margins.right);
+    const double top = PdfLayout::centimetresToPoints(options.margins.top);
+    const double bottom = PdfLayout::centimetresToPoints(options.margins.bottom);
+    painter.setPen(QPen(Qt::lightGray, 0, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(left * factor, top * factor, (paper.width() - left - right) * factor,
+                            (paper.height() - top - bottom) * factor));
+}
+
+void ExportDlg::back()
+{
+    if (m_current > 0)
+        showPage(m_current - 1);
+}
+
+void ExportDlg::next()
+{
+    if (m_current + 1 < pages().size())
+        showPage(m_current + 1);
+}
+
+void ExportDlg::updateTimer()
+{
+    m_timer->start();
+}
+
+void ExportDlg::updatePreview()
+{
+    m_timer->stop();
+    m_previewOptions = optionsFromWidgets();
+    const QPageLayout::Orientation orientation =
+        m_previewOptions.isLandscape() ? QPageLayout::Landscape : QPageLayout::Portrait;
+    m_printer->setPageLayout(QPageLayout(
+        QPageSize(PaperSizes::pageSizeId(m_previewOptions.paperId)), orientation, QMarginsF()));
+    m_preview->updatePreview();
+}
+
+void ExportDlg::showPage(int index)
+{
+    m_current = index;
+    m_pageLabel->setText(tr("Pages: %1/%2").arg(index + 1).arg(pages().size()));
+    m_previewImage = QImage();
+    m_previewHeader = ImageHeader();
+    if (index < pages().size()) {
+        const QString path = pages().at(index);
+        m_previewHeader = ImageHeader::read(path);
+        QImageReader reader(path);
+        const QSize size = reader.size();
+        if (size.isValid())
+            reader.setScaledSize(
+                size.scaled(QSize(previewSide, previewSide), Qt::KeepAspectRatio).boundedTo(size));
+        m_previewImage = reader.read();
+    }
+    updatePreview();
+}

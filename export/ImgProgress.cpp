@@ -1,0 +1,7 @@
+#include "ImgProgress.h"
+
+ImgProgress::ImgProgress(int pageCount, QWidget *parent)
+    : PdfProgress(pageCount, tr("Creating images.\nPlease wait."),
+                  tr("Writting images.\nPlease wait."), false, parent)
+{
+}

@@ -1,0 +1,29 @@
+#include "PdfPageOptions.h"
+
+#include "SettingsKeys.h"
+
+PdfPageOptions PdfPageOptions::read()
+{
+    PdfPageOptions options;
+    options.paperId = readSetting(Settings::PaperSize).toInt();
+    options.orientation = readSetting(Settings::Orientation).toInt();
+    options.scaleMode = readSetting(Settings::Scale).toInt();
+    options.centred = readSetting(Settings::ByCenter).toBool();
+    options.margins.left = readSetting(Settings::Left).toDouble();
+    options.margins.right = readSetting(Settings::Right).toDouble();
+    options.margins.top = readSetting(Settings::Top).toDouble();
+    options.margins.bottom = readSetting(Settings::Bottom).toDouble();
+    return options;
+}
+
+void PdfPageOptions::write() const
+{
+    writeSetting(Settings::PaperSize, paperId);
+    writeSetting(Settings::Orientation, orientation);
+    writeSetting(Settings::Scale, scaleMode);
+    writeSetting(Settings::ByCenter, centred);
+    writeSetting(Settings::Left, margins.left);
+    writeSetting(Settings::Right, margins.right);
+    writeSetting(Settings::Top, margins.top);
+    writeSetting(Settings::Bottom, margins.bottom);
+}

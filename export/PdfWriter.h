@@ -1,0 +1,53 @@
+#pragma once
+
+#include "PdfPageOptions.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Writes page image files into one PDF, one image per page, laid out by PdfLayout: JPEG
+// pages are embedded byte for byte, 1-bit TIFF pages as 1-bit images. No widgets.
+//
+// Pages are streamed: each image goes to the file as soon as its page is done, so memory
+// stays the same whatever the page count. The file is written through QSaveFile and
+// replaces an existing one only when complete: a failed or cancelled export leaves the old
+// file as it was and no partial file behind.
+// Any thread, one write at a time per instance.
+class PdfWriter
+{
+    Q_DECLARE_TR_FUNCTIONS(PdfWriter)
+
+public:
+    enum class Outcome
+    {
+        Written,
+        NothingToWrite,  // no pages: no file touched
+        Cancelled,       // pageStarted said stop
+        UnsupportedPage, // a page file that is neither "jpg" nor "tiff"
+        UnreadablePage,  // a page file the PDF library could not load
+        CannotWrite,     // the output could not be created, written or put in place
+    };
+
+    struct Result
+    {
+        Outcome outcome = Outcome::NothingToWrite;
+        // The output for Written and CannotWrite; the page file for the page failures.
+        QString path;
+        // Diagnostic detail, not for the user.
+        QString detail;
+    };
+
+    // Called before page index (0-based) is written; returning false cancels the export.
+    using PageStarted = std::function<bool(int index)>;
+
+    explicit PdfWriter(const PdfPageOptions &options);
+
+    Result write(const QStringList &pages, const QString &outputPath,
+                 const PageStarted &pageStarted = PageStarted()) const;
+
+private:
+    PdfPageOptions m_options;
+};

@@ -1,0 +1,7 @@
+#include "WordProgress.h"
+
+WordProgress::WordProgress(int pageCount, QWidget *parent)
+    : PdfProgress(pageCount, tr("Creating MS Word document.\nPlease wait."),
+                  tr("Writting MS Word document.\nPlease wait."), false, parent)
+{
+}

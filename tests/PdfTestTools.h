@@ -1,0 +1,170 @@
+#pragma once
+
+// Shared by the export tests: page images drawn by the test, and what the real PDF readers
+// (qpdf, pdfinfo, pdfimages) say about a written file.
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRectF>
+#include <QRegularExpression>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace PdfTestTools {
+
+// A page image: a colour JPEG, or a 1-bit TIFF when mono, stating dpi as its resolution.
+inline QString drawPage(const QString &path, const QSize &pixels, int dpi, bool mono = false)
+{
+    QImage image(pixels, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.fillRect(QRect(QPoint(0, 0), pixels / 2), QColor(200, 30, 30));
+        painter.setPen(QPen(Qt::black, 3));
+        painter.drawLine(QPoint(0, 0), QPoint(pixels.width() - 1, pixels.height() - 1));
+    }
+    if (mono)
+        image = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    const bool saved = mono ? image.save(path, "TIFF") : image.save(path, "JPG", 85);
+    return saved ? path : QString();
+}
+
+// Runs a reader; the test fails when it cannot be started or reports an error.
+inline QString run(const QString &program, const QStringList &arguments, bool mustSucceed = true)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000)) {
+        QTest::qFail(qPrintable(QStringLiteral("%1 did not run").arg(program)), __FILE__, __LINE__);
+        return QString();
+    }
+    if (mustSucceed && (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)) {
+        QTest::qFail(
+            qPrintable(QStringLiteral("%1 failed: %2")
+                           .arg(program, QString::fromLocal8Bit(process.readAllStandardError()))),
+            __FILE__, __LINE__);
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+inline bool qpdfCheck(const QString &pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+inline int pdfinfoPages(const QString &pdf)
+{
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
+            .match(info);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// "595 x 842" as pdfinfo reports the size of the first page.
+inline QString pdfinfoSize(const QString &pdf)
+{
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+ x [\\d.]+) pts"),
+                           QRegularExpression::MultilineOption)
+            .match(info);
+    return match.captured(1);
+}
+
+struct ImageRow
+{
+    int page = 0;
+    QString type;
+    int width = 0;
+    int height = 0;
+    int bitsPerComponent = 0;
+    QString encoding;
+    int xPpi = 0;
+};
+
+inline QList<ImageRow> pdfImages(const QString &pdf)
+{
+    QList<ImageRow> rows;
+    const QStringList lines = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+    for (const QString &line : lines.mid(2)) {
+        const QStringList f = line.simplified().split(QLatin1Char(' '));
+        if (f.size() < 14)
+            continue;
+        rows.append(
+            {f[0].toInt(), f[2], f[3].toInt(), f[4].toInt(), f[7].toInt(), f[8], f[12].toInt()});
+    }
+    return rows;
+}
+
+// One page as written: its MediaBox and the matrix the image is drawn with (a b c d e f).
+struct PageRecord
+{
+    QRectF mediaBox;
+    QList<double> matrix;
+};
+
+// Reads every page back through qpdf's uncompressed, annotated form.
+inline QList<PageRecord> readPages(const QString &pdf)
+{
+    QTemporaryDir dir;
+    const QString qdf = dir.filePath(QStringLiteral("qdf.pdf"));
+    run(QStringLiteral("qpdf"),
+        {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"), pdf, qdf});
+    QFile file(qdf);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromLatin1(file.readAll());
+
+    const QString number = QStringLiteral("(-?[\\d.]+)");
+    const QRegularExpression mediaBox(
+        QStringLiteral("/MediaBox \\[\\s*%1\\s+%1\\s+%1\\s+%1\\s*\\]").arg(number));
+    const QRegularExpression matrix(
+        QStringLiteral("%1\\s+%1\\s+%1\\s+%1\\s+%1\\s+%1\\s+cm").arg(number));
+
+    QList<PageRecord> pages;
+    for (int n = 1;; ++n) {
+        const qsizetype pageAt = text.indexOf(QStringLiteral("%% Page %1\n").arg(n));
+        const qsizetype contentsAt =
+            text.indexOf(QStringLiteral("%% Contents for page %1\n").arg(n));
+        if (pageAt < 0 || contentsAt < 0)
+            break;
+        PageRecord page;
+        const QRegularExpressionMatch box = mediaBox.match(text, pageAt);
+        if (box.hasMatch()) {
+            page.mediaBox = QRectF(QPointF(box.captured(1).toDouble(), box.captured(2).toDouble()),
+                                   QPointF(box.captured(3).toDouble(), box.captured(4).toDouble()));
+        }
+        const QRegularExpressionMatch cm = matrix.match(text, contentsAt);
+        if (cm.hasMatch()) {
+            for (int i = 1; i <= 6; ++i)
+                page.matrix.append(cm.captured(i).toDouble());
+        }
+        pages.append(page);
+    }
+    return pages;
+}
+
+// Every entry of folder, for checking that nothing was left behind.
+inline QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+} // namespace PdfTestTools

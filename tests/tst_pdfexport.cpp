@@ -1,0 +1,449 @@
+// The "Build PDF" dialog: what it shows and loads, the preview that follows changes after
+// half a second and pages through the document, and every outcome of "Save to PDF" as the
+// main window sees it through applied and failed.
+#include "ExportDlg.h"
+#include "PaperSizes.h"
+#include "PdfProgress.h"
+#include "PdfTestTools.h"
+#include "SelectFolderWidget.h"
+#include "SettingsKeys.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace PdfTestTools;
+
+namespace {
+template <typename T> T *named(const QWidget &parent, const QString &accessibleName)
+{
+    for (T *widget : parent.findChildren<T *>()) {
+        if (widget->accessibleName() == accessibleName)
+            return widget;
+    }
+    return nullptr;
+}
+
+QStringList itemTexts(const QComboBox *combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts.append(combo->itemText(i));
+    return texts;
+}
+
+QString pagesLabel(const QWidget &dialog)
+{
+    for (const QLabel *label : dialog.findChildren<QLabel *>()) {
+        if (label->text().startsWith(QLatin1String("Pages: ")))
+            return label->text();
+    }
+    return QString();
+}
+
+bool progressShown()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<PdfProgress *>(widget) && widget->isVisible())
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+class TestPdfExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void controls();
+    void loadsStoredSettings_data();
+    void loadsStoredSettings();
+    void paging();
+    void previewFollowsChanges_data();
+    void previewFollowsChanges();
+    void savesAndWrites();
+    void emptyPageList();
+    void unsupportedPageClosesProgress();
+    void cannotReplaceOutput();
+    void cancelInTheMiddle();
+
+private:
+    // A dialog writing into m_out, with a folder chooser that never opens a window.
+    std::unique_ptr<ExportDlg> makeDialog();
+
+    QTemporaryDir m_pages;
+    QTemporaryDir m_out;
+    QStringList m_threePages;
+};
+
+void TestPdfExport::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_pages.isValid() && m_out.isValid());
+    m_threePages = {
+        drawPage(m_pages.filePath(QStringLiteral("00000001_o.jpg")), {600, 300}, 300),
+        drawPage(m_pages.filePath(QStringLiteral("00000002_o.tiff")), {400, 500}, 200, true),
+        drawPage(m_pages.filePath(QStringLiteral("00000003_o.jpg")), {300, 600}, 150),
+    };
+    QVERIFY(!m_threePages.contains(QString()));
+}
+
+void TestPdfExport::init()
+{
+    QSettings().clear();
+    writeSetting(Settings::FolderPlace, 2);
+    writeSetting(Settings::DocFolder, m_out.path());
+}
+
+void TestPdfExport::cleanup()
+{
+    for (const QString &name : entries(m_out.path()))
+        QDir(m_out.path()).remove(name);
+}
+
+std::unique_ptr<ExportDlg> TestPdfExport::makeDialog()
+{
+    auto dialog = std::make_unique<ExportDlg>();
+    dialog->folderField()->setChooser(
+        [](QWidget *, const QString &, const QString &) { return QString(); });
+    return dialog;
+}
+
+void TestPdfExport::controls()
+{
+    const auto dialog = makeDialog();
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Build PDF"));
+    QVERIFY(dialog->minimumWidth() >= 800 && dialog->minimumHeight() >= 550);
+
+    auto *paper = named<QComboBox>(*dialog, QStringLiteral("Paper size"));
+    auto *orientation = named<QComboBox>(*dialog, QStringLiteral("Orientation"));
+    auto *scale = named<QComboBox>(*dialog, QStringLiteral("Scale"));
+    QVERIFY(paper && orientation && scale);
+    QCOMPARE(itemTexts(paper),
+             QStringLiteral("A4 Letter A0 A1 A2 A3 A5 A6").split(QLatin1Char(' ')));
+    const QList<int> ids{0, 2, 5, 6, 7, 8, 9, 10};
+    for (int i = 0; i < ids.size(); ++i)
+        QCOMPARE(paper->itemData(i).toInt(), ids[i]);
+    QCOMPARE(itemTexts(orientation),
+             (QStringList{QStringLiteral("Portrait"), QStringLiteral("Landscape")}));
+    QCOMPARE(itemTexts(scale), (QStringList{QStringLiteral("By dots per inch"),
+                                            QStringLiteral("Stretch to paper list"),
+                                            QStringLiteral("Stretch with keeping aspect")}));
+    for (const QString &side : {QStringLiteral("Left"), QStringLiteral("Right"),
+                                QStringLiteral("Top"), QStringLiteral("Bottom")}) {
+        auto *box = named<QDoubleSpinBox>(*dialog, side);
+        QVERIFY(box);
+        QCOMPARE(box->minimum(), 0.0);
+        QCOMPARE(box->maximum(), 2.0);
+        QCOMPARE(box->singleStep(), 0.1);
+        QCOMPARE(box->suffix(), QStringLiteral(" cm"));
+    }
+    QVERIFY(named<QCheckBox>(*dialog, QStringLiteral("By Page Center"))->isChecked());
+    QVERIFY(named<QCheckBox>(*dialog, QStringLiteral("Open PDF document after creation")));
+    auto *save = named<QPushButton>(*dialog, QStringLiteral("Save to PDF"));
+    QVERIFY(save && save->isDefault());
+    QVERIFY(named<QPushButton>(*dialog, QStringLiteral("Cancel")));
+
+    // Every control can be found by assistive technology.
+    for (QWidget *widget : dialog->findChildren<QWidget *>()) {
+        const bool control =
+            qobject_cast<QAbstractButton *>(widget) || qobject_cast<QLineEdit *>(widget) ||
+            qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractSpinBox *>(widget);
+        if (control && widget->parentWidget() != nullptr &&
+            !qobject_cast<QAbstractSpinBox *>(widget->parentWidget()) &&
+            !qobject_cast<QComboBox *>(widget->parentWidget()))
+            QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
+    }
+
+    // Escape closes without exporting.
+    QSignalSpy applied(dialog.get(), &ExportDlg::applied);
+    dialog->setPages(m_threePages);
+    dialog->show();
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(applied.isEmpty());
+}
+
+void TestPdfExport::loadsStoredSettings_data()
+{
+    QTest::addColumn<int>("paperId");
+    QTest::addColumn<QString>("paperText");
+
+    QTest::newRow("A4") << 0 << QStringLiteral("A4");
+    QTest::newRow("Letter") << 2 << QStringLiteral("Letter");
+    QTest::newRow("A0") << 5 << QStringLiteral("A0");
+    QTest::newRow("A6") << 10 << QStringLiteral("A6");
+    QTest::newRow("not offered") << 29 << QStringLiteral("A4");
+}
+
+void TestPdfExport::loadsStoredSettings()
+{
+    QFETCH(int, paperId);
+    QFETCH(QString, paperText);
+
+    const auto dialog = makeDialog();
+    writeSetting(Settings::PaperSize, paperId);
+    writeSetting(Settings::Orientation, 1);
+    writeSetting(Settings::Scale, 2);
+    writeSetting(Settings::ByCenter, false);
+    writeSetting(Settings::NeedOpen, false);
+    writeSetting(Settings::Left, 1.5);
+    writeSetting(Settings::Bottom, 0.3);
+    writeSetting(Settings::FolderPlace, 0);
+    dialog->setPages(m_threePages);
+
+    QCOMPARE(named<QComboBox>(*dialog, QStringLiteral("Paper size"))->currentText(), paperText);
+    QCOMPARE(named<QComboBox>(*dialog, QStringLiteral("Orientation"))->currentText(),
+             QStringLiteral("Landscape"));
+    QCOMPARE(named<QComboBox>(*dialog, QStringLiteral("Scale"))->currentText(),
+             QStringLiteral("Stretch with keeping aspect"));
+    QVERIFY(!named<QCheckBox>(*dialog, QStringLiteral("By Page Center"))->isChecked());
+    QVERIFY(!named<QCheckBox>(*dialog, QStringLiteral("Open PDF document after creation"))
+                 ->isChecked());
+    QCOMPARE(named<QDoubleSpinBox>(*dialog, QStringLiteral("Left"))->value(), 1.5);
+    QCOMPARE(named<QDoubleSpinBox>(*dialog, QStringLiteral("Bottom"))->value(), 0.3);
+    QVERIFY(named<QRadioButton>(*dialog, QStringLiteral("Desktop"))->isChecked());
+    QCOMPARE(pagesLabel(*dialog), QStringLiteral("Pages: 1/3"));
+}
+
+void TestPdfExport::paging()
+{
+    const auto dialog = makeDialog();
+    dialog->setPages(m_threePages);
+    auto *preview = dialog->findChild<QPrintPreviewWidget *>();
+    QSignalSpy painted(preview, &QPrintPreviewWidget::paintRequested);
+    auto *back = named<QToolButton>(*dialog, QStringLiteral("Back"));
+    auto *next = named<QToolButton>(*dialog, QStringLiteral("Next"));
+    QVERIFY(back && next);
+
+    back->click(); // already at the first page
+    QCOMPARE(dialog->currentPage(), 0);
+    QCOMPARE(painted.size(), 0);
+    next->click();
+    next->click();
+    QCOMPARE(dialog->currentPage(), 2);
+    QCOMPARE(pagesLabel(*dialog), QStringLiteral("Pages: 3/3"));
+    QCOMPARE(painted.size(), 2);
+    next->click(); // already at the last page
+    QCOMPARE(dialog->currentPage(), 2);
+    QCOMPARE(painted.size(), 2);
+    back->click();
+    QCOMPARE(pagesLabel(*dialog), QStringLiteral("Pages: 2/3"));
+
+    // A new page list starts at its first page again.
+    dialog->setPages(m_threePages.mid(0, 2));
+    QCOMPARE(dialog->currentPage(), 0);
+    QCOMPARE(pagesLabel(*dialog), QStringLiteral("Pages: 1/2"));
+}
+
+void TestPdfExport::previewFollowsChanges_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("paper") << QStringLiteral("paper");
+    QTest::newRow("orientation") << QStringLiteral("orientation");
+    QTest::newRow("scale") << QStringLiteral("scale");
+    QTest::newRow("margin") << QStringLiteral("margin");
+    QTest::newRow("centre") << QStringLiteral("centre");
+}
+
+void TestPdfExport::previewFollowsChanges()
+{
+    QFETCH(QString, change);
+
+    const auto dialog = makeDialog();
+    dialog->setPages(m_threePages);
+    auto *preview = dialog->findChild<QPrintPreviewWidget *>();
+    auto *timer = dialog->findChild<QTimer *>(QStringLiteral("previewTimer"));
+    QVERIFY(preview && timer);
+    QVERIFY(!timer->isActive());
+    QSignalSpy painted(preview, &QPrintPreviewWidget::paintRequested);
+
+    if (change == QLatin1String("paper"))
+        named<QComboBox>(*dialog, QStringLiteral("Paper size"))->setCurrentIndex(3);
+    else if (change == QLatin1String("orientation"))
+        named<QComboBox>(*dialog, QStringLiteral("Orientation"))->setCurrentIndex(1);
+    else if (change == QLatin1String("scale"))
+        named<QComboBox>(*dialog, QStringLiteral("Scale"))->setCurrentIndex(1);
+    else if (change == QLatin1String("margin"))
+        named<QDoubleSpinBox>(*dialog, QStringLiteral("Top"))->setValue(1.2);
+    else
+        named<QCheckBox>(*dialog, QStringLiteral("By Page Center"))->setChecked(false);
+
+    // Not at once: a single refresh half a second after the last change.
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 500);
+    QVERIFY(timer->isSingleShot());
+    QCOMPARE(painted.size(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(painted.size(), 1, 2000);
+    QVERIFY(!timer->isActive());
+
+    // The printer shows the chosen paper.
+    auto *printer = painted.at(0).at(0).value<QPrinter *>();
+    QVERIFY(printer);
+    const PdfPageOptions options = dialog->optionsFromWidgets();
+    QCOMPARE(printer->pageLayout().pageSize().id(), PaperSizes::pageSizeId(options.paperId));
+    QCOMPARE(printer->pageLayout().orientation() == QPageLayout::Landscape, options.isLandscape());
+}
+
+void TestPdfExport::savesAndWrites()
+{
+    const auto dialog = makeDialog();
+    QSignalSpy applied(dialog.get(), &ExportDlg::applied);
+    QSignalSpy failed(dialog.get(), &ExportDlg::failed);
+    dialog->setPages(m_threePages);
+    named<QLineEdit>(*dialog, QStringLiteral("Document Name"))
+        ->setText(QStringLiteral("my scan.pdf"));
+    named<QComboBox>(*dialog, QStringLiteral("Paper size"))->setCurrentIndex(1); // Letter
+    named<QComboBox>(*dialog, QStringLiteral("Scale"))->setCurrentIndex(2);
+    named<QDoubleSpinBox>(*dialog, QStringLiteral("Right"))->setValue(0.7);
+    named<QCheckBox>(*dialog, QStringLiteral("By Page Center"))->setChecked(false);
+    dialog->show();
+    named<QPushButton>(*dialog, QStringLiteral("Save to PDF"))->click();
+
+    const QString path = m_out.filePath(QStringLiteral("my scan.pdf"));
+    QCOMPARE(failed.size(), 0);
+    QCOMPARE(applied.size(), 1);
+    QCOMPARE(applied.at(0).at(0).toString(), path);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(!progressShown());
+    QVERIFY(qpdfCheck(path));
+    QCOMPARE(pdfinfoPages(path), 3);
+    QCOMPARE(pdfinfoSize(path), QStringLiteral("612 x 792"));
+    const QList<ImageRow> images = pdfImages(path);
+    QCOMPARE(images.size(), 3);
+    QCOMPARE(images[0].encoding, QStringLiteral("jpeg"));
+    QCOMPARE(images[1].bitsPerComponent, 1);
+
+    QCOMPARE(readSetting(Settings::PaperSize).toInt(), 2);
+    QCOMPARE(readSetting(Settings::Scale).toInt(), 2);
+    QCOMPARE(readSetting(Settings::Right).toDouble(), 0.7);
+    QCOMPARE(readSetting(Settings::ByCenter).toBool(), false);
+    QCOMPARE(readSetting(Settings::NeedOpen).toBool(), true);
+    QCOMPARE(readSetting(Settings::DocName).toString(), QStringLiteral("my scan.pdf"));
+    QCOMPARE(readSetting(Settings::FolderPlace).toInt(), 2);
+}
+
+void TestPdfExport::emptyPageList()
+{
+    const auto dialog = makeDialog();
+    QSignalSpy applied(dialog.get(), &ExportDlg::applied);
+    QSignalSpy failed(dialog.get(), &ExportDlg::failed);
+    dialog->setPages({});
+    dialog->show();
+    dialog->apply();
+    QVERIFY(applied.isEmpty() && failed.isEmpty());
+    QVERIFY(dialog->isVisible());
+    QVERIFY(entries(m_out.path()).isEmpty());
+    QVERIFY(!QSettings().contains(QLatin1String(Settings::DocName.name)));
+}
+
+void TestPdfExport::unsupportedPageClosesProgress()
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("page.png"));
+    QVERIFY(QImage(20, 20, QImage::Format_RGB32).save(png));
+    const auto dialog = makeDialog();
+    QSignalSpy applied(dialog.get(), &ExportDlg::applied);
+    QSignalSpy failed(dialog.get(), &ExportDlg::failed);
+    dialog->setPages({m_threePages[0], png});
+    dialog->show();
+    dialog->apply();
+
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.at(0).at(0).toString(), png);
+    QVERIFY(applied.isEmpty());
+    QVERIFY(!progressShown());
+    // The user can take the page out and try again.
+    QVERIFY(dialog->isVisible());
+    QVERIFY(entries(m_out.path()).isEmpty());
+}
+
+void TestPdfExport::cannotReplaceOutput()
+{
+    // A folder stands where the file should go; root ignores permissions, so this is the
+    // output that cannot be replaced.
+    QVERIFY(QDir(m_out.path()).mkdir(QStringLiteral("busy.pdf")));
+    const auto dialog = makeDialog();
+    QSignalSpy applied(dialog.get(), &ExportDlg::applied);
+    QSignalSpy failed(dialog.get(), &ExportDlg::failed);
+    dialog->setPages(m_threePages);
+    named<QLineEdit>(*dialog, QStringLiteral("Document Name"))->setText(QStringLiteral("busy"));
+    dialog->show();
+    dialog->apply();
+
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.at(0).at(0).toString(), m_out.filePath(QStringLiteral("busy.pdf")));
+    QVERIFY(applied.isEmpty());
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(!progressShown());
+    QVERIFY(QFileInfo(m_out.filePath(QStringLiteral("busy.pdf"))).isDir());
+    QDir(m_out.path()).rmdir(QStringLiteral("busy.pdf"));
+}
+
+void TestPdfExport::cancelInTheMiddle()
+{
+    const QString path = m_out.filePath(QStringLiteral("kept.pdf"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("earlier export");
+    }
+    const auto dialog = makeDialog();
+    QSignalSpy applied(dialog.get(), &ExportDlg::applied);
+    QSignalSpy failed(dialog.get(), &ExportDlg::failed);
+    dialog->setPages(m_threePages);
+    named<QLineEdit>(*dialog, QStringLiteral("Document Name"))->setText(QStringLiteral("kept"));
+    dialog->show();
+
+    // The user presses "Cancel" on the progress dialog while the first page is written.
+    int cancelledAtPage = -1;
+    QTimer::singleShot(0, dialog.get(), [&]() {
+        auto *progress = dialog->findChild<PdfProgress *>();
+        QVERIFY(progress && progress->isVisible());
+        auto *bar = progress->findChild<QProgressBar *>();
+        auto *cancel = progress->findChild<QPushButton *>();
+        QVERIFY(!cancel->isEnabled()); // still creating
+        connect(bar, &QProgressBar::valueChanged, progress, [=, &cancelledAtPage](int page) {
+            QTimer::singleShot(0, cancel, [=, &cancelledAtPage]() {
+                if (cancelledAtPage >= 0 || !cancel->isEnabled())
+                    return;
+                cancelledAtPage = page;
+                cancel->click();
+            });
+        });
+    });
+    dialog->apply();
+
+    QCOMPARE(cancelledAtPage, 1);
+    QVERIFY(applied.isEmpty() && failed.isEmpty());
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(!progressShown());
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("earlier export"));
+    QCOMPARE(entries(m_out.path()), QStringList{QStringLiteral("kept.pdf")});
+}
+
+QTEST_MAIN(TestPdfExport)
+#include "tst_pdfexport.moc"

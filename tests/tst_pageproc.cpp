@@ -1,0 +1,417 @@
+// The page processor program, run for real on pages drawn here: deskew, black and white,
+// margins, illumination, spreads split at the gutter, and the refusals of a bad command line
+// or an unusable input.
+#include <QDir>
+#include <QImageReader>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+constexpr int Dpi = 150;
+
+int px(double millimetres)
+{
+    return qRound(millimetres * Dpi / 25.4);
+}
+
+// The drawn content: between a rule on top and a rule at the bottom, lines of letter-like
+// blocks and a picture. Known exactly, so the margins around it can be measured.
+const QRect Content(px(25), px(30), px(160), px(200));
+
+QImage blankPage(const QSize &size, QImage::Format format)
+{
+    QImage page(size, format);
+    page.setDotsPerMeterX(qRound(Dpi / 0.0254));
+    page.setDotsPerMeterY(qRound(Dpi / 0.0254));
+    page.fill(Qt::white);
+    return page;
+}
+
+void drawContent(QPainter &painter, const QRect &area)
+{
+    const int rule = px(0.6);
+    painter.fillRect(QRect(area.left(), area.top(), area.width(), rule), Qt::black);
+    painter.fillRect(QRect(area.left(), area.bottom() - rule + 1, area.width(), rule), Qt::black);
+    const int picture = area.top() + area.height() * 2 / 5;
+    painter.fillRect(
+        QRect(area.left() + area.width() / 6, picture, area.width() * 2 / 3, area.height() / 4),
+        QColor(40, 110, 170));
+    // Words of 1.2 mm letters, some with ascenders, on lines 5 mm apart.
+    int seed = 7;
+    for (int base = area.top() + px(8); base < area.bottom() - px(4); base += px(5)) {
+        if (base > picture - px(4) && base < picture + area.height() / 4 + px(6))
+            continue;
+        for (int x = area.left(); x < area.right() - px(12); x += px(1.6)) {
+            seed = (seed * 1103515245 + 12345) & 0x7fffffff;
+            if (seed % 7 == 0) {
+                x += px(1.5);
+                continue;
+            }
+            const int height = seed % 3 == 0 ? px(2.8) : px(1.9);
+            painter.fillRect(QRect(x, base - height, px(1.2), height), Qt::black);
+        }
+    }
+}
+
+QImage drawnPage(QImage::Format format = QImage::Format_Grayscale8)
+{
+    QImage page = blankPage(QSize(px(210), px(297)), format);
+    QPainter painter(&page);
+    drawContent(painter, Content);
+    return page;
+}
+
+QImage turned(const QImage &source, double degrees)
+{
+    QImage result = blankPage(source.size(), source.format());
+    QPainter painter(&result);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(source.width() / 2.0, source.height() / 2.0);
+    painter.rotate(degrees);
+    painter.drawImage(QPointF(-source.width() / 2.0, -source.height() / 2.0), source);
+    return result;
+}
+
+// The angle (clockwise, degrees) of the top rule in a page cut to its content: a
+// least-squares line through the upper edge of the topmost ink of every column.
+double ruleAngle(const QImage &page)
+{
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (int x = grey.width() / 10; x < grey.width() * 9 / 10; ++x) {
+        for (int y = 1; y < grey.height() / 4; ++y) {
+            if (grey.constScanLine(y)[x] < 128) {
+                n += 1;
+                sx += x;
+                sy += y;
+                sxx += double(x) * x;
+                sxy += double(x) * y;
+                break;
+            }
+        }
+    }
+    return std::atan((n * sxy - sx * sy) / (n * sxx - sx * sx)) * 180.0 / M_PI;
+}
+
+QRect inkBounds(const QImage &page)
+{
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    QRect bounds;
+    for (int y = 0; y < grey.height(); ++y) {
+        for (int x = 0; x < grey.width(); ++x) {
+            if (grey.constScanLine(y)[x] < 128)
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+// The paper's brightness in a band of columns: the median of everything that is not ink.
+int paperLevel(const QImage &page, int from, int to)
+{
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    QList<int> levels;
+    for (int y = 0; y < grey.height(); y += 2) {
+        for (int x = from; x < to; x += 2) {
+            if (grey.constScanLine(y)[x] >= 128)
+                levels.append(grey.constScanLine(y)[x]);
+        }
+    }
+    std::sort(levels.begin(), levels.end());
+    return levels.isEmpty() ? 0 : levels.at(levels.size() / 2);
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray standardError;
+};
+} // namespace
+
+class TestPageProc : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString input(const QImage &page, const char *name = "input.tif")
+    {
+        const QString path = m_dir.filePath(QLatin1String(name));
+        if (!page.save(path, "TIFF"))
+            qFatal("can't write the drawn page");
+        return path;
+    }
+
+    QString outputFolder()
+    {
+        static int count = 0;
+        const QString path = m_dir.filePath(QStringLiteral("out%1").arg(++count));
+        QDir().mkpath(path);
+        return path;
+    }
+
+    static Run run(const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(QStringLiteral(QUILLARY_PAGEPROC), arguments);
+        if (!process.waitForFinished(60000))
+            qFatal("the processor did not finish");
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardError()};
+    }
+
+    static QImage result(const QString &folder, const char *name)
+    {
+        QImageReader reader(folder + QLatin1Char('/') + QLatin1String(name));
+        return reader.read();
+    }
+
+    // The compression scheme libtiff's own reader reports for the file.
+    static QString compression(const QString &path)
+    {
+        QProcess tiffinfo;
+        tiffinfo.start(QStringLiteral("tiffinfo"), {path});
+        if (!tiffinfo.waitForFinished())
+            return QStringLiteral("<tiffinfo (libtiff-tools) did not run>");
+        const QString report = QString::fromLocal8Bit(tiffinfo.readAllStandardOutput());
+        const QLatin1String label("Compression Scheme: ");
+        const qsizetype at = report.indexOf(label);
+        return at < 0 ? report : report.mid(at + label.size()).section(QLatin1Char('\n'), 0, 0);
+    }
+
+    static QStringList options(const char *colourMode, double margins = 5.0)
+    {
+        return {QStringLiteral("-l=1"),
+                QStringLiteral("--color-mode=") + QLatin1String(colourMode),
+                QStringLiteral("--white-margins"),
+                QStringLiteral("--margins=%1").arg(margins),
+                QStringLiteral("--dpi=%1").arg(Dpi),
+                QStringLiteral("--output-dpi=%1").arg(Dpi)};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+    }
+
+    void deskewsAndKeepsTheColourKind_data()
+    {
+        QTest::addColumn<double>("degrees");
+        QTest::addColumn<bool>("colour");
+        QTest::newRow("grey, 3 degrees clockwise") << 3.0 << false;
+        QTest::newRow("grey, 3 degrees counter-clockwise") << -3.0 << false;
+        QTest::newRow("colour, 3 degrees clockwise") << 3.0 << true;
+    }
+
+    void deskewsAndKeepsTheColourKind()
+    {
+        QFETCH(double, degrees);
+        QFETCH(bool, colour);
+        const QImage page =
+            turned(drawnPage(colour ? QImage::Format_RGB32 : QImage::Format_Grayscale8), degrees);
+        const QString out = outputFolder();
+
+        const Run ran = run(options("color_grayscale") << input(page) << out);
+
+        QCOMPARE(ran.exitCode, 0);
+        QVERIFY(ran.standardError.isEmpty());
+        const QImage straight = result(out, "proc.tif");
+        QVERIFY(!straight.isNull());
+        const double residual = ruleAngle(straight);
+        QVERIFY2(std::fabs(residual) < 0.2,
+                 qPrintable(QStringLiteral("residual skew %1 degrees").arg(residual)));
+        QCOMPARE(straight.allGray(), !colour);
+        QVERIFY(straight.depth() >= 8);
+        QCOMPARE(compression(out + QStringLiteral("/proc.tif")), QStringLiteral("AdobeDeflate"));
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{QStringLiteral("proc.tif")});
+    }
+
+    void blackAndWhiteIsOneBitAtTheOutputResolution()
+    {
+        const QString out = outputFolder();
+        QStringList arguments = options("black_and_white");
+        arguments.replace(5, QStringLiteral("--output-dpi=100"));
+
+        const Run ran =
+            run(arguments << input(turned(drawnPage(QImage::Format_RGB32), 2.0)) << out);
+
+        QCOMPARE(ran.exitCode, 0);
+        QImageReader reader(out + QStringLiteral("/proc.tif"));
+        const QImage page = reader.read();
+        QCOMPARE(page.depth(), 1);
+        QCOMPARE(compression(out + QStringLiteral("/proc.tif")), QStringLiteral("CCITT Group 4"));
+        QCOMPARE(qRound(page.dotsPerMeterX() * 0.0254), 100);
+        // Content plus 5 mm each side, at 100 dpi instead of 150.
+        QVERIFY(std::abs(page.width() - (Content.width() + 2 * px(5)) * 2 / 3) <= 3);
+        QVERIFY(std::fabs(ruleAngle(page)) < 0.2);
+    }
+
+    void marginsAreWhiteAndOfTheGivenWidth()
+    {
+        // A scanner lid's dark edge and a speck of dust lie outside the content.
+        QImage page = drawnPage();
+        {
+            QPainter painter(&page);
+            painter.fillRect(QRect(0, 0, px(5), page.height()), QColor(30, 30, 30));
+            painter.fillRect(QRect(px(12), px(260), 2, 2), Qt::black);
+            painter.fillRect(QRect(px(150), px(12), 3, 2), Qt::black);
+        }
+        const QString out = outputFolder();
+
+        const Run ran = run(options("color_grayscale", 4.0) << input(page) << out);
+
+        QCOMPARE(ran.exitCode, 0);
+        const QImage cut = result(out, "proc.tif");
+        const int margin = px(4);
+        QVERIFY2(std::abs(cut.width() - (Content.width() + 2 * margin)) <= 2,
+                 qPrintable(QStringLiteral("width %1").arg(cut.width())));
+        QVERIFY(std::abs(cut.height() - (Content.height() + 2 * margin)) <= 2);
+        const QRect ink = inkBounds(cut);
+        for (const int gap : {ink.left(), ink.top(), cut.width() - 1 - ink.right(),
+                              cut.height() - 1 - ink.bottom()})
+            QVERIFY2(std::abs(gap - margin) <= 2, qPrintable(QStringLiteral("margin %1").arg(gap)));
+        const QImage grey = cut.convertToFormat(QImage::Format_Grayscale8);
+        int greyOutside = 0;
+        for (int y = 0; y < grey.height(); ++y) {
+            for (int x = 0; x < grey.width(); ++x)
+                greyOutside += !ink.contains(x, y) && grey.constScanLine(y)[x] != 255;
+        }
+        QCOMPARE(greyOutside, 0);
+    }
+
+    void illuminationIsFlattenedToWhite()
+    {
+        QImage page = drawnPage();
+        {
+            QPainter painter(&page);
+            painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+            QLinearGradient light(0, 0, page.width(), 0);
+            light.setColorAt(0.0, QColor(235, 235, 235));
+            light.setColorAt(1.0, QColor(150, 150, 150));
+            painter.fillRect(page.rect(), light);
+        }
+        const QString path = input(page);
+        const QString plain = outputFolder();
+        const QString flattened = outputFolder();
+
+        QCOMPARE(run(options("color_grayscale") << path << plain).exitCode, 0);
+        QCOMPARE(run(options("color_grayscale")
+                     << QStringLiteral("--normalize-illumination") << path << flattened)
+                     .exitCode,
+                 0);
+
+        const QImage before = result(plain, "proc.tif");
+        const QImage after = result(flattened, "proc.tif");
+        const int third = after.width() / 3;
+        QVERIFY(paperLevel(before, 2 * third, after.width()) < 200);
+        for (int band = 0; band < 3; ++band)
+            QVERIFY2(paperLevel(after, band * third, (band + 1) * third) >= 245,
+                     qPrintable(QStringLiteral("band %1").arg(band)));
+        QVERIFY(inkBounds(after).width() > Content.width() - 4);
+    }
+
+    void spreadIsSplitAtTheGutter()
+    {
+        // Two 100 x 140 mm pages, the binding's shadow at 48% of the width, turned a quarter
+        // turn clockwise as a book lies on the glass.
+        const QSize size(px(200), px(140));
+        const int gutter = size.width() * 48 / 100;
+        QImage spread = blankPage(size, QImage::Format_Grayscale8);
+        {
+            QPainter painter(&spread);
+            drawContent(painter, QRect(px(12), px(12), gutter - px(24), size.height() - px(24)));
+            drawContent(painter, QRect(gutter + px(12), px(12), size.width() - gutter - px(24),
+                                       size.height() - px(24)));
+            QLinearGradient shadow(gutter - px(10), 0, gutter + px(10), 0);
+            shadow.setColorAt(0.0, QColor(0, 0, 0, 0));
+            shadow.setColorAt(0.5, QColor(0, 0, 0, 120));
+            shadow.setColorAt(1.0, QColor(0, 0, 0, 0));
+            painter.fillRect(QRect(gutter - px(10), 0, px(20), size.height()), shadow);
+        }
+        const QString out = outputFolder();
+
+        const Run ran = run({QStringLiteral("-l=2"), QStringLiteral("--orientation=left"),
+                             QStringLiteral("--color-mode=color_grayscale"),
+                             QStringLiteral("--dpi=%1").arg(Dpi),
+                             input(spread.transformed(QTransform().rotate(90))), out});
+
+        QCOMPARE(ran.exitCode, 0);
+        const QImage left = result(out, "proc_1L.tif");
+        const QImage right = result(out, "proc_2R.tif");
+        QCOMPARE(left.height(), size.height());
+        QCOMPARE(right.height(), size.height());
+        QVERIFY(std::abs(left.width() + right.width() - size.width()) <= 2);
+        QVERIFY2(
+            std::abs(left.width() - gutter) <= size.width() / 100,
+            qPrintable(QStringLiteral("split at %1, gutter at %2").arg(left.width()).arg(gutter)));
+    }
+
+    void refusesWithOneLineAndWritesNothing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("inputKind");
+        const QString page = QStringLiteral("page");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")} << page;
+        QTest::newRow("layout 3") << QStringList{QStringLiteral("-l=3")} << page;
+        QTest::newRow("unknown colour mode")
+            << QStringList{QStringLiteral("--color-mode=sepia")} << page;
+        QTest::newRow("dpi 0") << QStringList{QStringLiteral("--dpi=0")} << page;
+        QTest::newRow("dpi not a number")
+            << QStringList{QStringLiteral("--output-dpi=high")} << page;
+        QTest::newRow("negative margins") << QStringList{QStringLiteral("--margins=-1")} << page;
+        QTest::newRow("flag with a value")
+            << QStringList{QStringLiteral("--white-margins=yes")} << page;
+        QTest::newRow("orientation without value")
+            << QStringList{QStringLiteral("--orientation")} << page;
+        QTest::newRow("no output folder") << QStringList{} << QStringLiteral("no folder");
+        QTest::newRow("missing output folder") << QStringList{} << QStringLiteral("missing folder");
+        QTest::newRow("missing input") << QStringList{} << QStringLiteral("missing");
+        QTest::newRow("input is text") << QStringList{} << QStringLiteral("text");
+        QTest::newRow("input is a cut-off TIFF") << QStringList{} << QStringLiteral("truncated");
+    }
+
+    void refusesWithOneLineAndWritesNothing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, inputKind);
+        const QString out = outputFolder();
+        QString path = m_dir.filePath(QStringLiteral("refused-input.tif"));
+        QFile::remove(path);
+        if (inputKind == QLatin1String("text") || inputKind == QLatin1String("truncated")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QFile whole(input(drawnPage(), "whole.tif"));
+            QVERIFY(whole.open(QIODevice::ReadOnly));
+            file.write(inputKind == QLatin1String("text") ? QByteArray("not a picture\n")
+                                                          : whole.read(whole.size() / 3));
+        } else if (inputKind != QLatin1String("missing")) {
+            path = input(drawnPage(), "refused-input.tif");
+        }
+        arguments << QStringLiteral("--dpi=150") << path;
+        if (inputKind == QLatin1String("missing folder"))
+            arguments << out + QStringLiteral("/absent");
+        else if (inputKind != QLatin1String("no folder"))
+            arguments << out;
+
+        const Run ran = run(arguments);
+
+        QVERIFY(ran.exitCode > 0);
+        QCOMPARE(ran.standardError.count('\n'), 1);
+        QVERIFY(ran.standardError.startsWith("quillary-pageproc: "));
+        QVERIFY(ran.standardError.size() > 25);
+        QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPageProc)
+#include "tst_pageproc.moc"

@@ -1,0 +1,280 @@
+// Post-processing of a scanned page: the command line the page processor gets, the pages
+// collected from what it writes, and the unprocessed page whenever it can't help. Fake
+// processors are small shell scripts that record their arguments and write chosen results.
+#include "PageProcessing.h"
+#include "SettingsKeys.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QSize PageSize(60, 80);
+const QSize SingleSize(30, 40);
+const QSize LeftSize(31, 41);
+const QSize RightSize(32, 42);
+constexpr int Dpi = 200;
+constexpr int Enough = 20000;
+
+QImage filled(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    image.setDotsPerMeterX(qRound(Dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(Dpi / 0.0254));
+    return image;
+}
+
+QList<QSize> sizes(const QList<QImage> &images)
+{
+    QList<QSize> result;
+    for (const QImage &image : images)
+        result.append(image.size());
+    return result;
+}
+} // namespace
+
+class TestPostProcess : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_inputFile;
+    QString m_outputFolder;
+
+    // A fake processor: finds the input and output folder as its last two arguments, records
+    // every argument, then runs body, where %DIR% is the test's own folder.
+    QString processor(const QByteArray &body, bool executable = true)
+    {
+        static int count = 0;
+        const QString path = m_dir.filePath(QStringLiteral("processor%1.sh").arg(++count));
+        QByteArray script = "#!/bin/sh\nfor a; do input=$out; out=$a; done\n"
+                            "printf '%s\\n' \"$@\" > '%DIR%/arguments'\n" +
+                            body + "\n";
+        script.replace("%DIR%", QFile::encodeName(m_dir.path()));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(script) != script.size())
+            qFatal("can't write the fake processor");
+        file.close();
+        QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
+        if (executable)
+            permissions |= QFile::ExeOwner;
+        file.setPermissions(permissions);
+        return path;
+    }
+
+    QStringList recordedArguments() const
+    {
+        QFile file(m_dir.filePath(QStringLiteral("arguments")));
+        if (!file.open(QIODevice::ReadOnly))
+            return {QStringLiteral("<processor did not run>")};
+        return QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        m_inputFile = data + QStringLiteral("/Processing/proc.tif");
+        m_outputFolder = data + QStringLiteral("/Processing/output");
+        QVERIFY(filled(SingleSize).save(m_dir.filePath(QStringLiteral("single.tif"))));
+        QVERIFY(filled(LeftSize).save(m_dir.filePath(QStringLiteral("left.tif"))));
+        QVERIFY(filled(RightSize).save(m_dir.filePath(QStringLiteral("right.tif"))));
+    }
+
+    void init()
+    {
+        QFile::remove(m_dir.filePath(QStringLiteral("arguments")));
+        writeSetting(Settings::AutoContrast, true);
+    }
+
+    void arguments_data()
+    {
+        QTest::addColumn<bool>("book");
+        QTest::addColumn<bool>("blackAndWhite");
+        QTest::addColumn<QVariant>("autoContrast");
+        QTest::addColumn<QStringList>("options");
+
+        const QString single = QStringLiteral("-l=1");
+        const QString spread = QStringLiteral("-l=2 --orientation=left");
+        const QString bw = QStringLiteral("--color-mode=black_and_white");
+        const QString colour = QStringLiteral("--color-mode=color_grayscale");
+        const QString normalize = QStringLiteral("--normalize-illumination");
+        const auto options = [](const QStringList &parts) {
+            return parts.join(QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        };
+        for (const bool book : {false, true}) {
+            const QString layout = book ? spread : single;
+            const char *name = book ? "spread" : "single page";
+            QTest::addRow("%s, colour, auto contrast", name)
+                << book << false << QVariant(true) << options({layout, colour, normalize});
+            QTest::addRow("%s, colour, no auto contrast", name)
+                << book << false << QVariant(false) << options({layout, colour});
+            QTest::addRow("%s, colour, auto contrast not stored", name)
+                << book << false << QVariant() << options({layout, colour, normalize});
+            QTest::addRow("%s, black and white, auto contrast", name)
+                << book << true << QVariant(true) << options({layout, bw});
+            QTest::addRow("%s, black and white, no auto contrast", name)
+                << book << true << QVariant(false) << options({layout, bw});
+        }
+    }
+
+    void arguments()
+    {
+        QFETCH(bool, book);
+        QFETCH(bool, blackAndWhite);
+        QFETCH(QVariant, autoContrast);
+        QFETCH(QStringList, options);
+        if (autoContrast.isValid())
+            writeSetting(Settings::AutoContrast, autoContrast);
+        else
+            QSettings().remove(QLatin1String(Settings::AutoContrast.name));
+
+        processScannedPage(filled(PageSize), book, blackAndWhite, {processor("exit 0"), Enough});
+
+        const QStringList expected = options + QStringList{QStringLiteral("--white-margins"),
+                                                           QStringLiteral("--margins=1"),
+                                                           QStringLiteral("--dpi=200"),
+                                                           QStringLiteral("--output-dpi=200"),
+                                                           m_inputFile,
+                                                           m_outputFolder};
+        QCOMPARE(recordedArguments(), expected);
+    }
+
+    void results_data()
+    {
+        QTest::addColumn<bool>("book");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<QList<QSize>>("expected");
+
+        const QByteArray single = "cp '%DIR%/single.tif' \"$out/proc.tif\"";
+        const QByteArray left = "cp '%DIR%/left.tif' \"$out/proc_1L.tif\"";
+        const QByteArray right = "cp '%DIR%/right.tif' \"$out/proc_2R.tif\"";
+        const QList<QSize> unprocessed{PageSize};
+        QTest::newRow("single result") << false << single << true << QList<QSize>{SingleSize};
+        QTest::newRow("spread, both halves, left first")
+            << true << right + "\n" + left << true << QList<QSize>{LeftSize, RightSize};
+        QTest::newRow("spread, only the left half")
+            << true << left << true << QList<QSize>{LeftSize};
+        QTest::newRow("spread, only the right half")
+            << true << right << true << QList<QSize>{RightSize};
+        QTest::newRow("single page with a spread's results")
+            << false << left + "\n" + right << true << unprocessed;
+        QTest::newRow("spread with a single page's result")
+            << true << single << true << unprocessed;
+        QTest::newRow("no result") << false << QByteArray("exit 0") << true << unprocessed;
+        QTest::newRow("spread, no result") << true << QByteArray("exit 0") << true << unprocessed;
+        QTest::newRow("processor fails") << false << QByteArray("exit 3") << true << unprocessed;
+        QTest::newRow("result is not an image")
+            << false << QByteArray("echo junk > \"$out/proc.tif\"") << true << unprocessed;
+        QTest::newRow("processor not executable") << false << single << false << unprocessed;
+        QTest::newRow("spread, processor not executable") << true << left << false << unprocessed;
+        QTest::newRow("processor missing") << false << QByteArray() << true << unprocessed;
+        QTest::newRow("spread, processor missing") << true << QByteArray() << true << unprocessed;
+    }
+
+    void results()
+    {
+        QFETCH(bool, book);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, executable);
+        QFETCH(QList<QSize>, expected);
+        const QString program = body.isNull() ? m_dir.filePath(QStringLiteral("missing.sh"))
+                                              : processor(body, executable);
+
+        const QList<QImage> pages =
+            processScannedPage(filled(PageSize), book, false, {program, Enough});
+
+        QCOMPARE(sizes(pages), expected);
+    }
+
+    void hungProcessorIsKilledAndItsResultUsed()
+    {
+        const QString program = processor("cp '%DIR%/single.tif' \"$out/proc.tif\"\n"
+                                          "echo $$ > '%DIR%/pid'\nexec sleep 60");
+        QElapsedTimer clock;
+        clock.start();
+
+        const QList<QImage> pages =
+            processScannedPage(filled(PageSize), false, false, {program, 1000});
+
+        QVERIFY2(clock.elapsed() < 15000, "the time limit did not end the wait");
+        QCOMPARE(sizes(pages), QList<QSize>{SingleSize});
+        QFile pidFile(m_dir.filePath(QStringLiteral("pid")));
+        QVERIFY(pidFile.open(QIODevice::ReadOnly));
+        const QByteArray pid = pidFile.readAll().trimmed();
+        QVERIFY(!pid.isEmpty());
+        QVERIFY2(!QFile::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)),
+                 "the processor still runs");
+    }
+
+    void hungProcessorWithoutResultGivesTheScan()
+    {
+        const QList<QImage> pages =
+            processScannedPage(filled(PageSize), true, false, {processor("exec sleep 60"), 500});
+        QCOMPARE(sizes(pages), QList<QSize>{PageSize});
+    }
+
+    void workFoldersAreEmptiedAndTheInputIsATiff()
+    {
+        QVERIFY(QDir().mkpath(m_outputFolder + QStringLiteral("/kept")));
+        const QString stale = m_outputFolder + QStringLiteral("/proc.tif");
+        QVERIFY(filled(SingleSize).save(stale));
+        QVERIFY(QFile(m_outputFolder + QStringLiteral("/kept/file")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile(m_inputFile + QStringLiteral(".old")).open(QIODevice::WriteOnly));
+        // The fake copies the input it got, to show what was saved before it ran.
+        const QString program = processor("cp \"$input\" '%DIR%/input-seen.tif'");
+
+        const QList<QImage> pages =
+            processScannedPage(filled(PageSize), false, false, {program, Enough});
+
+        QCOMPARE(sizes(pages), QList<QSize>{PageSize});
+        QVERIFY(!QFile::exists(stale));
+        QVERIFY(!QFile::exists(m_inputFile + QStringLiteral(".old")));
+        QVERIFY(QFile::exists(m_outputFolder + QStringLiteral("/kept/file")));
+        QImageReader reader(m_dir.filePath(QStringLiteral("input-seen.tif")));
+        QCOMPARE(reader.format(), QByteArray("tiff"));
+        const QImage input = reader.read();
+        QCOMPARE(input.size(), PageSize);
+        QCOMPARE(qRound(input.dotsPerMeterX() * 0.0254), Dpi);
+    }
+
+    void nullPageGivesNothing()
+    {
+        QVERIFY(
+            processScannedPage(QImage(), false, false, {processor("exit 0"), Enough}).isEmpty());
+        QCOMPARE(recordedArguments(), QStringList{QStringLiteral("<processor did not run>")});
+    }
+
+    void compatibleProcessorIsFoundOnPath()
+    {
+        // No quillary-pageproc sits beside the test program, so PATH decides.
+        const QByteArray path = qgetenv("PATH");
+        const QString folder = m_dir.filePath(QStringLiteral("bin"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString compatible = folder + QStringLiteral("/scantailor-cli");
+        QVERIFY(QFile::copy(processor("exit 0"), compatible));
+        QVERIFY(QFile::setPermissions(compatible, QFile::ReadOwner | QFile::ExeOwner));
+
+        qputenv("PATH", QFile::encodeName(folder));
+        const QString found = defaultPageProcessor();
+        qputenv("PATH", QFile::encodeName(m_dir.filePath(QStringLiteral("empty"))));
+        const QString none = defaultPageProcessor();
+        qputenv("PATH", path);
+
+        QCOMPARE(found, compatible);
+        QCOMPARE(none, QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPostProcess)
+#include "tst_postprocess.moc"

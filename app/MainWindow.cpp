@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
 #include "FolderHelpers.h"
+#include "AutoScanWizard.h"
+#include "EzPrevScan.h"
 #include "ExportDlg.h"
 #include "ImageEditor.h"
 #include "OptionsDlg.h"
@@ -42,7 +44,7 @@ constexpr int RibbonTheme = 4;
 
 MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> library,
                        QWidget *parent)
-    : Ribbon::RibbonMainWindow(parent), m_scannerLibrary(std::move(library))
+    : Ribbon::RibbonMainWindow(parent)
 {
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() +
                                      QStringLiteral("/plugins"));
@@ -58,11 +60,13 @@ MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> libra
     buildStatusBar();
     ribbonBar()->setTitleBarVisible(false);
     removeStaleTempFiles();
-    buildCentralArea();
+    buildCentralArea(std::move(library));
     buildScannerList();
     connectCommands();
     setActionsEnabled(m_pageActions, false);
     createExportDialogs();
+    m_wizard = new AutoScanWizard(this);
+    connect(m_wizard, &AutoScanWizard::needAutoScan, this, &MainWindow::startAutoScan);
 
     setWindowState(windowState() | Qt::WindowMaximized);
     setMinimumSize(1024, 768);
@@ -158,6 +162,8 @@ void MainWindow::connectCommands()
     const QList<QPair<Command, void (MainWindow::*)()>> commandSlots = {
         {Command::Settings, &MainWindow::settings},
         {Command::BuildPdf, &MainWindow::buildPdf},
+        {Command::ScanPage, &MainWindow::scanPage},
+        {Command::AutoScan, &MainWindow::autoScan},
         {Command::LoadFile, &MainWindow::loadFile},
         {Command::RotateLeft, &MainWindow::rotateLeft},
         {Command::RotateRight, &MainWindow::rotateRight},
@@ -210,6 +216,7 @@ void MainWindow::buildFastSettings(Ribbon::RibbonGroup *group)
             rowWidget->setFixedWidth(FastSettingsRowWidth);
         row.second->setAccessibleName(row.second->toolTip());
     }
+    connect(m_selectScannerButton, &QPushButton::clicked, this, &MainWindow::selectSource);
     connect(m_colorBox, &QComboBox::currentIndexChanged, this, &MainWindow::colorChanged);
     connect(m_qualityBox, &QComboBox::currentIndexChanged, this, &MainWindow::qualityChanged);
 }
@@ -275,8 +282,13 @@ QWidget *MainWindow::framedBackground(QWidget *content)
     return background;
 }
 
-void MainWindow::buildCentralArea()
+void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
 {
+    if (!library)
+        library = std::make_unique<SaneScannerLibrary>();
+    m_session = new EzPrevScan(std::move(library));
+    connectSession();
+
     m_pageStore = new PageListWidget(this);
     m_pageStore->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pageStore->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -289,8 +301,7 @@ void MainWindow::buildCentralArea()
     // The scanner preview and the image editor take these places as they are built.
     m_editor = new ImageEditor;
     m_editor->setContextMenu(m_editorMenu);
-    // The scanner preview takes this place when scanning is built.
-    m_workAreaStack->addWidget(new QWidget);
+    m_workAreaStack->addWidget(m_session);
     m_workAreaStack->addWidget(m_editor);
 
     m_pagePanelStack = new QStackedWidget;
@@ -323,9 +334,7 @@ void MainWindow::buildScannerList()
 {
     m_colorBox->clear();
     m_qualityBox->clear();
-    if (!m_scannerLibrary)
-        m_scannerLibrary = std::make_unique<SaneScannerLibrary>();
-    const QStringList names = m_scannerLibrary->sourceNames();
+    const QStringList names = m_session->library()->sourceNames();
     if (names.isEmpty()) {
         showNotice(tr("Scanners not found.<br>Please plug a scanner."));
         setActionsEnabled(m_scanActions, false);

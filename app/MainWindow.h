@@ -18,6 +18,8 @@ class QMenu;
 class QPushButton;
 class QSplitter;
 class QStackedWidget;
+class AutoScanWizard;
+class EzPrevScan;
 class ExportDlg;
 class ImageEditor;
 class PageListWidget;
@@ -63,6 +65,8 @@ public:
     QWidget *pagePanel() const { return m_pagePanel; }
     PageListWidget *pageStore() const { return m_pageStore; }
     ImageEditor *editor() const { return m_editor; }
+    EzPrevScan *scannerSession() const { return m_session; }
+    AutoScanWizard *autoScanWizard() const { return m_wizard; }
     ExportDlg *pdfDialog() const { return m_pdfDialog; }
 
     // Shows a self-closing notice; the popup deletes itself when it closes.
@@ -70,6 +74,14 @@ public:
 
 public slots:
     void settings();
+    void selectSource();
+    void scanPage();
+    void autoScan();
+    void startAutoScan();
+    void cancelAutoScan();
+    void pageFromScanner();
+    void scanCancel();
+    void scanFailed();
     void buildPdf();
     void resizeThumbs(int v);
     void workAreaChanged(int index);
@@ -114,9 +126,11 @@ private:
     void buildFastSettings(Ribbon::RibbonGroup *group);
     void buildMenus();
     void connectCommands();
+    void connectSession();
+    bool prepareScan(int singleScan);
     void createExportDialogs();
     void buildStatusBar();
-    void buildCentralArea();
+    void buildCentralArea(std::unique_ptr<ScannerLibrary> library);
     QWidget *framedBackground(QWidget *content);
     QLabel *captionLabel(Qt::Alignment alignment);
     void buildScannerList();
@@ -134,7 +148,6 @@ private:
     void turnPage(int degrees);
     void showExportSuccess(const QString &message, const QString &target, const SettingKey &openKey);
 
-    std::unique_ptr<ScannerLibrary> m_scannerLibrary;
     QSplitter *m_splitter = nullptr;
     QComboBox *m_colorBox = nullptr;
     QComboBox *m_qualityBox = nullptr;
@@ -142,6 +155,8 @@ private:
     PageListWidget *m_pageStore = nullptr;
     QStackedWidget *m_workAreaStack = nullptr;
     QStackedWidget *m_pagePanelStack = nullptr;
+    EzPrevScan *m_session = nullptr;
+    AutoScanWizard *m_wizard = nullptr;
     ImageEditor *m_editor = nullptr;
     ExportDlg *m_pdfDialog = nullptr;
     QHash<Command, QAction *> m_actions;

@@ -15,7 +15,7 @@ const QList<const SettingKey *> &allKeys()
         &WordDocFolder,  &WordDocName,      &WordNeedOpen,    &DjvuFolderPlace, &DjvuDocFolder,
         &DjvuDocName,    &DjvuNeedOpen,     &DjvuPercent,     &AutoScanTime,   &AutoScanNow,
         &BookScanning,   &BookScan,         &PaperSource,     &AcquireImage,   &AutoContrast,
-        &Preview,        &LastOptionsPage,  &UniqueID,        &FirstRunDone,
+        &Preview,        &LastOptionsPage,  &UniqueID,        &FirstRunDone,   &ScannerDevice,
     };
     return keys;
 }

@@ -62,6 +62,8 @@ inline const SettingKey PaperSource{"PaperSource", 0};
 inline const SettingKey AcquireImage{"AcquireImage", 0};
 inline const SettingKey AutoContrast{"AutoContrast", true};
 inline const SettingKey Preview{"Preview", false};
+// SANE device name of the scanner chosen in the source dialog; empty: the first one found.
+inline const SettingKey ScannerDevice{"ScannerDevice", QString()};
 inline const SettingKey LastOptionsPage{"LastOptionsPage", QString()};
 inline const SettingKey UniqueID{"UniqueID", QVariant()};
 // Marks that this user has run the program before (first-run check at start-up).

@@ -1,8 +1,26 @@
 #pragma once
 
 #include "ScannerLibrary.h"
+#include "ScannerSource.h"
 
-// Scanner access through SANE. GUI thread only.
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QVariant>
+
+#include <memory>
+
+class DibBuffer;
+
+// Scanner access through SANE. The device chosen in the source dialog (remembered in the
+// settings) is opened, or the first one found. A run's settings (colour mode, depth,
+// resolution, flatbed or feeder) go to the device before its first page. A feeder run ends
+// when the feeder reports no paper; a flatbed run gives one page. Any other failing status
+// ends the run as an error, and the device is closed at the end of every run so that it is
+// free for other programs and a device that went away is looked up afresh.
+//
+// GUI thread only. SANE is started with the first object and stopped with the last one.
+// Pages handed out by acquirePage() stay owned by this object until releasePage().
 class SaneScannerLibrary : public ScannerLibrary
 {
 public:
@@ -10,7 +28,69 @@ public:
     ~SaneScannerLibrary() override;
 
     QStringList sourceNames() override;
+    bool selectSource(QWidget *parent) override;
+
+    void setDriverDialogShown(bool shown) override;
+    void setAutoContrast(bool on) override;
+    bool open() override;
+    void setFeederEnabled(bool on) override;
+    void setTransferCount(int count) override;
+    void setMultipleTransfer(bool on) override;
+    void setResolution(double dpi) override;
+    const DibBuffer *acquirePage(int colourMode) override;
+    void releasePage(const DibBuffer *page) override;
+    bool transferEnded() override;
+    void endFeederRun() override;
+    bool hasError() const override;
+    QString errorText() const override;
+    void cancel() override;
+    void setProgressHandler(ProgressHandler handler) override;
+
+    // Every device SANE can reach now.
+    QList<ScannerSource> sources();
+    // SANE name of the device a run has open; empty between runs.
+    QString openDevice() const { return m_deviceName; }
+    // A device option by its SANE name (a scan area, a device's own setting), given to the
+    // device before the first page of every later run and, when a device is open between
+    // pages, at once. An option the device lacks is skipped.
+    void setDeviceOption(const QByteArray &name, const QVariant &value);
 
 private:
+    struct PageResult
+    {
+        int status = 0;
+        std::unique_ptr<DibBuffer> page;
+    };
+
+    PageResult readNextPage(int colourMode);
+    void applyRunSettings(int colourMode);
+    int pagesWanted() const;
+    // Ends the run after a page could not be read; NO_DOCS and a cancel are no error.
+    void stopRun(int status);
+    void closeDevice();
+    void setError(const QString &text);
+
     bool m_initialised = false;
+    void *m_handle = nullptr;
+    QString m_deviceName;
+
+    bool m_driverDialog = false;
+    bool m_autoContrast = true;
+    bool m_feeder = false;
+    int m_transferCount = 1;
+    bool m_multipleTransfer = false;
+    double m_resolution = 300.0;
+    QList<QPair<QByteArray, QVariant>> m_deviceOptions;
+
+    bool m_settingsApplied = false;
+    bool m_feederActive = false;
+    int m_appliedColourMode = 0;
+    double m_appliedResolution = 300.0;
+    int m_pagesDelivered = 0;
+    bool m_cancelRequested = false;
+    std::unique_ptr<DibBuffer> m_page;
+    std::unique_ptr<PageResult> m_nextPage;
+    bool m_error = false;
+    QString m_errorText;
+    ProgressHandler m_progress;
 };

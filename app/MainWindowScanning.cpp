@@ -1,0 +1,140 @@
+// Scanning from the window: single scans, automatic scanning with the wizard, and taking
+// the scanned pages in through the page processor.
+#include "MainWindow.h"
+
+#include "AutoScanWizard.h"
+#include "EzPrevScan.h"
+#include "PageListWidget.h"
+#include "PageProcessing.h"
+#include "ScannerLibrary.h"
+#include "SettingsKeys.h"
+#include "WaitingDlg.h"
+
+#include <QCoreApplication>
+#include <QStackedWidget>
+#include <QComboBox>
+
+namespace {
+// The waiting window lives for the processing step only; hidden when the step ends, deleted
+// when the command returns.
+struct WaitingDlgCloser
+{
+    void operator()(WaitingDlg *dialog) const
+    {
+        dialog->hide();
+        delete dialog;
+    }
+};
+} // namespace
+
+void MainWindow::connectSession()
+{
+    disconnect(m_session, &EzPrevScan::pageScanned, this, &MainWindow::pageFromScanner);
+    disconnect(m_session, &EzPrevScan::scanCancelled, this, &MainWindow::scanCancel);
+    disconnect(m_session, &EzPrevScan::failedScan, this, &MainWindow::scanFailed);
+    connect(m_session, &EzPrevScan::pageScanned, this, &MainWindow::pageFromScanner);
+    connect(m_session, &EzPrevScan::scanCancelled, this, &MainWindow::scanCancel);
+    connect(m_session, &EzPrevScan::failedScan, this, &MainWindow::scanFailed);
+}
+
+bool MainWindow::prepareScan(int singleScan)
+{
+    if (m_session->isScanning())
+        return false; // the session refuses it anyway; keep the window as it is
+    m_workAreaStack->setCurrentIndex(ScannerArea);
+    QCoreApplication::processEvents();
+    const int colourMode = m_colorBox->currentData().toInt();
+    const int resolution = m_qualityBox->currentData().toInt();
+    writeSetting(Settings::Grayscale, colourMode);
+    writeSetting(Settings::Resolution, resolution);
+    m_session->setSingleScan(singleScan);
+    m_session->setInteractive(singleScan);
+    m_session->setColorMode(colourMode);
+    m_session->setResolution(resolution);
+    cancelAutoScan();
+    connectSession();
+    return true;
+}
+
+void MainWindow::scanPage()
+{
+    if (prepareScan(1))
+        m_session->scan();
+}
+
+void MainWindow::autoScan()
+{
+    m_wizard->setStartId(AutoScanWizard::IntroPageId);
+    m_wizard->restart();
+    m_wizard->exec();
+    writeSetting(Settings::BookScanning, false);
+}
+
+void MainWindow::startAutoScan()
+{
+    if (!prepareScan(0))
+        return;
+    connect(m_session, &EzPrevScan::percentScan, m_wizard, &AutoScanWizard::scanPercent);
+    connect(m_session, &EzPrevScan::failedScan, m_wizard, &AutoScanWizard::finish);
+    connect(m_wizard, &AutoScanWizard::cancelScan, this, &MainWindow::cancelAutoScan);
+    connect(m_session, &EzPrevScan::pageScanned, m_wizard,
+            &AutoScanWizard::pageScanned);
+    m_session->scan();
+}
+
+void MainWindow::cancelAutoScan()
+{
+    disconnect(m_session, &EzPrevScan::percentScan, m_wizard, &AutoScanWizard::scanPercent);
+    disconnect(m_session, &EzPrevScan::failedScan, m_wizard, &AutoScanWizard::finish);
+    disconnect(m_wizard, &AutoScanWizard::cancelScan, this, &MainWindow::cancelAutoScan);
+    disconnect(m_session, &EzPrevScan::pageScanned, m_wizard,
+               &AutoScanWizard::pageScanned);
+}
+
+void MainWindow::pageFromScanner()
+{
+    const QImage *scanned = m_session->image();
+    if (!scanned || scanned->isNull())
+        return; // an unreadable bitmap from the driver
+    if (m_wizard->isVisible())
+        m_wizard->stopBusyIndicator();
+
+    m_pageStore->blockSignals(true);
+    m_pagePanelStack->setCurrentIndex(PageStorePanel);
+    const bool book = readSetting(Settings::BookScanning).toBool();
+    const bool asTiff = readSetting(Settings::Grayscale).toInt() == 1;
+
+    QList<QImage> pages;
+    {
+        std::unique_ptr<WaitingDlg, WaitingDlgCloser> waiting(new WaitingDlg(this));
+        waiting->showMessage(book ? tr("Splitting on pages...") : tr("Image processing..."));
+        pages = processScannedPage(*scanned, book, asTiff);
+    }
+    int added = 0;
+    for (const QImage &page : pages)
+        added += addPageToStore(page, asTiff) ? 1 : 0;
+    m_session->releaseImage();
+    finishBatch(added);
+}
+
+void MainWindow::scanCancel()
+{
+    m_workAreaStack->setCurrentIndex(m_pageStore->count() == 0 ? StartArea : EditorArea);
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::scanFailed()
+{
+    QString message = tr("Scanning has cancelled.");
+    const QString reason = m_session->library()->errorText();
+    if (!reason.isEmpty())
+        message += QStringLiteral("<br>") + reason.toHtmlEscaped();
+    showNotice(message);
+    // The preview has nothing more to show: back to the pages (or the start).
+    scanCancel();
+}
+
+void MainWindow::selectSource()
+{
+    m_session->library()->selectSource(this);
+}

@@ -1,0 +1,71 @@
+#include "ScannerLibrary.h"
+
+bool ScannerLibrary::selectSource(QWidget *)
+{
+    return false;
+}
+
+void ScannerLibrary::setDriverDialogShown(bool)
+{
+}
+
+void ScannerLibrary::setAutoContrast(bool)
+{
+}
+
+bool ScannerLibrary::open()
+{
+    return false;
+}
+
+void ScannerLibrary::setFeederEnabled(bool)
+{
+}
+
+void ScannerLibrary::setTransferCount(int)
+{
+}
+
+void ScannerLibrary::setMultipleTransfer(bool)
+{
+}
+
+void ScannerLibrary::setResolution(double)
+{
+}
+
+const DibBuffer *ScannerLibrary::acquirePage(int)
+{
+    return nullptr;
+}
+
+void ScannerLibrary::releasePage(const DibBuffer *)
+{
+}
+
+bool ScannerLibrary::transferEnded()
+{
+    return true;
+}
+
+void ScannerLibrary::endFeederRun()
+{
+}
+
+bool ScannerLibrary::hasError() const
+{
+    return false;
+}
+
+QString ScannerLibrary::errorText() const
+{
+    return {};
+}
+
+void ScannerLibrary::cancel()
+{
+}
+
+void ScannerLibrary::setProgressHandler(ProgressHandler)
+{
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "DibBuffer.h"
+#include "ScannerLibrary.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// A scripted scanner library for tests. It records every call in order, in the form
+// "open()", "setFeederEnabled(1)", "acquirePage(4)", "releasePage(2)" (pages are numbered
+// from 1 in the order handed out), and answers from its script: open() succeeds unless
+// told otherwise, acquirePage() hands out the scripted pages in turn (a missing page, or
+// the end of the script, acquires nothing), transferEnded() reports the end once no page is
+// left, hasError() returns the scripted error state. GUI thread only.
+class FakeScannerLibrary : public ScannerLibrary
+{
+public:
+    // A small 24-bit page whose colour tells it apart from others.
+    static DibBuffer page(QRgb colour, int width = 4, int height = 3);
+
+    explicit FakeScannerLibrary(QStringList names = {QStringLiteral("Fake scanner")});
+
+    // Script.
+    void setOpenResult(bool opens) { m_opens = opens; }
+    void setErrorState(bool error) { m_error = error; }
+    // A nullopt entry makes that acquisition return nothing.
+    void setPages(const QList<std::optional<DibBuffer>> &pages);
+    // Runs inside acquirePage(), before the page is handed out (a progress report, a
+    // second scan request, a cancel).
+    void setOnAcquire(std::function<void()> hook) { m_onAcquire = std::move(hook); }
+    // The answer selectSource() gives.
+    void setSelectResult(bool chosen) { m_selectResult = chosen; }
+
+    // Record.
+    QStringList calls() const { return m_calls; }
+    void clearCalls() { m_calls.clear(); }
+    // Pages handed out and not given back yet.
+    int pagesOutstanding() const { return m_outstanding; }
+    // Sends progress the way a real library does during an acquisition.
+    void reportProgress(int percent);
+
+    QStringList sourceNames() override;
+    bool selectSource(QWidget *parent) override;
+    void setDriverDialogShown(bool shown) override;
+    void setAutoContrast(bool on) override;
+    bool open() override;
+    void setFeederEnabled(bool on) override;
+    void setTransferCount(int count) override;
+    void setMultipleTransfer(bool on) override;
+    void setResolution(double dpi) override;
+    const DibBuffer *acquirePage(int colourMode) override;
+    void releasePage(const DibBuffer *page) override;
+    bool transferEnded() override;
+    void endFeederRun() override;
+    bool hasError() const override;
+    QString errorText() const override;
+    void cancel() override;
+    void setProgressHandler(ProgressHandler handler) override;
+
+private:
+    void record(const QString &call) const { m_calls << call; }
+
+    QStringList m_names;
+    bool m_opens = true;
+    bool m_error = false;
+    bool m_selectResult = false;
+    QList<std::optional<DibBuffer>> m_script;
+    int m_next = 0;
+    QList<std::shared_ptr<DibBuffer>> m_handedOut;
+    QList<bool> m_released;
+    int m_outstanding = 0;
+    std::function<void()> m_onAcquire;
+    ProgressHandler m_progress;
+    mutable QStringList m_calls;
+};

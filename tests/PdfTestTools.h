@@ -19,6 +19,24 @@
 
 namespace PdfTestTools {
 
+// One data row on one line.
+template <typename... Values> void row(const char *name, Values... values)
+{
+    (QTest::newRow(name) << ... << values);
+}
+
+inline QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // A page image: a colour JPEG, or a 1-bit TIFF when mono, stating dpi as its resolution.
 inline QString drawPage(const QString &path, const QSize &pixels, int dpi, bool mono = false)
 {

@@ -137,6 +137,13 @@ private:
 
 Q_DECLARE_METATYPE(Kind)
 
+namespace {
+template <typename... Values> void row(const char *name, Values... values)
+{
+    (QTest::newRow(name) << ... << values);
+}
+} // namespace
+
 class TestEditor : public QObject
 {
     Q_OBJECT
@@ -147,19 +154,14 @@ private slots:
     void cleanup();
     void zoom_data();
     void zoom();
-    void wheelZooms_data();
-    void wheelZooms();
-    void oddWidthGeometry();
-    void noPageNoWork();
+    void pageGeometryZoomAndClearing();
     void turn_data();
     void turn();
     void turnFollowsJpegQuality();
     void failedWriteKeepsPage_data();
     void failedWriteKeepsPage();
-    void badFilesAreRefused_data();
-    void badFilesAreRefused();
-    void goodJpegFilesAreRead_data();
-    void goodJpegFilesAreRead();
+    void pageFiles_data();
+    void pageFiles();
 
 private:
     QString write(const QByteArray &bytes, const QString &name);
@@ -217,18 +219,14 @@ void TestEditor::zoom_data()
     QTest::addColumn<double>("expectedScale");
     const QSize view(1000, 800);
     // 990 x 790 available: 4000 x 3000 fits as 990 x 742.
-    QTest::newRow("larger page fitted")
-        << QSize(4000, 3000) << view << false << 0.2475 << 1 << 0.2975;
-    QTest::newRow("one pixel wider fitted")
-        << QSize(1001, 800) << view << false << 988.0 / 1001 << 0 << 988.0 / 1001;
-    QTest::newRow("smaller page 1:1") << QSize(800, 600) << view << false << 1.0 << 0 << 1.0;
-    QTest::newRow("page as large as view 1:1") << view << view << false << 1.0 << 0 << 1.0;
-    QTest::newRow("twenty in stop at 2.0") << QSize(800, 600) << view << false << 1.0 << 20 << 2.0;
-    QTest::newRow("nineteen out reach 0.05")
-        << QSize(800, 600) << view << false << 1.0 << -19 << 0.05;
-    QTest::newRow("0.07 out stops at 0.05")
-        << QSize(10000, 100) << QSize(710, 800) << false << 0.07 << -1 << 0.05;
-    QTest::newRow("fit above 2.0 then in") << QSize(100, 50) << view << true << 9.9 << 1 << 2.0;
+    row("larger page fitted", QSize(4000, 3000), view, false, 0.2475, 1, 0.2975);
+    row("one pixel wider fitted", QSize(1001, 800), view, false, 988.0 / 1001, 0, 988.0 / 1001);
+    row("smaller page 1:1", QSize(800, 600), view, false, 1.0, 0, 1.0);
+    row("page as large as view 1:1", view, view, false, 1.0, 0, 1.0);
+    row("twenty in stop at 2.0", QSize(800, 600), view, false, 1.0, 20, 2.0);
+    row("nineteen out reach 0.05", QSize(800, 600), view, false, 1.0, -19, 0.05);
+    row("0.07 out stops at 0.05", QSize(10000, 100), QSize(710, 800), false, 0.07, -1, 0.05);
+    row("fit above 2.0 then in", QSize(100, 50), view, true, 9.9, 1, 2.0);
 }
 
 void TestEditor::zoom()
@@ -256,37 +254,19 @@ void TestEditor::zoom()
              QRectF(QPointF(-scaled.width() / 2, -scaled.height() / 2), scaled));
 }
 
-void TestEditor::wheelZooms_data()
+void TestEditor::pageGeometryZoomAndClearing()
 {
-    QTest::addColumn<int>("delta");
-    QTest::addColumn<double>("expectedScale");
-    QTest::newRow("forward") << 120 << 1.05;
-    QTest::newRow("delta 0 zooms in") << 0 << 1.05;
-    QTest::newRow("backward, however small") << -1 << 0.95;
-}
+    // Without a page there is nothing to turn or zoom.
+    const WriteResult turned = m_editor->rotateBy(90);
+    QVERIFY(!turned.ok && turned.error.isEmpty());
+    m_editor->zoomIn();
+    m_editor->zoomFit();
+    QCOMPARE(m_editor->scale(), 1.0);
 
-void TestEditor::wheelZooms()
-{
-    QFETCH(int, delta);
-    QFETCH(double, expectedScale);
-    QVERIFY(
-        m_editor->showPage(write(encoded(drawnPage({800, 600}), "PNG"), QStringLiteral("p.png"))));
-    // Turned over the picture, delivered as from the window system (as QTest does for mouse
-    // events): the view passes it on to the editor instead of scrolling.
-    QWidget *viewport = m_editor->view()->viewport();
-    const QPointF at(100, 100);
-    QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QSpontaneKeyEvent::setSpontaneous(&wheel);
-    qApp->notify(viewport, &wheel);
-    QCOMPARE(m_editor->scale(), expectedScale);
-}
-
-void TestEditor::oddWidthGeometry()
-{
     QImage image(3999, 2001, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
-    QVERIFY(m_editor->showPage(write(encoded(image, "PNG"), QStringLiteral("p.png"))));
+    const QString path = write(encoded(image, "PNG"), QStringLiteral("p.png"));
+    QVERIFY(m_editor->showPage(path));
     QCOMPARE(m_editor->picture()->offset(), QPointF(-1999, -1000));
     // A fresh, hidden crop box per page: half the page, centred, above the picture.
     CropBoxItem *box = m_editor->cropBox();
@@ -294,23 +274,28 @@ void TestEditor::oddWidthGeometry()
     QVERIFY(!box->isVisible());
     QVERIFY(box->zValue() > m_editor->picture()->zValue());
     QCOMPARE(box->box(), QRectF(-999, -500, 1998, 1000));
-}
 
-void TestEditor::noPageNoWork()
-{
-    const WriteResult turned = m_editor->rotateBy(90);
-    QVERIFY(!turned.ok && turned.error.isEmpty());
-    m_editor->zoomIn();
-    m_editor->zoomFit();
-    QCOMPARE(m_editor->scale(), 1.0);
+    // The wheel turned over the picture, delivered as from the window system (as QTest does
+    // for mouse events): the view passes it on to the editor instead of scrolling. A turn
+    // without a delta zooms in; a backward one, however small, out.
+    QWidget *viewport = m_editor->view()->viewport();
+    const QPointF at = QRectF(viewport->rect()).center();
+    const double fitted = m_editor->scale();
+    const int deltas[] = {120, 0, -1};
+    const double steps[] = {1, 2, 1};
+    for (int i = 0; i < 3; ++i) {
+        QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, deltas[i]),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        qApp->notify(viewport, &wheel);
+        QCOMPARE(m_editor->scale(), fitted + steps[i] * 0.05);
+    }
 
-    QVERIFY(
-        m_editor->showPage(write(encoded(drawnPage({60, 40}), "JPG"), QStringLiteral("p.jpg"))));
     m_editor->clearPage();
     QVERIFY(!m_editor->picture() && !m_editor->cropBox() && m_editor->currentImage().isNull());
     QVERIFY(m_editor->scene()->items().isEmpty());
     QVERIFY(!m_editor->rotateBy(-90).ok);
-    QCOMPARE(QImageReader(m_dir->filePath(QStringLiteral("p.jpg"))).size(), QSize(60, 40));
+    QCOMPARE(QImageReader(path).size(), QSize(3999, 2001));
 }
 
 void TestEditor::turn_data()
@@ -325,35 +310,21 @@ void TestEditor::turn_data()
     QTest::addColumn<int>("expectedDepth");
     const QString jpg = QStringLiteral("p_o.jpg");
     const QString tiff = QStringLiteral("p_o.tiff");
-    const QByteArray jpeg("jpeg");
-    const QByteArray tiffFormat("tiff");
-    QTest::newRow("colour left") << Kind::Colour << jpg << QByteArray("JPG") << -90 << 1 << 2
-                                 << jpeg << 32;
-    QTest::newRow("colour right") << Kind::Colour << jpg << QByteArray("JPG") << 90 << 1 << 1
-                                  << jpeg << 32;
-    QTest::newRow("colour flip") << Kind::Colour << jpg << QByteArray("JPG") << 180 << 1 << 3
-                                 << jpeg << 32;
-    QTest::newRow("colour four lefts")
-        << Kind::Colour << jpg << QByteArray("JPG") << -90 << 4 << 0 << jpeg << 32;
-    QTest::newRow("grey right") << Kind::Grey << jpg << QByteArray("JPG") << 90 << 1 << 1 << jpeg
-                                << 8;
-    QTest::newRow("1-bit left") << Kind::Mono << tiff << QByteArray("TIFF") << -90 << 1 << 2
-                                << tiffFormat << 1;
-    QTest::newRow("1-bit flip") << Kind::Mono << tiff << QByteArray("TIFF") << 180 << 1 << 3
-                                << tiffFormat << 1;
-    QTest::newRow("1-bit four lefts")
-        << Kind::Mono << tiff << QByteArray("TIFF") << -90 << 4 << 0 << tiffFormat << 1;
-    QTest::newRow("1-bit four rights")
-        << Kind::Mono << tiff << QByteArray("TIFF") << 90 << 4 << 0 << tiffFormat << 1;
-    QTest::newRow("1-bit odd angle")
-        << Kind::Mono << tiff << QByteArray("TIFF") << 45 << 1 << -1 << tiffFormat << 1;
-    QTest::newRow("colour odd angle")
-        << Kind::Colour << jpg << QByteArray("JPG") << -30 << 1 << -1 << jpeg << 32;
-    QTest::newRow("JPEG named .tiff becomes TIFF")
-        << Kind::Colour << tiff << QByteArray("JPG") << -90 << 1 << 2 << tiffFormat << 32;
-    QTest::newRow("1-bit PNG stays PNG")
-        << Kind::Mono << QStringLiteral("p.png") << QByteArray("PNG") << -90 << 1 << 2
-        << QByteArray("png") << 1;
+    const QByteArray JPG("JPG"), TIFF("TIFF"), jpeg("jpeg"), tiffFormat("tiff");
+    row("colour left", Kind::Colour, jpg, JPG, -90, 1, 2, jpeg, 32);
+    row("colour right", Kind::Colour, jpg, JPG, 90, 1, 1, jpeg, 32);
+    row("colour flip", Kind::Colour, jpg, JPG, 180, 1, 3, jpeg, 32);
+    row("colour four lefts", Kind::Colour, jpg, JPG, -90, 4, 0, jpeg, 32);
+    row("grey right", Kind::Grey, jpg, JPG, 90, 1, 1, jpeg, 8);
+    row("1-bit left", Kind::Mono, tiff, TIFF, -90, 1, 2, tiffFormat, 1);
+    row("1-bit flip", Kind::Mono, tiff, TIFF, 180, 1, 3, tiffFormat, 1);
+    row("1-bit four lefts", Kind::Mono, tiff, TIFF, -90, 4, 0, tiffFormat, 1);
+    row("1-bit four rights", Kind::Mono, tiff, TIFF, 90, 4, 0, tiffFormat, 1);
+    row("1-bit odd angle", Kind::Mono, tiff, TIFF, 45, 1, -1, tiffFormat, 1);
+    row("colour odd angle", Kind::Colour, jpg, JPG, -30, 1, -1, jpeg, 32);
+    row("JPEG named .tiff becomes TIFF", Kind::Colour, tiff, JPG, -90, 1, 2, tiffFormat, 32);
+    row("1-bit PNG stays PNG", Kind::Mono, QStringLiteral("p.png"), QByteArray("PNG"), -90, 1, 2,
+        QByteArray("png"), 1);
 }
 
 void TestEditor::turn()
@@ -418,10 +389,10 @@ void TestEditor::failedWriteKeepsPage_data()
 {
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<bool>("removeFolder"); // else: the disk takes no more bytes
-    QTest::newRow("colour page, folder gone") << Kind::Colour << true;
-    QTest::newRow("1-bit page, folder gone") << Kind::Mono << true;
-    QTest::newRow("colour page, disk full") << Kind::Colour << false;
-    QTest::newRow("1-bit page, disk full") << Kind::Mono << false;
+    row("colour page, folder gone", Kind::Colour, true);
+    row("1-bit page, folder gone", Kind::Mono, true);
+    row("colour page, disk full", Kind::Colour, false);
+    row("1-bit page, disk full", Kind::Mono, false);
 }
 
 void TestEditor::failedWriteKeepsPage()
@@ -447,26 +418,26 @@ void TestEditor::failedWriteKeepsPage()
         const FileSizeLimit limit(256);
         turned = m_editor->rotateBy(-90);
     }
-    // QSaveFile commits a file cut short by a short write, and writeImageFile() does not check
-    // the byte counts yet: a full disk still replaces the page with a truncated file.
     QVERIFY(!turned.ok);
     QVERIFY(turned.error.contains(QFileInfo(path).fileName()));
     QCOMPARE(m_editor->currentImage(), before);
     QCOMPARE(m_editor->picture()->pixmap().size(), before.size());
     if (!removeFolder) {
-        // The old file is whole and no temporary file is left beside it.
+        // A full disk leaves the old file whole, with no temporary file beside it.
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), bytes);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 }
 
-void TestEditor::badFilesAreRefused_data()
+void TestEditor::pageFiles_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes"); // null: no file
+    QTest::addColumn<bool>("good");
     QTest::addColumn<QString>("messageHas");
-    const QByteArray jpeg = encoded(drawnPage({300, 200}), "JPG");
+    const QImage page = drawnPage({300, 200});
+    const QByteArray jpeg = encoded(page, "JPG");
     // A metadata segment holding end-of-image markers, as thumbnails in metadata do.
     const QByteArray metadata("\xFF\xE1\x00\x08\xFF\xD9\xFF\xD9\x00\x00", 10);
     QByteArray random(4096, '\0');
@@ -475,67 +446,61 @@ void TestEditor::badFilesAreRefused_data()
         byte = char(generator.bounded(256));
     const QString jpg = QStringLiteral("p_o.jpg");
     const QString incomplete = QStringLiteral("incomplete");
+    const QString any;
 
-    QTest::newRow("zero bytes") << jpg << QByteArray("") << QString();
-    QTest::newRow("missing file") << jpg << QByteArray() << QString();
-    QTest::newRow("truncated JPEG") << jpg << jpeg.left(jpeg.size() / 2) << incomplete;
-    QTest::newRow("JPEG without end marker") << jpg << jpeg.chopped(2) << incomplete;
-    QTest::newRow("truncated JPEG, end marker in metadata")
-        << jpg << jpeg.left(2) + metadata + jpeg.mid(2, jpeg.size() / 2) << incomplete;
-    QTest::newRow("random bytes named .jpg") << jpg << random << QString();
-    QTest::newRow("text file") << QStringLiteral("notes.txt") << QByteArray("Scan on Monday.\n")
-                               << QString();
-    QTest::newRow("PNG claiming 100000 x 100000")
-        << QStringLiteral("p.png") << pngClaiming(100000, 100000) << QStringLiteral("100000");
-    QTest::newRow("PNG claiming 30000 x 30000, too many pixels")
-        << QStringLiteral("p.png") << pngClaiming(30000, 30000) << QStringLiteral("30000");
-    QTest::newRow("BMP claiming 45000 x 100, too wide")
-        << QStringLiteral("p.bmp") << bmpClaiming(45000, 100) << QStringLiteral("45000");
+    // JPEG files that end properly although their last bytes are not the end marker.
+    row("progressive", jpg, encoded(page, "JPG", true), true, any);
+    row("bytes after the end", jpg, jpeg + QByteArray(64, '\0'), true, any);
+
+    row("zero bytes", jpg, QByteArray(""), false, any);
+    row("missing file", jpg, QByteArray(), false, any);
+    row("truncated JPEG", jpg, jpeg.left(jpeg.size() / 2), false, incomplete);
+    row("JPEG without end marker", jpg, jpeg.chopped(2), false, incomplete);
+    row("truncated JPEG, end marker in metadata", jpg,
+        jpeg.left(2) + metadata + jpeg.mid(2, jpeg.size() / 2), false, incomplete);
+    row("random bytes named .jpg", jpg, random, false, any);
+    row("text file", QStringLiteral("notes.txt"), QByteArray("Scan on Monday.\n"), false, any);
+    row("PNG claiming 100000 x 100000", QStringLiteral("p.png"), pngClaiming(100000, 100000), false,
+        QStringLiteral("100000"));
+    row("PNG claiming 30000 x 30000, too many pixels", QStringLiteral("p.png"),
+        pngClaiming(30000, 30000), false, QStringLiteral("30000"));
+    row("BMP claiming 45000 x 100, too wide", QStringLiteral("p.bmp"), bmpClaiming(45000, 100),
+        false, QStringLiteral("45000"));
 }
 
-void TestEditor::badFilesAreRefused()
+void TestEditor::pageFiles()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
+    QFETCH(bool, good);
     QFETCH(QString, messageHas);
-    const QString bad = bytes.isNull() ? m_dir->filePath(name) : write(bytes, name);
+    const QString path = bytes.isNull() ? m_dir->filePath(name) : write(bytes, name);
 
-    QString error;
-    QVERIFY(readPageImage(bad, &error).isNull());
+    QString error = QStringLiteral("stale");
+    const QImage read = readPageImage(path, &error);
+    if (good) {
+        QCOMPARE(read.size(), QSize(300, 200));
+        QVERIFY(error.isEmpty());
+        return;
+    }
+    QVERIFY(read.isNull());
     QVERIFY2(error.contains(name) && error.contains(messageHas), qPrintable(error));
 
     // The editor keeps showing, zooming and turning the page it had.
-    const QString good = write(encoded(drawnPage({200, 100}), "JPG"), QStringLiteral("good.jpg"));
-    QVERIFY(m_editor->showPage(good));
+    const QString shown = write(encoded(drawnPage({200, 100}), "JPG"), QStringLiteral("good.jpg"));
+    QVERIFY(m_editor->showPage(shown));
     m_editor->zoomIn();
     const QImage before = m_editor->currentImage();
     PhotoPixmapItem *picture = m_editor->picture();
     error.clear();
-    QVERIFY(!m_editor->showPage(bad, &error));
+    QVERIFY(!m_editor->showPage(path, &error));
     QVERIFY(!error.isEmpty());
-    QCOMPARE(m_editor->pagePath(), good);
+    QCOMPARE(m_editor->pagePath(), shown);
     QCOMPARE(m_editor->currentImage(), before);
     QCOMPARE(m_editor->picture(), picture);
     QCOMPARE(m_editor->scale(), 1.05);
     QVERIFY(m_editor->rotateBy(90).ok);
-    QCOMPARE(QImageReader(good).size(), QSize(100, 200));
-}
-
-// JPEG files that end properly although their last bytes are not the end marker.
-void TestEditor::goodJpegFilesAreRead_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    const QImage page = drawnPage({300, 200});
-    QTest::newRow("progressive") << encoded(page, "JPG", true);
-    QTest::newRow("bytes after the end") << encoded(page, "JPG") + QByteArray(64, '\0');
-}
-
-void TestEditor::goodJpegFilesAreRead()
-{
-    QFETCH(QByteArray, bytes);
-    QString error = QStringLiteral("stale");
-    QCOMPARE(readPageImage(write(bytes, QStringLiteral("p.jpg")), &error).size(), QSize(300, 200));
-    QVERIFY(error.isEmpty());
+    QCOMPARE(QImageReader(shown).size(), QSize(100, 200));
 }
 
 QTEST_MAIN(TestEditor)

@@ -1,3 +1,5 @@
+// The auto-scan wizard: the choices it loads and stores, the countdown that ends in a scan,
+// and every way the cycle can be stopped without a scan starting behind the closed window.
 #include "AutoScanWizard.h"
 #include "QProgressIndicator.h"
 #include "SettingsKeys.h"
@@ -14,19 +16,11 @@
 #include <memory>
 
 namespace {
-// Ways a user or the scanner ends the cycle.
-enum class Stop
+template <typename... Values> void row(const char *name, Values... values)
 {
-    CloseWindow,
-    EscapeKey,
-    FinishSlot,
-    CancelButton,
-    FinishButton,
-    ScanCancel
-};
+    (QTest::newRow(name) << ... << values);
+}
 } // namespace
-
-Q_DECLARE_METATYPE(Stop)
 
 class TestWizard : public QObject
 {
@@ -35,32 +29,27 @@ class TestWizard : public QObject
 private slots:
     void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_wizard.reset(); }
 
-    void introShowsStoredChoices_data();
-    void introShowsStoredChoices();
-    void introStoresChoicesOnNext_data();
-    void introStoresChoicesOnNext();
+    void introLoadsAndStoresChoices_data();
+    void introLoadsAndStoresChoices();
+    void countdownEndsInScan_data();
     void countdownEndsInScan();
     void scanPageRequestsScanAndWaitsForPage();
-    void progressEnablesCancel();
     void spacePausesAndResumes();
-    void enterScansAtOnce_data();
-    void enterScansAtOnce();
-    void stopOnScanPage_data();
-    void stopOnScanPage();
-    void stopOnTimerPage_data();
-    void stopOnTimerPage();
-    void closingEndsBookModeRun();
+    void stopping_data();
+    void stopping();
 
 private:
     void showWizard();
     // Fills in the intro page and presses Next.
     void startRun(int interval, bool scanNow, bool book = false);
     void press(Qt::Key key);
-    void stop(Stop how);
-    QString countdown() const;
-    QString buttonText(QWizard::WizardButton which) const;
+    QString countdown() const { return child<QLabel>("countdown")->text(); }
+    QString buttonText(QWizard::WizardButton which) const
+    {
+        return m_wizard->button(which)->text();
+    }
     template <typename T> T *child(const char *name) const
     {
         T *widget = m_wizard->findChild<T *>(QLatin1String(name));
@@ -82,11 +71,6 @@ void TestWizard::init()
 {
     QSettings().clear();
     m_wizard = std::make_unique<AutoScanWizard>();
-}
-
-void TestWizard::cleanup()
-{
-    m_wizard.reset();
 }
 
 void TestWizard::showWizard()
@@ -112,54 +96,18 @@ void TestWizard::press(Qt::Key key)
     QTest::keyClick(focus ? focus : m_wizard.get(), key);
 }
 
-void TestWizard::stop(Stop how)
-{
-    switch (how) {
-    case Stop::CloseWindow:
-        m_wizard->close();
-        break;
-    case Stop::EscapeKey:
-        press(Qt::Key_Escape);
-        break;
-    case Stop::FinishSlot:
-        m_wizard->finish();
-        break;
-    case Stop::CancelButton:
-        m_wizard->scanPercent(1);
-        QTest::mouseClick(m_wizard->button(QWizard::CancelButton), Qt::LeftButton);
-        break;
-    case Stop::FinishButton:
-        QTest::mouseClick(m_wizard->button(QWizard::FinishButton), Qt::LeftButton);
-        break;
-    case Stop::ScanCancel:
-        QMetaObject::invokeMethod(m_wizard->page(AutoScanWizard::ScanPageId), "scanCancel");
-        break;
-    }
-}
-
-QString TestWizard::countdown() const
-{
-    return child<QLabel>("countdown")->text();
-}
-
-QString TestWizard::buttonText(QWizard::WizardButton which) const
-{
-    return m_wizard->button(which)->text();
-}
-
-void TestWizard::introShowsStoredChoices_data()
+void TestWizard::introLoadsAndStoresChoices_data()
 {
     QTest::addColumn<bool>("stored");
     QTest::addColumn<int>("interval");
     QTest::addColumn<bool>("scanNow");
     QTest::addColumn<bool>("book");
-
-    QTest::newRow("nothing stored") << false << 15 << true << false;
-    QTest::newRow("shortest, wait, book") << true << 1 << false << true;
-    QTest::newRow("longest, now, no book") << true << 60 << true << false;
+    row("nothing stored", false, 15, true, false);
+    row("shortest, wait, book", true, 1, false, true);
+    row("longest, now, no book", true, 60, true, false);
 }
 
-void TestWizard::introShowsStoredChoices()
+void TestWizard::introLoadsAndStoresChoices()
 {
     QFETCH(bool, stored);
     QFETCH(int, interval);
@@ -171,56 +119,19 @@ void TestWizard::introShowsStoredChoices()
         writeSetting(Settings::AutoScanNow, scanNow);
         writeSetting(Settings::BookScan, book);
     }
-
     showWizard();
-
     QCOMPARE(child<QSpinBox>("interval")->value(), interval);
     QCOMPARE(child<QCheckBox>("scanNow")->isChecked(), scanNow);
     QCOMPARE(child<QCheckBox>("bookScan")->isChecked(), book);
-}
 
-void TestWizard::introStoresChoicesOnNext_data()
-{
-    QTest::addColumn<int>("interval");
-    QTest::addColumn<bool>("scanNow");
-    QTest::addColumn<bool>("book");
-    QTest::addColumn<int>("nextPage");
-
-    QTest::newRow("scan now") << 5 << true << false << int(AutoScanWizard::ScanPageId);
-    QTest::newRow("wait first, book") << 42 << false << true << int(AutoScanWizard::TimerPageId);
-}
-
-void TestWizard::introStoresChoicesOnNext()
-{
-    QFETCH(int, interval);
-    QFETCH(bool, scanNow);
-    QFETCH(bool, book);
-    QFETCH(int, nextPage);
-
-    startRun(interval, scanNow, book);
-
-    QCOMPARE(m_wizard->currentId(), nextPage);
-    QCOMPARE(readSetting(Settings::AutoScanTime).toInt(), interval);
-    QCOMPARE(readSetting(Settings::AutoScanNow).toBool(), scanNow);
-    QCOMPARE(readSetting(Settings::BookScanning).toBool(), book);
-    QCOMPARE(readSetting(Settings::BookScan).toBool(), book);
-}
-
-void TestWizard::countdownEndsInScan()
-{
-    QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
-    startRun(1, false);
-
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-    QCOMPARE(countdown(), QStringLiteral("01"));
-    QCOMPARE(child<QLabel>("countdown")->accessibleName(),
-             QStringLiteral("Seconds until the next scan"));
-    QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Stop Timer "));
-    QCOMPARE(buttonText(QWizard::CustomButton2), QStringLiteral(" Scan &Now > "));
-    QTRY_COMPARE_WITH_TIMEOUT(countdown(), QStringLiteral("00"), 2000);
-    QCOMPARE(needScan.count(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(m_wizard->currentId(), int(AutoScanWizard::ScanPageId), 2000);
-    QTRY_COMPARE(needScan.count(), 1);
+    // Other choices, stored on Next; "scan now" goes straight to the scan.
+    startRun(61 - interval, !scanNow, !book);
+    QCOMPARE(m_wizard->currentId(),
+             int(scanNow ? AutoScanWizard::TimerPageId : AutoScanWizard::ScanPageId));
+    QCOMPARE(readSetting(Settings::AutoScanTime).toInt(), 61 - interval);
+    QCOMPARE(readSetting(Settings::AutoScanNow).toBool(), !scanNow);
+    QCOMPARE(readSetting(Settings::BookScanning).toBool(), !book);
+    QCOMPARE(readSetting(Settings::BookScan).toBool(), !book);
 }
 
 void TestWizard::scanPageRequestsScanAndWaitsForPage()
@@ -228,34 +139,26 @@ void TestWizard::scanPageRequestsScanAndWaitsForPage()
     QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
     auto *indicator = child<QProgressIndicator>("busyIndicator");
     startRun(5, true);
-
     QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::ScanPageId));
     QCOMPARE(needScan.count(), 0);
     QTRY_COMPARE(needScan.count(), 1);
     QVERIFY(indicator->isAnimated());
     m_wizard->stopBusyIndicator();
     QVERIFY(!indicator->isAnimated());
+    // Cancel only once the scanner reports progress.
+    QAbstractButton *cancel = m_wizard->button(QWizard::CancelButton);
+    QVERIFY(cancel->isVisible() && !cancel->isEnabled());
+    m_wizard->scanPercent(30);
+    QVERIFY(cancel->isEnabled());
 
     m_wizard->pageScanned();
     QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
     QCOMPARE(countdown(), QStringLiteral("05"));
-
     // Further pages of the same feeder run leave the countdown alone.
     m_wizard->pageScanned();
     QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
     QVERIFY(m_wizard->isVisible());
     QCOMPARE(needScan.count(), 1);
-}
-
-void TestWizard::progressEnablesCancel()
-{
-    startRun(5, true);
-    QAbstractButton *cancel = m_wizard->button(QWizard::CancelButton);
-    QVERIFY(cancel->isVisible());
-    QVERIFY(!cancel->isEnabled());
-
-    m_wizard->scanPercent(30);
-    QVERIFY(cancel->isEnabled());
 }
 
 void TestWizard::spacePausesAndResumes()
@@ -282,109 +185,92 @@ void TestWizard::spacePausesAndResumes()
     QCOMPARE(needScan.count(), 0);
 }
 
-void TestWizard::enterScansAtOnce_data()
+void TestWizard::countdownEndsInScan_data()
 {
-    QTest::addColumn<int>("key");
-
-    QTest::newRow("Enter") << int(Qt::Key_Enter);
-    QTest::newRow("Return") << int(Qt::Key_Return);
-    QTest::newRow("Scan Now button") << 0;
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("key"); // 0: the "Scan Now" button, -1: none
+    row("countdown over", 1, -1);
+    row("Enter", 60, int(Qt::Key_Enter));
+    row("Return", 60, int(Qt::Key_Return));
+    row("Scan Now button", 60, 0);
 }
 
-void TestWizard::enterScansAtOnce()
+void TestWizard::countdownEndsInScan()
 {
+    QFETCH(int, interval);
     QFETCH(int, key);
     QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
-    startRun(60, false);
-    QCOMPARE(countdown(), QStringLiteral("60"));
-
-    if (key)
+    startRun(interval, false);
+    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
+    QCOMPARE(countdown(), QStringLiteral("%1").arg(interval, 2, 10, QLatin1Char('0')));
+    QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Stop Timer "));
+    QCOMPARE(buttonText(QWizard::CustomButton2), QStringLiteral(" Scan &Now > "));
+    if (key > 0) {
         press(Qt::Key(key));
-    else
+    } else if (key == 0) {
         QTest::mouseClick(m_wizard->button(QWizard::CustomButton2), Qt::LeftButton);
-
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(countdown(), QStringLiteral("00"), 2000);
+        QCOMPARE(needScan.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(m_wizard->currentId(), int(AutoScanWizard::ScanPageId), 2000);
+    }
     QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::ScanPageId));
     QTRY_COMPARE(needScan.count(), 1);
 }
 
-void TestWizard::stopOnScanPage_data()
+void TestWizard::stopping_data()
 {
-    QTest::addColumn<Stop>("how");
-
-    QTest::newRow("window closed") << Stop::CloseWindow;
-    QTest::newRow("Escape") << Stop::EscapeKey;
-    QTest::newRow("scan failed") << Stop::FinishSlot;
-    QTest::newRow("Cancel button") << Stop::CancelButton;
-    QTest::newRow("scanCancel()") << Stop::ScanCancel;
+    QTest::addColumn<bool>("scanning"); // else: counting down
+    QTest::addColumn<QString>("how");
+    for (const char *how : {"close", "Escape", "finish()", "Cancel button", "scanCancel()"})
+        QTest::addRow("scan page, %s", how) << true << QString::fromLatin1(how);
+    for (const char *how : {"close", "Escape", "finish()", "Finish button"})
+        QTest::addRow("timer page, %s", how) << false << QString::fromLatin1(how);
 }
 
-void TestWizard::stopOnScanPage()
+void TestWizard::stopping()
 {
-    QFETCH(Stop, how);
+    QFETCH(bool, scanning);
+    QFETCH(QString, how);
     QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
     QSignalSpy cancelScan(m_wizard.get(), &AutoScanWizard::cancelScan);
-    startRun(5, true);
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::ScanPageId));
-
-    stop(how);
+    startRun(1, scanning, true);
+    QCOMPARE(m_wizard->currentId(),
+             int(scanning ? AutoScanWizard::ScanPageId : AutoScanWizard::TimerPageId));
+    if (how == QLatin1String("close")) {
+        m_wizard->close();
+    } else if (how == QLatin1String("Escape")) {
+        press(Qt::Key_Escape);
+    } else if (how == QLatin1String("finish()")) {
+        m_wizard->finish(); // also what a failed scan calls
+    } else if (how == QLatin1String("Cancel button")) {
+        m_wizard->scanPercent(1);
+        QTest::mouseClick(m_wizard->button(QWizard::CancelButton), Qt::LeftButton);
+    } else if (how == QLatin1String("Finish button")) {
+        QTest::mouseClick(m_wizard->button(QWizard::FinishButton), Qt::LeftButton);
+    } else {
+        QMetaObject::invokeMethod(m_wizard->page(AutoScanWizard::ScanPageId), "scanCancel");
+    }
 
     QVERIFY(!m_wizard->isVisible());
-    QCOMPARE(cancelScan.count(), 1);
+    // A running scan is cancelled; the finish step ran, so the next run starts on the intro.
+    QCOMPARE(cancelScan.count(), scanning ? 1 : 0);
+    QCOMPARE(m_wizard->startId(), int(AutoScanWizard::IntroPageId));
     QVERIFY(m_wizard->button(QWizard::CancelButton)->isEnabled());
     QVERIFY(!child<QProgressIndicator>("busyIndicator")->isAnimated());
-    // Stopped before the scan was requested: no scan starts behind the closed wizard.
-    QTest::qWait(300);
+    // No scan starts behind the closed wizard, and the countdown stopped with it.
+    QTest::qWait(scanning ? 300 : 1200);
     QCOMPARE(needScan.count(), 0);
-}
+    if (!scanning)
+        QCOMPARE(countdown(), QStringLiteral("01"));
 
-void TestWizard::stopOnTimerPage_data()
-{
-    QTest::addColumn<Stop>("how");
-
-    QTest::newRow("window closed") << Stop::CloseWindow;
-    QTest::newRow("Escape") << Stop::EscapeKey;
-    QTest::newRow("finish()") << Stop::FinishSlot;
-    QTest::newRow("Finish button") << Stop::FinishButton;
-}
-
-void TestWizard::stopOnTimerPage()
-{
-    QFETCH(Stop, how);
-    QSignalSpy cancelScan(m_wizard.get(), &AutoScanWizard::cancelScan);
-    startRun(5, false);
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-
-    stop(how);
-
-    QVERIFY(!m_wizard->isVisible());
-    QCOMPARE(cancelScan.count(), 0);
-    // The finish step ran: the next run starts on the intro page.
-    QCOMPARE(m_wizard->startId(), int(AutoScanWizard::IntroPageId));
-}
-
-void TestWizard::closingEndsBookModeRun()
-{
-    QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
-    startRun(1, false, true);
-    QVERIFY(readSetting(Settings::BookScanning).toBool());
-
-    m_wizard->close();
-    QVERIFY(!m_wizard->isVisible());
-    // The countdown stopped with the window: no tick, no scan.
-    QTest::qWait(1200);
-    QCOMPARE(countdown(), QStringLiteral("01"));
-    QCOMPARE(needScan.count(), 0);
-
-    // What the main window does once the wizard has returned.
+    // What the main window does once the wizard has returned. The next run shows the
+    // remembered book box without switching book mode back on, and the intro's own buttons.
     writeSetting(Settings::BookScanning, false);
-
-    // The next run shows the remembered box without switching book mode back on.
-    m_wizard->setStartId(AutoScanWizard::IntroPageId);
     m_wizard->restart();
     showWizard();
     QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::IntroPageId));
     QVERIFY(child<QCheckBox>("bookScan")->isChecked());
-    // The countdown's own buttons are gone again.
     QVERIFY(m_wizard->button(QWizard::NextButton)->isVisible());
     QVERIFY(!m_wizard->button(QWizard::CustomButton1)->isVisible());
     QVERIFY(!readSetting(Settings::BookScanning).toBool());

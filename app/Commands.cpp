@@ -92,6 +92,6 @@ QList<std::optional<Command>> editorMenuLayout()
 
 QList<std::optional<Command>> pageMenuLayout()
 {
-    return {Command::MoveUp,     Command::MoveDown,   Command::MoveTop, Command::MoveBottom,
-            std::nullopt,        Command::RemovePage, Command::RemoveAllButThis};
+    return {Command::MoveUp, Command::MoveDown,   Command::MoveTop,         Command::MoveBottom,
+            std::nullopt,    Command::RemovePage, Command::RemoveAllButThis};
 }

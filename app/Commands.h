@@ -8,7 +8,8 @@
 #include <optional>
 
 // Every command of the ribbon, in the order the ribbon shows them.
-enum class Command {
+enum class Command
+{
     Settings,
     ScanPage,
     AutoScan,
@@ -41,15 +42,20 @@ enum class Command {
 
 // Lists a command belongs to; page actions are enabled only while pages exist, scan actions
 // only when a scanner was found.
-enum CommandList { NoList = 0, PageActions = 1, ScanActions = 2 };
+enum CommandList
+{
+    NoList = 0,
+    PageActions = 1,
+    ScanActions = 2
+};
 
 struct CommandInfo
 {
     Command id;
-    int page;           // index into ribbonPageTitles()
-    const char *group;  // group caption, translatable in the "MainWindow" context
-    const char *text;   // command text with mnemonic
-    const char *icon;   // resource path
+    int page;          // index into ribbonPageTitles()
+    const char *group; // group caption, translatable in the "MainWindow" context
+    const char *text;  // command text with mnemonic
+    const char *icon;  // resource path
     const char *toolTip;
     const char *shortcut; // empty when none
     bool checkable;

@@ -1,9 +1,9 @@
 #include "MainWindow.h"
 
-#include "FolderHelpers.h"
 #include "AutoScanWizard.h"
-#include "EzPrevScan.h"
 #include "ExportDlg.h"
+#include "EzPrevScan.h"
+#include "FolderHelpers.h"
 #include "ImageEditor.h"
 #include "OptionsDlg.h"
 #include "PageListWidget.h"
@@ -42,8 +42,7 @@ constexpr int FastSettingsRowWidth = 250;
 constexpr int RibbonTheme = 4;
 } // namespace
 
-MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> library,
-                       QWidget *parent)
+MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> library, QWidget *parent)
     : Ribbon::RibbonMainWindow(parent)
 {
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() +
@@ -88,7 +87,8 @@ void MainWindow::installTranslators()
 {
     const QString localeName = QLocale::system().name();
     auto *programTranslator = new QTranslator(this);
-    if (!programTranslator->load(QStringLiteral("Quillary"), QStringLiteral("locale/") + localeName))
+    if (!programTranslator->load(QStringLiteral("Quillary"),
+                                 QStringLiteral("locale/") + localeName))
         (void)programTranslator->load(QStringLiteral("Quillary"), QStringLiteral("locale"));
     QCoreApplication::installTranslator(programTranslator);
 

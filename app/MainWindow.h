@@ -40,9 +40,23 @@ class MainWindow : public Ribbon::RibbonMainWindow
 {
     Q_OBJECT
 public:
-    enum StartOption { NoSplash = 0, ShowSplash = 1 };
-    enum WorkArea { StartArea = 0, ScannerArea = 1, EditorArea = 2 };
-    enum PagePanel { EmptyPanel = 0, PageStorePanel = 1, CropPanel = 2 };
+    enum StartOption
+    {
+        NoSplash = 0,
+        ShowSplash = 1
+    };
+    enum WorkArea
+    {
+        StartArea = 0,
+        ScannerArea = 1,
+        EditorArea = 2
+    };
+    enum PagePanel
+    {
+        EmptyPanel = 0,
+        PageStorePanel = 1,
+        CropPanel = 2
+    };
 
     // library: the scanner library to use; null means SANE. The window owns it.
     explicit MainWindow(StartOption option = ShowSplash,
@@ -146,7 +160,8 @@ private:
     void reportIfFailed(const WriteResult &result);
     void removeMarked(bool checked);
     void turnPage(int degrees);
-    void showExportSuccess(const QString &message, const QString &target, const SettingKey &openKey);
+    void showExportSuccess(const QString &message, const QString &target,
+                           const SettingKey &openKey);
 
     QSplitter *m_splitter = nullptr;
     QComboBox *m_colorBox = nullptr;

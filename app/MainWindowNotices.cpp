@@ -54,8 +54,7 @@ Ribbon::OfficePopupWindow *MainWindow::showNotice(const QString &message)
     container->setAlignment(Qt::AlignTop);
     container->setWordWrap(true);
     container->setOpenExternalLinks(true);
-    popup->setTitleText(
-        tr("<p><font color=\"black\"><h4>&nbsp;Quillary Message</h4></font></p>"));
+    popup->setTitleText(tr("<p><font color=\"black\"><h4>&nbsp;Quillary Message</h4></font></p>"));
     popup->setAnimation(NoticeAnimationSlide);
     popup->setAnimationSpeed(NoticeAnimationSpeed);
     popup->setDragDropEnabled(true);

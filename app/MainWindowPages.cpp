@@ -114,9 +114,8 @@ void MainWindow::loadFiles(const QStringList &files)
 void MainWindow::restoreSession()
 {
     QDir current(m_pageStore->currentFolder());
-    const QStringList names =
-        current.entryList({QStringLiteral("*_o.jpg"), QStringLiteral("*_o.tiff")}, QDir::Files,
-                          QDir::Name);
+    const QStringList names = current.entryList(
+        {QStringLiteral("*_o.jpg"), QStringLiteral("*_o.tiff")}, QDir::Files, QDir::Name);
     if (names.isEmpty())
         return;
 

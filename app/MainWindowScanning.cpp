@@ -10,9 +10,9 @@
 #include "SettingsKeys.h"
 #include "WaitingDlg.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QStackedWidget>
-#include <QComboBox>
 
 namespace {
 // The waiting window lives for the processing step only; hidden when the step ends, deleted
@@ -77,8 +77,7 @@ void MainWindow::startAutoScan()
     connect(m_session, &EzPrevScan::percentScan, m_wizard, &AutoScanWizard::scanPercent);
     connect(m_session, &EzPrevScan::failedScan, m_wizard, &AutoScanWizard::finish);
     connect(m_wizard, &AutoScanWizard::cancelScan, this, &MainWindow::cancelAutoScan);
-    connect(m_session, &EzPrevScan::pageScanned, m_wizard,
-            &AutoScanWizard::pageScanned);
+    connect(m_session, &EzPrevScan::pageScanned, m_wizard, &AutoScanWizard::pageScanned);
     m_session->scan();
 }
 
@@ -87,8 +86,7 @@ void MainWindow::cancelAutoScan()
     disconnect(m_session, &EzPrevScan::percentScan, m_wizard, &AutoScanWizard::scanPercent);
     disconnect(m_session, &EzPrevScan::failedScan, m_wizard, &AutoScanWizard::finish);
     disconnect(m_wizard, &AutoScanWizard::cancelScan, this, &MainWindow::cancelAutoScan);
-    disconnect(m_session, &EzPrevScan::pageScanned, m_wizard,
-               &AutoScanWizard::pageScanned);
+    disconnect(m_session, &EzPrevScan::pageScanned, m_wizard, &AutoScanWizard::pageScanned);
 }
 
 void MainWindow::pageFromScanner()

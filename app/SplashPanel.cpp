@@ -18,13 +18,13 @@ QPixmap splashPicture()
 }
 } // namespace
 
-SplashPanel::SplashPanel()
-    : QSplashScreen(splashPicture()), m_caption(new QLabel(this))
+SplashPanel::SplashPanel() : QSplashScreen(splashPicture()), m_caption(new QLabel(this))
 {
     const QString host = readSetting(Settings::AppUrl).toString();
     const QString link = QStringLiteral("http://%1").arg(host).toHtmlEscaped();
-    m_caption->setText(tr("<b>Quillary %1</b><br><a href=\"%2\">%3</a>")
-                           .arg(QLatin1String(StartUp::ProductVersion), link, host.toHtmlEscaped()));
+    m_caption->setText(
+        tr("<b>Quillary %1</b><br><a href=\"%2\">%3</a>")
+            .arg(QLatin1String(StartUp::ProductVersion), link, host.toHtmlEscaped()));
     m_caption->setAlignment(Qt::AlignCenter);
     m_caption->setOpenExternalLinks(true);
     m_caption->setAccessibleName(m_caption->text());

@@ -1,7 +1,7 @@
+#include "ImageLoading.h"
 #include "MainWindow.h"
 #include "RibbonStyle.h"
 #include "StartUp.h"
-#include "ImageLoading.h"
 
 #include <QApplication>
 

@@ -18,7 +18,8 @@ QString applicationTempFolder()
 void removeStaleTempFiles()
 {
     QDir folder(applicationTempFolder());
-    const QStringList names = folder.entryList({QStringLiteral("Temp*")}, QDir::Files | QDir::Hidden);
+    const QStringList names =
+        folder.entryList({QStringLiteral("Temp*")}, QDir::Files | QDir::Hidden);
     for (const QString &name : names) {
         if (name.size() > 32)
             folder.remove(name);
@@ -33,7 +34,8 @@ bool removeFolderContents(const QString &folder)
         dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo &entry : entries) {
         const QString path = entry.absoluteFilePath();
-        QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner | QFile::ReadOwner |
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner |
+                                        QFile::ReadOwner |
                                         (entry.isDir() ? QFile::ExeOwner : QFile::Permissions()));
         if (entry.isDir() && !entry.isSymLink()) {
             allRemoved = QDir(path).removeRecursively() && allRemoved;

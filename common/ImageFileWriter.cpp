@@ -11,8 +11,8 @@
 namespace {
 WriteResult failure(const QString &name, const QString &reason)
 {
-    return {false, QCoreApplication::translate("ImageFileWriter", "Can't write %1: %2")
-                       .arg(name, reason)};
+    return {false,
+            QCoreApplication::translate("ImageFileWriter", "Can't write %1: %2").arg(name, reason)};
 }
 
 QByteArray formatForSuffix(const QString &path)
@@ -31,8 +31,9 @@ WriteResult writeImageFile(const QImage &image, const QString &path, const char 
 {
     const QString name = QFileInfo(path).fileName();
     if (image.isNull())
-        return {false, QCoreApplication::translate("ImageFileWriter", "No picture to write to %1.")
-                           .arg(name)};
+        return {
+            false,
+            QCoreApplication::translate("ImageFileWriter", "No picture to write to %1.").arg(name)};
     // Encode in memory first: QSaveFile::commit() does not notice a short write (full disk),
     // so the byte count is checked before the old file is replaced.
     QBuffer encoded;

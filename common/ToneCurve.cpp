@@ -7,7 +7,8 @@ std::array<std::uint8_t, 256> toneCurveTable(double brightness, double contrast)
 {
     std::array<std::uint8_t, 256> table{};
     for (int i = 0; i < 256; ++i) {
-        const double v = (i - 128) * (contrast + 100.0) / 100.0 + 128.0 + brightness * 255.0 / 100.0;
+        const double v =
+            (i - 128) * (contrast + 100.0) / 100.0 + 128.0 + brightness * 255.0 / 100.0;
         table[i] = static_cast<std::uint8_t>(std::floor(std::clamp(v, 0.0, 255.0) + 0.5));
     }
     return table;

@@ -39,7 +39,7 @@ private slots:
         QTest::newRow("brightness clamps low") << -100.0 << 0.0 << 250 << 0;
         QTest::newRow("contrast doubles distance") << 0.0 << 100.0 << 138 << 148;
         QTest::newRow("contrast clamps") << 0.0 << 100.0 << 250 << 255;
-        QTest::newRow("rounds half up") << 0.2 << 0.0 << 100 << 101; // 100.51
+        QTest::newRow("rounds half up") << 0.2 << 0.0 << 100 << 101;  // 100.51
         QTest::newRow("negative rounds") << -0.2 << 0.0 << 100 << 99; // 99.49
     }
     void toneCurveTable()

@@ -38,8 +38,8 @@ std::unique_ptr<MainWindow> makeWindow()
 
 const QList<QColor> &pageColours()
 {
-    static const QList<QColor> colours = {Qt::red,     Qt::green,  Qt::blue,    Qt::yellow,
-                                          Qt::magenta, Qt::cyan,   Qt::darkRed, Qt::darkGreen};
+    static const QList<QColor> colours = {Qt::red,     Qt::green, Qt::blue,    Qt::yellow,
+                                          Qt::magenta, Qt::cyan,  Qt::darkRed, Qt::darkGreen};
     return colours;
 }
 
@@ -158,13 +158,15 @@ private slots:
         QStringList names;
         for (const QString &path : store->pagePaths())
             names << QFileInfo(path).fileName();
-        QCOMPARE(names, (QStringList{QStringLiteral("00000001_o.jpg"), QStringLiteral("00000002_o.tiff"),
-                                     QStringLiteral("00000003_o.jpg"), QStringLiteral("00000004_o.jpg")}));
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral("00000001_o.jpg"), QStringLiteral("00000002_o.tiff"),
+                              QStringLiteral("00000003_o.jpg"), QStringLiteral("00000004_o.jpg")}));
         QCOMPARE(QImageReader(store->pagePaths()[1]).read().depth(), 1);
         QCOMPARE(noticeTexts(*window),
                  QStringList{QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
                                             "broken &amp; &lt;bad&gt;.jpg</h4>")});
-        QCOMPARE(readSetting(Settings::LastPath).toString(), QFileInfo(upperTif).absoluteFilePath());
+        QCOMPARE(readSetting(Settings::LastPath).toString(),
+                 QFileInfo(upperTif).absoluteFilePath());
         QVERIFY(window->action(Command::RotateLeft)->isEnabled());
         QVERIFY(window->action(Command::RemoveAll)->isEnabled());
         QCOMPARE(window->workAreaStack()->currentIndex(), int(MainWindow::EditorArea));

@@ -125,7 +125,8 @@ private slots:
                                     FakeScannerLibrary::page(colours[1], 20, 20),
                                     FakeScannerLibrary::page(colours[2], 20, 20)});
         MainWindow &window = *scanning.window;
-        window.colorBox()->setCurrentIndex(window.colorBox()->findText(QStringLiteral("Photo Color")));
+        window.colorBox()->setCurrentIndex(
+            window.colorBox()->findText(QStringLiteral("Photo Color")));
         window.scanPage();
         const QStringList paths = window.pageStore()->pagePaths();
         QCOMPARE(paths.size(), 3);
@@ -142,7 +143,8 @@ private slots:
         QCOMPARE(window.pageStore()->count(), 1);
         window.scanPage(); // the scanner gives nothing this time
         QCOMPARE(window.pageStore()->count(), 1);
-        QCOMPARE(noticeTexts(window), QStringList{QStringLiteral("<h4>Scanning has cancelled.</h4>")});
+        QCOMPARE(noticeTexts(window),
+                 QStringList{QStringLiteral("<h4>Scanning has cancelled.</h4>")});
         QCOMPARE(window.workAreaStack()->currentIndex(), int(MainWindow::EditorArea));
     }
 

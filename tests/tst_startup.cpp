@@ -63,8 +63,8 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::newRow("russian") << QLocale(QLocale::Russian, QLocale::Russia)
                                  << QStringLiteral(QUILLARY_RUSSIAN_HOST);
-        QTest::newRow("russian in ukraine") << QLocale(QLocale::Russian, QLocale::Ukraine)
-                                            << QStringLiteral(QUILLARY_RUSSIAN_HOST);
+        QTest::newRow("russian in ukraine")
+            << QLocale(QLocale::Russian, QLocale::Ukraine) << QStringLiteral(QUILLARY_RUSSIAN_HOST);
         QTest::newRow("english") << QLocale(QLocale::English, QLocale::UnitedStates)
                                  << QStringLiteral(QUILLARY_DEFAULT_HOST);
         QTest::newRow("ukrainian") << QLocale(QLocale::Ukrainian, QLocale::Ukraine)

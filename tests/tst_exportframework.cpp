@@ -108,325 +108,314 @@ class TestExportFramework : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QSettings().clear(); }
-    void progress_data();
-    void progress();
-    void destinationRecords_data();
-    void destinationRecords();
-    void outputPath_data();
-    void outputPath();
-    void browseDir();
-    void radioButtons_data();
-    void radioButtons();
-    void applySequence_data();
-    void applySequence();
-    void privateTemporaryFolder();
-    void folderRemoval();
-};
 
-void TestExportFramework::progress_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("what");
-    // Only the PDF exporter checks cancel; its creating phase starts afresh.
-    QTest::addColumn<bool>("creatingClears");
-    row("PDF", "pdf", "PDF document", true);
-    row("images", "img", "images", false);
-    row("Word", "word", "MS Word document", false);
-    row("DjVu", "djvu", "DjVu file", false);
-}
-
-void TestExportFramework::progress()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, what);
-    QFETCH(bool, creatingClears);
-
-    const std::unique_ptr<PdfProgress> progress = makeProgress(kind, 7);
-    // Nothing closes it until the work is finished.
-    QVERIFY(!(progress->windowFlags() & Qt::WindowCloseButtonHint));
-    progress->open();
-    progress->reject();
-    QTest::keyClick(progress.get(), Qt::Key_Escape);
-    QVERIFY(!progress->close());
-    QVERIFY(progress->isVisible());
-    auto *bar = progress->findChild<QProgressBar *>();
-    auto *label = progress->findChild<QLabel *>();
-    auto *cancel = progress->findChild<QPushButton *>();
-    QCOMPARE(bar->maximum(), 7);
-
-    progress->setWritingPhase(3);
-    progress->setCreatingPhase();
-    QCOMPARE(label->text(), QStringLiteral("Creating %1.\nPlease wait.").arg(what));
-    QVERIFY(!cancel->isEnabled());
-    QCOMPARE(bar->value(), 0);
-    progress->setWritingPhase(4);
-    QCOMPARE(label->text(), QStringLiteral("Writting %1.\nPlease wait.").arg(what));
-    QVERIFY(cancel->isEnabled());
-    QCOMPARE(bar->value(), 4);
-
-    QSignalSpy cancelled(progress.get(), &PdfProgress::cancelled);
-    QVERIFY(!progress->isCancelRequested());
-    cancel->click();
-    QCOMPARE(cancelled.size(), 1);
-    QVERIFY(progress->isCancelRequested());
-    // Cancelling asks; it does not close the dialog.
-    QVERIFY(!progress->isClosable());
-    progress->setCreatingPhase();
-    QCOMPARE(progress->isCancelRequested(), !creatingClears);
-
-    progress->finish();
-    QVERIFY(progress->isClosable());
-    QVERIFY(progress->isCancelRequested());
-    QVERIFY(progress->close());
-    QVERIFY(!progress->isVisible());
-}
-
-void TestExportFramework::destinationRecords_data()
-{
-    QTest::addColumn<Kind>("kind");
-    QTest::addColumn<QString>("keys"); // what the exporter's keys in the store start with
-    QTest::addColumn<bool>("needOpen");
-    QTest::addColumn<QString>("name");
-    const QString dated =
-        QStringLiteral("Document %1").arg(QDate::currentDate().toString(Qt::TextDate));
-    row("PDF", Kind::Pdf, QString(), true, dated);
-    row("images", Kind::Image, QStringLiteral("Image"), false, QStringLiteral("Document"));
-    row("Word", Kind::Word, QStringLiteral("Word"), false, dated);
-    row("DjVu", Kind::Djvu, QStringLiteral("Djvu"), false, dated);
-}
-
-void TestExportFramework::destinationRecords()
-{
-    QFETCH(Kind, kind);
-    QFETCH(QString, keys);
-    QFETCH(bool, needOpen);
-    QFETCH(QString, name);
-
-    const DestinationSettings defaults = DestinationSettings::read(kind);
-    QCOMPARE(defaults.folderPlace, int(DestinationSettings::Documents));
-    QCOMPARE(defaults.needOpen, needOpen);
-    QCOMPARE(defaults.name, name);
-
-    DestinationSettings record;
-    record.folderPlace = DestinationSettings::OtherFolder;
-    record.folder = QStringLiteral("/srv/out");
-    record.name = QStringLiteral("written");
-    record.needOpen = !needOpen;
-    record.write(kind);
-    QSettings store;
-    QCOMPARE(store.value(keys + QStringLiteral("FolderPlace")).toInt(), 2);
-    QCOMPARE(store.value(keys + QStringLiteral("DocFolder")).toString(), record.folder);
-    QCOMPARE(store.value(keys + QStringLiteral("DocName")).toString(), record.name);
-    QCOMPARE(store.value(keys + QStringLiteral("NeedOpen")).toBool(), record.needOpen);
-    QCOMPARE(DestinationSettings::read(kind).folder, record.folder);
-    QCOMPARE(DestinationSettings::read(kind).name, name); // names are never read back
-}
-
-void TestExportFramework::outputPath_data()
-{
-    QTest::addColumn<int>("place");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<Kind>("kind");
-    QTest::addColumn<QString>("expected");
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    row("documents", 1, "scan", Kind::Pdf, documents + QStringLiteral("/scan.pdf"));
-    row("desktop", 0, "scan", Kind::Pdf, desktop + QStringLiteral("/scan.pdf"));
-    row("other folder", 2, "scan", Kind::Pdf, "/srv/out/scan.pdf");
-    row("unknown place: the folder", 5, "scan", Kind::Pdf, "/srv/out/scan.pdf");
-    row("ends in extension", 2, "scan.pdf", Kind::Pdf, "/srv/out/scan.pdf");
-    row("extension in the middle", 2, "a.pdf.b.pdf", Kind::Pdf, "/srv/out/a.b.pdf");
-    row("case-sensitive", 2, "scan.PDF", Kind::Pdf, "/srv/out/scan.PDF.pdf");
-    row("Word", 2, "letter.docx", Kind::Word, "/srv/out/letter.docx");
-    row("DjVu", 2, "book.djvu.djvu", Kind::Djvu, "/srv/out/book.djvu");
-    row("spaces", 2, "My scan 1", Kind::Pdf, "/srv/out/My scan 1.pdf");
-}
-
-void TestExportFramework::outputPath()
-{
-    QFETCH(int, place);
-    QFETCH(QString, name);
-    QFETCH(Kind, kind);
-    QFETCH(QString, expected);
-    DestinationSettings record;
-    record.folderPlace = place;
-    record.folder = QStringLiteral("/srv/out");
-    record.name = name;
-    QCOMPARE(record.outputPath(DestinationSettings::extension(kind)), expected);
-}
-
-void TestExportFramework::browseDir()
-{
-    SelectFolderWidget field;
-    QString start;
-    QString answer = QStringLiteral("/srv//chosen/");
-    field.setChooser([&](QWidget *, const QString &, const QString &s) {
-        start = s;
-        return answer;
-    });
-    field.setText(QStringLiteral("/srv/start"));
-    field.findChild<QToolButton *>()->click();
-    QCOMPARE(start, QStringLiteral("/srv/start"));
-    QCOMPARE(field.findChild<QLineEdit *>()->text(), QDir::toNativeSeparators(answer));
-
-    answer.clear(); // cancelled
-    field.browseDir();
-    QCOMPARE(field.text(), QDir::toNativeSeparators(QStringLiteral("/srv//chosen/")));
-}
-
-void TestExportFramework::radioButtons_data()
-{
-    QTest::addColumn<int>("storedPlace");
-    QTest::addColumn<QString>("storedFolder");
-    QTest::addColumn<QString>("checked");
-    QTest::addColumn<bool>("folderShown");
-    QTest::addColumn<int>("chooserCalls");
-    row("desktop", 0, QString(), "Desktop", false, 0);
-    row("documents", 1, QString(), "My Documents", false, 0);
-    row("other, folder set", 2, "/srv/out", "Other Folder", true, 0);
-    // An empty folder opens the chooser as soon as "Other Folder" is chosen.
-    row("other, empty", 2, QString(), "Other Folder", true, 1);
-    row("unknown place", 9, QString(), QString(), false, 0);
-}
-
-void TestExportFramework::radioButtons()
-{
-    QFETCH(int, storedPlace);
-    QFETCH(QString, storedFolder);
-    QFETCH(QString, checked);
-    QFETCH(bool, folderShown);
-    QFETCH(int, chooserCalls);
-
-    writeSetting(Settings::WordFolderPlace, storedPlace);
-    writeSetting(Settings::WordDocFolder, storedFolder);
-    writeSetting(Settings::WordDocName, QStringLiteral("stored name"));
-    GeneratorDlg dialog;
-    int calls = 0;
-    dialog.folderField()->setChooser([&calls](QWidget *, const QString &, const QString &) {
-        ++calls;
-        return QStringLiteral("/srv/picked");
-    });
-    auto *name = named<QLineEdit>(dialog, QStringLiteral("Document Name"));
-    QCOMPARE(name->text(), DestinationSettings::defaultName(Kind::Word)); // not the stored one
-    name->setText(QStringLiteral("typed"));
-    dialog.show();
-    dialog.setPages({QStringLiteral("/srv/page.jpg")});
-
-    QCOMPARE(calls, chooserCalls);
-    const QStringList radios{QStringLiteral("Desktop"), QStringLiteral("My Documents"),
-                             QStringLiteral("Other Folder")};
-    for (const QString &radio : radios)
-        QCOMPARE(named<QRadioButton>(dialog, radio)->isChecked(), radio == checked);
-    QCOMPARE(dialog.folderField()->isVisible(), folderShown);
-    if (chooserCalls > 0)
-        QCOMPARE(dialog.folderField()->text(), QStringLiteral("/srv/picked"));
-    // Loading pages keeps what the user typed; the box to open the result starts checked.
-    QCOMPARE(name->text(), QStringLiteral("typed"));
-    QVERIFY(
-        named<QCheckBox>(dialog, QStringLiteral("Open Word document after creation"))->isChecked());
-
-    // Reloading with "Other Folder" already checked does not ask again.
-    dialog.setPages({QStringLiteral("/srv/page.jpg")});
-    QCOMPARE(calls, chooserCalls);
-    // Only "Other Folder" shows the folder field.
-    for (const QString &radio : {radios[2], radios[0], radios[2], radios[1]}) {
-        named<QRadioButton>(dialog, radio)->setChecked(true);
-        QCOMPARE(dialog.folderField()->isVisible(), radio == radios[2]);
-    }
-}
-
-void TestExportFramework::applySequence_data()
-{
-    QTest::addColumn<bool>("succeed");
-    QTest::addColumn<int>("pageCount");
-    row("written", true, 2);
-    row("failed", false, 2);
-    row("no pages", true, 0);
-}
-
-void TestExportFramework::applySequence()
-{
-    QFETCH(bool, succeed);
-    QFETCH(int, pageCount);
-    QTemporaryDir out;
-    writeSetting(Settings::WordFolderPlace, 2);
-    writeSetting(Settings::WordDocFolder, out.path());
-    GeneratorDlg dialog;
-    dialog.generator.succeed = succeed;
-    QSignalSpy applied(&dialog, &ExportBaseDlg::applied);
-    QSignalSpy failed(&dialog, &ExportBaseDlg::failed);
-    const QStringList pages =
-        QStringList{QStringLiteral("/srv/1.jpg"), QStringLiteral("/srv/2.jpg")}.mid(0, pageCount);
-    dialog.setPages(pages);
-    named<QLineEdit>(dialog, QStringLiteral("Document Name"))
-        ->setText(QStringLiteral("letter.docx"));
-    named<QCheckBox>(dialog, QStringLiteral("Open Word document after creation"))
-        ->setChecked(false);
-    dialog.show();
-
-    QTest::keyClick(&dialog, Qt::Key_Return);
-    QCOMPARE(dialog.applyCalls, 1);
-    if (pages.isEmpty()) {
-        QVERIFY(dialog.generator.receivedPath.isEmpty());
-        QVERIFY(applied.isEmpty() && failed.isEmpty());
-        QVERIFY(dialog.isVisible());
-        QVERIFY(!QSettings().contains(QLatin1String(Settings::WordDocName.name)));
-        return;
-    }
-    const QString path = out.filePath(QStringLiteral("letter.docx"));
-    QCOMPARE(dialog.generator.receivedPath, path);
-    QCOMPARE(dialog.generator.pages(), pages);
-    QCOMPARE(applied.size(), succeed ? 1 : 0);
-    QCOMPARE(failed.size(), succeed ? 0 : 1);
-    QCOMPARE((succeed ? applied : failed).at(0).at(0).toString(), path);
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(readSetting(Settings::WordDocName).toString(), QStringLiteral("letter.docx"));
-    QCOMPARE(readSetting(Settings::WordNeedOpen).toBool(), false);
-    QCOMPARE(readSetting(Settings::WordFolderPlace).toInt(), 2);
-    // Nothing of the generator's work lands in the destination folder.
-    QVERIFY(!dialog.generator.folderSeen.startsWith(out.path()));
-    QVERIFY(QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
-}
-
-void TestExportFramework::privateTemporaryFolder()
-{
-    QTemporaryDir out;
-    QVERIFY(QDir(out.path()).mkdir(QStringLiteral("tmp")));
-    QVERIFY(touch(out.filePath(QStringLiteral("tmp/mine.txt"))));
-    QString folder;
+    void progress_data()
     {
-        FakeGenerator generator;
-        const QStringList pages{QStringLiteral("/srv/1.jpg")};
-        generator.setPages(pages);
-        // Shared, not copied.
-        QVERIFY(generator.pages().constData() == pages.constData());
-        QVERIFY(generator.run(out.filePath(QStringLiteral("doc.docx"))));
-        folder = generator.folderSeen;
-        QVERIFY(QFileInfo(folder).isDir());
-        QVERIFY(!folder.startsWith(out.path()));
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("what");
+        // Only the PDF exporter checks cancel; its creating phase starts afresh.
+        QTest::addColumn<bool>("creatingClears");
+        row("PDF", "pdf", "PDF document", true);
+        row("images", "img", "images", false);
+        row("Word", "word", "MS Word document", false);
+        row("DjVu", "djvu", "DjVu file", false);
     }
-    // Gone with the generator, read-only contents included; the user's "tmp" is untouched.
-    QVERIFY(!QFileInfo::exists(folder));
-    QVERIFY(QFileInfo::exists(out.filePath(QStringLiteral("tmp/mine.txt"))));
-}
 
-void TestExportFramework::folderRemoval()
-{
-    QTemporaryDir dir;
-    const QString root = dir.filePath(QStringLiteral("tree"));
-    QVERIFY(QDir().mkpath(root + QStringLiteral("/sub/deeper")));
-    for (const char *name : {"/a.txt", "/.hidden", "/sub/b.txt", "/sub/deeper/c"})
-        QVERIFY(touch(root + QLatin1String(name), true));
-    QFile::setPermissions(root + QStringLiteral("/sub"), QFile::ReadOwner | QFile::ExeOwner);
-    QVERIFY(removeFolderRecursively(root));
-    QVERIFY(!QFileInfo::exists(root));
-    // Already gone counts as removed; a file is not a folder.
-    QVERIFY(removeFolderRecursively(root));
-    const QString file = dir.filePath(QStringLiteral("plain"));
-    QVERIFY(touch(file));
-    QVERIFY(!removeFolderRecursively(file));
-    QVERIFY(QFileInfo::exists(file));
-}
+    void progress()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, what);
+        QFETCH(bool, creatingClears);
+
+        const std::unique_ptr<PdfProgress> progress = makeProgress(kind, 7);
+        // Nothing closes it until the work is finished.
+        QVERIFY(!(progress->windowFlags() & Qt::WindowCloseButtonHint));
+        progress->open();
+        progress->reject();
+        QTest::keyClick(progress.get(), Qt::Key_Escape);
+        QVERIFY(!progress->close());
+        QVERIFY(progress->isVisible());
+        auto *bar = progress->findChild<QProgressBar *>();
+        auto *label = progress->findChild<QLabel *>();
+        auto *cancel = progress->findChild<QPushButton *>();
+        QCOMPARE(bar->maximum(), 7);
+
+        progress->setWritingPhase(3);
+        progress->setCreatingPhase();
+        QCOMPARE(label->text(), QStringLiteral("Creating %1.\nPlease wait.").arg(what));
+        QVERIFY(!cancel->isEnabled());
+        QCOMPARE(bar->value(), 0);
+        progress->setWritingPhase(4);
+        QCOMPARE(label->text(), QStringLiteral("Writting %1.\nPlease wait.").arg(what));
+        QVERIFY(cancel->isEnabled());
+        QCOMPARE(bar->value(), 4);
+
+        QSignalSpy cancelled(progress.get(), &PdfProgress::cancelled);
+        QVERIFY(!progress->isCancelRequested());
+        cancel->click();
+        QCOMPARE(cancelled.size(), 1);
+        QVERIFY(progress->isCancelRequested());
+        // Cancelling asks; it does not close the dialog.
+        QVERIFY(!progress->isClosable());
+        progress->setCreatingPhase();
+        QCOMPARE(progress->isCancelRequested(), !creatingClears);
+
+        progress->finish();
+        QVERIFY(progress->isClosable());
+        QVERIFY(progress->isCancelRequested());
+        QVERIFY(progress->close());
+        QVERIFY(!progress->isVisible());
+    }
+
+    void destinationRecords_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("keys"); // what the exporter's keys in the store start with
+        QTest::addColumn<bool>("needOpen");
+        QTest::addColumn<QString>("name");
+        const QString dated =
+            QStringLiteral("Document %1").arg(QDate::currentDate().toString(Qt::TextDate));
+        row("PDF", Kind::Pdf, QString(), true, dated);
+        row("images", Kind::Image, QStringLiteral("Image"), false, QStringLiteral("Document"));
+        row("Word", Kind::Word, QStringLiteral("Word"), false, dated);
+        row("DjVu", Kind::Djvu, QStringLiteral("Djvu"), false, dated);
+    }
+
+    void destinationRecords()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(QString, keys);
+        QFETCH(bool, needOpen);
+        QFETCH(QString, name);
+
+        const DestinationSettings defaults = DestinationSettings::read(kind);
+        QCOMPARE(defaults.folderPlace, int(DestinationSettings::Documents));
+        QCOMPARE(defaults.needOpen, needOpen);
+        QCOMPARE(defaults.name, name);
+
+        DestinationSettings record;
+        record.folderPlace = DestinationSettings::OtherFolder;
+        record.folder = QStringLiteral("/srv/out");
+        record.name = QStringLiteral("written");
+        record.needOpen = !needOpen;
+        record.write(kind);
+        QSettings store;
+        QCOMPARE(store.value(keys + QStringLiteral("FolderPlace")).toInt(), 2);
+        QCOMPARE(store.value(keys + QStringLiteral("DocFolder")).toString(), record.folder);
+        QCOMPARE(store.value(keys + QStringLiteral("DocName")).toString(), record.name);
+        QCOMPARE(store.value(keys + QStringLiteral("NeedOpen")).toBool(), record.needOpen);
+        QCOMPARE(DestinationSettings::read(kind).folder, record.folder);
+        QCOMPARE(DestinationSettings::read(kind).name, name); // names are never read back
+    }
+
+    void outputPath_data()
+    {
+        QTest::addColumn<int>("place");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("expected");
+        const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        row("documents", 1, "scan", Kind::Pdf, documents + QStringLiteral("/scan.pdf"));
+        row("desktop", 0, "scan", Kind::Pdf, desktop + QStringLiteral("/scan.pdf"));
+        row("other folder", 2, "scan", Kind::Pdf, "/srv/out/scan.pdf");
+        row("unknown place: the folder", 5, "scan", Kind::Pdf, "/srv/out/scan.pdf");
+        row("ends in extension", 2, "scan.pdf", Kind::Pdf, "/srv/out/scan.pdf");
+        row("extension in the middle", 2, "a.pdf.b.pdf", Kind::Pdf, "/srv/out/a.b.pdf");
+        row("case-sensitive", 2, "scan.PDF", Kind::Pdf, "/srv/out/scan.PDF.pdf");
+        row("Word", 2, "letter.docx", Kind::Word, "/srv/out/letter.docx");
+        row("DjVu", 2, "book.djvu.djvu", Kind::Djvu, "/srv/out/book.djvu");
+        row("spaces", 2, "My scan 1", Kind::Pdf, "/srv/out/My scan 1.pdf");
+    }
+
+    void outputPath()
+    {
+        QFETCH(int, place);
+        QFETCH(QString, name);
+        QFETCH(Kind, kind);
+        QFETCH(QString, expected);
+        DestinationSettings record;
+        record.folderPlace = place;
+        record.folder = QStringLiteral("/srv/out");
+        record.name = name;
+        QCOMPARE(record.outputPath(DestinationSettings::extension(kind)), expected);
+    }
+
+    void browseDir()
+    {
+        SelectFolderWidget field;
+        QString start;
+        QString answer = QStringLiteral("/srv//chosen/");
+        field.setChooser([&](QWidget *, const QString &, const QString &s) {
+            start = s;
+            return answer;
+        });
+        field.setText(QStringLiteral("/srv/start"));
+        field.findChild<QToolButton *>()->click();
+        QCOMPARE(start, QStringLiteral("/srv/start"));
+        QCOMPARE(field.findChild<QLineEdit *>()->text(), QDir::toNativeSeparators(answer));
+
+        answer.clear(); // cancelled
+        field.browseDir();
+        QCOMPARE(field.text(), QDir::toNativeSeparators(QStringLiteral("/srv//chosen/")));
+    }
+
+    void radioButtons_data()
+    {
+        QTest::addColumn<int>("storedPlace");
+        QTest::addColumn<QString>("storedFolder");
+        QTest::addColumn<QString>("checked");
+        QTest::addColumn<bool>("folderShown");
+        QTest::addColumn<int>("chooserCalls");
+        row("desktop", 0, QString(), "Desktop", false, 0);
+        row("documents", 1, QString(), "My Documents", false, 0);
+        row("other, folder set", 2, "/srv/out", "Other Folder", true, 0);
+        // An empty folder opens the chooser as soon as "Other Folder" is chosen.
+        row("other, empty", 2, QString(), "Other Folder", true, 1);
+        row("unknown place", 9, QString(), QString(), false, 0);
+    }
+
+    void radioButtons()
+    {
+        QFETCH(int, storedPlace);
+        QFETCH(QString, storedFolder);
+        QFETCH(QString, checked);
+        QFETCH(bool, folderShown);
+        QFETCH(int, chooserCalls);
+
+        writeSetting(Settings::WordFolderPlace, storedPlace);
+        writeSetting(Settings::WordDocFolder, storedFolder);
+        writeSetting(Settings::WordDocName, QStringLiteral("stored name"));
+        GeneratorDlg dialog;
+        int calls = 0;
+        dialog.folderField()->setChooser([&calls](QWidget *, const QString &, const QString &) {
+            ++calls;
+            return QStringLiteral("/srv/picked");
+        });
+        auto *name = named<QLineEdit>(dialog, QStringLiteral("Document Name"));
+        QCOMPARE(name->text(), DestinationSettings::defaultName(Kind::Word)); // not the stored one
+        name->setText(QStringLiteral("typed"));
+        dialog.show();
+        dialog.setPages({QStringLiteral("/srv/page.jpg")});
+
+        QCOMPARE(calls, chooserCalls);
+        const QStringList radios{QStringLiteral("Desktop"), QStringLiteral("My Documents"),
+                                 QStringLiteral("Other Folder")};
+        for (const QString &radio : radios)
+            QCOMPARE(named<QRadioButton>(dialog, radio)->isChecked(), radio == checked);
+        QCOMPARE(dialog.folderField()->isVisible(), folderShown);
+        if (chooserCalls > 0)
+            QCOMPARE(dialog.folderField()->text(), QStringLiteral("/srv/picked"));
+        // Loading pages keeps what the user typed; the box to open the result starts checked.
+        QCOMPARE(name->text(), QStringLiteral("typed"));
+        QVERIFY(named<QCheckBox>(dialog, QStringLiteral("Open Word document after creation"))
+                    ->isChecked());
+
+        // Reloading with "Other Folder" already checked does not ask again.
+        dialog.setPages({QStringLiteral("/srv/page.jpg")});
+        QCOMPARE(calls, chooserCalls);
+        // Only "Other Folder" shows the folder field.
+        for (const QString &radio : {radios[2], radios[0], radios[2], radios[1]}) {
+            named<QRadioButton>(dialog, radio)->setChecked(true);
+            QCOMPARE(dialog.folderField()->isVisible(), radio == radios[2]);
+        }
+    }
+
+    void applySequence_data()
+    {
+        QTest::addColumn<bool>("succeed");
+        QTest::addColumn<int>("pageCount");
+        row("written", true, 2);
+        row("failed", false, 2);
+        row("no pages", true, 0);
+    }
+
+    void applySequence()
+    {
+        QFETCH(bool, succeed);
+        QFETCH(int, pageCount);
+        QTemporaryDir out;
+        writeSetting(Settings::WordFolderPlace, 2);
+        writeSetting(Settings::WordDocFolder, out.path());
+        GeneratorDlg dialog;
+        dialog.generator.succeed = succeed;
+        QSignalSpy applied(&dialog, &ExportBaseDlg::applied);
+        QSignalSpy failed(&dialog, &ExportBaseDlg::failed);
+        const QStringList pages =
+            QStringList{QStringLiteral("/srv/1.jpg"), QStringLiteral("/srv/2.jpg")}.mid(0,
+                                                                                        pageCount);
+        dialog.setPages(pages);
+        named<QLineEdit>(dialog, QStringLiteral("Document Name"))
+            ->setText(QStringLiteral("letter.docx"));
+        named<QCheckBox>(dialog, QStringLiteral("Open Word document after creation"))
+            ->setChecked(false);
+        dialog.show();
+
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        QCOMPARE(dialog.applyCalls, 1);
+        if (pages.isEmpty()) {
+            QVERIFY(dialog.generator.receivedPath.isEmpty());
+            QVERIFY(applied.isEmpty() && failed.isEmpty());
+            QVERIFY(dialog.isVisible());
+            QVERIFY(!QSettings().contains(QLatin1String(Settings::WordDocName.name)));
+            return;
+        }
+        const QString path = out.filePath(QStringLiteral("letter.docx"));
+        QCOMPARE(dialog.generator.receivedPath, path);
+        QCOMPARE(dialog.generator.pages(), pages);
+        QCOMPARE(applied.size(), succeed ? 1 : 0);
+        QCOMPARE(failed.size(), succeed ? 0 : 1);
+        QCOMPARE((succeed ? applied : failed).at(0).at(0).toString(), path);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(readSetting(Settings::WordDocName).toString(), QStringLiteral("letter.docx"));
+        QCOMPARE(readSetting(Settings::WordNeedOpen).toBool(), false);
+        QCOMPARE(readSetting(Settings::WordFolderPlace).toInt(), 2);
+        // Nothing of the generator's work lands in the destination folder.
+        QVERIFY(!dialog.generator.folderSeen.startsWith(out.path()));
+        QVERIFY(QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
+    void privateTemporaryFolder()
+    {
+        QTemporaryDir out;
+        QVERIFY(QDir(out.path()).mkdir(QStringLiteral("tmp")));
+        QVERIFY(touch(out.filePath(QStringLiteral("tmp/mine.txt"))));
+        QString folder;
+        {
+            FakeGenerator generator;
+            const QStringList pages{QStringLiteral("/srv/1.jpg")};
+            generator.setPages(pages);
+            // Shared, not copied.
+            QVERIFY(generator.pages().constData() == pages.constData());
+            QVERIFY(generator.run(out.filePath(QStringLiteral("doc.docx"))));
+            folder = generator.folderSeen;
+            QVERIFY(QFileInfo(folder).isDir());
+            QVERIFY(!folder.startsWith(out.path()));
+        }
+        // Gone with the generator, read-only contents included; the user's "tmp" is untouched.
+        QVERIFY(!QFileInfo::exists(folder));
+        QVERIFY(QFileInfo::exists(out.filePath(QStringLiteral("tmp/mine.txt"))));
+    }
+
+    void folderRemoval()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.filePath(QStringLiteral("tree"));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/sub/deeper")));
+        for (const char *name : {"/a.txt", "/.hidden", "/sub/b.txt", "/sub/deeper/c"})
+            QVERIFY(touch(root + QLatin1String(name), true));
+        QFile::setPermissions(root + QStringLiteral("/sub"), QFile::ReadOwner | QFile::ExeOwner);
+        QVERIFY(removeFolderRecursively(root));
+        QVERIFY(!QFileInfo::exists(root));
+        // Already gone counts as removed; a file is not a folder.
+        QVERIFY(removeFolderRecursively(root));
+        const QString file = dir.filePath(QStringLiteral("plain"));
+        QVERIFY(touch(file));
+        QVERIFY(!removeFolderRecursively(file));
+        QVERIFY(QFileInfo::exists(file));
+    }
+};
 
 QTEST_MAIN(TestExportFramework)
 #include "tst_exportframework.moc"

@@ -70,253 +70,247 @@ class TestOptions : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init() { QSettings().clear(); }
-    void model();
-    void dialogFrame();
-    void roundTrip_data();
-    void roundTrip();
-    void defaultButtons_data();
-    void defaultButtons();
-    void opensOnCategory_data();
-    void opensOnCategory();
-    void enterAcceptsEscapeRejects_data();
-    void enterAcceptsEscapeRejects();
+
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+        QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
+    }
+
+    void model()
+    {
+        PropertyModel model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(), 2);
+        const QStringList names{QStringLiteral("Scanner"), QStringLiteral("Resolution")};
+        for (int row = 0; row < 2; ++row) {
+            const QModelIndex index = model.index(row, 0);
+            QCOMPARE(model.data(index, Qt::DisplayRole).toString(), names[row]);
+            QCOMPARE(model.data(index, Qt::DecorationRole).metaType(),
+                     QMetaType::fromType<QIcon>());
+            QCOMPARE(model.indexOfIdentifier(model.identifier(index)), index);
+        }
+        // Stored identifiers are matched exactly; the root's empty one names no category.
+        QVERIFY(!model.indexOfIdentifier(QString()).isValid());
+        QVERIFY(!model.indexOfIdentifier(QStringLiteral("pt_scanner")).isValid());
+        QCOMPARE(PropertyModel::iconPath(1), QString());
+    }
+
+    void dialogFrame()
+    {
+        OptionsDlg dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
+        const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY((dialog.geometry().center() - centre).manhattanLength() <= 2);
+        // Pages in the order they were added; the first one shows before any choice.
+        auto *stack = dialog.findChild<QStackedWidget *>();
+        QVERIFY(qobject_cast<ScanResPage *>(stack->widget(0)));
+        QVERIFY(qobject_cast<ScannerPage *>(stack->widget(1)));
+        QCOMPARE(shownPage(dialog), 0);
+
+        // Every control can be found by assistive technology, lists by their labels' words.
+        int labelled = 0;
+        for (const QLabel *label : dialog.findChildren<QLabel *>()) {
+            if (label->buddy()) {
+                QCOMPARE(label->buddy()->accessibleName(), label->text());
+                ++labelled;
+            }
+        }
+        QCOMPARE(labelled, 5);
+        for (const QWidget *widget : dialog.findChildren<QWidget *>()) {
+            if (widget->focusPolicy() == Qt::NoFocus || widget->inherits("QScrollBar"))
+                continue;
+            QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
+            QVERIFY(!widget->accessibleName().contains(QLatin1Char('&')));
+        }
+    }
+
+    void roundTrip_data()
+    {
+        // A null "stored" leaves the key unset; a null "chosen" leaves the control as loaded.
+        QTest::addColumn<const SettingKey *>("key");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QVariant>("shown");
+        QTest::addColumn<QVariant>("chosen");
+        QTest::addColumn<QVariant>("saved");
+
+        const auto add = [](const char *name, const SettingKey &key, const char *control,
+                            const QVariant &stored, const QVariant &shown, const QVariant &chosen,
+                            const QVariant &saved) {
+            row(name, &key, QString::fromUtf8(control), stored, shown, chosen, saved);
+        };
+        const auto text = [](const char *value) { return QVariant(QString::fromUtf8(value)); };
+        const char *contrast = "Automatic contrast adjustment of scanned pages";
+        const QVariant same;
+        const QVariant none = text(""); // a stored value the list does not offer: saved as 0
+
+        add("middle default", Settings::MiddleQuality, "Middle:", {}, text("100"), same, 100);
+        add("middle chosen", Settings::MiddleQuality, "Middle:", 150, text("150"), text("75"), 75);
+        add("middle not offered", Settings::MiddleQuality, "Middle:", 250, none, same, 0);
+        add("good default", Settings::GoodQuality, "Good:", {}, text("200"), same, 200);
+        add("high stored", Settings::HighQuality, "High:", 600, text("600"), text("150"), 150);
+        add("high not offered", Settings::HighQuality, "High:", 0, none, same, 0);
+        add("paper default", Settings::PaperSource, "Paper Source:", {}, text("Flatbed (platen)"),
+            text("Automatic Feeder (ADF)"), 1);
+        add("paper stored", Settings::PaperSource, "Paper Source:", 1,
+            text("Automatic Feeder (ADF)"), same, 1);
+        add("paper not offered", Settings::PaperSource, "Paper Source:", 5, none, same, 0);
+        add("paper negative", Settings::PaperSource, "Paper Source:", -1, none, same, 0);
+        add("acquire default", Settings::AcquireImage, "Acquire:", {}, text("One image"),
+            text("All available images"), 1);
+        add("acquire stored", Settings::AcquireImage, "Acquire:", 1, text("All available images"),
+            text("One image"), 0);
+        add("acquire not offered", Settings::AcquireImage, "Acquire:", 2, none, same, 0);
+        add("contrast default", Settings::AutoContrast, contrast, {}, true, false, false);
+        add("preview default", Settings::Preview, "Scan with preview", {}, false, true, true);
+        add("preview stored", Settings::Preview, "Scan with preview", true, true, false, false);
+    }
+
+    void roundTrip()
+    {
+        QFETCH(const SettingKey *, key);
+        QFETCH(QString, control);
+        QFETCH(QVariant, stored);
+        QFETCH(QVariant, shown);
+        QFETCH(QVariant, chosen);
+        QFETCH(QVariant, saved);
+
+        if (stored.isValid())
+            writeSetting(*key, stored);
+        OptionsDlg dialog;
+        dialog.show();
+        if (auto *list = ::control<QComboBox>(dialog, control)) {
+            QCOMPARE(list->currentText(), shown.toString());
+            QCOMPARE(list->currentIndex() == -1, shown.toString().isEmpty());
+            if (chosen.isValid())
+                list->setCurrentIndex(list->findText(chosen.toString()));
+        } else {
+            auto *box = ::control<QCheckBox>(dialog, control);
+            QVERIFY(box);
+            QCOMPARE(box->isChecked(), shown.toBool());
+            if (chosen.isValid())
+                box->setChecked(chosen.toBool());
+        }
+        press(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(::stored(*key, saved.metaType()), saved);
+    }
+
+    void defaultButtons_data()
+    {
+        QTest::addColumn<int>("button");
+        row("then OK stores the defaults", int(QDialogButtonBox::Ok));
+        row("then Cancel changes nothing", int(QDialogButtonBox::Cancel));
+    }
+
+    void defaultButtons()
+    {
+        QFETCH(int, button);
+        for (const auto &[key, value] : changedValues)
+            writeSetting(*key, value);
+        OptionsDlg dialog;
+        dialog.show();
+        int pressed = 0;
+        for (QPushButton *push : dialog.findChildren<QPushButton *>()) {
+            if (push->accessibleName() == QStringLiteral("Default")) {
+                push->click();
+                ++pressed;
+            }
+        }
+        QCOMPARE(pressed, 2);
+        QCOMPARE(control<QComboBox>(dialog, QStringLiteral("Middle:"))->currentText(),
+                 QStringLiteral("100"));
+        QVERIFY(!control<QCheckBox>(dialog, QStringLiteral("Scan with preview"))->isChecked());
+
+        press(dialog, QDialogButtonBox::StandardButton(button));
+        for (const auto &[key, value] : changedValues) {
+            // "Default" chooses values, never the category.
+            const bool reset = button == QDialogButtonBox::Ok && key != &Settings::LastOptionsPage;
+            QCOMPARE(stored(*key, value.metaType()), reset ? key->defaultValue : value);
+        }
+    }
+
+    void opensOnCategory_data()
+    {
+        QTest::addColumn<QVariant>("last");
+        QTest::addColumn<int>("click"); // the tree row clicked once shown; -1: none
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("current");
+        const QVariant scanner(QStringLiteral("PT_Scanner"));
+        const QVariant resolution(QStringLiteral("PT_ScanRes"));
+        row("scanner stored", scanner, -1, 1, "PT_Scanner");
+        row("resolution stored", resolution, -1, 0, "PT_ScanRes");
+        row("nothing stored", QVariant(), -1, 0, "PT_ScanRes");
+        row("unknown stored", QVariant(QStringLiteral("PT_Gone")), -1, 0, "PT_ScanRes");
+        row("scanner clicked", resolution, 0, 1, "PT_Scanner");
+        row("resolution clicked", scanner, 1, 0, "PT_ScanRes");
+    }
+
+    void opensOnCategory()
+    {
+        QFETCH(QVariant, last);
+        QFETCH(int, click);
+        QFETCH(int, page);
+        QFETCH(QString, current);
+
+        if (last.isValid())
+            writeSetting(Settings::LastOptionsPage, last);
+        OptionsDlg dialog;
+        dialog.show();
+        // Once shown, the tree takes the focus; the page must stay as opened.
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCoreApplication::processEvents();
+        auto *tree = dialog.findChild<QTreeView *>();
+        if (click >= 0) {
+            const QModelIndex item = tree->model()->index(click, 0);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualRect(item).center());
+            QCOMPARE(tree->selectionModel()->selectedRows(), QModelIndexList{item});
+        }
+        QCOMPARE(shownPage(dialog), page);
+        QCOMPARE(
+            static_cast<const PropertyModel *>(tree->model())->identifier(tree->currentIndex()),
+            current);
+
+        press(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(readSetting(Settings::LastOptionsPage).toString(), current);
+    }
+
+    void enterAcceptsEscapeRejects_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("result");
+        row("enter in tree", "Categories", int(Qt::Key_Return), int(QDialog::Accepted));
+        row("enter in list", "Middle:", int(Qt::Key_Enter), int(QDialog::Accepted));
+        row("escape in list", "Middle:", int(Qt::Key_Escape), int(QDialog::Rejected));
+    }
+
+    void enterAcceptsEscapeRejects()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, result);
+
+        writeSetting(Settings::MiddleQuality, 150);
+        OptionsDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        control<QComboBox>(dialog, QStringLiteral("Middle:"))->setCurrentIndex(0);
+        QWidget *target = control<QWidget>(dialog, focus);
+        QVERIFY(target);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), result);
+        QCOMPARE(readSetting(Settings::MiddleQuality).toInt(),
+                 result == QDialog::Accepted ? 75 : 150);
+    }
 };
-
-void TestOptions::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
-}
-
-void TestOptions::model()
-{
-    PropertyModel model;
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QCOMPARE(model.rowCount(), 2);
-    const QStringList names{QStringLiteral("Scanner"), QStringLiteral("Resolution")};
-    for (int row = 0; row < 2; ++row) {
-        const QModelIndex index = model.index(row, 0);
-        QCOMPARE(model.data(index, Qt::DisplayRole).toString(), names[row]);
-        QCOMPARE(model.data(index, Qt::DecorationRole).metaType(), QMetaType::fromType<QIcon>());
-        QCOMPARE(model.indexOfIdentifier(model.identifier(index)), index);
-    }
-    // Stored identifiers are matched exactly; the root's empty one names no category.
-    QVERIFY(!model.indexOfIdentifier(QString()).isValid());
-    QVERIFY(!model.indexOfIdentifier(QStringLiteral("pt_scanner")).isValid());
-    QCOMPARE(PropertyModel::iconPath(1), QString());
-}
-
-void TestOptions::dialogFrame()
-{
-    OptionsDlg dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
-    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
-    QVERIFY((dialog.geometry().center() - centre).manhattanLength() <= 2);
-    // Pages in the order they were added; the first one shows before any choice.
-    auto *stack = dialog.findChild<QStackedWidget *>();
-    QVERIFY(qobject_cast<ScanResPage *>(stack->widget(0)));
-    QVERIFY(qobject_cast<ScannerPage *>(stack->widget(1)));
-    QCOMPARE(shownPage(dialog), 0);
-
-    // Every control can be found by assistive technology, lists by their labels' words.
-    int labelled = 0;
-    for (const QLabel *label : dialog.findChildren<QLabel *>()) {
-        if (label->buddy()) {
-            QCOMPARE(label->buddy()->accessibleName(), label->text());
-            ++labelled;
-        }
-    }
-    QCOMPARE(labelled, 5);
-    for (const QWidget *widget : dialog.findChildren<QWidget *>()) {
-        if (widget->focusPolicy() == Qt::NoFocus || widget->inherits("QScrollBar"))
-            continue;
-        QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
-        QVERIFY(!widget->accessibleName().contains(QLatin1Char('&')));
-    }
-}
-
-void TestOptions::roundTrip_data()
-{
-    // A null "stored" leaves the key unset; a null "chosen" leaves the control as loaded.
-    QTest::addColumn<const SettingKey *>("key");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<QVariant>("shown");
-    QTest::addColumn<QVariant>("chosen");
-    QTest::addColumn<QVariant>("saved");
-
-    const auto add = [](const char *name, const SettingKey &key, const char *control,
-                        const QVariant &stored, const QVariant &shown, const QVariant &chosen,
-                        const QVariant &saved) {
-        row(name, &key, QString::fromUtf8(control), stored, shown, chosen, saved);
-    };
-    const auto text = [](const char *value) { return QVariant(QString::fromUtf8(value)); };
-    const char *contrast = "Automatic contrast adjustment of scanned pages";
-    const QVariant same;
-    const QVariant none = text(""); // a stored value the list does not offer: saved as 0
-
-    add("middle default", Settings::MiddleQuality, "Middle:", {}, text("100"), same, 100);
-    add("middle chosen", Settings::MiddleQuality, "Middle:", 150, text("150"), text("75"), 75);
-    add("middle not offered", Settings::MiddleQuality, "Middle:", 250, none, same, 0);
-    add("good default", Settings::GoodQuality, "Good:", {}, text("200"), same, 200);
-    add("high stored", Settings::HighQuality, "High:", 600, text("600"), text("150"), 150);
-    add("high not offered", Settings::HighQuality, "High:", 0, none, same, 0);
-    add("paper default", Settings::PaperSource, "Paper Source:", {}, text("Flatbed (platen)"),
-        text("Automatic Feeder (ADF)"), 1);
-    add("paper stored", Settings::PaperSource, "Paper Source:", 1, text("Automatic Feeder (ADF)"),
-        same, 1);
-    add("paper not offered", Settings::PaperSource, "Paper Source:", 5, none, same, 0);
-    add("paper negative", Settings::PaperSource, "Paper Source:", -1, none, same, 0);
-    add("acquire default", Settings::AcquireImage, "Acquire:", {}, text("One image"),
-        text("All available images"), 1);
-    add("acquire stored", Settings::AcquireImage, "Acquire:", 1, text("All available images"),
-        text("One image"), 0);
-    add("acquire not offered", Settings::AcquireImage, "Acquire:", 2, none, same, 0);
-    add("contrast default", Settings::AutoContrast, contrast, {}, true, false, false);
-    add("preview default", Settings::Preview, "Scan with preview", {}, false, true, true);
-    add("preview stored", Settings::Preview, "Scan with preview", true, true, false, false);
-}
-
-void TestOptions::roundTrip()
-{
-    QFETCH(const SettingKey *, key);
-    QFETCH(QString, control);
-    QFETCH(QVariant, stored);
-    QFETCH(QVariant, shown);
-    QFETCH(QVariant, chosen);
-    QFETCH(QVariant, saved);
-
-    if (stored.isValid())
-        writeSetting(*key, stored);
-    OptionsDlg dialog;
-    dialog.show();
-    if (auto *list = ::control<QComboBox>(dialog, control)) {
-        QCOMPARE(list->currentText(), shown.toString());
-        QCOMPARE(list->currentIndex() == -1, shown.toString().isEmpty());
-        if (chosen.isValid())
-            list->setCurrentIndex(list->findText(chosen.toString()));
-    } else {
-        auto *box = ::control<QCheckBox>(dialog, control);
-        QVERIFY(box);
-        QCOMPARE(box->isChecked(), shown.toBool());
-        if (chosen.isValid())
-            box->setChecked(chosen.toBool());
-    }
-    press(dialog, QDialogButtonBox::Ok);
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(::stored(*key, saved.metaType()), saved);
-}
-
-void TestOptions::defaultButtons_data()
-{
-    QTest::addColumn<int>("button");
-    row("then OK stores the defaults", int(QDialogButtonBox::Ok));
-    row("then Cancel changes nothing", int(QDialogButtonBox::Cancel));
-}
-
-void TestOptions::defaultButtons()
-{
-    QFETCH(int, button);
-    for (const auto &[key, value] : changedValues)
-        writeSetting(*key, value);
-    OptionsDlg dialog;
-    dialog.show();
-    int pressed = 0;
-    for (QPushButton *push : dialog.findChildren<QPushButton *>()) {
-        if (push->accessibleName() == QStringLiteral("Default")) {
-            push->click();
-            ++pressed;
-        }
-    }
-    QCOMPARE(pressed, 2);
-    QCOMPARE(control<QComboBox>(dialog, QStringLiteral("Middle:"))->currentText(),
-             QStringLiteral("100"));
-    QVERIFY(!control<QCheckBox>(dialog, QStringLiteral("Scan with preview"))->isChecked());
-
-    press(dialog, QDialogButtonBox::StandardButton(button));
-    for (const auto &[key, value] : changedValues) {
-        // "Default" chooses values, never the category.
-        const bool reset = button == QDialogButtonBox::Ok && key != &Settings::LastOptionsPage;
-        QCOMPARE(stored(*key, value.metaType()), reset ? key->defaultValue : value);
-    }
-}
-
-void TestOptions::opensOnCategory_data()
-{
-    QTest::addColumn<QVariant>("last");
-    QTest::addColumn<int>("click"); // the tree row clicked once shown; -1: none
-    QTest::addColumn<int>("page");
-    QTest::addColumn<QString>("current");
-    const QVariant scanner(QStringLiteral("PT_Scanner"));
-    const QVariant resolution(QStringLiteral("PT_ScanRes"));
-    row("scanner stored", scanner, -1, 1, "PT_Scanner");
-    row("resolution stored", resolution, -1, 0, "PT_ScanRes");
-    row("nothing stored", QVariant(), -1, 0, "PT_ScanRes");
-    row("unknown stored", QVariant(QStringLiteral("PT_Gone")), -1, 0, "PT_ScanRes");
-    row("scanner clicked", resolution, 0, 1, "PT_Scanner");
-    row("resolution clicked", scanner, 1, 0, "PT_ScanRes");
-}
-
-void TestOptions::opensOnCategory()
-{
-    QFETCH(QVariant, last);
-    QFETCH(int, click);
-    QFETCH(int, page);
-    QFETCH(QString, current);
-
-    if (last.isValid())
-        writeSetting(Settings::LastOptionsPage, last);
-    OptionsDlg dialog;
-    dialog.show();
-    // Once shown, the tree takes the focus; the page must stay as opened.
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCoreApplication::processEvents();
-    auto *tree = dialog.findChild<QTreeView *>();
-    if (click >= 0) {
-        const QModelIndex item = tree->model()->index(click, 0);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(item).center());
-        QCOMPARE(tree->selectionModel()->selectedRows(), QModelIndexList{item});
-    }
-    QCOMPARE(shownPage(dialog), page);
-    QCOMPARE(static_cast<const PropertyModel *>(tree->model())->identifier(tree->currentIndex()),
-             current);
-
-    press(dialog, QDialogButtonBox::Ok);
-    QCOMPARE(readSetting(Settings::LastOptionsPage).toString(), current);
-}
-
-void TestOptions::enterAcceptsEscapeRejects_data()
-{
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("result");
-    row("enter in tree", "Categories", int(Qt::Key_Return), int(QDialog::Accepted));
-    row("enter in list", "Middle:", int(Qt::Key_Enter), int(QDialog::Accepted));
-    row("escape in list", "Middle:", int(Qt::Key_Escape), int(QDialog::Rejected));
-}
-
-void TestOptions::enterAcceptsEscapeRejects()
-{
-    QFETCH(QString, focus);
-    QFETCH(int, key);
-    QFETCH(int, result);
-
-    writeSetting(Settings::MiddleQuality, 150);
-    OptionsDlg dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    control<QComboBox>(dialog, QStringLiteral("Middle:"))->setCurrentIndex(0);
-    QWidget *target = control<QWidget>(dialog, focus);
-    QVERIFY(target);
-    target->setFocus();
-    QTest::keyClick(target, Qt::Key(key));
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), result);
-    QCOMPARE(readSetting(Settings::MiddleQuality).toInt(), result == QDialog::Accepted ? 75 : 150);
-}
 
 QTEST_MAIN(TestOptions)
 #include "tst_options.moc"

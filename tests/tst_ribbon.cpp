@@ -76,13 +76,6 @@ OfficePopupWindow *makePopup(QWidget *parent, int displayTime = 10000)
     return popup;
 }
 
-void sendMouse(QEvent::Type type, QWidget *widget, QPoint local, Qt::MouseButtons buttons)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, local, widget->mapToGlobal(local), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
 // One data row on one line.
 template <typename... Values> void row(const char *name, Values... values)
 {
@@ -110,447 +103,344 @@ class TestRibbon : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void mnemonicText_data();
-    void mnemonicText();
-    void pagesAndGroupsKeepOrder();
-    void keyboardWorksFromAnyPage_data();
-    void keyboardWorksFromAnyPage();
+    void mnemonicText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("html");
+        row("page title", "&Scan && PDF", "Scan & PDF", "<u>S</u>can &amp; PDF");
+        row("no mnemonic", "Ready", "Ready", "Ready");
+        row("escaped then marked", "&&&Both", "&Both", "&amp;<u>B</u>oth");
+        row("second mark", "&Remove &All", "Remove All", "<u>R</u>emove All");
+        row("trailing mark", "Trailing &", "Trailing ", "Trailing ");
+        row("markup", "a<&b>", "a<b>", "a&lt;<u>b</u>&gt;");
+        QTest::newRow("empty") << QString() << QString() << QString();
+    }
 
-    void buttonsShowActions();
-    void largeButtonsWrapLabels_data();
-    void largeButtonsWrapLabels();
-    void groupRowsAndButtons_data();
-    void groupRowsAndButtons();
-    void sliderKeepsToSteps_data();
-    void sliderKeepsToSteps();
+    void mnemonicText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, plain);
+        QFETCH(QString, html);
+        QCOMPARE(plainText(text), plain);
+        QCOMPARE(mnemonicToHtml(text), html);
+    }
 
-    void popupCloses_data();
-    void popupCloses();
-    void popupsStackWithoutOverlapping();
-    void popupAnimatesIntoPlaceAndDrags_data();
-    void popupAnimatesIntoPlaceAndDrags();
+    void pagesAndGroupsKeepOrder()
+    {
+        RibbonMainWindow window;
+        window.setWindowTitle(QStringLiteral("Quillary - Test"));
+        RibbonBar *bar = window.ribbonBar();
+        const QStringList titles = {QStringLiteral("&Scan && PDF"), QStringLiteral("&Editing"),
+                                    QStringLiteral("&Composition")};
+        for (const QString &title : titles)
+            bar->addPage(title);
+        auto *tabs = bar->findChild<QTabBar *>();
+        QCOMPARE(bar->pageCount(), 3);
+        QCOMPARE(tabs->tabText(2), titles[2]);
+        QCOMPARE(tabs->accessibleTabName(0), QStringLiteral("Scan & PDF"));
+        QCOMPARE(bar->page(3), nullptr);
 
-    void themes_data();
-    void themes();
+        QSignalSpy changed(bar, &RibbonBar::currentPageChanged);
+        bar->setCurrentPage(2);
+        bar->setCurrentPage(7); // out of range: ignored
+        QCOMPARE(bar->currentPage(), 2);
+        QCOMPARE(changed.count(), 1);
+
+        RibbonPage *page = bar->page(2);
+        RibbonGroup *move = page->addGroup(QStringLiteral("&Move"));
+        RibbonGroup *remove = page->addGroup(QStringLiteral("&Remove"));
+        addLarge(move, QStringLiteral("Move &Up"));
+        addLarge(remove, QStringLiteral("&Remove Page"));
+        window.show();
+        QCOMPARE(page->groups(), (QList<RibbonGroup *>{move, remove}));
+        QVERIFY(move->geometry().right() < remove->geometry().left());
+
+        // The title bar follows the window title until it is hidden.
+        auto *titleBar = bar->findChild<QLabel *>(QStringLiteral("titleBar"));
+        QVERIFY(titleBar && titleBar->isVisible());
+        QCOMPARE(titleBar->text(), QStringLiteral("Quillary - Test"));
+        window.setWindowTitle(QStringLiteral("Renamed"));
+        QCOMPARE(titleBar->text(), QStringLiteral("Renamed"));
+        bar->setTitleBarVisible(false);
+        QVERIFY(!titleBar->isVisible());
+    }
+
+    void keyboardWorksFromAnyPage_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("expected");
+        row("Alt+E", 0, int(Qt::Key_E), 1);
+        row("Alt+S back", 2, int(Qt::Key_S), 0);
+    }
+
+    void keyboardWorksFromAnyPage()
+    {
+        QFETCH(int, start);
+        QFETCH(int, key);
+        QFETCH(int, expected);
+        RibbonMainWindow window;
+        RibbonBar *bar = window.ribbonBar();
+        QAction *scan =
+            addLarge(addGroup(bar, QStringLiteral("&Scan && PDF")), QStringLiteral("Scan &Page"));
+        scan->setShortcut(QKeySequence(Qt::Key_Space));
+        bar->addPage(QStringLiteral("&Editing"));
+        bar->addPage(QStringLiteral("&Information"));
+        bar->setCurrentPage(start);
+        QVERIFY(showActive(&window));
+        QTest::keyClick(&window, Qt::Key(key), Qt::AltModifier);
+        QCOMPARE(bar->currentPage(), expected);
+        // A command's shortcut works while another page is shown.
+        QSignalSpy triggered(scan, &QAction::triggered);
+        QTest::keyClick(&window, Qt::Key_Space);
+        QCOMPARE(triggered.count(), 1);
+    }
+
+    void buttonsShowActions()
+    {
+        RibbonBar bar;
+        QMenu menu;
+        RibbonGroup *group = addGroup(&bar);
+        QAction *large = addLarge(group, QStringLiteral("Scan &Page"));
+        QAction *small =
+            group->addAction(redIcon(), QStringLiteral("&Auto Scan"), Qt::ToolButtonTextBesideIcon,
+                             &menu, QToolButton::InstantPopup);
+        auto *largeButton = qobject_cast<QToolButton *>(group->widgetFor(large));
+        auto *smallButton = qobject_cast<QToolButton *>(group->widgetFor(small));
+        QVERIFY(largeButton && smallButton);
+        QCOMPARE(group->widgetFor(new QAction(group)), nullptr);
+        QCOMPARE(smallButton->menu(), &menu);
+        bar.show();
+
+        QSignalSpy triggered(large, &QAction::triggered);
+        QTest::mouseClick(largeButton, Qt::LeftButton);
+        QCOMPARE(triggered.count(), 1);
+        // A renamed command is announced by its new name.
+        large->setText(QStringLiteral("&Scan Again"));
+        QCOMPARE(largeButton->accessibleName(), QStringLiteral("Scan Again"));
+
+        // The group's option button runs its own action and is named by its tooltip.
+        group->setOptionButtonVisible(true);
+        group->optionButtonAction()->setToolTip(QStringLiteral("Restore Session"));
+        auto *option = group->findChild<QToolButton *>(QStringLiteral("optionButton"));
+        QVERIFY(option && option->isVisible());
+        QCOMPARE(option->accessibleName(), QStringLiteral("Restore Session"));
+        QSignalSpy optionTriggered(group->optionButtonAction(), &QAction::triggered);
+        QTest::mouseClick(option, Qt::LeftButton);
+        QCOMPARE(optionTriggered.count(), 1);
+    }
+
+    void largeButtonsWrapLabels_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        row("one word", "Settings", "Settings");
+        row("two words", "Scan Page", "Scan\nPage");
+        row("three words", "Build PDF Document", "Build PDF\nDocument");
+    }
+
+    void largeButtonsWrapLabels()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        RibbonBar bar;
+        QCOMPARE(RibbonButton::wrappedText(text, bar.fontMetrics()), shown);
+        // Wrapped or not, large buttons keep one height so a page's buttons line up.
+        RibbonGroup *group = addGroup(&bar);
+        QWidget *button = group->widgetFor(addLarge(group, text));
+        QWidget *single = group->widgetFor(addLarge(group, QStringLiteral("Help")));
+        QCOMPARE(button->sizeHint().height(), single->sizeHint().height());
+    }
+
+    void groupRowsAndButtons()
+    {
+        RibbonMainWindow window;
+        RibbonGroup *group = addGroup(window.ribbonBar(), QStringLiteral("Fast &Settings"));
+        QWidget *button = group->widgetFor(addLarge(group, QStringLiteral("&Settings")));
+        QList<QAction *> rows;
+        QList<QComboBox *> lists;
+        for (const char *text : {"Scanner:", "C&olor Mode:", "Quality:"}) {
+            lists << new QComboBox;
+            rows << group->addWidget(QIcon(), QString::fromLatin1(text), true, lists.last());
+        }
+        QVERIFY(showActive(&window));
+
+        auto *label = group->widgetFor(rows[1])->findChild<QLabel *>();
+        QCOMPARE(label->buddy(), lists[1]);
+        QCOMPARE(label->accessibleName(), QStringLiteral("Color Mode:"));
+        QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
+        QVERIFY(lists[1]->hasFocus());
+
+        // Rows stack in one column, their widgets lined up behind the labels.
+        const auto inGroup = [group](QWidget *w) {
+            return QRect(w->mapTo(group, QPoint()), w->size());
+        };
+        for (int i = 1; i < rows.size(); ++i) {
+            QVERIFY(inGroup(group->widgetFor(rows[i - 1])).bottom() <
+                    inGroup(group->widgetFor(rows[i])).top());
+            QCOMPARE(inGroup(lists[i]).x(), inGroup(lists[0]).x());
+        }
+        QVERIFY(inGroup(button).right() < inGroup(group->widgetFor(rows[0])).left());
+
+        rows[1]->setEnabled(false);
+        QVERIFY(!lists[1]->isEnabled() && lists[0]->isEnabled());
+        rows[1]->setVisible(false);
+        QVERIFY(!group->widgetFor(rows[1])->isVisible());
+    }
+
+    void sliderKeepsToSteps_data()
+    {
+        // "+" and "-" click the step buttons; a number is where the handle is dragged to.
+        QTest::addColumn<int>("max");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("changes");
+        row("one up", 300, 50, 200, "+", 250, 1);
+        row("clamps at top", 300, 50, 200, "+++", 300, 2);
+        row("clamps at bottom", 300, 50, 200, "-----", 100, 2);
+        row("off-grid maximum", 110, 4, 108, "+", 110, 1);
+        row("down from off-grid maximum", 110, 4, 108, "++-", 108, 2);
+        row("drag rounds down", 300, 50, 200, "170", 150, 1);
+        row("drag rounds up", 300, 50, 200, "180", 200, 0);
+    }
+
+    void sliderKeepsToSteps()
+    {
+        QFETCH(int, max);
+        QFETCH(int, step);
+        QFETCH(int, start);
+        QFETCH(QString, input);
+        QFETCH(int, expected);
+        QFETCH(int, changes);
+        RibbonSliderPane pane;
+        pane.setScrollButtons(true);
+        pane.setRange(100, max);
+        pane.setSingleStep(step);
+        pane.setSliderPosition(start);
+        pane.show();
+        auto *decrease = pane.findChild<QToolButton *>(QStringLiteral("decreaseButton"));
+        auto *increase = pane.findChild<QToolButton *>(QStringLiteral("increaseButton"));
+        auto *slider = pane.findChild<QSlider *>();
+        QVERIFY(decrease && increase && slider && increase->isVisible());
+
+        QSignalSpy changed(&pane, &RibbonSliderPane::valueChanged);
+        bool dragged = false;
+        const int dragTo = input.toInt(&dragged);
+        if (dragged)
+            slider->setValue(dragTo);
+        for (const QChar click : dragged ? QString() : input)
+            QTest::mouseClick(click == QLatin1Char('+') ? increase : decrease, Qt::LeftButton);
+        QCOMPARE(pane.value(), expected);
+        QCOMPARE(slider->value(), expected);
+        QCOMPARE(changed.count(), changes);
+        if (changes > 0)
+            QCOMPARE(changed.last().first().toInt(), expected);
+    }
+
+    void popupCloses_data()
+    {
+        QTest::addColumn<bool>("byButton"); // else: after its display time
+        row("display time over", false);
+        row("close button", true);
+    }
+
+    void popupCloses()
+    {
+        QFETCH(bool, byButton);
+        const auto window = showHost();
+        QPointer<OfficePopupWindow> popup = makePopup(window.get(), byButton ? 0 : 200);
+        popup->setTitleCloseButtonVisible(byButton);
+        popup->setTitleText(QStringLiteral("<h4>&nbsp;Quillary Message</h4>"));
+        QCOMPARE(popup->accessibleName(), QStringLiteral("Quillary Message"));
+        // New content replaces the old, which goes.
+        QPointer<QWidget> first = popup->centralWidget();
+        popup->setCentralWidget(new QLabel(QStringLiteral("second")));
+        QVERIFY(first.isNull());
+        QSignalSpy aboutToClose(popup.data(), &OfficePopupWindow::aboutToClose);
+        popup->showPopup();
+        QVERIFY(popup->isVisible());
+        auto *timer = popup->findChild<QTimer *>(QStringLiteral("displayTimer"));
+        QCOMPARE(timer->isActive(), !byButton); // display time 0: stays until closed
+        if (byButton) {
+            auto *close = popup->findChild<QToolButton *>(QStringLiteral("closeButton"));
+            QVERIFY(close && close->isVisible());
+            QTest::mouseClick(close, Qt::LeftButton);
+        } else {
+            // The pointer over the popup pauses the countdown; it resumes with what was left.
+            QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), popup->mapToGlobal(QPointF(5, 5)));
+            QApplication::sendEvent(popup, &enter);
+            QVERIFY(!timer->isActive());
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(popup, &leave);
+            QVERIFY(timer->isActive() && timer->interval() <= 200);
+        }
+        QTRY_VERIFY(popup.isNull());
+        QCOMPARE(aboutToClose.count(), 1);
+    }
+
+    void popupsStackWithoutOverlapping()
+    {
+        const auto window = showHost();
+        QList<OfficePopupWindow *> popups;
+        for (int i = 0; i < 3; ++i) {
+            popups << makePopup(window.get());
+            popups.last()->showPopup();
+        }
+        const QRect area = window->geometry();
+        const QRect first = popups[0]->geometry();
+        QVERIFY(area.right() - first.right() < 50);
+        QVERIFY(area.bottom() - first.bottom() < 50);
+        for (int i = 0; i < popups.size(); ++i) {
+            QVERIFY(area.contains(popups[i]->geometry()));
+            QCOMPARE(popups[i]->geometry().right(), first.right());
+            if (i > 0)
+                QVERIFY(popups[i]->geometry().bottom() < popups[i - 1]->geometry().top());
+        }
+
+        // A new popup takes the place a closed one left.
+        const QRect freed = popups[1]->geometry();
+        popups[1]->close();
+        OfficePopupWindow *next = makePopup(window.get());
+        next->showPopup();
+        QCOMPARE(next->geometry(), freed);
+        for (OfficePopupWindow *popup : {popups[0], popups[2], next})
+            popup->close();
+    }
+
+    void themes_data()
+    {
+        QTest::addColumn<int>("theme");
+        for (int theme = 0; theme <= 4; ++theme)
+            QTest::addRow("theme %d", theme) << theme;
+    }
+
+    void themes()
+    {
+        QFETCH(int, theme);
+        const QImage workspace = paintWorkspace(theme);
+        QVERIFY(workspace.pixel(20, 0) != workspace.pixel(20, 119)); // painted, as a gradient
+        QVERIFY(paintWorkspace((theme + 1) % 5) != workspace);       // each theme its own
+
+        RibbonStyle style;
+        style.setTheme((theme + 1) % 5);
+        RibbonBar bar;
+        bar.setStyle(&style);
+        addLarge(addGroup(&bar), QStringLiteral("Scan &Page"));
+        bar.resize(400, bar.sizeHint().height());
+        const QImage before = bar.grab().toImage();
+        QSignalSpy changed(&style, &OfficeStyle::themeChanged);
+        style.setTheme(theme);
+        style.setTheme(theme); // same theme: nothing to do
+        style.setTheme(99);    // unknown: ignored
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(style.theme(), theme);
+        QVERIFY(bar.grab().toImage() != before);
+        bar.setStyle(nullptr);
+    }
 };
-
-void TestRibbon::mnemonicText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("plain");
-    QTest::addColumn<QString>("html");
-    row("page title", "&Scan && PDF", "Scan & PDF", "<u>S</u>can &amp; PDF");
-    row("inside a word", "Fast &Settings", "Fast Settings", "Fast <u>S</u>ettings");
-    row("no mnemonic", "Ready", "Ready", "Ready");
-    row("escaped then marked", "&&&Both", "&Both", "&amp;<u>B</u>oth");
-    row("second mark", "&Remove &All", "Remove All", "<u>R</u>emove All");
-    row("trailing mark", "Trailing &", "Trailing ", "Trailing ");
-    row("markup", "a<&b>", "a<b>", "a&lt;<u>b</u>&gt;");
-    QTest::newRow("empty") << QString() << QString() << QString();
-}
-
-void TestRibbon::mnemonicText()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, plain);
-    QFETCH(QString, html);
-    QCOMPARE(plainText(text), plain);
-    QCOMPARE(mnemonicToHtml(text), html);
-}
-
-void TestRibbon::pagesAndGroupsKeepOrder()
-{
-    RibbonMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quillary - Test"));
-    RibbonBar *bar = window.ribbonBar();
-    const QStringList titles = {QStringLiteral("&Scan && PDF"), QStringLiteral("&Editing"),
-                                QStringLiteral("&Composition")};
-    for (const QString &title : titles)
-        bar->addPage(title);
-    auto *tabs = bar->findChild<QTabBar *>();
-    QCOMPARE(bar->pageCount(), 3);
-    for (int i = 0; i < titles.size(); ++i)
-        QCOMPARE(tabs->tabText(i), titles[i]);
-    QCOMPARE(tabs->accessibleTabName(0), QStringLiteral("Scan & PDF"));
-    QCOMPARE(bar->page(3), nullptr);
-    QCOMPARE(bar->page(-1), nullptr);
-
-    QSignalSpy changed(bar, &RibbonBar::currentPageChanged);
-    bar->setCurrentPage(2);
-    bar->setCurrentPage(7); // out of range: ignored
-    QCOMPARE(bar->currentPage(), 2);
-    QCOMPARE(changed.count(), 1);
-
-    RibbonPage *page = bar->page(2);
-    RibbonGroup *move = page->addGroup(QStringLiteral("&Move"));
-    RibbonGroup *remove = page->addGroup(QStringLiteral("&Remove"));
-    addLarge(move, QStringLiteral("Move &Up"));
-    addLarge(remove, QStringLiteral("&Remove Page"));
-    window.show();
-    QCOMPARE(page->groups(), (QList<RibbonGroup *>{move, remove}));
-    QVERIFY(move->geometry().right() < remove->geometry().left());
-
-    // The title bar follows the window title until it is hidden.
-    auto *titleBar = bar->findChild<QLabel *>(QStringLiteral("titleBar"));
-    QVERIFY(titleBar && titleBar->isVisible());
-    QCOMPARE(titleBar->text(), QStringLiteral("Quillary - Test"));
-    window.setWindowTitle(QStringLiteral("Renamed"));
-    QCOMPARE(titleBar->text(), QStringLiteral("Renamed"));
-    const int tallHeight = bar->sizeHint().height();
-    bar->setTitleBarVisible(false);
-    QVERIFY(!titleBar->isVisible());
-    QVERIFY(bar->sizeHint().height() < tallHeight);
-}
-
-void TestRibbon::keyboardWorksFromAnyPage_data()
-{
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("expected");
-    row("Alt+E", 0, int(Qt::Key_E), 1);
-    row("Alt+I", 0, int(Qt::Key_I), 2);
-    row("Alt+S back", 2, int(Qt::Key_S), 0);
-}
-
-void TestRibbon::keyboardWorksFromAnyPage()
-{
-    QFETCH(int, start);
-    QFETCH(int, key);
-    QFETCH(int, expected);
-    RibbonMainWindow window;
-    RibbonBar *bar = window.ribbonBar();
-    QAction *scan =
-        addLarge(addGroup(bar, QStringLiteral("&Scan && PDF")), QStringLiteral("Scan &Page"));
-    scan->setShortcut(QKeySequence(Qt::Key_Space));
-    bar->addPage(QStringLiteral("&Editing"));
-    bar->addPage(QStringLiteral("&Information"));
-    bar->setCurrentPage(start);
-    QVERIFY(showActive(&window));
-    QTest::keyClick(&window, Qt::Key(key), Qt::AltModifier);
-    QCOMPARE(bar->currentPage(), expected);
-    // A command's shortcut works while another page is shown.
-    QSignalSpy triggered(scan, &QAction::triggered);
-    QTest::keyClick(&window, Qt::Key_Space);
-    QCOMPARE(triggered.count(), 1);
-}
-
-void TestRibbon::buttonsShowActions()
-{
-    RibbonBar bar;
-    QMenu menu;
-    RibbonGroup *group = addGroup(&bar);
-    QAction *large = addLarge(group, QStringLiteral("Scan &Page"));
-    QAction *small =
-        group->addAction(redIcon(), QStringLiteral("&Auto Scan"), Qt::ToolButtonTextBesideIcon,
-                         &menu, QToolButton::InstantPopup);
-    auto *largeButton = qobject_cast<QToolButton *>(group->widgetFor(large));
-    auto *smallButton = qobject_cast<QToolButton *>(group->widgetFor(small));
-    QVERIFY(largeButton && smallButton);
-    QCOMPARE(group->widgetFor(new QAction(group)), nullptr);
-    QCOMPARE(largeButton->iconSize(), QSize(32, 32));
-    QVERIFY(smallButton->iconSize().width() < 32);
-    QCOMPARE(smallButton->menu(), &menu);
-    QCOMPARE(smallButton->accessibleName(), QStringLiteral("Auto Scan"));
-    bar.show();
-
-    QSignalSpy triggered(large, &QAction::triggered);
-    QTest::mouseClick(largeButton, Qt::LeftButton);
-    QCOMPARE(triggered.count(), 1);
-    // A renamed command is announced by its new name.
-    large->setText(QStringLiteral("&Scan Again"));
-    QCOMPARE(largeButton->accessibleName(), QStringLiteral("Scan Again"));
-
-    // The group's option button runs its own action and is named by its tooltip.
-    group->setOptionButtonVisible(true);
-    group->optionButtonAction()->setToolTip(QStringLiteral("Restore Session"));
-    auto *option = group->findChild<QToolButton *>(QStringLiteral("optionButton"));
-    QVERIFY(option && option->isVisible());
-    QCOMPARE(option->accessibleName(), QStringLiteral("Restore Session"));
-    QSignalSpy optionTriggered(group->optionButtonAction(), &QAction::triggered);
-    QTest::mouseClick(option, Qt::LeftButton);
-    QCOMPARE(optionTriggered.count(), 1);
-}
-
-void TestRibbon::largeButtonsWrapLabels_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("shown");
-    row("one word", "Settings", "Settings");
-    row("two words", "Scan Page", "Scan\nPage");
-    row("three words", "Build PDF Document", "Build PDF\nDocument");
-    row("short last word", "Save As Pictures", "Save As\nPictures");
-}
-
-void TestRibbon::largeButtonsWrapLabels()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, shown);
-    RibbonBar bar;
-    QCOMPARE(RibbonButton::wrappedText(text, bar.fontMetrics()), shown);
-    // Wrapped or not, large buttons keep one height so a page's buttons line up.
-    RibbonGroup *group = addGroup(&bar);
-    QWidget *button = group->widgetFor(addLarge(group, text));
-    QWidget *single = group->widgetFor(addLarge(group, QStringLiteral("Help")));
-    QCOMPARE(button->sizeHint().height(), single->sizeHint().height());
-}
-
-void TestRibbon::groupRowsAndButtons_data()
-{
-    QTest::addColumn<bool>("centre");
-    row("packed", false);
-    row("centred", true);
-}
-
-void TestRibbon::groupRowsAndButtons()
-{
-    QFETCH(bool, centre);
-    RibbonMainWindow window;
-    RibbonGroup *group = addGroup(window.ribbonBar(), QStringLiteral("Fast &Settings"));
-    group->setControlsCentering(centre);
-    QWidget *button = group->widgetFor(addLarge(group, QStringLiteral("&Settings")));
-    QList<QAction *> rows;
-    QList<QComboBox *> lists;
-    for (const char *text : {"Scanner:", "C&olor Mode:", "Quality:"}) {
-        lists << new QComboBox;
-        rows << group->addWidget(QIcon(), QString::fromLatin1(text), true, lists.last());
-    }
-    group->setMinimumWidth(group->sizeHint().width() + 200);
-    QVERIFY(showActive(&window));
-
-    auto *label = group->widgetFor(rows[1])->findChild<QLabel *>();
-    QCOMPARE(label->buddy(), lists[1]);
-    QCOMPARE(label->accessibleName(), QStringLiteral("Color Mode:"));
-    QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
-    QVERIFY(lists[1]->hasFocus());
-
-    // Rows stack in one column, their widgets lined up behind the labels.
-    const auto inGroup = [group](QWidget *w) {
-        return QRect(w->mapTo(group, QPoint()), w->size());
-    };
-    for (int i = 1; i < rows.size(); ++i) {
-        QVERIFY(inGroup(group->widgetFor(rows[i - 1])).bottom() <
-                inGroup(group->widgetFor(rows[i])).top());
-        QCOMPARE(inGroup(lists[i]).x(), inGroup(lists[0]).x());
-    }
-    const QRect column =
-        inGroup(group->widgetFor(rows.first())).united(inGroup(group->widgetFor(rows.last())));
-    const QRect buttonRect = inGroup(button);
-    const QRect controls = column.united(buttonRect);
-    const int leftSpace = controls.left();
-    const int rightSpace = group->width() - controls.right();
-    if (centre) {
-        QVERIFY(qAbs(buttonRect.center().y() - column.center().y()) <= 1);
-        QVERIFY(qAbs(leftSpace - rightSpace) <= 2);
-    } else {
-        QCOMPARE(buttonRect.top(), column.top());
-        QVERIFY(rightSpace > leftSpace + 100);
-    }
-
-    rows[1]->setEnabled(false);
-    QVERIFY(!lists[1]->isEnabled() && lists[0]->isEnabled());
-    rows[1]->setVisible(false);
-    QVERIFY(!group->widgetFor(rows[1])->isVisible());
-}
-
-void TestRibbon::sliderKeepsToSteps_data()
-{
-    // "+" and "-" click the step buttons; a number is where the handle is dragged to.
-    QTest::addColumn<int>("max");
-    QTest::addColumn<int>("step");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<int>("expected");
-    QTest::addColumn<int>("changes");
-    row("one up", 300, 50, 200, "+", 250, 1);
-    row("up and back", 300, 50, 200, "+-", 200, 2);
-    row("clamps at top", 300, 50, 200, "+++", 300, 2);
-    row("clamps at bottom", 300, 50, 200, "-----", 100, 2);
-    row("off-grid maximum", 110, 4, 108, "+", 110, 1);
-    row("down from off-grid maximum", 110, 4, 108, "++-", 108, 2);
-    row("drag rounds down", 300, 50, 200, "170", 150, 1);
-    row("drag rounds up", 300, 50, 200, "180", 200, 0);
-    row("drag near the bottom", 300, 50, 200, "124", 100, 1);
-    row("drag near the top", 300, 50, 200, "299", 300, 1);
-}
-
-void TestRibbon::sliderKeepsToSteps()
-{
-    QFETCH(int, max);
-    QFETCH(int, step);
-    QFETCH(int, start);
-    QFETCH(QString, input);
-    QFETCH(int, expected);
-    QFETCH(int, changes);
-    RibbonSliderPane pane;
-    pane.setScrollButtons(true);
-    pane.setRange(100, max);
-    pane.setSingleStep(step);
-    pane.setSliderPosition(start);
-    pane.show();
-    QCOMPARE(pane.value(), start);
-    auto *decrease = pane.findChild<QToolButton *>(QStringLiteral("decreaseButton"));
-    auto *increase = pane.findChild<QToolButton *>(QStringLiteral("increaseButton"));
-    auto *slider = pane.findChild<QSlider *>();
-    QVERIFY(decrease && increase && slider && increase->isVisible());
-
-    QSignalSpy changed(&pane, &RibbonSliderPane::valueChanged);
-    bool dragged = false;
-    const int dragTo = input.toInt(&dragged);
-    if (dragged)
-        slider->setValue(dragTo);
-    for (const QChar click : dragged ? QString() : input)
-        QTest::mouseClick(click == QLatin1Char('+') ? increase : decrease, Qt::LeftButton);
-    QCOMPARE(pane.value(), expected);
-    QCOMPARE(slider->value(), expected);
-    QCOMPARE(changed.count(), changes);
-    if (changes > 0)
-        QCOMPARE(changed.last().first().toInt(), expected);
-    pane.setSliderPosition(expected); // the same spot again changes nothing
-    QCOMPARE(changed.count(), changes);
-}
-
-void TestRibbon::popupCloses_data()
-{
-    QTest::addColumn<bool>("byButton"); // else: after its display time
-    row("display time over", false);
-    row("close button", true);
-}
-
-void TestRibbon::popupCloses()
-{
-    QFETCH(bool, byButton);
-    const auto window = showHost();
-    QPointer<OfficePopupWindow> popup = makePopup(window.get(), byButton ? 0 : 200);
-    popup->setTitleCloseButtonVisible(byButton);
-    popup->setTitleText(QStringLiteral("<h4>&nbsp;Quillary Message</h4>"));
-    QCOMPARE(popup->accessibleName(), QStringLiteral("Quillary Message"));
-    // New content replaces the old, which goes.
-    QPointer<QWidget> first = popup->centralWidget();
-    popup->setCentralWidget(new QLabel(QStringLiteral("second")));
-    QVERIFY(first.isNull());
-    QSignalSpy aboutToClose(popup.data(), &OfficePopupWindow::aboutToClose);
-    popup->showPopup();
-    QVERIFY(popup->isVisible());
-    auto *timer = popup->findChild<QTimer *>(QStringLiteral("displayTimer"));
-    QCOMPARE(timer->isActive(), !byButton); // display time 0: stays until closed
-    if (byButton) {
-        auto *close = popup->findChild<QToolButton *>(QStringLiteral("closeButton"));
-        QVERIFY(close && close->isVisible());
-        QTest::mouseClick(close, Qt::LeftButton);
-    } else {
-        // The pointer over the popup pauses the countdown; it resumes with what was left.
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), popup->mapToGlobal(QPointF(5, 5)));
-        QApplication::sendEvent(popup, &enter);
-        QVERIFY(!timer->isActive());
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(popup, &leave);
-        QVERIFY(timer->isActive() && timer->interval() <= 200);
-    }
-    QTRY_VERIFY(popup.isNull());
-    QCOMPARE(aboutToClose.count(), 1);
-}
-
-void TestRibbon::popupsStackWithoutOverlapping()
-{
-    const auto window = showHost();
-    QList<OfficePopupWindow *> popups;
-    for (int i = 0; i < 3; ++i) {
-        popups << makePopup(window.get());
-        popups.last()->showPopup();
-    }
-    const QRect area = window->geometry();
-    const QRect first = popups[0]->geometry();
-    QVERIFY(area.right() - first.right() < 50);
-    QVERIFY(area.bottom() - first.bottom() < 50);
-    for (int i = 0; i < popups.size(); ++i) {
-        QVERIFY(area.contains(popups[i]->geometry()));
-        QCOMPARE(popups[i]->geometry().right(), first.right());
-        if (i > 0)
-            QVERIFY(popups[i]->geometry().bottom() < popups[i - 1]->geometry().top());
-    }
-
-    // A new popup takes the place a closed one left.
-    const QRect freed = popups[1]->geometry();
-    popups[1]->close();
-    OfficePopupWindow *next = makePopup(window.get());
-    next->showPopup();
-    QCOMPARE(next->geometry(), freed);
-    for (OfficePopupWindow *popup : {popups[0], popups[2], next})
-        popup->close();
-}
-
-void TestRibbon::popupAnimatesIntoPlaceAndDrags_data()
-{
-    QTest::addColumn<int>("animation");
-    QTest::addColumn<bool>("draggable");
-    row("fade, draggable", int(OfficePopupWindow::Fade), true);
-    row("slide, fixed", int(OfficePopupWindow::Slide), false);
-}
-
-void TestRibbon::popupAnimatesIntoPlaceAndDrags()
-{
-    QFETCH(int, animation);
-    QFETCH(bool, draggable);
-    const auto window = showHost();
-    OfficePopupWindow *still = makePopup(window.get());
-    still->showPopup();
-    const QRect place = still->geometry();
-    still->close();
-
-    OfficePopupWindow *popup = makePopup(window.get());
-    popup->setAnimation(animation);
-    popup->setAnimationSpeed(40);
-    popup->setTransparency(0.8);
-    popup->setDragDropEnabled(draggable);
-    popup->showPopup();
-    if (animation == OfficePopupWindow::Slide)
-        QVERIFY(popup->y() > place.y());
-    else
-        QVERIFY(popup->windowOpacity() < 0.5);
-    QTRY_COMPARE(popup->geometry(), place);
-    QTRY_VERIFY(qAbs(popup->windowOpacity() - 0.8) < 0.01);
-
-    const QPoint before = popup->pos();
-    const QPoint grip(10, 10);
-    const QPoint moved = grip + QPoint(-40, -30);
-    sendMouse(QEvent::MouseButtonPress, popup, grip, Qt::LeftButton);
-    sendMouse(QEvent::MouseMove, popup, moved, Qt::LeftButton);
-    sendMouse(QEvent::MouseButtonRelease, popup, moved, Qt::NoButton);
-    QCOMPARE(popup->pos(), draggable ? before + QPoint(-40, -30) : before);
-    popup->close();
-}
-
-void TestRibbon::themes_data()
-{
-    QTest::addColumn<int>("theme");
-    for (int theme = 0; theme <= 4; ++theme)
-        QTest::addRow("theme %d", theme) << theme;
-}
-
-void TestRibbon::themes()
-{
-    QFETCH(int, theme);
-    QCOMPARE(int(RibbonStyle::PE_Workspace), 0x0F000001); // the number the work area asks for
-    const QImage workspace = paintWorkspace(theme);
-    QVERIFY(workspace.pixel(20, 0) != workspace.pixel(20, 119)); // painted, as a gradient
-    QVERIFY(paintWorkspace((theme + 1) % 5) != workspace);       // each theme its own
-
-    RibbonStyle style;
-    style.setTheme((theme + 1) % 5);
-    RibbonBar bar;
-    bar.setStyle(&style);
-    addLarge(addGroup(&bar), QStringLiteral("Scan &Page"));
-    bar.resize(400, bar.sizeHint().height());
-    const QImage before = bar.grab().toImage();
-    QSignalSpy changed(&style, &OfficeStyle::themeChanged);
-    style.setTheme(theme);
-    style.setTheme(theme); // same theme: nothing to do
-    style.setTheme(99);    // unknown: ignored
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(style.theme(), theme);
-    QVERIFY(bar.grab().toImage() != before);
-    bar.setStyle(nullptr);
-}
 
 QTEST_MAIN(TestRibbon)
 #include "tst_ribbon.moc"

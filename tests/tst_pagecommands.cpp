@@ -3,7 +3,7 @@
 #include "ImageLoading.h"
 #include "KSlabWidget.h"
 #include "MainWindow.h"
-#include "OfficePopupWindow.h"
+#include "NoticeTexts.h"
 #include "PageListWidget.h"
 #include "RibbonStyle.h"
 #include "ScannerLibrary.h"
@@ -76,16 +76,6 @@ QList<int> pageColourIndexes(const PageListWidget &store)
         result << found;
     }
     return result;
-}
-
-QStringList noticeTexts(const MainWindow &window)
-{
-    QStringList texts;
-    for (auto *popup : window.findChildren<Ribbon::OfficePopupWindow *>()) {
-        if (auto *label = popup->findChild<QLabel *>(QStringLiteral("noticeText")))
-            texts << label->text();
-    }
-    return texts;
 }
 
 // Answers the next question box with the given button.

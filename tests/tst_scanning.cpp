@@ -2,7 +2,7 @@
 #include "EzPrevScan.h"
 #include "FakeScannerLibrary.h"
 #include "MainWindow.h"
-#include "OfficePopupWindow.h"
+#include "NoticeTexts.h"
 #include "PageListWidget.h"
 #include "RibbonStyle.h"
 #include "SettingsKeys.h"
@@ -33,16 +33,6 @@ Scanning makeWindow(const QList<std::optional<DibBuffer>> &pages)
     result.library = library.get();
     result.window = std::make_unique<MainWindow>(MainWindow::NoSplash, std::move(library));
     return result;
-}
-
-QStringList noticeTexts(const MainWindow &window)
-{
-    QStringList texts;
-    for (auto *popup : window.findChildren<Ribbon::OfficePopupWindow *>()) {
-        if (auto *label = popup->findChild<QLabel *>(QStringLiteral("noticeText")))
-            texts << label->text();
-    }
-    return texts;
 }
 
 QRgb middleOf(const QString &path)

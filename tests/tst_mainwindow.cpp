@@ -3,8 +3,6 @@
 #include "OptionsDlg.h"
 #include "PageListWidget.h"
 #include "RibbonBar.h"
-#include "RibbonGroup.h"
-#include "RibbonPage.h"
 #include "RibbonSliderPane.h"
 #include "RibbonStyle.h"
 #include "ScannerLibrary.h"
@@ -15,9 +13,9 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -34,6 +32,11 @@ public:
 private:
     QStringList m_names;
 };
+
+template <typename... Values> void row(const char *name, Values... values)
+{
+    (QTest::newRow(name) << ... << values);
+}
 
 std::unique_ptr<MainWindow> makeWindow(const QStringList &scanners = {})
 {
@@ -85,100 +88,20 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     }
 
-    void ribbonPagesAndGroups()
-    {
-        auto window = makeWindow({QStringLiteral("Test scanner")});
-        Ribbon::RibbonBar *bar = window->ribbonBar();
-        QCOMPARE(bar->pageCount(), 4);
-        const QStringList titles = {QStringLiteral("&Scan && PDF"), QStringLiteral("&Editing"),
-                                    QStringLiteral("&Composition"), QStringLiteral("&Information")};
-        const QList<QStringList> groups = {
-            {QStringLiteral("Fast &Settings"), QStringLiteral("&Scan"), QStringLiteral("&Export")},
-            {QStringLiteral("&Rotate"), QStringLiteral("&Zoom"), QStringLiteral("&Correction")},
-            {QStringLiteral("&Move"), QStringLiteral("&Remove")},
-            {QStringLiteral("&Help")}};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(bar->page(i)->title(), titles[i]);
-            QStringList groupTitles;
-            for (Ribbon::RibbonGroup *group : bar->page(i)->groups())
-                groupTitles << group->title();
-            QCOMPARE(groupTitles, groups[i]);
-        }
-        QVERIFY(!bar->isTitleBarVisible());
-        QCOMPARE(window->windowTitle(),
-                 QStringLiteral("Quillary - Automatic Scan to PDF, DjVu, JPEG, TIFF, BMP, PNG"));
-        QCOMPARE(window->minimumSize(), QSize(1024, 768));
-        QVERIFY(window->windowState() & Qt::WindowMaximized);
-    }
-
-    void commands_data()
-    {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("toolTip");
-        QTest::addColumn<bool>("pageAction");
-        QTest::addColumn<bool>("scanAction");
-        QTest::newRow("settings") << int(Command::Settings) << "&Settings"
-                                  << "Change the application settings." << false << false;
-        QTest::newRow("scan page") << int(Command::ScanPage) << "Scan &Page"
-                                   << "Scan whole page. Press Space to start scanning." << false
-                                   << true;
-        QTest::newRow("auto scan")
-            << int(Command::AutoScan) << "&Auto Scan"
-            << "Start automatic scanning. The next scanning will start after a time." << false
-            << true;
-        QTest::newRow("from file") << int(Command::LoadFile) << "From &File"
-                                   << "Load an image from a file." << false << false;
-        QTest::newRow("word") << int(Command::BuildWord) << "Build &Word Document"
-                              << "Build the MS Word (docx) document from scanned pages." << true
-                              << false;
-        QTest::newRow("flip") << int(Command::RotateFlip) << "&Flip Image" << "Flip the Image"
-                              << true << false;
-        QTest::newRow("crop") << int(Command::Crop) << "&Crop Image" << "Show Frame to Crop Image"
-                              << true << false;
-        QTest::newRow("bottom") << int(Command::MoveBottom) << "Move to &Bottom"
-                                << "Move current page to bottom of the list." << true << false;
-        QTest::newRow("unchecked") << int(Command::RemoveAllUnchecked) << "&Remove All Unchecked"
-                                   << "Delete all unchecked pages from the list." << true << false;
-        QTest::newRow("updates") << int(Command::Update) << "Check &Updates"
-                                 << "Check for updates in Internet." << false << false;
-    }
     void commands()
     {
-        QFETCH(int, command);
-        QFETCH(QString, text);
-        QFETCH(QString, toolTip);
-        QFETCH(bool, pageAction);
-        QFETCH(bool, scanAction);
         auto window = makeWindow({QStringLiteral("Test scanner")});
-        QAction *action = window->action(Command(command));
-        QVERIFY(action);
-        QCOMPARE(action->text(), text);
-        QCOMPARE(action->toolTip(), toolTip);
-        QVERIFY(!action->icon().isNull());
-        QCOMPARE(window->pageActions().contains(action), pageAction);
-        QCOMPARE(window->scanActions().contains(action), scanAction);
-        QCOMPARE(action->isCheckable(), Command(command) == Command::Crop);
-        QCOMPARE(action->shortcut().isEmpty(), Command(command) != Command::ScanPage);
-        if (pageAction)
-            QVERIFY(!action->isEnabled()); // no pages yet
-    }
-
-    void everyCommandHasAnIconAndAWideButton()
-    {
-        auto window = makeWindow();
         QCOMPARE(window->pageActions().size(), 21);
-        QCOMPARE(window->scanActions().size(), 2);
-        QCOMPARE(window->action(Command::ScanPage)->shortcut(), QKeySequence(Qt::Key_Space));
+        QCOMPARE(window->scanActions(), (QList<QAction *>{window->action(Command::ScanPage),
+                                                          window->action(Command::AutoScan)}));
         for (const CommandInfo &info : commandTable()) {
             QAction *action = window->action(info.id);
             QVERIFY2(!action->icon().pixmap(32, 32).isNull(), info.icon);
-            bool hasWideButton = false;
-            for (QObject *shown : action->associatedObjects()) {
-                if (auto *widget = qobject_cast<QWidget *>(shown))
-                    hasWideButton = hasWideButton || widget->minimumWidth() >= 72;
-            }
-            QVERIFY2(hasWideButton, info.text);
+            // Page commands wait for a page; only Space starts a scan.
+            if (window->pageActions().contains(action))
+                QVERIFY2(!action->isEnabled(), info.text);
+            QCOMPARE(action->shortcut(),
+                     info.id == Command::ScanPage ? QKeySequence(Qt::Key_Space) : QKeySequence());
         }
     }
 
@@ -199,40 +122,40 @@ private slots:
                                 "Page,&Remove All But Current"));
     }
 
-    void noScannerNoticeAndDisabledScanning()
+    void scanners_data()
     {
-        auto window = makeWindow();
+        QTest::addColumn<QStringList>("found");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("none: notice, scanning off")
+            << QStringList()
+            << QStringLiteral("<h4>Scanners not found.<br>Please plug a scanner.</h4>")
+            << QString();
+        QTest::newRow("two: stored, no notice")
+            << QStringList{QStringLiteral("Flatbed"), QStringLiteral("Feeder")} << QString()
+            << QStringLiteral("Flatbed--Feeder");
+    }
+    void scanners()
+    {
+        QFETCH(QStringList, found);
+        QFETCH(QString, notice);
+        QFETCH(QString, stored);
+        auto window = makeWindow(found);
         const auto shown = notices(*window);
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(noticeText(shown.first()),
-                 QStringLiteral("<h4>Scanners not found.<br>Please plug a scanner.</h4>"));
-        QVERIFY(!window->action(Command::ScanPage)->isEnabled());
-        QVERIFY(!window->action(Command::AutoScan)->isEnabled());
-        QCOMPARE(readSetting(Settings::Scanners).toString(), QString());
-    }
-
-    void scannersFoundAreStored()
-    {
-        auto window = makeWindow({QStringLiteral("Flatbed"), QStringLiteral("Feeder")});
-        QVERIFY(notices(*window).isEmpty());
-        QCOMPARE(readSetting(Settings::Scanners).toString(), QStringLiteral("Flatbed--Feeder"));
-    }
-
-    void startStoresVersionAndJpegQuality()
-    {
-        writeSetting(Settings::JpegQuality, 60);
-        auto window = makeWindow();
-        QCOMPARE(readSetting(Settings::JpegQuality).toInt(), 85);
-        QCOMPARE(readSetting(Settings::Version).toString(), QStringLiteral("14.1"));
+        QCOMPARE(shown.isEmpty() ? QString() : noticeText(shown.first()), notice);
+        QVERIFY(shown.size() <= 1);
+        QCOMPARE(window->action(Command::ScanPage)->isEnabled(), !found.isEmpty());
+        QCOMPARE(window->action(Command::AutoScan)->isEnabled(), !found.isEmpty());
+        QCOMPARE(readSetting(Settings::Scanners).toString(), stored);
     }
 
     void colourChoiceIsStoredAndRestored()
     {
         {
             auto window = makeWindow();
-            QCOMPARE(window->colorBox()->count(), 3);
             QCOMPARE(window->colorBox()->currentData().toInt(), 2); // default Grayscale
-            window->colorBox()->setCurrentIndex(window->colorBox()->findText(QStringLiteral("Photo Color")));
+            window->colorBox()->setCurrentIndex(
+                window->colorBox()->findText(QStringLiteral("Photo Color")));
             QCOMPARE(readSetting(Settings::Grayscale).toInt(), 4);
         }
         auto restarted = makeWindow();
@@ -248,8 +171,6 @@ private slots:
         writeSetting(Settings::QualityIndex, 2);
         auto window = makeWindow();
         QComboBox *box = window->qualityBox();
-        QCOMPARE(box->count(), 3);
-        QCOMPARE(box->itemText(0), QStringLiteral("Middle"));
         QCOMPARE(box->itemData(0).toInt(), 150);
         QCOMPARE(box->itemData(1).toInt(), 200);
         QCOMPARE(box->itemData(2).toInt(), 300);
@@ -270,6 +191,7 @@ private slots:
         QFETCH(bool, accept);
         writeSetting(Settings::JpegQuality, 50);
         auto window = makeWindow();
+        QCOMPARE(readSetting(Settings::JpegQuality).toInt(), 85); // each start resets it
         writeSetting(Settings::JpegQuality, 50);
         QTimer::singleShot(0, [accept] {
             auto *dialog = qobject_cast<OptionsDlg *>(QApplication::activeModalWidget());
@@ -328,38 +250,27 @@ private slots:
     {
         QTest::addColumn<QString>("slot");
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("openKey");
+        QTest::addColumn<QString>("openKey"); // empty: never opens
         QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("opens");
-        QTest::newRow("pdf with odd name")
-            << "exported" << "/tmp/My docs/a#1 & <b>.pdf" << "NeedOpen"
-            << "<h4>PDF file was created.<br>Open <a "
-               "href=\"file:///tmp/My%20docs/a%231%20&amp;%20%3Cb%3E.pdf\">a#1 &amp; "
-               "&lt;b&gt;.pdf</a></h4>"
-            << true;
-        QTest::newRow("word") << "exportedWord" << "/tmp/out/Document.docx" << "WordNeedOpen"
-                              << "<h4>Word file was created.<br>Open <a "
-                                 "href=\"file:///tmp/out/Document.docx\">Document.docx</a></h4>"
-                              << true;
-        QTest::newRow("djvu") << "exportedDjvu" << "/tmp/out/50%.djvu" << "DjvuNeedOpen"
-                              << "<h4>DjVu file was created.<br>Open <a "
-                                 "href=\"file:///tmp/out/50%25.djvu\">50%.djvu</a></h4>"
-                              << true;
-        QTest::newRow("images name the folder")
-            << "exportedImages" << "/tmp/out/Document" << "ImageNeedOpen"
-            << "<h4>Images was saved.<br>Open folder <a "
-               "href=\"file:///tmp/out/Document\">Document</a></h4>"
-            << true;
-        QTest::newRow("pdf failure names only the file")
-            << "exportFailed" << "/tmp/secret folder/x.pdf" << ""
-            << "<h4>Error while PDF file creating.<br>Can't write file x.pdf. Probably, file is "
-               "opened or you can't write to folder.</h4>"
-            << false;
-        QTest::newRow("image failure")
-            << "exportImageFailed" << "/tmp/out/Document/1_1.jpg" << ""
-            << "<h4>Error while Image file creating.<br>Can't write file 1_1.jpg. Probably, file "
-               "is opened.</h4>"
-            << false;
+        row("pdf with odd name", "exported", "/tmp/My docs/a#1 & <b>.pdf", "NeedOpen",
+            "<h4>PDF file was created.<br>Open <a "
+            "href=\"file:///tmp/My%20docs/a%231%20&amp;%20%3Cb%3E.pdf\">a#1 &amp; "
+            "&lt;b&gt;.pdf</a></h4>");
+        row("word", "exportedWord", "/tmp/out/Document.docx", "WordNeedOpen",
+            "<h4>Word file was created.<br>Open <a "
+            "href=\"file:///tmp/out/Document.docx\">Document.docx</a></h4>");
+        row("djvu", "exportedDjvu", "/tmp/out/50%.djvu", "DjvuNeedOpen",
+            "<h4>DjVu file was created.<br>Open <a "
+            "href=\"file:///tmp/out/50%25.djvu\">50%.djvu</a></h4>");
+        row("images name the folder", "exportedImages", "/tmp/out/Document", "ImageNeedOpen",
+            "<h4>Images was saved.<br>Open folder <a "
+            "href=\"file:///tmp/out/Document\">Document</a></h4>");
+        row("pdf failure names only the file", "exportFailed", "/tmp/secret folder/x.pdf", "",
+            "<h4>Error while PDF file creating.<br>Can't write file x.pdf. Probably, file is "
+            "opened or you can't write to folder.</h4>");
+        row("image failure", "exportImageFailed", "/tmp/out/Document/1_1.jpg", "",
+            "<h4>Error while Image file creating.<br>Can't write file 1_1.jpg. Probably, file "
+            "is opened.</h4>");
     }
     void exportOutcomes()
     {
@@ -367,7 +278,6 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, openKey);
         QFETCH(QString, expected);
-        QFETCH(bool, opens);
         auto window = makeWindow({QStringLiteral("Test scanner")});
 
         // Absent means "don't open".
@@ -381,21 +291,14 @@ private slots:
         QSettings().setValue(openKey, true);
         QVERIFY(QMetaObject::invokeMethod(window.get(), qPrintable(slot), Q_ARG(QString, path)));
         QCOMPARE(notices(*window).size(), 2);
-        QCOMPARE(m_urls.opened.size(), opens ? 1 : 0);
-        QCOMPARE(m_urls.opened.first(), QUrl::fromLocalFile(path));
+        QCOMPARE(m_urls.opened, QList<QUrl>{QUrl::fromLocalFile(path)});
     }
 
-    void noticeLooksAndCloses()
+    void noticeClosesForGood()
     {
         auto window = makeWindow({QStringLiteral("Test scanner")});
         QPointer<Ribbon::OfficePopupWindow> popup = window->showNotice(QStringLiteral("Hello"));
-        QVERIFY(popup);
-        QVERIFY(popup->isVisible());
-        bool hasTitle = false;
-        for (QLabel *label : popup->findChildren<QLabel *>())
-            hasTitle = hasTitle || label->text().contains(QLatin1String("Quillary Message"));
-        QVERIFY(hasTitle);
-        QVERIFY(popup->testAttribute(Qt::WA_DeleteOnClose));
+        QVERIFY(popup && popup->isVisible());
         popup->close();
         QTRY_VERIFY(popup.isNull());
     }
@@ -405,7 +308,8 @@ private slots:
         writeSetting(Settings::AppUrl, QStringLiteral("help.example.org"));
         auto window = makeWindow();
         window->help();
-        QCOMPARE(m_urls.opened, QList<QUrl>{QUrl(QStringLiteral("http://help.example.org/help.html"))});
+        QCOMPARE(m_urls.opened,
+                 QList<QUrl>{QUrl(QStringLiteral("http://help.example.org/help.html"))});
     }
 
     void aboutShowsProductAndVersion()
@@ -413,10 +317,9 @@ private slots:
         auto window = makeWindow();
         window->about();
         SplashPanel *panel = nullptr;
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            if (auto *candidate = qobject_cast<SplashPanel *>(top); candidate && candidate->isVisible())
-                panel = candidate;
-        }
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->isVisible() && qobject_cast<SplashPanel *>(top))
+                panel = static_cast<SplashPanel *>(top);
         QVERIFY(panel);
         QVERIFY(panel->caption().contains(QLatin1String("Quillary 14.1")));
         QVERIFY(!panel->pixmap().isNull());

@@ -25,6 +25,11 @@ struct Page
     bool blackAndWhite;
 };
 
+const QStringList Move{QStringLiteral("up"), QStringLiteral("down"), QStringLiteral("top"),
+                       QStringLiteral("bottom")};
+void (PageListWidget::*const Moves[])() = {&PageListWidget::moveUp, &PageListWidget::moveDown,
+                                           &PageListWidget::moveTop, &PageListWidget::moveBottom};
+
 // One picture per page id: a solid colour for JPEG pages, a bit pattern for 1-bit pages.
 QColor colourFor(int id)
 {
@@ -98,357 +103,310 @@ class TestPageStore : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void firstPageFiles_data();
-    void firstPageFiles();
-    void movesChangeTitlesNotFiles_data();
-    void movesChangeTitlesNotFiles();
-    void removalAfterMovesKeepsEveryPicture();
-    void randomEditsKeepEveryPicture();
-    void contrastOnThumbnail_data();
-    void contrastOnThumbnail();
-    void rotatesThumbnailFile();
-    void clearEmptiesFolderAndRestartsNumbering();
-    void addFailureIsReported_data();
-    void addFailureIsReported();
-    void thumbnailFailuresAreReported();
-
 private:
-    // Empty when the store shows exactly pages in order, each with its own picture in its
-    // files and tile and its title, else the first difference.
-    QString verifyPages(const QList<Page> &pages) const;
-
     QTemporaryDir *m_root = nullptr;
     PageListWidget *m_store = nullptr;
-};
 
-void TestPageStore::initTestCase()
-{
-    QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
-    QStandardPaths::setTestModeEnabled(true);
-}
-
-void TestPageStore::init()
-{
-    m_root = new QTemporaryDir;
-    QVERIFY(m_root->isValid());
-    m_store = new PageListWidget(nullptr, m_root->path());
-}
-
-void TestPageStore::cleanup()
-{
-    delete m_store;
-    delete m_root;
-}
-
-QString TestPageStore::verifyPages(const QList<Page> &pages) const
-{
-    if (m_store->count() != pages.size())
-        return QStringLiteral("%1 pages, not %2").arg(m_store->count()).arg(pages.size());
-    for (int i = 0; i < pages.size(); ++i) {
-        const QString image = m_store->pagePaths().at(i);
-        const KSlabWidget *tile = m_store->slabAt(i);
-        if (tile->title() != QStringLiteral("Page %1").arg(i + 1))
-            return QStringLiteral("title at %1: %2").arg(i).arg(tile->title());
-        if (image.endsWith(QLatin1String(".tiff")) != pages.at(i).blackAndWhite ||
-            !shows(readImage(image), pages.at(i)) ||
-            !shows(readImage(m_store->thumbnailPaths().at(i)), pages.at(i)) ||
-            !shows(*tile->image(), pages.at(i)))
-            return QStringLiteral("position %1 does not show page %2").arg(i).arg(pages.at(i).id);
-    }
-    return QString();
-}
-
-void TestPageStore::firstPageFiles_data()
-{
-    QTest::addColumn<QSize>("page");
-    QTest::addColumn<int>("depth"); // of the picture handed over
-    QTest::addColumn<bool>("blackAndWhite");
-    QTest::addColumn<QSize>("thumbnail");
-    row("exactly the box: kept", QSize(220, 220), 32, false, QSize(220, 220));
-    row("one pixel wider: scaled", QSize(221, 100), 32, false, QSize(220, 99));
-    row("tall", QSize(100, 300), 32, false, QSize(73, 220));
-    row("black and white: 1-bit TIFF", QSize(64, 32), 8, true, QSize(64, 32));
-    // A 1-bit picture stored as a colour page is a real JPEG under its ".jpg" name.
-    row("1-bit picture, colour page", QSize(64, 32), 1, false, QSize(64, 32));
-}
-
-void TestPageStore::firstPageFiles()
-{
-    QFETCH(QSize, page);
-    QFETCH(int, depth);
-    QFETCH(bool, blackAndWhite);
-    QFETCH(QSize, thumbnail);
-    QCOMPARE(m_store->currentFolder(), m_root->path() + QStringLiteral("/Current"));
-    QVERIFY(QFileInfo(m_store->configFolder()).isDir());
-    QSignalSpy selected(m_store, qOverload<const QString &>(&PageListWidget::pageSelected));
-
-    // A grey ramp, so that the black-and-white page has both black and white.
-    QImage image(page, QImage::Format_Grayscale8);
-    for (int x = 0; x < page.width(); ++x)
-        QPainter(&image).fillRect(x, 0, 1, page.height(),
-                                  QColor::fromHsv(0, 0, x * 255 / page.width()));
-    if (depth == 32)
-        image = image.convertToFormat(QImage::Format_RGB32);
-    else if (depth == 1)
-        image = image.convertToFormat(QImage::Format_Mono);
-    QVERIFY(m_store->addPage(image, blackAndWhite));
-
-    const QString name = QLatin1String(blackAndWhite ? "00000001_o.tiff" : "00000001_o.jpg");
-    const QString path = m_store->currentFolder() + QLatin1Char('/') + name;
-    QCOMPARE(entries(m_store->currentFolder()),
-             (QStringList{name, QStringLiteral("00000001_s.jpg")}));
-    QCOMPARE(m_store->pagePaths(), QStringList{path});
-    QImageReader reader(path);
-    QCOMPARE(reader.format(), QByteArray(blackAndWhite ? "tiff" : "jpeg"));
-    const QImage stored = reader.read();
-    QCOMPARE(stored.size(), page);
-    QCOMPARE(stored.depth() == 1, blackAndWhite);
-    QImageReader small(m_store->thumbnailPaths().at(0));
-    QCOMPARE(small.format(), QByteArray("jpeg"));
-    QCOMPARE(small.size(), thumbnail);
-    QCOMPARE(m_store->slabAt(0)->image()->size(), thumbnail);
-    QCOMPARE(m_store->slabAt(0)->title(), QStringLiteral("Page 1"));
-    QCOMPARE(m_store->currentIndex(), 0);
-    QCOMPARE(selected.count(), 1);
-    QCOMPARE(selected.at(0).at(0).toString(), path);
-    QVERIFY(!m_store->isChecked(0));
-    QVERIFY(!m_store->isChecked(1));
-}
-
-void TestPageStore::movesChangeTitlesNotFiles_data()
-{
-    QTest::addColumn<int>("current");
-    QTest::addColumn<QString>("move");
-    QTest::addColumn<QString>("order");
-    QTest::addColumn<int>("newCurrent");
-
-    row("up", 2, "up", "1324", 1);
-    row("up on first", 0, "up", "1234", 0);
-    row("down", 1, "down", "1324", 2);
-    row("down on last", 3, "down", "1234", 3);
-    row("top", 2, "top", "3124", 0);
-    row("bottom", 1, "bottom", "1342", 3);
-    row("bottom on last", 3, "bottom", "1234", 3);
-}
-
-void TestPageStore::movesChangeTitlesNotFiles()
-{
-    QFETCH(int, current);
-    QFETCH(QString, move);
-    QFETCH(QString, order);
-    QFETCH(int, newCurrent);
-
-    QList<Page> pages;
-    for (int id = 1; id <= 4; ++id)
-        QVERIFY(m_store->addPage(pictureFor(id), false));
-    const QStringList files = entries(m_store->currentFolder());
-    m_store->setCurrentPage(current);
-    if (move == QLatin1String("up"))
-        m_store->moveUp();
-    else if (move == QLatin1String("down"))
-        m_store->moveDown();
-    else if (move == QLatin1String("top"))
-        m_store->moveTop();
-    else
-        m_store->moveBottom();
-
-    QString shown;
-    for (const QString &path : m_store->pagePaths())
-        shown += QFileInfo(path).fileName().at(7);
-    QCOMPARE(shown, order);
-    QCOMPARE(m_store->currentIndex(), newCurrent);
-    QCOMPARE(entries(m_store->currentFolder()), files);
-    for (const QChar id : order)
-        pages.append({id.digitValue(), false});
-    QCOMPARE(verifyPages(pages), QString());
-    auto *layout = static_cast<FlowLayout *>(m_store->widget()->layout()->itemAt(0)->layout());
-    for (int position = 0; position < 4; ++position)
-        QCOMPARE(layout->itemAt(position)->widget(), m_store->slabAt(position));
-}
-
-void TestPageStore::removalAfterMovesKeepsEveryPicture()
-{
-    // 1 2 3 4 becomes 4 1 2 3; removing 2 must give 4 1 3 numbered 1 2 3, although each new
-    // name is still held by another page when its turn comes.
-    for (int id = 1; id <= 4; ++id)
-        QVERIFY(m_store->addPage(pictureFor(id, id == 3), id == 3));
-    m_store->setCurrentPage(3);
-    m_store->moveTop();
-    QVERIFY(m_store->removePage(2));
-    QList<Page> pages{{4, false}, {1, false}, {3, true}};
-    QCOMPARE(verifyPages(pages), QString());
-    QCOMPARE(entries(m_store->currentFolder()), numberedFiles(pages));
-    QCOMPARE(m_store->currentIndex(), 2);
-
-    // Removing the last page makes the one before it current.
-    QVERIFY(m_store->removePage(2));
-    pages.removeLast();
-    QCOMPARE(verifyPages(pages), QString());
-    QCOMPARE(entries(m_store->currentFolder()), numberedFiles(pages));
-    QCOMPARE(m_store->currentIndex(), 1);
-}
-
-void TestPageStore::randomEditsKeepEveryPicture()
-{
-    QRandomGenerator random(20240611);
-    QList<Page> pages;
-    int nextId = 0;
-    for (int step = 0; step < 400; ++step) {
-        const int n = int(pages.size());
-        const int roll = int(random.bounded(100));
-        if (n == 0 || roll < 45) {
-            const Page page{nextId++, random.bounded(5) == 0};
-            pages.append(page);
-            QVERIFY(m_store->addPage(pictureFor(page.id, page.blackAndWhite), page.blackAndWhite));
-        } else if (roll < 78) {
-            const int current = int(random.bounded(n));
-            m_store->setCurrentPage(current);
-            const int move = int(random.bounded(4));
-            if (move == 0) {
-                m_store->moveUp();
-                pages.move(current, qMax(0, current - 1));
-            } else if (move == 1) {
-                m_store->moveDown();
-                pages.move(current, qMin(n - 1, current + 1));
-            } else if (move == 2) {
-                m_store->moveTop();
-                pages.move(current, 0);
-            } else {
-                m_store->moveBottom();
-                pages.move(current, n - 1);
-            }
-        } else {
-            const int index = int(random.bounded(n));
-            QVERIFY(m_store->removePage(index));
-            pages.removeAt(index);
-            // After a removal the file numbers follow the visible order again.
-            const QStringList paths = m_store->pagePaths();
-            for (int i = 0; i < paths.size(); ++i)
-                QVERIFY(
-                    QFileInfo(paths.at(i)).fileName().startsWith(PageFolder::numberText(i + 1)));
+    // Empty when the store shows exactly pages in order, each with its own picture in its
+    // files and tile and its title, else the first difference.
+    QString verifyPages(const QList<Page> &pages) const
+    {
+        if (m_store->count() != pages.size())
+            return QStringLiteral("%1 pages, not %2").arg(m_store->count()).arg(pages.size());
+        for (int i = 0; i < pages.size(); ++i) {
+            const QString image = m_store->pagePaths().at(i);
+            const KSlabWidget *tile = m_store->slabAt(i);
+            if (tile->title() != QStringLiteral("Page %1").arg(i + 1))
+                return QStringLiteral("title at %1: %2").arg(i).arg(tile->title());
+            if (image.endsWith(QLatin1String(".tiff")) != pages.at(i).blackAndWhite ||
+                !shows(readImage(image), pages.at(i)) ||
+                !shows(readImage(m_store->thumbnailPaths().at(i)), pages.at(i)) ||
+                !shows(*tile->image(), pages.at(i)))
+                return QStringLiteral("position %1 does not show page %2")
+                    .arg(i)
+                    .arg(pages.at(i).id);
         }
-        if (step % 50 == 0)
-            QCOMPARE(verifyPages(pages), QString());
+        return QString();
     }
-    QVERIFY(pages.size() > 10);
-    QVERIFY(m_store->removePage(0));
-    pages.removeFirst();
-    QCOMPARE(verifyPages(pages), QString());
-    QCOMPARE(entries(m_store->currentFolder()), numberedFiles(pages));
-}
 
-void TestPageStore::contrastOnThumbnail_data()
-{
-    QTest::addColumn<bool>("blackAndWhite");
-    row("colour page: brighter", false);
-    row("black-and-white page: untouched", true);
-}
-
-void TestPageStore::contrastOnThumbnail()
-{
-    QFETCH(bool, blackAndWhite);
-
-    QImage image(40, 40, QImage::Format_RGB32);
-    image.fill(QColor(100, 100, 100));
-    QVERIFY(m_store->addPage(image, blackAndWhite));
-    const QString thumbnail = m_store->thumbnailPaths().at(0);
-    const QDateTime written = QFileInfo(thumbnail).lastModified();
-    const QImage fileBefore = readImage(thumbnail);
-    const QImage tileBefore = *m_store->slabAt(0)->image();
-    QTest::qWait(20);
-
-    QVERIFY(m_store->setContrast(50, 0));
-
-    if (blackAndWhite) {
-        QCOMPARE(QFileInfo(thumbnail).lastModified(), written);
-        QCOMPARE(readImage(thumbnail), fileBefore);
-        QCOMPARE(*m_store->slabAt(0)->image(), tileBefore);
-    } else {
-        // 100 + 50 % of 255
-        QVERIFY(near(readImage(thumbnail).pixel(20, 20), qRgb(228, 228, 228), 4));
-        QVERIFY(near(m_store->slabAt(0)->image()->pixel(20, 20), qRgb(228, 228, 228), 4));
-        QVERIFY(near(readImage(m_store->pagePaths().at(0)).pixel(20, 20), qRgb(100, 100, 100)));
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+        QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
+        QStandardPaths::setTestModeEnabled(true);
     }
-}
 
-void TestPageStore::rotatesThumbnailFile()
-{
-    QImage image(100, 50, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QPainter(&image).fillRect(50, 0, 50, 50, Qt::blue);
-    QVERIFY(m_store->addPage(image, false));
-
-    QVERIFY(m_store->rotateThumbRight());
-    QImage thumbnail = readImage(m_store->thumbnailPaths().at(0));
-    QCOMPARE(thumbnail.size(), QSize(50, 100));
-    QVERIFY(near(thumbnail.pixel(25, 5), qRgb(255, 0, 0), 12)); // the left half is now on top
-    QVERIFY(m_store->rotateThumbFlip());
-    QVERIFY(near(readImage(m_store->thumbnailPaths().at(0)).pixel(25, 5), qRgb(0, 0, 255), 12));
-    QCOMPARE(m_store->slabAt(0)->rotation(), 270);
-    // The page image is the editor's to turn.
-    QCOMPARE(readImage(m_store->pagePaths().at(0)).size(), QSize(100, 50));
-}
-
-void TestPageStore::clearEmptiesFolderAndRestartsNumbering()
-{
-    for (int id = 1; id <= 3; ++id)
-        QVERIFY(m_store->addPage(pictureFor(id), false));
-    const QString folder = m_store->currentFolder();
-    QVERIFY(QDir(folder).mkpath(QStringLiteral("leftover/inner")));
-
-    QVERIFY(m_store->clear());
-    QCOMPARE(m_store->count(), 0);
-    QVERIFY(QFileInfo(folder).isDir());
-    QCOMPARE(entries(folder), QStringList());
-
-    QVERIFY(m_store->addPage(pictureFor(9), false));
-    QCOMPARE(entries(folder), numberedFiles({{9, false}}));
-    QCOMPARE(m_store->slabAt(0)->title(), QStringLiteral("Page 1"));
-}
-
-void TestPageStore::addFailureIsReported_data()
-{
-    QTest::addColumn<QString>("blocked");
-    row("page image", "00000001_o.jpg");
-    row("thumbnail", "00000001_s.jpg");
-}
-
-void TestPageStore::addFailureIsReported()
-{
-    QFETCH(QString, blocked);
-
-    // A folder where the file should go makes the write fail, even for root.
-    QVERIFY(QDir(m_store->currentFolder()).mkdir(blocked));
-    const WriteResult result = m_store->addPage(pictureFor(1), false);
-    QVERIFY(!result);
-    QVERIFY(!result.error.isEmpty());
-    QCOMPARE(m_store->count(), 0);
-    QCOMPARE(entries(m_store->currentFolder()), QStringList{blocked});
-}
-
-void TestPageStore::thumbnailFailuresAreReported()
-{
-    QVERIFY(m_store->addPage(pictureFor(1), false));
-    QVERIFY(m_store->addPage(pictureFor(2), false));
-    m_store->setCurrentPage(0);
-    QVERIFY(m_store->updateThumbnail(pictureFor(3)));
-    QVERIFY(shows(readImage(m_store->thumbnailPaths().at(0)), {3, false}));
-    QVERIFY(shows(readImage(m_store->pagePaths().at(0)), {1, false}));
-
-    const QString thumbnail = m_store->thumbnailPaths().at(0);
-    QVERIFY(QFile::remove(thumbnail));
-    QVERIFY(QDir().mkdir(thumbnail));
-    for (const WriteResult &result : {m_store->updateThumbnail(pictureFor(4)),
-                                      m_store->rotateThumbRight(), m_store->setContrast(10, 10)}) {
-        QVERIFY(!result);
-        QVERIFY(!result.error.isEmpty());
+    void init()
+    {
+        m_root = new QTemporaryDir;
+        QVERIFY(m_root->isValid());
+        m_store = new PageListWidget(nullptr, m_root->path());
     }
-}
+
+    void cleanup()
+    {
+        delete m_store;
+        delete m_root;
+    }
+
+    void firstPageFiles_data()
+    {
+        QTest::addColumn<QSize>("page");
+        QTest::addColumn<int>("depth"); // of the picture handed over
+        QTest::addColumn<bool>("blackAndWhite");
+        QTest::addColumn<QSize>("thumbnail");
+        row("exactly the box: kept", QSize(220, 220), 32, false, QSize(220, 220));
+        row("one pixel wider: scaled", QSize(221, 100), 32, false, QSize(220, 99));
+        row("tall", QSize(100, 300), 32, false, QSize(73, 220));
+        row("black and white: 1-bit TIFF", QSize(64, 32), 8, true, QSize(64, 32));
+        // A 1-bit picture stored as a colour page is a real JPEG under its ".jpg" name.
+        row("1-bit picture, colour page", QSize(64, 32), 1, false, QSize(64, 32));
+    }
+
+    void firstPageFiles()
+    {
+        QFETCH(QSize, page);
+        QFETCH(int, depth);
+        QFETCH(bool, blackAndWhite);
+        QFETCH(QSize, thumbnail);
+        QSignalSpy selected(m_store, qOverload<const QString &>(&PageListWidget::pageSelected));
+
+        // A grey ramp, so that the black-and-white page has both black and white.
+        QImage image(page, QImage::Format_Grayscale8);
+        for (int x = 0; x < page.width(); ++x)
+            QPainter(&image).fillRect(x, 0, 1, page.height(),
+                                      QColor::fromHsv(0, 0, x * 255 / page.width()));
+        if (depth == 32)
+            image = image.convertToFormat(QImage::Format_RGB32);
+        else if (depth == 1)
+            image = image.convertToFormat(QImage::Format_Mono);
+        QVERIFY(m_store->addPage(image, blackAndWhite));
+
+        const QString name = QLatin1String(blackAndWhite ? "00000001_o.tiff" : "00000001_o.jpg");
+        const QString path = m_store->currentFolder() + QLatin1Char('/') + name;
+        QCOMPARE(entries(m_store->currentFolder()),
+                 (QStringList{name, QStringLiteral("00000001_s.jpg")}));
+        QCOMPARE(m_store->pagePaths(), QStringList{path});
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), QByteArray(blackAndWhite ? "tiff" : "jpeg"));
+        const QImage stored = reader.read();
+        QCOMPARE(stored.size(), page);
+        QCOMPARE(stored.depth() == 1, blackAndWhite);
+        QImageReader small(m_store->thumbnailPaths().at(0));
+        QCOMPARE(small.format(), QByteArray("jpeg"));
+        QCOMPARE(small.size(), thumbnail);
+        QCOMPARE(m_store->slabAt(0)->image()->size(), thumbnail);
+        QCOMPARE(m_store->currentIndex(), 0);
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(selected.at(0).at(0).toString(), path);
+        QVERIFY(!m_store->isChecked(0));
+        QVERIFY(QFileInfo(m_store->configFolder()).isDir());
+    }
+
+    void edits_data()
+    {
+        // A number makes that position current, a word moves the current page, rN removes
+        // position N; pages 1 to 4 are added first, blackAndWhite (if any) as 1-bit.
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("blackAndWhite");
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<int>("newCurrent");
+        row("up", "2 up", 0, "1324", 1);
+        row("up on first", "0 up", 0, "1234", 0);
+        row("down", "1 down", 0, "1324", 2);
+        row("down on last", "3 down", 0, "1234", 3);
+        row("top", "2 top", 0, "3124", 0);
+        row("bottom", "1 bottom", 0, "1342", 3);
+        row("bottom on last", "3 bottom", 0, "1234", 3);
+        // Renumbering 4 1 3 as 1 2 3: each new name is still held by another page in its turn.
+        row("removal after moves", "3 top r2", 3, "413", 2);
+        row("removing the last: the one before is current", "3 top r2 r2", 3, "41", 1);
+    }
+
+    void edits()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, blackAndWhite);
+        QFETCH(QString, order);
+        QFETCH(int, newCurrent);
+        for (int id = 1; id <= 4; ++id)
+            QVERIFY(m_store->addPage(pictureFor(id, id == blackAndWhite), id == blackAndWhite));
+        const QStringList files = entries(m_store->currentFolder());
+        for (const QString &step : script.split(QLatin1Char(' '))) {
+            if (step.startsWith(QLatin1Char('r')))
+                QVERIFY(m_store->removePage(step.mid(1).toInt()));
+            else if (step.at(0).isDigit())
+                m_store->setCurrentPage(step.toInt());
+            else
+                (m_store->*Moves[Move.indexOf(step)])();
+        }
+
+        QList<Page> pages;
+        for (const QChar id : order)
+            pages.append({id.digitValue(), id.digitValue() == blackAndWhite});
+        QCOMPARE(verifyPages(pages), QString());
+        QCOMPARE(m_store->currentIndex(), newCurrent);
+        QCOMPARE(entries(m_store->currentFolder()), numberedFiles(pages));
+        if (!script.contains(QLatin1Char('r'))) {
+            // Moves change titles, not files.
+            QCOMPARE(entries(m_store->currentFolder()), files);
+            QString shown;
+            for (const QString &path : m_store->pagePaths())
+                shown += QFileInfo(path).fileName().at(7);
+            QCOMPARE(shown, order);
+        }
+        auto *layout = static_cast<FlowLayout *>(m_store->widget()->layout()->itemAt(0)->layout());
+        for (int position = 0; position < pages.size(); ++position)
+            QCOMPARE(layout->itemAt(position)->widget(), m_store->slabAt(position));
+    }
+
+    void randomEditsKeepEveryPicture()
+    {
+        QRandomGenerator random(20240611);
+        QList<Page> pages;
+        int nextId = 0;
+        for (int step = 0; step < 400; ++step) {
+            const int n = int(pages.size());
+            const int roll = int(random.bounded(100));
+            if (n == 0 || roll < 45) {
+                const Page page{nextId++, random.bounded(5) == 0};
+                pages.append(page);
+                QVERIFY(
+                    m_store->addPage(pictureFor(page.id, page.blackAndWhite), page.blackAndWhite));
+            } else if (roll < 78) {
+                const int current = int(random.bounded(n));
+                m_store->setCurrentPage(current);
+                const int move = int(random.bounded(4));
+                (m_store->*Moves[move])();
+                const int targets[] = {qMax(0, current - 1), qMin(n - 1, current + 1), 0, n - 1};
+                pages.move(current, targets[move]);
+            } else {
+                const int index = int(random.bounded(n));
+                QVERIFY(m_store->removePage(index));
+                pages.removeAt(index);
+                // After a removal the file numbers follow the visible order again.
+                const QStringList paths = m_store->pagePaths();
+                for (int i = 0; i < paths.size(); ++i)
+                    QVERIFY(QFileInfo(paths.at(i))
+                                .fileName()
+                                .startsWith(PageFolder::numberText(i + 1)));
+            }
+            if (step % 50 == 0)
+                QCOMPARE(verifyPages(pages), QString());
+        }
+        QVERIFY(pages.size() > 10);
+        QVERIFY(m_store->removePage(0));
+        pages.removeFirst();
+        QCOMPARE(verifyPages(pages), QString());
+        QCOMPARE(entries(m_store->currentFolder()), numberedFiles(pages));
+    }
+
+    void contrastOnThumbnail_data()
+    {
+        QTest::addColumn<bool>("blackAndWhite");
+        row("colour page: brighter", false);
+        row("black-and-white page: untouched", true);
+    }
+
+    void contrastOnThumbnail()
+    {
+        QFETCH(bool, blackAndWhite);
+
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(QColor(100, 100, 100));
+        QVERIFY(m_store->addPage(image, blackAndWhite));
+        const QString thumbnail = m_store->thumbnailPaths().at(0);
+        const QDateTime written = QFileInfo(thumbnail).lastModified();
+        const QImage fileBefore = readImage(thumbnail);
+        const QImage tileBefore = *m_store->slabAt(0)->image();
+        QTest::qWait(20);
+
+        QVERIFY(m_store->setContrast(50, 0));
+
+        if (blackAndWhite) {
+            QCOMPARE(QFileInfo(thumbnail).lastModified(), written);
+            QCOMPARE(readImage(thumbnail), fileBefore);
+            QCOMPARE(*m_store->slabAt(0)->image(), tileBefore);
+        } else {
+            // 100 + 50 % of 255
+            QVERIFY(near(readImage(thumbnail).pixel(20, 20), qRgb(228, 228, 228), 4));
+            QVERIFY(near(m_store->slabAt(0)->image()->pixel(20, 20), qRgb(228, 228, 228), 4));
+            QVERIFY(near(readImage(m_store->pagePaths().at(0)).pixel(20, 20), qRgb(100, 100, 100)));
+        }
+    }
+
+    void rotatesThumbnailFile()
+    {
+        QImage image(100, 50, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QPainter(&image).fillRect(50, 0, 50, 50, Qt::blue);
+        QVERIFY(m_store->addPage(image, false));
+
+        QVERIFY(m_store->rotateThumbRight());
+        QImage thumbnail = readImage(m_store->thumbnailPaths().at(0));
+        QCOMPARE(thumbnail.size(), QSize(50, 100));
+        QVERIFY(near(thumbnail.pixel(25, 5), qRgb(255, 0, 0), 12)); // the left half is now on top
+        QVERIFY(m_store->rotateThumbFlip());
+        QVERIFY(near(readImage(m_store->thumbnailPaths().at(0)).pixel(25, 5), qRgb(0, 0, 255), 12));
+        QCOMPARE(m_store->slabAt(0)->rotation(), 270);
+        // The page image is the editor's to turn.
+        QCOMPARE(readImage(m_store->pagePaths().at(0)).size(), QSize(100, 50));
+    }
+
+    void clearEmptiesFolderAndRestartsNumbering()
+    {
+        for (int id = 1; id <= 3; ++id)
+            QVERIFY(m_store->addPage(pictureFor(id), false));
+        const QString folder = m_store->currentFolder();
+        QVERIFY(QDir(folder).mkpath(QStringLiteral("leftover/inner")));
+
+        QVERIFY(m_store->clear());
+        QCOMPARE(m_store->count(), 0);
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(entries(folder), QStringList());
+
+        QVERIFY(m_store->addPage(pictureFor(9), false));
+        QCOMPARE(entries(folder), numberedFiles({{9, false}}));
+        QCOMPARE(m_store->slabAt(0)->title(), QStringLiteral("Page 1"));
+    }
+
+    void writeFailuresAreReported_data()
+    {
+        // A folder where the file should go makes the write fail, even for root.
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<bool>("added"); // the page exists before the file is blocked
+        row("page image, adding", "00000001_o.jpg", false);
+        row("thumbnail, adding", "00000001_s.jpg", false);
+        row("thumbnail, changing", "00000001_s.jpg", true);
+    }
+
+    void writeFailuresAreReported()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(bool, added);
+        const QString path = m_store->currentFolder() + QLatin1Char('/') + blocked;
+        QList<WriteResult> results;
+        if (added) {
+            QVERIFY(m_store->addPage(pictureFor(1), false));
+            QVERIFY(m_store->updateThumbnail(pictureFor(3)));
+            QVERIFY(shows(readImage(m_store->thumbnailPaths().at(0)), {3, false}));
+            QVERIFY(shows(readImage(m_store->pagePaths().at(0)), {1, false}));
+            QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+            results << m_store->updateThumbnail(pictureFor(4)) << m_store->rotateThumbRight()
+                    << m_store->setContrast(10, 10);
+        } else {
+            QVERIFY(QDir().mkdir(path));
+            results << m_store->addPage(pictureFor(1), false);
+            QCOMPARE(m_store->count(), 0);
+            QCOMPARE(entries(m_store->currentFolder()), QStringList{blocked});
+        }
+        for (const WriteResult &result : results) {
+            QVERIFY(!result);
+            QVERIFY(!result.error.isEmpty());
+        }
+    }
+};
 
 QTEST_MAIN(TestPageStore)
 #include "tst_pagestore.moc"

@@ -22,7 +22,8 @@ QByteArray formatForSuffix(const QString &path)
         return "JPG";
     if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
         return "TIFF";
-    return suffix.toLatin1();
+    const QByteArray other = suffix.toLatin1();
+    return QImageWriter::supportedImageFormats().contains(other) ? other : QByteArray();
 }
 } // namespace
 
@@ -38,7 +39,10 @@ WriteResult writeImageFile(const QImage &image, const QString &path, const char 
     // so the byte count is checked before the old file is replaced.
     QBuffer encoded;
     encoded.open(QIODevice::WriteOnly);
-    QImageWriter writer(&encoded, format ? QByteArray(format) : formatForSuffix(path));
+    QByteArray chosen = format ? QByteArray(format) : formatForSuffix(path);
+    if (chosen.isEmpty())
+        chosen = QFileInfo(path).suffix().toLatin1(); // let the writer name what it lacks
+    QImageWriter writer(&encoded, chosen);
     if (quality >= 0)
         writer.setQuality(quality);
     if (!writer.write(image))
@@ -60,7 +64,11 @@ WriteResult writeImageFile(const QImage &image, const QString &path, const char 
 
 WriteResult writePageImage(const QImage &image, const QString &path)
 {
-    if (image.depth() == 1)
-        return writeImageFile(image, path, "TIFF");
-    return writeImageFile(image, path, "JPG", readSetting(Settings::JpegQuality).toInt());
+    // A file's content always matches its name: the rule picks the format only where the
+    // suffix does not name one (or agrees with it).
+    QByteArray format = formatForSuffix(path);
+    if (format.isEmpty())
+        format = image.depth() == 1 ? "TIFF" : "JPG";
+    const int quality = format == "JPG" ? readSetting(Settings::JpegQuality).toInt() : -1;
+    return writeImageFile(image, path, format.constData(), quality);
 }

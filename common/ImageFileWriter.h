@@ -18,5 +18,7 @@ WriteResult writeImageFile(const QImage &image, const QString &path, const char 
                            int quality = -1);
 
 // The page image rule: a 1-bit image is written as TIFF with default options, any other as
-// JPEG with the stored JPEG quality.
+// JPEG with the stored JPEG quality. Where the file's suffix names another format (a 1-bit
+// image into ".jpg", a grey one into ".tiff", ".png" …), the suffix decides, so the content
+// always matches the name.
 WriteResult writePageImage(const QImage &image, const QString &path);

@@ -1,9 +1,9 @@
 #include "ImageEditor.h"
 
 #include "CropBoxItem.h"
+#include "ImageFileWriter.h"
 #include "ImageLoading.h"
 #include "ImageTurning.h"
-#include "PageImageSaving.h"
 #include "PhotoGraphicsScene.h"
 #include "PhotoGraphicsView.h"
 #include "PhotoPixmapItem.h"
@@ -115,7 +115,7 @@ WriteResult ImageEditor::rotateBy(int degrees)
     if (turned.isNull())
         return {false, tr("Not enough memory to turn the page.")};
     // Written first, so a failed write leaves the file, the working image and the screen alike.
-    const WriteResult written = savePageImage(turned, m_path);
+    const WriteResult written = writePageImage(turned, m_path);
     if (!written) {
         qCWarning(lcEditor) << "Turned page not written:" << written.error;
         return written;

@@ -39,7 +39,7 @@ public:
     void clearPage();
 
     // Turns the page clockwise by degrees (negative: anticlockwise) and writes it over its
-    // file (see savePageImage). On a failed write the file, the working image and the screen
+    // file (see writePageImage). On a failed write the file, the working image and the screen
     // stay as they were and the message is for the user. With no page shown nothing happens
     // and the result is a failure without a message. Processes pending events once before the
     // work, so another command may run first.

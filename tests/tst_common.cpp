@@ -149,25 +149,42 @@ private slots:
         QVERIFY(readSetting(Settings::NeedOpen, true).toBool());
     }
 
+    void pageImageRule_data()
+    {
+        QTest::addColumn<bool>("mono");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<int>("depth");
+        QTest::newRow("colour page") << false << "00000001_o.jpg" << QByteArray("jpeg") << 32;
+        QTest::newRow("black-and-white page")
+            << true << "00000002_o.tiff" << QByteArray("tiff") << 1;
+        // The content always matches the name.
+        QTest::newRow("1-bit into .jpg") << true << "00000003_o.jpg" << QByteArray("jpeg") << 8;
+        QTest::newRow("colour into .tiff")
+            << false << "00000004_o.tiff" << QByteArray("tiff") << 32;
+        QTest::newRow("png") << false << "picture.png" << QByteArray("png") << 32;
+        QTest::newRow("no suffix, 1-bit") << true << "page" << QByteArray("tiff") << 1;
+    }
     void pageImageRule()
     {
+        QFETCH(bool, mono);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, format);
+        QFETCH(int, depth);
         QTemporaryDir dir;
         QSettings().clear();
         writeSetting(Settings::JpegQuality, 85);
-        QImage colour(40, 30, QImage::Format_RGB32);
-        colour.fill(Qt::darkCyan);
-        const QString jpegPath = dir.filePath(QStringLiteral("00000001_o.jpg"));
-        QVERIFY(writePageImage(colour, jpegPath));
-        QImageReader jpeg(jpegPath);
-        QCOMPARE(jpeg.format(), QByteArray("jpeg"));
-        QCOMPARE(jpeg.size(), QSize(40, 30));
-
-        const QImage mono = colour.convertToFormat(QImage::Format_Mono);
-        const QString tiffPath = dir.filePath(QStringLiteral("00000002_o.tiff"));
-        QVERIFY(writePageImage(mono, tiffPath));
-        QImageReader tiff(tiffPath);
-        QCOMPARE(tiff.format(), QByteArray("tiff"));
-        QCOMPARE(tiff.read().depth(), 1);
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        if (mono)
+            image = image.convertToFormat(QImage::Format_Mono);
+        const QString path = dir.filePath(name);
+        QVERIFY(writePageImage(image, path));
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), format);
+        const QImage back = reader.read();
+        QCOMPARE(back.size(), QSize(40, 30));
+        QCOMPARE(back.depth() == 1, depth == 1);
     }
 
     void failedWriteKeepsOldFile()

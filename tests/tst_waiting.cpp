@@ -84,9 +84,9 @@ void TestWaiting::capsuleGeometry()
     QFETCH(int, side);
     QFETCH(QList<int>, expected);
     const auto g = QProgressIndicator::geometryFor(side);
-    QCOMPARE((QList<int>{g.outerRadius, g.innerRadius, g.capsuleWidth, g.capsuleHeight,
-                         g.cornerRadius}),
-             expected);
+    QCOMPARE(
+        (QList<int>{g.outerRadius, g.innerRadius, g.capsuleWidth, g.capsuleHeight, g.cornerRadius}),
+        expected);
 }
 
 void TestWaiting::leadingCapsuleFollowsAngle_data()

@@ -1,5 +1,6 @@
 #include "RibbonBar.h"
 
+#include "KeyTipController.h"
 #include "OfficeStyle.h"
 #include "RibbonPage.h"
 #include "RibbonTabBar.h"
@@ -50,6 +51,9 @@ RibbonBar::RibbonBar(QWidget *parent)
         m_stack->setCurrentIndex(index);
         emit currentPageChanged(index);
     });
+
+    // Owned by the bar; gives every command a keyboard path through Alt or F10.
+    new KeyTipController(this, m_tabs);
 
     watchWindow();
     connectTheme();

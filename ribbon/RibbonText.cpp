@@ -51,4 +51,12 @@ QString mnemonicToHtml(const QString &mnemonicText)
     return result;
 }
 
+QChar mnemonicChar(const QString &mnemonicText)
+{
+    QChar result;
+    walkMnemonic(
+        mnemonicText, [](QChar) {}, [&result](QChar c) { result = c; });
+    return result;
+}
+
 } // namespace Ribbon

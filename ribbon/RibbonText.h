@@ -14,4 +14,7 @@ QString plainText(const QString &mnemonicText);
 // for labels that show a mnemonic without owning a shortcut.
 QString mnemonicToHtml(const QString &mnemonicText);
 
+// The character the mnemonic marks ('S' in "&Scan && PDF"), null when there is none.
+QChar mnemonicChar(const QString &mnemonicText);
+
 } // namespace Ribbon

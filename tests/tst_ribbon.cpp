@@ -1,5 +1,5 @@
 // The ribbon layer: mnemonic text, page and group order, buttons and rows bound to their
-// actions, the slider pane, notice popups and theme painting.
+// actions, key tips, the slider pane, notice popups and theme painting.
 #include "OfficePopupWindow.h"
 #include "RibbonBar.h"
 #include "RibbonButton.h"
@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <list>
 #include <memory>
 
 using namespace Ribbon;
@@ -195,6 +196,63 @@ private slots:
         QSignalSpy triggered(scan, &QAction::triggered);
         QTest::keyClick(&window, Qt::Key_Space);
         QCOMPARE(triggered.count(), 1);
+    }
+
+    void keyTipsReachEveryCommand_data()
+    {
+        QTest::addColumn<QString>("keys");     // typed after Alt alone; '<' stands for Escape
+        QTest::addColumn<QString>("expected"); // the command triggered or the row focused
+        row("unique letter", "EL", "Turn &Left");
+        row("first of a clash", "ER1", "&Remove Page");
+        row("second of a clash", "ER2", "&Remove All Pages");
+        row("disabled", "ER3", "");
+        row("other page", "SP", "Scan &Page");
+        row("row", "EM", "Color &Mode:");
+        row("escape twice", "E<<", "");
+    }
+
+    void keyTipsReachEveryCommand()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, expected);
+        RibbonMainWindow window;
+        RibbonBar *bar = window.ribbonBar();
+        RibbonGroup *scan = addGroup(bar);
+        RibbonGroup *edit =
+            bar->addPage(QStringLiteral("&Editing"))->addGroup(QStringLiteral("&Pages"));
+        QList<QAction *> actions;
+        for (const char *text : {"Scan &Page", "&Auto Scan"})
+            actions << addLarge(scan, QString::fromLatin1(text));
+        for (const char *text : {"&Remove Page", "&Remove All Pages", "&Rotate", "Turn &Left"})
+            actions << addLarge(edit, QString::fromLatin1(text));
+        actions[4]->setEnabled(false);
+        auto *combo = new QComboBox;
+        edit->addWidget(QIcon(), QStringLiteral("Color &Mode:"), false, combo);
+        std::list<QSignalSpy> spies;
+        for (QAction *action : actions)
+            spies.emplace_back(action, &QAction::triggered);
+        const auto shownTips = [&window] {
+            QStringList texts;
+            for (QLabel *tip : window.findChildren<QLabel *>(QStringLiteral("keyTip")))
+                if (tip->isVisible())
+                    texts << tip->text();
+            return texts;
+        };
+        QVERIFY(showActive(&window));
+
+        QTest::keyClick(&window, Qt::Key_Alt);
+        QCOMPARE(shownTips().size(), 2);
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            QTest::keyClick(&window, keys[i] == u'<' ? '\x1b' : char(keys[i].unicode()));
+            const QStringList tips = shownTips();
+            if (i == 0) // the page's tips: one per command and row, all different
+                QCOMPARE(QSet<QString>(tips.begin(), tips.end()).size(), keys[0] == u'E' ? 5 : 2);
+        }
+        QVERIFY(shownTips().isEmpty());
+        auto spy = spies.begin();
+        for (QAction *action : actions)
+            QCOMPARE((spy++)->count(), action->text() == expected ? 1 : 0);
+        QCOMPARE(combo->hasFocus(), expected == QStringLiteral("Color &Mode:"));
     }
 
     void buttonsShowActions()

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QLabel>
+
+namespace Ribbon {
+
+// The small label showing a key tip over a page title, command or row while key-tip mode
+// is on. It never takes focus or mouse clicks, so the window beneath keeps both.
+// Created and owned by KeyTipController (as a child of the window). GUI thread only.
+class KeyTipLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    KeyTipLabel(const QString &key, QWidget *parent);
+
+    // Centres the label on centre (parent coordinates), kept inside the parent.
+    void placeAt(const QPoint &centre);
+};
+
+} // namespace Ribbon

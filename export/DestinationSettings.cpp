@@ -93,10 +93,33 @@ QString DestinationSettings::outputFolder() const
     }
 }
 
+QString DestinationSettings::bareName(const QString &extension) const
+{
+    QString bare = name;
+    if (!extension.isEmpty())
+        bare.remove(extension, Qt::CaseSensitive);
+    return bare;
+}
+
 QString DestinationSettings::outputPath(const QString &extension) const
 {
-    QString bareName = name;
-    if (!extension.isEmpty())
-        bareName.remove(extension, Qt::CaseSensitive);
-    return QDir::toNativeSeparators(outputFolder() + QLatin1Char('/') + bareName + extension);
+    return QDir::toNativeSeparators(outputFolder() + QLatin1Char('/') + bareName(extension) +
+                                    extension);
+}
+
+DestinationSettings::Problem DestinationSettings::check(const QString &extension) const
+{
+    // An empty folder would put the file into "/", a relative one into wherever the program
+    // happened to start.
+    const QString target = outputFolder();
+    if (target.trimmed().isEmpty() || QDir::isRelativePath(target))
+        return Problem::NoFolder;
+    const QString bare = bareName(extension);
+    if (bare.trimmed().isEmpty())
+        return Problem::NoName;
+    // A backslash is a separator to users coming from other systems, so it is refused too.
+    if (bare.contains(QLatin1Char('/')) || bare.contains(QLatin1Char('\\')) ||
+        bare == QLatin1String(".") || bare == QLatin1String(".."))
+        return Problem::BadName;
+    return Problem::None;
 }

@@ -27,6 +27,14 @@ public:
         Documents = 1,
         OtherFolder = 2
     };
+    // Why a destination cannot be written to; found before anything is written.
+    enum class Problem
+    {
+        None,
+        NoFolder, // no folder, or one that is not an absolute path
+        NoName,   // nothing left of the name once the extension is removed
+        BadName,  // a name that would leave the folder: a separator, "." or ".."
+    };
 
     // Folder place and folder from the store, need open with the exporter's own default,
     // name = defaultName(kind).
@@ -44,9 +52,16 @@ public:
     // outputFolder() + "/" + name without any occurrence of extension + extension, in
     // native separators.
     QString outputPath(const QString &extension) const;
+    // Whether outputPath(extension) names one new entry inside a known folder.
+    Problem check(const QString &extension) const;
+    // Desktop or documents: folders the program may create when they are missing.
+    bool isStandardPlace() const { return folderPlace == Desktop || folderPlace == Documents; }
 
     int folderPlace = Documents;
     QString folder;
     QString name;
     bool needOpen = false;
+
+private:
+    QString bareName(const QString &extension) const;
 };

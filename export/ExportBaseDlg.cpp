@@ -5,10 +5,13 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -160,13 +163,65 @@ DestinationSettings ExportBaseDlg::destinationFromWidgets() const
     return record;
 }
 
+QString ExportBaseDlg::confirmOutputPath(const DestinationSettings &record)
+{
+    using Problem = DestinationSettings::Problem;
+    const QString extension = DestinationSettings::extension(m_kind);
+    switch (record.check(extension)) {
+    case Problem::NoFolder:
+        refuse(tr("Please choose the folder to save in."), m_folder);
+        return QString();
+    case Problem::NoName:
+        refuse(m_kind == Kind::Image ? tr("Please enter a name for the sub-folder.")
+                                     : tr("Please enter a name for the document."),
+               m_name);
+        return QString();
+    case Problem::BadName:
+        refuse(tr("\"%1\" cannot be used as a name. A name may not contain \"/\" or \"\\\", "
+                  "nor be \".\" or \"..\".")
+                   .arg(record.name),
+               m_name);
+        return QString();
+    case Problem::None:
+        break;
+    }
+
+    // A fresh account may have no Documents or Desktop folder yet; the user chose it all the
+    // same. If it cannot be made, the write fails and says so.
+    if (record.isStandardPlace())
+        QDir().mkpath(record.outputFolder());
+
+    const QString path = record.outputPath(extension);
+    // Image exports go into a new numbered sub-folder and never replace anything. A folder
+    // standing where the file should go is not offered for replacing: the write reports it.
+    const QFileInfo existing(path);
+    if (!extension.isEmpty() && existing.exists() && !existing.isDir()) {
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            this, tr("Quillary"),
+            tr("%1 already exists. Do you want to replace it?").arg(existing.fileName()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return QString();
+    }
+    return path;
+}
+
+void ExportBaseDlg::refuse(const QString &message, QWidget *field)
+{
+    QMessageBox::warning(this, tr("Quillary"), message);
+    if (field->isVisible())
+        field->setFocus();
+}
+
 void ExportBaseDlg::applyWith(DocxGenerator &generator)
 {
     if (m_pages.isEmpty())
         return;
     const DestinationSettings record = destinationFromWidgets();
+    const QString path = confirmOutputPath(record);
+    if (path.isEmpty())
+        return;
     record.write(m_kind);
-    const QString path = record.outputPath(DestinationSettings::extension(m_kind));
     generator.setPages(m_pages);
     const bool written = generator.run(path);
     hide();

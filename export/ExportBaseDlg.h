@@ -63,13 +63,21 @@ protected:
     // an empty folder opens the folder chooser at once.
     void loadDestination();
     DestinationSettings destinationFromWidgets() const;
+    // The output path for record once it may be written: a missing desktop or documents
+    // folder is created, and an existing file is replaced only when the user says so. Empty
+    // when a warning refused the folder or the name, or the user keeps the existing file;
+    // the dialog then stays open for a change.
+    QString confirmOutputPath(const DestinationSettings &record);
 
-    // The export of the generator-based exporters: saves the destination, runs generator on
-    // the output path, hides the dialog, reports the outcome and closes. Nothing happens
-    // without pages.
+    // The export of the generator-based exporters: confirms the output path, saves the
+    // destination, runs generator on the path, hides the dialog, reports the outcome and
+    // closes. Nothing happens without pages, nor when confirmOutputPath() gives no path.
     void applyWith(DocxGenerator &generator);
 
 private:
+    // Warns with message and puts the focus on field, where the user fixes it.
+    void refuse(const QString &message, QWidget *field);
+
     Kind m_kind;
     QStringList m_pages;
     QWidget *m_settingsGroup;

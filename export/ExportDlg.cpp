@@ -193,6 +193,11 @@ void ExportDlg::apply()
 {
     if (pages().isEmpty())
         return;
+    // Asked before any work, so that the user can still change the name or the folder.
+    const DestinationSettings destination = destinationFromWidgets();
+    const QString path = confirmOutputPath(destination);
+    if (path.isEmpty())
+        return;
     // A preview rendered between pages would only slow the export down.
     m_timer->stop();
 
@@ -203,9 +208,7 @@ void ExportDlg::apply()
 
     const PdfPageOptions options = optionsFromWidgets();
     options.write();
-    const DestinationSettings destination = destinationFromWidgets();
     destination.write(kind());
-    const QString path = destination.outputPath(DestinationSettings::extension(kind()));
 
     const PdfWriter::Result result =
         PdfWriter(options).write(pages(), path, [&progress](int index) {

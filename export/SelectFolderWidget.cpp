@@ -18,6 +18,8 @@ SelectFolderWidget::SelectFolderWidget(QWidget *parent)
     m_edit->setAccessibleName(tr("Folder"));
     m_browse->setText(tr("..."));
     m_browse->setAccessibleName(tr("Select a folder"));
+    // Focusing the field (after a refused destination, say) puts the cursor in the text.
+    setFocusProxy(m_edit);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,12 +1,14 @@
 // What the four exporters share: the progress dialogs, the destination records and the
-// output path rule, the destination chooser and its radio buttons, the apply sequence of the
-// generator-based exporters, their private temporary folder, and folder removal.
+// output path rule, the destination chooser and its radio buttons, the destinations refused
+// and the files not replaced without asking, the apply sequence of the generator-based
+// exporters, their private temporary folder, and folder removal.
 #include "DestinationSettings.h"
 #include "DjvuGenerator.h"
 #include "DjvuProgress.h"
 #include "ExportBaseDlg.h"
 #include "FolderRemoval.h"
 #include "ImgProgress.h"
+#include "MessageBoxAnswerer.h"
 #include "PdfProgress.h"
 #include "SelectFolderWidget.h"
 #include "SettingsKeys.h"
@@ -20,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -30,6 +33,8 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(DestinationSettings::Kind)
+Q_DECLARE_METATYPE(DestinationSettings::Problem)
+Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
 namespace {
 using Kind = DestinationSettings::Kind;
@@ -87,6 +92,19 @@ public:
     FakeGenerator generator;
     int applyCalls = 0;
 };
+
+// A dialog that exports two pages under name, to the destination in the store; its folder
+// chooser is always cancelled.
+std::unique_ptr<GeneratorDlg> loadedDialog(const QString &name)
+{
+    auto dialog = std::make_unique<GeneratorDlg>();
+    dialog->folderField()->setChooser(
+        [](QWidget *, const QString &, const QString &) { return QString(); });
+    dialog->setPages({QStringLiteral("/srv/1.jpg"), QStringLiteral("/srv/2.jpg")});
+    named<QLineEdit>(*dialog, QStringLiteral("Document Name"))->setText(name);
+    dialog->show();
+    return dialog;
+}
 
 std::unique_ptr<PdfProgress> makeProgress(const QString &kind, int pages)
 {
@@ -232,6 +250,154 @@ private slots:
         record.folder = QStringLiteral("/srv/out");
         record.name = name;
         QCOMPARE(record.outputPath(DestinationSettings::extension(kind)), expected);
+    }
+
+    // The cases the dialog test below does not show.
+    void destinationCheck_data()
+    {
+        using Problem = DestinationSettings::Problem;
+        QTest::addColumn<int>("place");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<Problem>("problem");
+        row("fine", 2, "/srv/out", "scan", Kind::Pdf, Problem::None);
+        row("dots inside a name", 2, "/srv/out", "v1..2.pdf", Kind::Pdf, Problem::None);
+        row("documents need no folder field", 1, "", "scan", Kind::Pdf, Problem::None);
+        row("other folder relative", 2, "out", "scan", Kind::Pdf, Problem::NoFolder);
+        row("unknown place, blank folder", 7, " ", "scan", Kind::Word, Problem::NoFolder);
+        row("name blank", 2, "/srv/out", "  ", Kind::Djvu, Problem::NoName);
+        row("only the extension", 2, "/srv/out", ".docx", Kind::Word, Problem::NoName);
+        row("separator", 2, "/srv/out", "sub/scan", Kind::Pdf, Problem::BadName);
+        row("backslash", 2, "/srv/out", "sub\\scan", Kind::Pdf, Problem::BadName);
+        row("sub-folder dot", 2, "/srv/out", ".", Kind::Image, Problem::BadName);
+    }
+
+    void destinationCheck()
+    {
+        QFETCH(int, place);
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(Kind, kind);
+        QFETCH(DestinationSettings::Problem, problem);
+        DestinationSettings record;
+        record.folderPlace = place;
+        record.folder = folder;
+        record.name = name;
+        QCOMPARE(record.check(DestinationSettings::extension(kind)), problem);
+    }
+
+    void refusedInTheDialog_data()
+    {
+        QTest::addColumn<bool>("folderSet");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("warning");
+        row("other folder empty", false, "letter", "Please choose the folder");
+        row("name empty", true, "", "Please enter a name");
+        row("separator", true, "sub/letter", "cannot be used as a name");
+        row("parent", true, "../letter", "cannot be used as a name");
+        row("dot dot", true, "..", "cannot be used as a name");
+    }
+
+    void refusedInTheDialog()
+    {
+        QFETCH(bool, folderSet);
+        QFETCH(QString, name);
+        QFETCH(QString, warning);
+        QTemporaryDir out;
+        writeSetting(Settings::WordFolderPlace, 2);
+        writeSetting(Settings::WordDocFolder, folderSet ? out.path() : QString());
+        MessageBoxAnswerer answerer;
+        auto dialog = loadedDialog(name);
+        QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
+        QSignalSpy failed(dialog.get(), &ExportBaseDlg::failed);
+        QTest::keyClick(dialog.get(), Qt::Key_Return);
+
+        QCOMPARE(answerer.boxes().size(), 1);
+        const MessageBoxAnswerer::Box box = answerer.boxes().first();
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QCOMPARE(box.title, QStringLiteral("Quillary"));
+        QVERIFY2(box.text.contains(warning), qPrintable(box.text));
+        // Nothing ran, nothing was reported or saved, and the user can correct the entry.
+        QVERIFY(dialog->generator.receivedPath.isEmpty());
+        QVERIFY(applied.isEmpty() && failed.isEmpty());
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!QSettings().contains(QLatin1String(Settings::WordDocName.name)));
+    }
+
+    void replaceQuestion_data()
+    {
+        QTest::addColumn<QString>("existing"); // what stands at the output path already
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<bool>("runs");
+        row("nothing there", "", QMessageBox::No, 0, true);
+        row("file, No", "file", QMessageBox::No, 1, false);
+        row("file, Yes", "file", QMessageBox::Yes, 1, true);
+        // A folder cannot be replaced by a file: the write reports it instead.
+        row("folder", "folder", QMessageBox::No, 0, true);
+    }
+
+    void replaceQuestion()
+    {
+        QFETCH(QString, existing);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(int, questions);
+        QFETCH(bool, runs);
+        QTemporaryDir out;
+        writeSetting(Settings::WordFolderPlace, 2);
+        writeSetting(Settings::WordDocFolder, out.path());
+        const QString path = out.filePath(QStringLiteral("letter.docx"));
+        if (existing == QLatin1String("file"))
+            QVERIFY(touch(path));
+        else if (existing == QLatin1String("folder"))
+            QVERIFY(QDir(out.path()).mkdir(QStringLiteral("letter.docx")));
+        MessageBoxAnswerer answerer(answer);
+        auto dialog = loadedDialog(QStringLiteral("letter"));
+        QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
+        QTest::keyClick(dialog.get(), Qt::Key_Return);
+
+        QCOMPARE(int(answerer.boxes().size()), questions);
+        if (questions > 0) {
+            const MessageBoxAnswerer::Box box = answerer.boxes().first();
+            QCOMPARE(box.icon, QMessageBox::Question);
+            QCOMPARE(box.title, QStringLiteral("Quillary"));
+            QCOMPARE(box.text,
+                     QStringLiteral("letter.docx already exists. Do you want to replace it?"));
+        }
+        QCOMPARE(dialog->generator.receivedPath, runs ? path : QString());
+        QCOMPARE(applied.size(), runs ? 1 : 0);
+        // No returns to the dialog.
+        QCOMPARE(dialog->isVisible(), !runs);
+    }
+
+    void missingDefaultFolder_data()
+    {
+        QTest::addColumn<int>("place");
+        row("desktop", 0);
+        row("documents", 1);
+    }
+
+    void missingDefaultFolder()
+    {
+        QFETCH(int, place);
+        // A home without either folder, as on a fresh account.
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        const auto restoreHome = qScopeGuard([&oldHome] { qputenv("HOME", oldHome); });
+        const QString folder = QStandardPaths::writableLocation(
+            place == 0 ? QStandardPaths::DesktopLocation : QStandardPaths::DocumentsLocation);
+        QVERIFY2(folder.startsWith(home.path()), qPrintable(folder));
+        QVERIFY(!QFileInfo::exists(folder));
+        writeSetting(Settings::WordFolderPlace, place);
+        MessageBoxAnswerer answerer;
+        auto dialog = loadedDialog(QStringLiteral("letter"));
+        QTest::keyClick(dialog.get(), Qt::Key_Return);
+
+        QVERIFY(answerer.boxes().isEmpty());
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(dialog->generator.receivedPath, folder + QStringLiteral("/letter.docx"));
     }
 
     void browseDir()

@@ -1,7 +1,9 @@
 // The "Build PDF" dialog: what it shows and loads, the preview that follows changes after
 // half a second and pages through the document, and every outcome of "Save to PDF" as the
-// main window sees it through applied and failed.
+// main window sees it through applied and failed, or as the user sees it in a question or
+// a warning before anything is written.
 #include "ExportDlg.h"
+#include "MessageBoxAnswerer.h"
 #include "PaperSizes.h"
 #include "PdfProgress.h"
 #include "PdfTestTools.h"
@@ -27,9 +29,12 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <functional>
 #include <memory>
 
 using namespace PdfTestTools;
+
+Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
 namespace {
 template <typename T> T *named(const QWidget &parent, const char *accessibleName)
@@ -307,6 +312,94 @@ private slots:
             QVERIFY(!QSettings().contains(QLatin1String(Settings::DocName.name)));
     }
 
+    void replaceQuestion_data()
+    {
+        QTest::addColumn<bool>("earlier"); // a file of the same name is there already
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("pageFails");
+        QTest::addColumn<QString>("outcome");
+        row("no earlier file: no question", false, QMessageBox::No, false, "written");
+        row("earlier file, No", true, QMessageBox::No, false, "kept");
+        row("earlier file, Yes", true, QMessageBox::Yes, false, "written");
+        // Yes replaces the file only with a complete new one.
+        row("earlier file, Yes, a page fails", true, QMessageBox::Yes, true, "failed");
+    }
+
+    void replaceQuestion()
+    {
+        QFETCH(bool, earlier);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, pageFails);
+        QFETCH(QString, outcome);
+        const QString path = m_out.filePath(QStringLiteral("Document.pdf"));
+        if (earlier)
+            QVERIFY(writeFile(path, "earlier export"));
+        QTemporaryDir dir;
+        QStringList pages = m_threePages;
+        if (pageFails) {
+            pages << dir.filePath(QStringLiteral("page.png"));
+            QVERIFY(QImage(20, 20, QImage::Format_RGB32).save(pages.last()));
+        }
+        MessageBoxAnswerer answerer(answer);
+        const auto dialog = makeDialog();
+        QSignalSpy applied(dialog.get(), &ExportDlg::applied);
+        QSignalSpy failed(dialog.get(), &ExportDlg::failed);
+        dialog->setPages(pages);
+        named<QLineEdit>(*dialog, "Document Name")->setText(QStringLiteral("Document"));
+        dialog->show();
+        named<QPushButton>(*dialog, "Save to PDF")->click();
+
+        QCOMPARE(int(answerer.boxes().size()), earlier ? 1 : 0);
+        if (earlier) {
+            QCOMPARE(answerer.boxes().first().title, QStringLiteral("Quillary"));
+            QCOMPARE(answerer.boxes().first().text,
+                     QStringLiteral("Document.pdf already exists. Do you want to replace it?"));
+        }
+        QCOMPARE(applied.size(), outcome == QLatin1String("written") ? 1 : 0);
+        QCOMPARE(failed.size(), outcome == QLatin1String("failed") ? 1 : 0);
+        QCOMPARE(dialog->isVisible(), outcome != QLatin1String("written"));
+        QVERIFY(!progressShown());
+        if (outcome == QLatin1String("written"))
+            QCOMPARE(pdfinfoPages(path), 3);
+        else
+            QCOMPARE(contents(path), QByteArray("earlier export"));
+        QCOMPARE(entries(m_out.path()), QStringList{QStringLiteral("Document.pdf")});
+    }
+
+    void refusedDestination_data()
+    {
+        QTest::addColumn<bool>("folderSet");
+        QTest::addColumn<QString>("name");
+        row("other folder empty", false, "quillary-refused");
+        row("name leaves the folder", true, "../quillary-refused");
+    }
+
+    void refusedDestination()
+    {
+        QFETCH(bool, folderSet);
+        QFETCH(QString, name);
+        if (!folderSet)
+            writeSetting(Settings::DocFolder, QString());
+        MessageBoxAnswerer answerer;
+        const auto dialog = makeDialog();
+        QSignalSpy applied(dialog.get(), &ExportDlg::applied);
+        QSignalSpy failed(dialog.get(), &ExportDlg::failed);
+        dialog->setPages(m_threePages);
+        named<QLineEdit>(*dialog, "Document Name")->setText(name);
+        dialog->show();
+        named<QPushButton>(*dialog, "Save to PDF")->click();
+
+        QCOMPARE(answerer.boxes().size(), 1);
+        QCOMPARE(answerer.boxes().first().icon, QMessageBox::Warning);
+        QVERIFY(applied.isEmpty() && failed.isEmpty());
+        QVERIFY(dialog->isVisible());
+        // Nowhere: not in the folder, not beside it, not in the root.
+        QVERIFY(entries(m_out.path()).isEmpty());
+        for (const QString &folder : {m_out.filePath(QStringLiteral("..")), QStringLiteral("/")})
+            QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/quillary-refused.pdf")));
+        QVERIFY(!QSettings().contains(QLatin1String(Settings::DocName.name)));
+    }
+
     void cancelInTheMiddle()
     {
         const QString path = m_out.filePath(QStringLiteral("kept.pdf"));
@@ -318,11 +411,17 @@ private slots:
         named<QLineEdit>(*dialog, "Document Name")->setText(QStringLiteral("kept"));
         dialog->show();
 
-        // The user presses "Cancel" on the progress dialog while the first page is written.
+        // The user agrees to replace the earlier file, then presses "Cancel" on the progress
+        // dialog while the first page is written.
+        MessageBoxAnswerer answerer(QMessageBox::Yes);
         int cancelledAtPage = -1;
-        QTimer::singleShot(0, dialog.get(), [&]() {
+        std::function<void()> watchProgress = [&]() {
             auto *progress = dialog->findChild<PdfProgress *>();
-            QVERIFY(progress && progress->isVisible());
+            if (progress == nullptr || !progress->isVisible()) {
+                // Still asking: look again with the next events.
+                QTimer::singleShot(0, dialog.get(), watchProgress);
+                return;
+            }
             auto *bar = progress->findChild<QProgressBar *>();
             auto *cancel = progress->findChild<QPushButton *>();
             QVERIFY(!cancel->isEnabled()); // still creating
@@ -334,9 +433,11 @@ private slots:
                     cancel->click();
                 });
             });
-        });
+        };
+        QTimer::singleShot(0, dialog.get(), watchProgress);
         dialog->apply();
 
+        QCOMPARE(answerer.count(QMessageBox::Question), 1);
         QCOMPARE(cancelledAtPage, 1);
         QVERIFY(applied.isEmpty() && failed.isEmpty());
         QVERIFY(!dialog->isVisible());

@@ -3,8 +3,10 @@
 #include "SettingsKeys.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QTimer>
+#include <QUrl>
 
 #ifndef QUILLARY_DEFAULT_HOST
 #define QUILLARY_DEFAULT_HOST "quillary.example.org"
@@ -18,6 +20,28 @@ namespace StartUp {
 bool isUninstallRun(const QStringList &arguments)
 {
     return arguments.size() > 1 && arguments.contains(QLatin1String("-un"), Qt::CaseSensitive);
+}
+
+QStringList commandLineFiles(const QStringList &arguments, const QString &workingDir)
+{
+    QStringList files;
+    bool options = true;
+    for (const QString &argument : arguments.mid(1)) {
+        if (options && argument == QLatin1String("--")) {
+            options = false;
+            continue;
+        }
+        if (argument.isEmpty() || (options && argument.startsWith(QLatin1Char('-'))))
+            continue;
+        QString path = argument;
+        if (argument.startsWith(QLatin1String("file:"))) {
+            path = QUrl(argument).toLocalFile();
+            if (path.isEmpty())
+                continue;
+        }
+        files.append(QDir::cleanPath(QDir(workingDir).absoluteFilePath(path)));
+    }
+    return files;
 }
 
 int runUninstall()

@@ -12,6 +12,11 @@ inline constexpr auto ProductVersion = "14.1";
 // The uninstall run: "-un" exactly, among more than one argument (the program name counts).
 bool isUninstallRun(const QStringList &arguments);
 
+// The files named on the command line (the desktop entry passes them with %F), made absolute
+// against workingDir; "file:" URLs become paths. The program name and options are left out,
+// and "--" ends the options.
+QStringList commandLineFiles(const QStringList &arguments, const QString &workingDir);
+
 // Runs the uninstall pass: no window, a local event loop for 2000 ms, then exit code 1.
 int runUninstall();
 

@@ -15,6 +15,7 @@
 #include "SaneScannerLibrary.h"
 #include "SettingsKeys.h"
 #include "SplashPanel.h"
+#include "StartPanel.h"
 #include "StartUp.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> libra
 
     if (m_splash)
         finishSplash();
+    offerWaitingPages();
 }
 
 MainWindow::~MainWindow() = default;
@@ -253,24 +255,6 @@ void MainWindow::buildStatusBar()
     statusBar()->showMessage(tr("Ready"));
 }
 
-QLabel *MainWindow::captionLabel(Qt::Alignment alignment)
-{
-    auto *label = new QLabel;
-    QFont font = label->font();
-    font.setBold(true);
-    font.setPixelSize(30);
-    font.setStyleStrategy(QFont::PreferAntialias);
-    label->setFont(font);
-    label->setStyleSheet(QStringLiteral(".QLabel {color: white;}"));
-    label->setAlignment(alignment);
-    auto *shadow = new QGraphicsDropShadowEffect(label);
-    shadow->setBlurRadius(0);
-    shadow->setOffset(2, 2);
-    shadow->setColor(Qt::black);
-    label->setGraphicsEffect(shadow);
-    return label;
-}
-
 QWidget *MainWindow::framedBackground(QWidget *content)
 {
     // An empty list view gives the framed, filled background the stacks sit on.
@@ -297,7 +281,9 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
             &MainWindow::selectPage);
 
     m_workAreaStack = new QStackedWidget;
-    m_workAreaStack->addWidget(captionLabel(Qt::AlignCenter));
+    m_startPanel = new StartPanel;
+    connect(m_startPanel, &StartPanel::restoreRequested, this, &MainWindow::restoreSession);
+    m_workAreaStack->addWidget(m_startPanel);
     // The scanner preview and the image editor take these places as they are built.
     m_editor = new ImageEditor;
     m_editor->setContextMenu(m_editorMenu);
@@ -305,7 +291,7 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     m_workAreaStack->addWidget(m_editor);
 
     m_pagePanelStack = new QStackedWidget;
-    m_pagePanelStack->addWidget(captionLabel(Qt::AlignHCenter | Qt::AlignTop));
+    m_pagePanelStack->addWidget(StartPanel::captionLabel(Qt::AlignHCenter | Qt::AlignTop));
     m_pagePanelStack->addWidget(m_pageStore);
     m_pagePanelStack->addWidget(new QWidget);
 
@@ -416,6 +402,7 @@ void MainWindow::resizeThumbs(int v)
 void MainWindow::workAreaChanged(int index)
 {
     if (index == StartArea) {
+        m_startPanel->setWaitingPages(int(m_pageStore->waitingPageFiles().size()));
         m_splitter->setSizes({100, 0});
         return;
     }
@@ -424,6 +411,24 @@ void MainWindow::workAreaChanged(int index)
     const QList<int> sizes = m_splitter->sizes();
     const int panelWidth = m_pagePanel->sizeHint().width();
     m_splitter->setSizes({sizes[0] + sizes[1] - panelWidth, panelWidth});
+}
+
+void MainWindow::bringForward(const QStringList &files)
+{
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    if (files.isEmpty())
+        return;
+    // The files were promised to the other start: they wait for a running page command
+    // instead of being refused like a second click.
+    if (m_pageCommandRunning) {
+        QTimer::singleShot(300, this, [this, files] { bringForward(files); });
+        return;
+    }
+    loadFiles(files);
 }
 
 void MainWindow::help()

@@ -25,6 +25,7 @@ class ImageEditor;
 class PageListWidget;
 struct WriteResult;
 class SplashPanel;
+class StartPanel;
 struct SettingKey;
 
 namespace Ribbon {
@@ -77,6 +78,7 @@ public:
     QStackedWidget *pagePanelStack() const { return m_pagePanelStack; }
     QSplitter *splitter() const { return m_splitter; }
     QWidget *pagePanel() const { return m_pagePanel; }
+    StartPanel *startPanel() const { return m_startPanel; }
     PageListWidget *pageStore() const { return m_pageStore; }
     ImageEditor *editor() const { return m_editor; }
     EzPrevScan *scannerSession() const { return m_session; }
@@ -107,6 +109,8 @@ public slots:
     void loadFile();
     // Adds the files as pages in order; unreadable ones get a notice and are skipped.
     void loadFiles(const QStringList &files);
+    // Another start asked for this window: brings it to the front and adds files as pages.
+    void bringForward(const QStringList &files);
     void restoreSession();
     void selectPage(const QString &path);
     void removePage();
@@ -142,11 +146,12 @@ private:
     void connectCommands();
     void connectSession();
     bool prepareScan(int singleScan);
+    // After a scan run: back from the preview to the pages (or the start).
+    void leaveScannerArea();
     void createExportDialogs();
     void buildStatusBar();
     void buildCentralArea(std::unique_ptr<ScannerLibrary> library);
     QWidget *framedBackground(QWidget *content);
-    QLabel *captionLabel(Qt::Alignment alignment);
     void buildScannerList();
     void applyStoredFastSettings();
     void showSplash();
@@ -159,6 +164,9 @@ private:
     void documentEmptied();
     void reportIfFailed(const WriteResult &result);
     void removeMarked(bool checked);
+    void removePositions(const QList<int> &positions);
+    // Shows how many pages of the last session wait, on the start area and in a notice.
+    void offerWaitingPages();
     void turnPage(int degrees);
     void showExportSuccess(const QString &message, const QString &target,
                            const SettingKey &openKey);
@@ -185,5 +193,8 @@ private:
     QWidget *m_pagePanel = nullptr;
     Ribbon::RibbonSliderPane *m_sliderPane = nullptr;
     SplashPanel *m_splash = nullptr;
+    StartPanel *m_startPanel = nullptr;
+    // A command that changes the pages is running (see PageCommand).
+    bool m_pageCommandRunning = false;
     QPointer<SplashPanel> m_aboutPanel;
 };

@@ -4,8 +4,10 @@
 
 #include "ImageEditor.h"
 #include "ImageLoading.h"
+#include "PageCommand.h"
 #include "PageListWidget.h"
 #include "SettingsKeys.h"
+#include "StartPanel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,11 +37,6 @@ public:
 private:
     QWidget *m_window;
 };
-
-// Files of an earlier session wait under this prefix while the restore writes new numbers,
-// so no file is overwritten before it has been read. The name still ends in "_o.jpg" or
-// "_o.tiff", so an interrupted restore finds them again.
-const QString RestorePrefix = QStringLiteral("restore-");
 } // namespace
 
 bool MainWindow::confirm(const QString &question)
@@ -89,6 +86,9 @@ void MainWindow::loadFiles(const QStringList &files)
 {
     if (files.isEmpty())
         return;
+    const PageCommand command(m_pageCommandRunning);
+    if (!command)
+        return;
     workAreaChanged(EditorArea);
     QCoreApplication::processEvents();
     m_pageStore->blockSignals(true);
@@ -113,42 +113,29 @@ void MainWindow::loadFiles(const QStringList &files)
 
 void MainWindow::restoreSession()
 {
-    QDir current(m_pageStore->currentFolder());
-    const QStringList names = current.entryList(
-        {QStringLiteral("*_o.jpg"), QStringLiteral("*_o.tiff")}, QDir::Files, QDir::Name);
-    if (names.isEmpty())
+    const PageCommand command(m_pageCommandRunning);
+    if (!command)
         return;
-
-    // Move every file that no open page owns out of the way of the numbers about to be written.
-    const QStringList ownedByOpenPages = m_pageStore->pagePaths();
-    QStringList sources;
-    for (const QString &name : names) {
-        const QString path = current.filePath(name);
-        if (ownedByOpenPages.contains(path) || name.startsWith(RestorePrefix)) {
-            sources << path;
-            continue;
-        }
-        const QString aside = current.filePath(RestorePrefix + name);
-        QFile::remove(aside);
-        sources << (QFile::rename(path, aside) ? aside : path);
-    }
-
     m_pageStore->blockSignals(true);
-    int added = 0;
-    for (const QString &source : sources) {
-        const QImage image = readPageImage(source);
-        if (image.isNull()) {
-            showLoadFailure(source);
-            continue;
-        }
-        if (!addPageToStore(image, QFileInfo(source).suffix() == QLatin1String("tiff")))
-            continue;
-        ++added;
-        if (QFileInfo(source).fileName().startsWith(RestorePrefix))
-            QFile::remove(source); // its picture now lives under its new number
+    const PageListWidget::RestoreOutcome outcome = m_pageStore->restoreSession([this] {
+        m_pagePanelStack->setCurrentIndex(PageStorePanel);
         QCoreApplication::processEvents();
-    }
-    finishBatch(added);
+    });
+    for (const QString &path : outcome.unreadable)
+        showLoadFailure(path);
+    for (const QString &error : outcome.errors)
+        showNotice(error.toHtmlEscaped());
+    finishBatch(outcome.added);
+    m_startPanel->setWaitingPages(int(m_pageStore->waitingPageFiles().size()));
+}
+
+void MainWindow::offerWaitingPages()
+{
+    const int waiting = int(m_pageStore->waitingPageFiles().size());
+    m_startPanel->setWaitingPages(waiting);
+    if (waiting > 0)
+        showNotice(StartPanel::waitingText(waiting) +
+                   tr("<br>\"Restore Session\" brings them back; a new page puts them aside."));
 }
 
 void MainWindow::selectPage(const QString &path)
@@ -176,7 +163,8 @@ void MainWindow::reportIfFailed(const WriteResult &result)
 
 void MainWindow::removePage()
 {
-    if (!confirm(tr("Do you want to remove the page?")))
+    const PageCommand command(m_pageCommandRunning);
+    if (!command || !confirm(tr("Do you want to remove the page?")))
         return;
     reportIfFailed(m_pageStore->removeCurrentPage());
     if (m_pageStore->count() == 0)
@@ -185,7 +173,8 @@ void MainWindow::removePage()
 
 void MainWindow::removeAll()
 {
-    if (!confirm(tr("Do you want to remove all pages from the document?")))
+    const PageCommand command(m_pageCommandRunning);
+    if (!command || !confirm(tr("Do you want to remove all pages from the document?")))
         return;
     reportIfFailed(m_pageStore->clear());
     m_editor->clearPage();
@@ -199,65 +188,86 @@ void MainWindow::removeAll()
 
 void MainWindow::removeAllButThis()
 {
-    if (!confirm(tr("Do you want to remove all pages but current from the document?")))
+    const PageCommand command(m_pageCommandRunning);
+    if (!command || !confirm(tr("Do you want to remove all pages but current from the document?")))
         return;
-    const BatchGuard batch(this);
     const int current = m_pageStore->currentIndex();
-    if (current < 0)
-        return;
-    for (int index = m_pageStore->count() - 1; index > current; --index)
-        reportIfFailed(m_pageStore->removePage(index));
-    while (m_pageStore->count() > 1)
-        reportIfFailed(m_pageStore->removePage(0));
+    QList<int> others;
+    for (int index = 0; index < m_pageStore->count(); ++index) {
+        if (index != current)
+            others.append(index);
+    }
+    if (current >= 0)
+        removePositions(others);
 }
 
 void MainWindow::removeMarked(bool checked)
 {
-    const BatchGuard batch(this);
-    for (int index = m_pageStore->count() - 1; index >= 0; --index) {
+    QList<int> marked;
+    for (int index = 0; index < m_pageStore->count(); ++index) {
         if (m_pageStore->isChecked(index) == checked)
-            reportIfFailed(m_pageStore->removePage(index));
+            marked.append(index);
     }
-    m_pageStore->repaint();
+    removePositions(marked);
+}
+
+void MainWindow::removePositions(const QList<int> &positions)
+{
+    {
+        const BatchGuard batch(this);
+        reportIfFailed(m_pageStore->removePages(positions));
+        m_pageStore->repaint();
+    }
     if (m_pageStore->count() == 0)
         documentEmptied();
 }
 
 void MainWindow::removeAllChecked()
 {
-    if (confirm(tr("Do you want to remove all checked pages from the document?")))
+    const PageCommand command(m_pageCommandRunning);
+    if (command && confirm(tr("Do you want to remove all checked pages from the document?")))
         removeMarked(true);
 }
 
 void MainWindow::removeAllUnchecked()
 {
-    if (confirm(tr("Do you want to remove all unchecked pages from the document?")))
+    const PageCommand command(m_pageCommandRunning);
+    if (command && confirm(tr("Do you want to remove all unchecked pages from the document?")))
         removeMarked(false);
 }
 
 void MainWindow::moveUp()
 {
-    m_pageStore->moveUp();
+    const PageCommand command(m_pageCommandRunning);
+    if (command)
+        reportIfFailed(m_pageStore->moveUp());
 }
 
 void MainWindow::moveDown()
 {
-    m_pageStore->moveDown();
+    const PageCommand command(m_pageCommandRunning);
+    if (command)
+        reportIfFailed(m_pageStore->moveDown());
 }
 
 void MainWindow::moveTop()
 {
-    m_pageStore->moveTop();
+    const PageCommand command(m_pageCommandRunning);
+    if (command)
+        reportIfFailed(m_pageStore->moveTop());
 }
 
 void MainWindow::moveBottom()
 {
-    m_pageStore->moveBottom();
+    const PageCommand command(m_pageCommandRunning);
+    if (command)
+        reportIfFailed(m_pageStore->moveBottom());
 }
 
 void MainWindow::turnPage(int degrees)
 {
-    if (m_pageStore->currentIndex() < 0)
+    const PageCommand command(m_pageCommandRunning);
+    if (!command || m_pageStore->currentIndex() < 0)
         return;
     const WriteResult turned = m_editor->rotateBy(degrees);
     if (!turned) {

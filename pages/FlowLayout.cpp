@@ -121,6 +121,15 @@ void FlowLayout::closeGap(int index)
     update();
 }
 
+void FlowLayout::closeGaps()
+{
+    const QList<QLayoutItem *> items = m_items.values();
+    m_items.clear();
+    for (int index = 0; index < items.size(); ++index)
+        m_items.insert(index, items.at(index));
+    update();
+}
+
 QLayoutItem *FlowLayout::itemForWidget(const QWidget *widget) const
 {
     for (QLayoutItem *item : m_items) {

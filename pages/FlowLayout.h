@@ -38,6 +38,8 @@ public:
     void moveItemToLast(int index);
     // Closes the gap left at index by takeAt(): later items each move one position up.
     void closeGap(int index);
+    // Closes every gap at once, keeping the order.
+    void closeGaps();
 
     // The item wrapping widget, or null; the layout keeps owning it.
     QLayoutItem *itemForWidget(const QWidget *widget) const;

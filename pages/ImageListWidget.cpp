@@ -61,8 +61,29 @@ void ImageListWidget::removeSlab(KSlabWidget *tile, bool remove)
         m_layout->removeWidget(tile);
         delete tile;
     }
-    QCoreApplication::processEvents();
+    // Only once the gap is closed: a command run by these events must find every position.
     closeGapAfterRemoval(position);
+    QCoreApplication::processEvents();
+}
+
+void ImageListWidget::takeSlabs(const QList<KSlabWidget *> &tiles)
+{
+    for (KSlabWidget *tile : tiles) {
+        const int position = m_slabs.key(tile, -1);
+        if (!tile || position < 0)
+            continue;
+        m_slabs.remove(position);
+        tile->clearImage();
+        tile->disconnect();
+        delete m_layout->takeWidget(tile);
+        delete tile;
+    }
+    const QList<KSlabWidget *> kept = m_slabs.values();
+    m_slabs.clear();
+    for (int position = 0; position < kept.size(); ++position)
+        m_slabs.insert(position, kept.at(position));
+    m_layout->closeGaps();
+    rechainTabOrder();
 }
 
 void ImageListWidget::clearSlabs()

@@ -14,8 +14,9 @@ class KSlabWidget;
 // GUI thread only. Tiles added with addSlab() become children of the strip's scrolled
 // container; the strip deletes them only when they are removed with deletion (removeSlab()
 // with remove = true, or clearSlabs()). Pointers handed out stay owned by the strip.
-// setCurrentSlab(), setCurrentIndex() and removeSlab() process pending events inside, so
-// other user commands may run in the middle of them.
+// setCurrentSlab(), setCurrentIndex(), removeSlab() and clearSlabs() process pending events
+// inside, so other user commands may run in the middle of them; they do so only when the
+// positions are contiguous again.
 class ImageListWidget : public QScrollArea
 {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     void addSlab(KSlabWidget *tile);
     // Takes tile out of the strip, closing the gap; deletes it when remove is true.
     void removeSlab(KSlabWidget *tile, bool remove);
+    // Removes and deletes the tiles, closing all gaps with one relayout.
+    void takeSlabs(const QList<KSlabWidget *> &tiles);
     // Removes and deletes every tile.
     void clearSlabs();
 

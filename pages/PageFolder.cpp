@@ -137,7 +137,7 @@ bool PageFolder::renameInto(QList<Files> &pages, QString Files::*member, int ind
             QString &held = pages[other].*kind;
             if (held != target)
                 continue;
-            const QString aside = asideName(target);
+            const QString aside = asideName(target, QStringLiteral("moving-"));
             if (!QFile::rename(target, aside)) {
                 *error = tr("Can't rename %1 to %2.").arg(fileName(target), fileName(aside));
                 return false;
@@ -145,9 +145,16 @@ bool PageFolder::renameInto(QList<Files> &pages, QString Files::*member, int ind
             held = aside;
         }
     }
-    // Left over by an earlier document and owned by no page: the new page replaces it.
-    if (QFileInfo::exists(target) && !QFileInfo(target).isDir())
-        QFile::remove(target);
+    // Not held by a page of the document: a page file that is still waiting to be restored
+    // is kept under another name, a stray thumbnail (remade on demand) may go.
+    if (QFileInfo::exists(target) && !QFileInfo(target).isDir()) {
+        const bool pageImage = target.contains(QLatin1String("_o."));
+        if (pageImage ? moveAside(target, QStringLiteral("restore-")).isEmpty()
+                      : !QFile::remove(target)) {
+            *error = tr("Can't move %1 out of the way.").arg(fileName(target));
+            return false;
+        }
+    }
     if (!QFile::rename(path, target)) {
         *error = tr("Can't rename %1 to %2.").arg(fileName(path), fileName(target));
         return false;
@@ -156,15 +163,86 @@ bool PageFolder::renameInto(QList<Files> &pages, QString Files::*member, int ind
     return true;
 }
 
-QString PageFolder::asideName(const QString &path) const
+QString PageFolder::asideName(const QString &path, const QString &prefix) const
 {
     // Still matches the page-image pattern and sorts after every numbered page, so a session
     // restored after a crash in the middle of renumbering keeps every picture.
     const QString name = fileName(path);
-    QString aside = m_currentFolder + QLatin1String("/moving-") + name;
-    for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = m_currentFolder + QStringLiteral("/moving%1-").arg(n) + name;
+    QString aside = m_currentFolder + QLatin1Char('/') + prefix + name;
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo::exists(thumbnailFor(aside)); ++n)
+        aside = m_currentFolder + QLatin1Char('/') + prefix + QString::number(n) +
+                QLatin1Char('-') + name;
     return aside;
+}
+
+QString PageFolder::moveAside(const QString &path, const QString &prefix) const
+{
+    const QString aside = asideName(path, prefix);
+    if (!QFile::rename(path, aside))
+        return QString();
+    // The thumbnail is derived data: if it can't follow, it is remade when needed.
+    const QString thumbnail = thumbnailFor(path);
+    if (QFileInfo::exists(thumbnail))
+        QFile::rename(thumbnail, thumbnailFor(aside));
+    return aside;
+}
+
+QString PageFolder::thumbnailFor(const QString &pageImage)
+{
+    const int cut = pageImage.lastIndexOf(QLatin1String("_o."));
+    if (cut < 0)
+        return QString();
+    return pageImage.left(cut) + QLatin1String("_s.jpg");
+}
+
+bool PageFolder::isPageFileOfItsKind(const QString &path)
+{
+    QImageReader reader(path);
+    const bool tiff = QFileInfo(path).suffix() == QLatin1String("tiff");
+    if (reader.format() != (tiff ? QByteArray("tiff") : QByteArray("jpeg")) ||
+        !reader.size().isValid())
+        return false;
+    return !tiff || reader.imageFormat() == QImage::Format_Mono ||
+           reader.imageFormat() == QImage::Format_MonoLSB;
+}
+
+WriteResult PageFolder::makeWay(int number, bool asTiff, QStringList &queue) const
+{
+    const Files target = filesFor(number, asTiff);
+    if (QFileInfo(target.image).isFile()) {
+        const QString aside = moveAside(target.image, QStringLiteral("restore-"));
+        if (aside.isEmpty())
+            return {false, tr("Can't move %1 out of the way.").arg(fileName(target.image))};
+        const qsizetype waiting = queue.indexOf(target.image);
+        if (waiting >= 0)
+            queue[waiting] = aside;
+    }
+    // Left by a page image of the other kind under the same number; remade when needed.
+    if (QFileInfo(target.thumbnail).isFile() && !QFile::remove(target.thumbnail))
+        return {false, tr("Can't delete %1.").arg(fileName(target.thumbnail))};
+    return {true, QString()};
+}
+
+WriteResult PageFolder::adoptPage(const QString &source, int number, QStringList &queue,
+                                  Files *files) const
+{
+    const bool asTiff = QFileInfo(source).suffix() == QLatin1String("tiff");
+    const Files target = filesFor(number, asTiff);
+    const QString thumbnail = thumbnailFor(source);
+    if (source != target.image) {
+        const WriteResult way = makeWay(number, asTiff, queue);
+        if (!way)
+            return way;
+        if (!QFile::rename(source, target.image))
+            return {false,
+                    tr("Can't rename %1 to %2.").arg(fileName(source), fileName(target.image))};
+        // A thumbnail that can't follow is remade by the caller.
+        if (QFileInfo::exists(thumbnail))
+            QFile::rename(thumbnail, target.thumbnail);
+    }
+    if (files)
+        *files = target;
+    return {true, QString()};
 }
 
 WriteResult PageFolder::clear() const

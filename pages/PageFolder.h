@@ -68,11 +68,30 @@ public:
     // Deletes everything inside the current folder; the folder itself stays.
     WriteResult clear() const;
 
+    // The thumbnail file that goes with a page image file: "X_o.jpg" or "X_o.tiff" -> "X_s.jpg".
+    static QString thumbnailFor(const QString &pageImage);
+    // Whether path holds what its name promises: a JPEG under ".jpg", a 1-bit TIFF under
+    // ".tiff". Reads the header only.
+    static bool isPageFileOfItsKind(const QString &path);
+
+    // Gives the page file source, and its thumbnail when it has one, the names of page
+    // number, without touching their content. Page files waiting in queue that hold one of
+    // those names are moved aside first (their entry in queue follows them). On success
+    // files tells the new names; files->thumbnail need not exist.
+    WriteResult adoptPage(const QString &source, int number, QStringList &queue,
+                          Files *files) const;
+    // Frees the names of page number (asTiff tells which page image name) for a page about
+    // to be written, in the same way.
+    WriteResult makeWay(int number, bool asTiff, QStringList &queue) const;
+
 private:
     // Renames one file of pages to target, moving a page file that holds target aside.
     bool renameInto(QList<Files> &pages, QString Files::*member, int index, const QString &target,
                     QString *error) const;
-    QString asideName(const QString &path) const;
+    // Moves the page image at path, with its thumbnail, to a free name starting with prefix.
+    // Returns the new name, or empty when the rename failed.
+    QString moveAside(const QString &path, const QString &prefix) const;
+    QString asideName(const QString &path, const QString &prefix) const;
 
     QString m_workFolder;
     QString m_currentFolder;

@@ -5,6 +5,7 @@
 #include "ToneCurve.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMenu>
@@ -19,10 +20,29 @@ WriteResult done()
 {
     return {true, QString()};
 }
+
+WriteResult busy()
+{
+    return {false, PageListWidget::tr("Another page command is still running.")};
+}
+
+// Marks the store busy for one operation; nested use keeps the outer mark.
+class BusyMark
+{
+public:
+    explicit BusyMark(bool &flag) : m_flag(flag), m_was(flag) { m_flag = true; }
+    ~BusyMark() { m_flag = m_was; }
+    BusyMark(const BusyMark &) = delete;
+    BusyMark &operator=(const BusyMark &) = delete;
+
+private:
+    bool &m_flag;
+    bool m_was;
+};
 } // namespace
 
 PageListWidget::PageListWidget(QWidget *parent, const QString &workFolder)
-    : ImageListWidget(parent), m_folder(workFolder)
+    : ImageListWidget(parent), m_folder(workFolder), m_earlier(m_folder.workFolder())
 {
     setAccessibleName(tr("Pages"));
     connect(this, &ImageListWidget::selected, this, qOverload<int>(&PageListWidget::pageSelected));
@@ -32,27 +52,131 @@ PageListWidget::~PageListWidget() = default;
 
 WriteResult PageListWidget::addPage(const QImage &image, bool asTiff)
 {
+    // A new document never writes over the pages of an earlier run.
+    if (count() == 0) {
+        const WriteResult kept = m_earlier.keep(m_folder.currentFolder());
+        if (!kept)
+            return kept;
+    }
     m_nextNumber = count() + 1;
+    // A file that no page owns under the new number (one that failed to restore) is kept.
+    QStringList noQueue;
+    WriteResult result = m_folder.makeWay(m_nextNumber, asTiff, noQueue);
     PageFolder::Files files;
     QImage thumbnail;
-    const WriteResult result =
-        m_folder.writePage(image, asTiff, m_nextNumber, m_thumbBox, &files, &thumbnail);
+    if (result)
+        result = m_folder.writePage(image, asTiff, m_nextNumber, m_thumbBox, &files, &thumbnail);
     if (!result)
         return result;
 
-    auto *tile = new KSlabWidget(m_thumbBox.width(), m_thumbBox.height(),
-                                 tr("Page %1").arg(m_nextNumber), this, true);
-    addSlab(tile);
-    tile->setContextMenu(m_pageMenu);
-    tile->setImage(thumbnail);
-    m_files.insert(tile, files);
-
+    KSlabWidget *tile = appendTile(files, thumbnail);
     QPointer<KSlabWidget> guard(tile);
     QCoreApplication::processEvents();
     // A command run by those events may already have removed the page again.
     if (guard)
         setCurrentSlab(tile);
     return result;
+}
+
+KSlabWidget *PageListWidget::appendTile(const PageFolder::Files &files, const QImage &thumbnail)
+{
+    auto *tile = new KSlabWidget(m_thumbBox.width(), m_thumbBox.height(),
+                                 tr("Page %1").arg(count() + 1), this, true);
+    addSlab(tile);
+    tile->setContextMenu(m_pageMenu);
+    tile->setImage(thumbnail);
+    m_files.insert(tile, files);
+    return tile;
+}
+
+QStringList PageListWidget::waitingPageFiles() const
+{
+    QStringList waiting = pageImageFiles(m_folder.currentFolder());
+    for (const PageFolder::Files &files : m_files)
+        waiting.removeOne(files.image);
+    return waiting;
+}
+
+PageListWidget::RestoreOutcome PageListWidget::restoreSession(const std::function<void()> &progress)
+{
+    RestoreOutcome outcome;
+    if (m_busy) {
+        outcome.errors << busy().error;
+        return outcome;
+    }
+    const BusyMark mark(m_busy);
+    QStringList queue = waitingPageFiles();
+    QString session;
+    if (queue.isEmpty()) {
+        session = m_earlier.newest();
+        queue = pageImageFiles(session);
+    }
+
+    KSlabWidget *last = nullptr;
+    for (int i = 0; i < queue.size(); ++i) {
+        // Read from the queue each time: making way for a page may have renamed a later one.
+        const QString source = queue.at(i);
+        const int number = count() + 1;
+        PageFolder::Files files;
+        QImage thumbnail;
+        if (PageFolder::isPageFileOfItsKind(source)) {
+            const WriteResult adopted = m_folder.adoptPage(source, number, queue, &files);
+            if (!adopted) {
+                outcome.errors << adopted.error;
+                continue;
+            }
+            thumbnail = restoredThumbnail(files);
+        } else {
+            // Not what its name says (written by something else): decoded and written anew.
+            const QImage image = QImageReader(source).read();
+            const bool asTiff = QFileInfo(source).suffix() == QLatin1String("tiff");
+            if (image.isNull()) {
+                outcome.unreadable << source;
+                continue;
+            }
+            WriteResult written = m_folder.makeWay(number, asTiff, queue);
+            if (written) {
+                written = m_folder.writePage(image, asTiff, number, m_thumbBox, &files, &thumbnail);
+            }
+            if (!written) {
+                outcome.errors << written.error;
+                continue;
+            }
+            // Making way may have moved the source itself aside.
+            const QString old = queue.at(i);
+            QFile::remove(old);
+            QFile::remove(PageFolder::thumbnailFor(old));
+        }
+        last = appendTile(files, thumbnail);
+        ++outcome.added;
+        if (progress)
+            progress();
+    }
+    if (!session.isEmpty())
+        EarlierSessions::removeIfDone(session);
+    if (last && m_slabs.key(last, -1) >= 0) {
+        const QSignalBlocker quiet(this);
+        setCurrentSlab(last);
+    }
+    return outcome;
+}
+
+QImage PageListWidget::restoredThumbnail(const PageFolder::Files &files) const
+{
+    QImage thumbnail = QImageReader(files.thumbnail).read();
+    if (!thumbnail.isNull())
+        return thumbnail;
+    // Missing or damaged: made again from the page, decoded at a reduced size where the
+    // format allows it.
+    QImageReader reader(files.image);
+    const QSize size = reader.size();
+    if (size.isValid() &&
+        (size.width() > m_thumbBox.width() || size.height() > m_thumbBox.height()))
+        reader.setScaledSize(size.scaled(m_thumbBox, Qt::KeepAspectRatio));
+    thumbnail = PageFolder::makeThumbnail(reader.read(), m_thumbBox);
+    // The tile shows it either way; the file is only a cache for the next restore.
+    (void)PageFolder::writeThumbnail(thumbnail, files.thumbnail);
+    return thumbnail;
 }
 
 void PageListWidget::setCurrentPage(int index)
@@ -113,16 +237,47 @@ QString PageListWidget::configFolder() const
 
 WriteResult PageListWidget::removePage(int index)
 {
-    if (index < 0 || index >= count())
+    return removePages({index});
+}
+
+WriteResult PageListWidget::removePages(QList<int> positions)
+{
+    if (m_busy)
+        return busy();
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    while (!positions.isEmpty() && positions.first() < 0)
+        positions.removeFirst();
+    while (!positions.isEmpty() && positions.last() >= count())
+        positions.removeLast();
+    if (positions.isEmpty())
         return done();
 
-    KSlabWidget *tile = slabAt(index);
-    const PageFolder::Files removed = m_files.take(tile);
-    removeSlab(tile, true);
-    const WriteResult deleted = PageFolder::removeFiles(removed);
+    const BusyMark mark(m_busy);
+    WriteResult result = done();
+    QList<KSlabWidget *> removed;
+    for (int position : std::as_const(positions))
+        removed.append(slabAt(position));
+    for (KSlabWidget *tile : std::as_const(removed)) {
+        const WriteResult deleted = PageFolder::removeFiles(m_files.take(tile));
+        if (!deleted && result)
+            result = deleted;
+    }
+    takeSlabs(removed);
 
-    for (int position = index; position < count(); ++position)
+    for (int position = positions.first(); position < count(); ++position)
         retitle(position);
+    const WriteResult renamed = renumberFiles();
+    if (!renamed && result)
+        result = renamed;
+
+    if (count() > 0)
+        setCurrentIndex(quint16(qMin(positions.first(), count() - 1)), 1);
+    return result;
+}
+
+WriteResult PageListWidget::renumberFiles()
+{
     QList<PageFolder::Files> pages;
     for (KSlabWidget *page : std::as_const(m_slabs))
         pages.append(m_files.value(page));
@@ -131,10 +286,7 @@ WriteResult PageListWidget::removePage(int index)
     int position = 0;
     for (KSlabWidget *page : std::as_const(m_slabs))
         m_files.insert(page, pages.value(position++));
-
-    if (count() > 0)
-        setCurrentIndex(quint16(qMin(index, count() - 1)), 1);
-    return deleted ? renamed : deleted;
+    return renamed;
 }
 
 WriteResult PageListWidget::removeCurrentPage()
@@ -144,6 +296,9 @@ WriteResult PageListWidget::removeCurrentPage()
 
 WriteResult PageListWidget::clear()
 {
+    if (m_busy)
+        return busy();
+    const BusyMark mark(m_busy);
     const WriteResult result = m_folder.clear();
     clearSlabs();
     m_files.clear();
@@ -151,64 +306,79 @@ WriteResult PageListWidget::clear()
     return result;
 }
 
-void PageListWidget::moveUp()
+WriteResult PageListWidget::moveUp()
 {
     const int current = currentIndex();
+    if (m_busy)
+        return busy();
     if (current < 1 || current >= count())
-        return;
-    std::swap(m_slabs[current - 1], m_slabs[current]);
+        return done();
+    const WriteResult renumbered = reorder(current, current - 1);
     m_layout->moveItemUp(current);
     retitle(current - 1);
     retitle(current);
-    rechainTabOrder();
     setCurrentIndex(quint16(current - 1), -1);
+    return renumbered;
 }
 
-void PageListWidget::moveDown()
+WriteResult PageListWidget::moveDown()
 {
     const int current = currentIndex();
+    if (m_busy)
+        return busy();
     if (current < 0 || current >= count() - 1)
-        return;
-    std::swap(m_slabs[current], m_slabs[current + 1]);
+        return done();
+    const WriteResult renumbered = reorder(current, current + 1);
     m_layout->moveItemDown(current);
     retitle(current);
     retitle(current + 1);
-    rechainTabOrder();
     setCurrentIndex(quint16(current + 1), 2);
+    return renumbered;
 }
 
-void PageListWidget::moveTop()
+WriteResult PageListWidget::moveTop()
 {
     const int current = currentIndex();
     const int n = count();
+    if (m_busy)
+        return busy();
     if (current < 1 || current >= n)
-        return;
-    KSlabWidget *moving = m_slabs.value(current);
-    for (int position = current; position > 0; --position)
-        m_slabs[position] = m_slabs.value(position - 1);
-    m_slabs[0] = moving;
+        return done();
+    const WriteResult renumbered = reorder(current, 0);
     m_layout->moveItemToFirst(current);
     for (int position = 0; position <= current; ++position)
         retitle(position);
-    rechainTabOrder();
     setCurrentIndex(0, -n);
+    return renumbered;
 }
 
-void PageListWidget::moveBottom()
+WriteResult PageListWidget::moveBottom()
 {
     const int current = currentIndex();
     const int n = count();
+    if (m_busy)
+        return busy();
     if (current < 0 || current >= n - 1)
-        return;
-    KSlabWidget *moving = m_slabs.value(current);
-    for (int position = current; position < n - 1; ++position)
-        m_slabs[position] = m_slabs.value(position + 1);
-    m_slabs[n - 1] = moving;
+        return done();
+    const WriteResult renumbered = reorder(current, n - 1);
     m_layout->moveItemToLast(current);
     for (int position = current; position < n; ++position)
         retitle(position);
-    rechainTabOrder();
     setCurrentIndex(quint16(n - 1), n + 1);
+    return renumbered;
+}
+
+WriteResult PageListWidget::reorder(int from, int to)
+{
+    QList<KSlabWidget *> order = m_slabs.values();
+    order.move(from, to);
+    m_slabs.clear();
+    for (int position = 0; position < order.size(); ++position)
+        m_slabs.insert(position, order.at(position));
+    rechainTabOrder();
+    // The files follow at once, so a restart or a crash restores the order the user sees.
+    // A failed rename leaves every picture with its page; the next renumbering mends it.
+    return renumberFiles();
 }
 
 WriteResult PageListWidget::rotateThumbLeft()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EarlierSessions.h"
 #include "ImageListWidget.h"
 #include "PageFolder.h"
 
@@ -7,19 +8,23 @@
 #include <QPointer>
 #include <QSize>
 #include <QStringList>
+#include <functional>
 
 class QMenu;
 
 // The page store: the ordered pages of the open document, each a tile of the strip plus its
 // page image and thumbnail files in the work folder's "Current" folder (see PageFolder).
-// Positions are 0-based; titles are "Page <position + 1>". Moves reorder pages without
-// renaming files; a removal renumbers the files to follow the visible order again.
+// Positions are 0-based; titles are "Page <position + 1>". After every move and removal the
+// files are renumbered, so file number = position + 1 and the folder always tells the order.
+// Page files of an earlier run stay in "Current" until they are restored or a new document
+// starts; then they are moved, untouched, into EarlierSessions.
 //
 // GUI thread only. The store owns its tiles (through the strip) and the thumbnails in them;
 // page images stay on disk and are never held in memory. The page menu is not owned.
 // Operations that write files return a WriteResult; when it fails, its message is for the
-// user and the store stays consistent with what is on disk. addPage() and removePage()
-// process pending events inside, so other commands may run in the middle of them.
+// user and the store stays consistent with what is on disk. Operations process pending
+// events only where the pages, tiles and files agree, so a command run by those events finds
+// a whole store; moves and removals asked for meanwhile are refused.
 class PageListWidget : public ImageListWidget
 {
     Q_OBJECT
@@ -32,8 +37,27 @@ public:
 
     // Appends a page made from image and makes it current. asTiff: stored as a 1-bit TIFF
     // (black-and-white pages), else as a JPEG with the stored quality. On failure no page is
-    // added and no file of it is left.
+    // added and no file of it is left. The first page of a document moves the files of an
+    // earlier run aside first (EarlierSessions).
     WriteResult addPage(const QImage &image, bool asTiff);
+
+    // Page files of an earlier run waiting in the current folder, owned by no page.
+    QStringList waitingPageFiles() const;
+
+    struct RestoreOutcome
+    {
+        int added = 0;
+        // Files that could not be read as pictures; they stay where they are.
+        QStringList unreadable;
+        // Messages for the user about files that could not be moved or written.
+        QStringList errors;
+    };
+    // Appends the pages of the last session: the page files waiting in the current folder,
+    // or else those of the newest kept earlier session. A page file of the right kind is
+    // kept byte for byte (only renamed); only a missing thumbnail is made again. progress
+    // runs after each page (it may process events). The last page added becomes current
+    // without announcing it; the caller announces it once.
+    RestoreOutcome restoreSession(const std::function<void()> &progress = {});
 
     // Makes the page at index current and announces it with pageSelected(QString); an index
     // out of range is ignored.
@@ -58,14 +82,17 @@ public:
     // page) becomes current. An index out of range does nothing.
     WriteResult removePage(int index);
     WriteResult removeCurrentPage();
+    // Removes the pages at positions with one renumbering at the end; the page after the
+    // first removed position (or the new last page) becomes current, announced once.
+    WriteResult removePages(QList<int> positions);
     // Removes every page and everything in the current folder; numbering starts at 1 again.
     WriteResult clear();
 
-    // Move the current page one place or to an end; files keep their names.
-    void moveUp();
-    void moveDown();
-    void moveTop();
-    void moveBottom();
+    // Move the current page one place or to an end; the files are renumbered to follow.
+    WriteResult moveUp();
+    WriteResult moveDown();
+    WriteResult moveTop();
+    WriteResult moveBottom();
 
     // Turn the current page's thumbnail (tile and file) by 270, 90 or 180 degrees, following
     // the editor's turn of the page image.
@@ -91,12 +118,23 @@ public slots:
     // thumbnail; black-and-white (TIFF) pages are left as they are.
     WriteResult setContrast(int brightness, int contrast);
 
+    // Whether an operation is under way (another command runs inside its event processing).
+    bool isBusy() const { return m_busy; }
+
 private:
     WriteResult rotateThumb(quint16 angle);
+    KSlabWidget *appendTile(const PageFolder::Files &files, const QImage &thumbnail);
+    QImage restoredThumbnail(const PageFolder::Files &files) const;
+    // Moves the tile at from to position to, keeping the map's keys 0 .. count - 1.
+    WriteResult reorder(int from, int to);
+    // Gives every page the file numbers of its position.
+    WriteResult renumberFiles();
     void retitle(int position);
     KSlabWidget *currentTile() const;
 
     PageFolder m_folder;
+    EarlierSessions m_earlier;
+    bool m_busy = false;
     int m_nextNumber = 0;
     QSize m_thumbBox{220, 220};
     QHash<KSlabWidget *, PageFolder::Files> m_files;

@@ -8,6 +8,7 @@
 #include "RibbonStyle.h"
 #include "ScannerLibrary.h"
 #include "SettingsKeys.h"
+#include "StartPanel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStackedWidget>
@@ -78,6 +80,12 @@ QList<int> pageColourIndexes(const PageListWidget &store)
     return result;
 }
 
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // Answers the next question box with the given button.
 void answerNextQuestion(QMessageBox::StandardButton answer)
 {
@@ -105,9 +113,9 @@ private slots:
     void init()
     {
         QSettings().clear();
-        const QString current = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-                                QStringLiteral("/Current");
-        QDir(current).removeRecursively();
+        const QString work = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir(work + QStringLiteral("/Current")).removeRecursively();
+        QDir(work + QStringLiteral("/Earlier Sessions")).removeRecursively();
     }
 
     // Writes one file per colour and loads them all as pages.
@@ -242,30 +250,45 @@ private slots:
         QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * store->count());
     }
 
+    // Moves are on disk at once: after a restart the restore shows the order last seen, with
+    // the very same page files.
     void restoreAfterRestart()
     {
         QTemporaryDir dir;
+        QList<QByteArray> files;
         {
             auto first = makeWindow();
             loadColours(*first, dir, 3);
             first->pageStore()->setCurrentPage(2);
-            first->moveTop(); // visible order 2, 0, 1; files keep their numbers
+            first->moveTop(); // visible order 2, 0, 1
+            for (const QString &path : first->pageStore()->pagePaths())
+                files << contentOf(path);
         }
         auto second = makeWindow();
         QCOMPARE(second->pageStore()->count(), 0);
-        second->restoreSession();
-        // The files come back in the order of their numbers, each with its own picture.
-        QCOMPARE(pageColourIndexes(*second->pageStore()), (QList<int>{0, 1, 2}));
+        QCOMPARE(second->startPanel()->message(), QStringLiteral("3 pages from your last session"));
+        QVERIFY(second->startPanel()->restoreButton()->isVisibleTo(second.get()));
+        QCOMPARE(noticeTexts(*second).size(), 1);
+        QVERIFY(
+            noticeTexts(*second).first().contains(QLatin1String("3 pages from your last session")));
+
+        second->startPanel()->restoreButton()->click();
+        QCOMPARE(pageColourIndexes(*second->pageStore()), (QList<int>{2, 0, 1}));
+        for (int i = 0; i < files.size(); ++i)
+            QCOMPARE(contentOf(second->pageStore()->pagePaths().at(i)), files.at(i));
         QVERIFY(second->action(Command::RotateLeft)->isEnabled());
+        QCOMPARE(second->workAreaStack()->currentIndex(), int(MainWindow::EditorArea));
         QCOMPARE(QDir(second->pageStore()->currentFolder()).entryList(QDir::Files).size(), 6);
     }
 
-    void restoreWhilePagesAreOpenLosesNothing()
+    // A new page before "Restore Session" puts the earlier pages aside instead of writing
+    // over them; the restore then brings them back after it.
+    void newPageBeforeRestoreLosesNothing()
     {
         QTemporaryDir dir;
         {
             auto first = makeWindow();
-            loadColours(*first, dir, 4); // files 1..4: colours 0..3
+            loadColours(*first, dir, 4);
         }
         auto second = makeWindow();
         QStringList files;
@@ -273,10 +296,13 @@ private slots:
             files << dir.filePath(QStringLiteral("new%1.png").arg(i));
             solidPage(pageColours()[i]).save(files.last());
         }
-        second->loadFiles(files); // overwrites files 1 and 2: 3 and 4 are left from before
+        second->loadFiles(files);
+        QCOMPARE(pageColourIndexes(*second->pageStore()), (QList<int>{4, 5}));
         second->restoreSession();
-        QCOMPARE(pageColourIndexes(*second->pageStore()), (QList<int>{4, 5, 4, 5, 2, 3}));
+        QCOMPARE(pageColourIndexes(*second->pageStore()), (QList<int>{4, 5, 0, 1, 2, 3}));
         QCOMPARE(QDir(second->pageStore()->currentFolder()).entryList(QDir::Files).size(), 12);
+        second->workAreaStack()->setCurrentIndex(MainWindow::StartArea);
+        QVERIFY(second->startPanel()->message().isEmpty()); // nothing waits any more
     }
 
     void restoreEmptyFolderChangesNothing()
@@ -304,7 +330,7 @@ private slots:
         broken.close();
         second->restoreSession();
         QCOMPARE(pageColourIndexes(*second->pageStore()), QList<int>{0});
-        QCOMPARE(noticeTexts(*second).size(), 1);
+        QCOMPARE(noticeTexts(*second).filter(QStringLiteral("Wrong file format")).size(), 1);
     }
 
     void buildPdfExportsEveryPageInOrder()

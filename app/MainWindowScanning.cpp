@@ -58,8 +58,10 @@ bool MainWindow::prepareScan(int singleScan)
 
 void MainWindow::scanPage()
 {
-    if (prepareScan(1))
-        m_session->scan();
+    if (!prepareScan(1))
+        return;
+    m_session->scan();
+    leaveScannerArea();
 }
 
 void MainWindow::autoScan()
@@ -79,6 +81,7 @@ void MainWindow::startAutoScan()
     connect(m_wizard, &AutoScanWizard::cancelScan, this, &MainWindow::cancelAutoScan);
     connect(m_session, &EzPrevScan::pageScanned, m_wizard, &AutoScanWizard::pageScanned);
     m_session->scan();
+    leaveScannerArea();
 }
 
 void MainWindow::cancelAutoScan()
@@ -87,13 +90,18 @@ void MainWindow::cancelAutoScan()
     disconnect(m_session, &EzPrevScan::failedScan, m_wizard, &AutoScanWizard::finish);
     disconnect(m_wizard, &AutoScanWizard::cancelScan, this, &MainWindow::cancelAutoScan);
     disconnect(m_session, &EzPrevScan::pageScanned, m_wizard, &AutoScanWizard::pageScanned);
+    // The wizard has ended its cycle; what is left of a feeder run must not go on behind it.
+    m_session->cancelScan();
 }
 
 void MainWindow::pageFromScanner()
 {
     const QImage *scanned = m_session->image();
-    if (!scanned || scanned->isNull())
-        return; // an unreadable bitmap from the driver
+    if (!scanned || scanned->isNull()) {
+        showNotice(tr("The scanned page could not be read.<br>The scanner delivered a picture in "
+                      "a form Quillary cannot convert; the page was not added."));
+        return;
+    }
     if (m_wizard->isVisible())
         m_wizard->stopBusyIndicator();
 
@@ -102,17 +110,33 @@ void MainWindow::pageFromScanner()
     const bool book = readSetting(Settings::BookScanning).toBool();
     const bool asTiff = readSetting(Settings::Grayscale).toInt() == 1;
 
-    QList<QImage> pages;
+    ProcessedPages processed;
     {
         std::unique_ptr<WaitingDlg, WaitingDlgCloser> waiting(new WaitingDlg(this));
         waiting->showMessage(book ? tr("Splitting on pages...") : tr("Image processing..."));
-        pages = processScannedPage(*scanned, book, asTiff);
+        processed = processScannedPage(*scanned, book, asTiff);
     }
     int added = 0;
-    for (const QImage &page : pages)
+    for (const QImage &page : std::as_const(processed.pages))
         added += addPageToStore(page, asTiff) ? 1 : 0;
     m_session->releaseImage();
     finishBatch(added);
+    // The new page opened the editor; the preview and its Cancel stay until the run ends.
+    if (m_session->isScanning())
+        m_workAreaStack->setCurrentIndex(ScannerArea);
+    if (!processed.problem.isEmpty() && added > 0) {
+        const QString what = book ? tr("The spread could not be split; it was added as one "
+                                       "unprocessed page.")
+                                  : tr("The page could not be cleaned; it was added unprocessed.");
+        showNotice(what + QStringLiteral("<br>") + processed.problem.toHtmlEscaped());
+    }
+}
+
+void MainWindow::leaveScannerArea()
+{
+    // However the run ended, the preview has nothing more to show.
+    if (m_workAreaStack->currentIndex() == ScannerArea)
+        scanCancel();
 }
 
 void MainWindow::scanCancel()

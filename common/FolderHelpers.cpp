@@ -4,20 +4,70 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QMutex>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QString describedError(const QString &path, int error)
+{
+    return QStringLiteral("%1: %2").arg(path, qt_error_string(error));
+}
+} // namespace
+
+WriteResult makePrivateFolder(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return {false, describedError(path, errno)};
+    // lstat: a link planted under the expected name is refused, not followed.
+    struct stat info;
+    if (lstat(native.constData(), &info) != 0)
+        return {false, describedError(path, errno)};
+    if (!S_ISDIR(info.st_mode))
+        return {false, QStringLiteral("%1 is not a folder").arg(path)};
+    if (info.st_uid != geteuid())
+        return {false, QStringLiteral("%1 belongs to another user").arg(path)};
+    if ((info.st_mode & 0077) != 0)
+        return {false, QStringLiteral("%1 is open to other users").arg(path)};
+    return {true, QString()};
+}
 
 QString applicationTempFolder()
 {
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    const QString user = qEnvironmentVariable("USER", QStringLiteral("user"));
-    const QString folder = base + QStringLiteral("/quillary-") + user;
-    QDir().mkpath(folder);
-    return folder;
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty()) {
+        const QString folder = runtime + QStringLiteral("/quillary");
+        if (makePrivateFolder(folder))
+            return folder;
+    }
+    const QString temp = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    const QString folder = temp + QStringLiteral("/quillary-%1").arg(geteuid());
+    if (makePrivateFolder(folder))
+        return folder;
+
+    // The usual names are taken (perhaps by someone else): one unpredictable folder for the
+    // rest of this run, made again should it vanish; mkdtemp makes it 0700.
+    static QMutex mutex;
+    static QString fresh;
+    const QMutexLocker locker(&mutex);
+    if (fresh.isEmpty() || !makePrivateFolder(fresh)) {
+        QByteArray pattern = QFile::encodeName(temp + QStringLiteral("/quillary-XXXXXX"));
+        fresh = mkdtemp(pattern.data()) ? QFile::decodeName(pattern) : QString();
+    }
+    return fresh;
 }
 
 void removeStaleTempFiles()
 {
-    QDir folder(applicationTempFolder());
+    const QString path = applicationTempFolder();
+    if (path.isEmpty())
+        return; // an empty path would mean the working folder
+    QDir folder(path);
     const QStringList names =
         folder.entryList({QStringLiteral("Temp*")}, QDir::Files | QDir::Hidden);
     for (const QString &name : names) {

@@ -1,9 +1,20 @@
 #pragma once
 
+#include "ImageFileWriter.h"
+
 #include <QString>
 
-// The program's own folder for temporary files, one per user; created on demand.
+// The program's own folder for temporary files, which only this user can have made:
+// "quillary" in the per-user runtime folder, else "quillary-<uid>" in the system temporary
+// folder, else a fresh private folder there. Created on demand with mode 0700; a folder of
+// that name made by someone else, or open to others, is never used. Empty only when no
+// folder can be made at all. Any thread.
 QString applicationTempFolder();
+
+// Makes path a folder that only this user can use: creates it with mode 0700, or accepts an
+// existing real folder (not a link) owned by this user with no rights for group or others.
+// Never loosens or takes over what is there. ok false with the reason otherwise.
+WriteResult makePrivateFolder(const QString &path);
 
 // Deletes stale "Temp*" files with names longer than 32 characters, left behind in the
 // program's own temporary folder by an earlier run. Failures are ignored.

@@ -10,14 +10,16 @@
 // (300 when it has none); without --output-dpi the output keeps the input's.
 //
 // Writes OUTPUT_FOLDER/proc.tif, or proc_1L.tif and proc_2R.tif for -l=2. Exit status 0
-// when every file was written, 1 when the input can't be used or writing fails, 2 for a
-// bad command line; each failure says why in one line on standard error.
+// when every file was written, 1 when the input can't be used or writing fails (no result
+// file is left then), 2 for a bad command line; each failure says why in one line on
+// standard error.
 
 #include "Arguments.h"
 #include "PageInput.h"
 #include "PageProcessor.h"
 #include "TiffOutput.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -55,6 +57,9 @@ int main(int argc, char **argv)
 {
     // Our own one-line messages are the only output.
     setMsgSeverity(L_SEVERITY_NONE);
+    // Past a file-size limit a write should fail with EFBIG, like on a full disk, instead of
+    // killing us with a half-written file left behind.
+    signal(SIGXFSZ, SIG_IGN);
 
     const ParsedArguments parsed = parseArguments(argc, argv);
     if (!parsed.error.empty())
@@ -90,13 +95,21 @@ int main(int argc, char **argv)
         pages = {{page.get(), "proc.tif"}};
     }
 
+    // Either every promised page is there or none: half a spread must not pass for a result.
+    std::vector<std::string> written;
+    const auto failWriting = [&written](const std::string &message) {
+        for (const std::string &path : written)
+            std::remove(path.c_str());
+        return fail(Failed, message);
+    };
     for (const auto &[pix, name] : pages) {
         PixPtr processed = processPage(pix, settings);
         if (!processed)
-            return fail(Failed, "not enough memory to process " + name);
+            return failWriting("not enough memory to process " + name);
         const std::string error = writeTiff(processed.get(), arguments.outputFolder, name);
         if (!error.empty())
-            return fail(Failed, error);
+            return failWriting(error);
+        written.push_back(arguments.outputFolder + "/" + name);
     }
     return 0;
 }

@@ -38,7 +38,11 @@ AutoScanWizard::AutoScanWizard(QWidget *parent)
         button(which)->setAccessibleName(spokenName(buttonText(which)));
 
     connect(m_scanPage, &ScanPage::needAutoScan, this, &AutoScanWizard::needAutoScan);
-    connect(m_scanPage, &ScanPage::cancelScan, this, &AutoScanWizard::cancelScan);
+    connect(m_scanPage, &ScanPage::cancelScan, this, &AutoScanWizard::endCycle);
+    connect(this, &QWizard::currentIdChanged, this, [this](int id) {
+        if (id == ScanPageId || id == TimerPageId)
+            m_cycleRunning = true;
+    });
 }
 
 QList<QWizard::WizardButton> AutoScanWizard::defaultButtonLayout()
@@ -74,31 +78,38 @@ void AutoScanWizard::done(int result)
     // Escape and Cancel end the cycle like closing the window does.
     if (result == QDialog::Rejected)
         stopCycle();
+    // Finish on the countdown ends the cycle too, and with it the rest of a feeder run.
+    endCycle();
     QWizard::done(result);
 }
 
 void AutoScanWizard::closeEvent(QCloseEvent *event)
 {
     stopCycle();
+    endCycle();
     QWizard::closeEvent(event);
 }
 
 void AutoScanWizard::stopCycle()
 {
     switch (currentId()) {
-    case ScanPageId: {
-        // After scanCancel() the main window already knows; tell it only once.
-        const bool running = m_scanPage->isRunning();
+    case ScanPageId:
         m_scanPage->validatePage();
         m_timerPage->validatePage();
-        if (running)
-            emit cancelScan();
         break;
-    }
     case TimerPageId:
         m_timerPage->validatePage();
         break;
     default:
         break;
     }
+}
+
+void AutoScanWizard::endCycle()
+{
+    // Once per cycle, however many ways of closing run into each other.
+    if (!m_cycleRunning)
+        return;
+    m_cycleRunning = false;
+    emit cancelScan();
 }

@@ -10,7 +10,7 @@ class TimerPage;
 // alternates between a running scan and a countdown to the next one until the user stops.
 // It knows nothing of the scanner. The main window connects needAutoScan() to the code that
 // starts a scan and feeds the session's progress, page and failure signals to scanPercent(),
-// pageScanned() and finish(); cancelScan() tells it to drop those links again.
+// pageScanned() and finish(); cancelScan() tells it to stop that scan and drop the links.
 //
 // To run it again: setStartId(IntroPageId); restart(); exec(). The wizard stores
 // "BookScanning" when the intro page is left; resetting it after exec() is the caller's.
@@ -36,7 +36,9 @@ public:
 signals:
     // A scan is due now.
     void needAutoScan();
-    // The running scan no longer drives the wizard (closed or cancelled on the scan page).
+    // The cycle has ended (Cancel, Finish, closed; once it got past the intro page). A scan
+    // still running for it must stop: in a feeder run the countdown is shown while the
+    // remaining pages arrive, so this comes from the countdown page as well.
     void cancelScan();
 
 public slots:
@@ -56,9 +58,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The pages' leave steps.
     void stopCycle();
+    void endCycle();
 
     IntroPage *m_introPage;
     ScanPage *m_scanPage;
     TimerPage *m_timerPage;
+    bool m_cycleRunning = false;
 };

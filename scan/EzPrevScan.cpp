@@ -109,8 +109,10 @@ void EzPrevScan::runScan()
             emit pageScanned(m_currentPage.get());
             QCoreApplication::processEvents();
             m_library->releasePage(page);
+            // Asked even after a cancel: that is where the library lets go of the device.
             const bool ended = m_library->transferEnded();
-            if (!allImages || ended)
+            // A cancel between pages is ours to honour: a feeder must not bring another.
+            if (!allImages || ended || m_cancelRequested)
                 break;
         }
         // Only the exact feeder setting asks for the feeder end, as the options store it.
@@ -120,6 +122,8 @@ void EzPrevScan::runScan()
     if (m_library->hasError()) {
         qCInfo(lcSession) << "scan failed:" << m_library->errorText();
         emit failedScan();
+    } else if (m_cancelRequested) {
+        emit scanCancelled();
     }
 }
 

@@ -47,7 +47,8 @@ public:
 public slots:
     // Deletes the current page; the window calls it once it has taken the page over.
     virtual void releaseImage();
-    // Stops the running acquisition; the run then ends with scanCancelled().
+    // Stops the running acquisition, between pages as well as within one: no further page
+    // arrives, pages already announced stay the receiver's. The run ends with scanCancelled().
     void cancelScan();
 
 signals:

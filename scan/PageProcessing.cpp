@@ -22,16 +22,23 @@ const QLatin1String LeftResult("proc_1L.tif");
 const QLatin1String RightResult("proc_2R.tif");
 
 // Creates folder if missing and deletes the files in it; sub-folders are left alone.
-void prepareFolder(const QString &path)
+// Returns false when the folder can't be made or a file in it can't be deleted.
+bool prepareFolder(const QString &path)
 {
     QDir folder(path);
-    if (!folder.mkpath(QStringLiteral(".")))
+    if (!folder.mkpath(QStringLiteral("."))) {
         qCWarning(lcProcessing) << "can't create" << path;
+        return false;
+    }
+    bool emptied = true;
     const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : files) {
-        if (!folder.remove(name))
+        if (!folder.remove(name)) {
             qCWarning(lcProcessing) << "can't delete" << folder.filePath(name);
+            emptied = false;
+        }
     }
+    return emptied;
 }
 
 QStringList processorArguments(bool book, bool blackAndWhite, bool autoContrast, int dpi,
@@ -55,15 +62,25 @@ QStringList processorArguments(bool book, bool blackAndWhite, bool autoContrast,
     return arguments;
 }
 
+// The last line the processor wrote on standard error, cut to a length a notice can show.
+QString lastLine(const QByteArray &output)
+{
+    const QList<QByteArray> lines = output.trimmed().split('\n');
+    return QString::fromLocal8Bit(lines.last().trimmed()).left(300);
+}
+
 // Runs the processor until it finishes or the time limit passes; a processor still running
-// then is killed. Returns false when it could not be started at all.
-bool runProcessor(const QString &program, const QStringList &arguments, int timeLimitMs)
+// then is killed. Empty when it ran to its end and exited 0, else why not, for the user.
+QString runProcessor(const QString &program, const QStringList &arguments, int timeLimitMs)
 {
     QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
     process.start(program, arguments);
     if (!process.waitForStarted()) {
         qCWarning(lcProcessing) << "can't start" << program << process.errorString();
-        return false;
+        return QCoreApplication::translate("PageProcessing",
+                                           "The page processor could not be started: %1")
+            .arg(process.errorString());
     }
     if (process.state() != QProcess::NotRunning) {
         QEventLoop loop;
@@ -78,24 +95,26 @@ bool runProcessor(const QString &program, const QStringList &arguments, int time
         qCWarning(lcProcessing) << program << "took longer than" << timeLimitMs << "ms; stopped";
         process.kill();
         process.waitForFinished();
-    } else if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qCWarning(lcProcessing) << program << "failed:" << process.exitCode()
-                                << process.readAllStandardError().trimmed();
+        return QCoreApplication::translate(
+            "PageProcessing", "The page processor took longer than %n second(s) and was stopped.",
+            nullptr, (timeLimitMs + 999) / 1000);
     }
-    return true;
-}
-
-// The result file's page, or a null image when the processor did not write it (or wrote
-// something unreadable).
-QImage result(const QString &outputFolder, const QString &name)
-{
-    const QString path = outputFolder + QLatin1Char('/') + name;
-    if (!QFileInfo::exists(path))
-        return QImage();
-    QImage image(path);
-    if (image.isNull())
-        qCWarning(lcProcessing) << "can't read" << path;
-    return image;
+    const QString said = lastLine(process.readAllStandardError());
+    if (process.exitStatus() != QProcess::NormalExit) {
+        qCWarning(lcProcessing) << program << "crashed:" << said;
+        return QCoreApplication::translate("PageProcessing",
+                                           "The page processor stopped unexpectedly.");
+    }
+    if (process.exitCode() != 0) {
+        qCWarning(lcProcessing) << program << "failed:" << process.exitCode() << said;
+        if (said.isEmpty())
+            return QCoreApplication::translate("PageProcessing",
+                                               "The page processor failed with exit status %1.")
+                .arg(process.exitCode());
+        return QCoreApplication::translate("PageProcessing", "The page processor failed: %1")
+            .arg(said);
+    }
+    return QString();
 }
 } // namespace
 
@@ -108,8 +127,8 @@ QString defaultPageProcessor()
     return QStandardPaths::findExecutable(CompatibleProcessorName);
 }
 
-QList<QImage> processScannedPage(const QImage &page, bool book, bool blackAndWhite,
-                                 const PageProcessingOptions &options)
+ProcessedPages processScannedPage(const QImage &page, bool book, bool blackAndWhite,
+                                  const PageProcessingOptions &options)
 {
     if (page.isNull())
         return {};
@@ -117,40 +136,54 @@ QList<QImage> processScannedPage(const QImage &page, bool book, bool blackAndWhi
     const QString inputFolder = data + QStringLiteral("/Processing");
     const QString outputFolder = inputFolder + QStringLiteral("/output");
     const QString inputFile = inputFolder + QStringLiteral("/proc.tif");
-    prepareFolder(inputFolder);
-    prepareFolder(outputFolder);
+    const QList<QLatin1String> promised =
+        book ? QList<QLatin1String>{LeftResult, RightResult} : QList<QLatin1String>{SingleResult};
+    const auto unprocessed = [&page](const QString &problem) {
+        return ProcessedPages{{page}, problem};
+    };
+
+    bool prepared = prepareFolder(inputFolder) && prepareFolder(outputFolder);
+    // Something under a result's name that is no file (a folder, say) isn't deleted above.
+    for (const QLatin1String &name : promised)
+        prepared = prepared && !QFileInfo(outputFolder + QLatin1Char('/') + name).exists();
+    if (!prepared)
+        return unprocessed(
+            QCoreApplication::translate("PageProcessing",
+                                        "The page processor's work folder %1 could not be emptied.")
+                .arg(QDir::toNativeSeparators(outputFolder)));
     const bool autoContrast = readSetting(Settings::AutoContrast).toBool();
 
-    const QList<QImage> unprocessed{page};
     const WriteResult saved = writeImageFile(page, inputFile, "TIFF");
     if (!saved) {
         qCWarning(lcProcessing) << saved.error;
-        return unprocessed;
+        return unprocessed(
+            QCoreApplication::translate("PageProcessing",
+                                        "The page could not be saved for the page processor: %1")
+                .arg(saved.error));
     }
     const int dpi = page.logicalDpiX();
     const QString program =
         options.processor.isEmpty() ? defaultPageProcessor() : options.processor;
     if (program.isEmpty() || !QFileInfo::exists(program)) {
         qCInfo(lcProcessing) << "no page processor; the page goes in unprocessed";
-        return unprocessed;
+        return unprocessed(QString());
     }
     const QStringList arguments =
         processorArguments(book, blackAndWhite, autoContrast, dpi, inputFile, outputFolder);
-    if (!runProcessor(program, arguments, options.timeLimitMs))
-        return unprocessed;
+    const QString failed = runProcessor(program, arguments, options.timeLimitMs);
+    if (!failed.isEmpty())
+        return unprocessed(failed);
 
-    QList<QImage> pages;
-    if (book) {
-        for (const QLatin1String &name : {LeftResult, RightResult}) {
-            const QImage half = result(outputFolder, name);
-            if (!half.isNull())
-                pages.append(half);
+    // Half a spread is no result: the user would lose the other page without noticing.
+    ProcessedPages processed;
+    for (const QLatin1String &name : promised) {
+        const QImage result(outputFolder + QLatin1Char('/') + name);
+        if (result.isNull()) {
+            qCWarning(lcProcessing) << "no readable" << name << "from" << program;
+            return unprocessed(QCoreApplication::translate(
+                "PageProcessing", "The page processor finished without a readable result."));
         }
-    } else {
-        const QImage single = result(outputFolder, SingleResult);
-        if (!single.isNull())
-            pages.append(single);
+        processed.pages.append(result);
     }
-    // A spread with neither half written falls back too: the scan must not be lost.
-    return pages.isEmpty() ? unprocessed : pages;
+    return processed;
 }

@@ -196,8 +196,10 @@ const DibBuffer *SaneScannerLibrary::acquirePage(int colourMode)
     } else {
         result = readNextPage(colourMode);
     }
+    if (m_cancelRequested)
+        result = PageResult{SANE_STATUS_CANCELLED, {}, {}};
     if (result.status != SANE_STATUS_GOOD || !result.page) {
-        stopRun(result.status);
+        stopRun(result.status, result.errorText);
         return nullptr;
     }
     m_page = std::move(result.page);
@@ -223,7 +225,7 @@ bool SaneScannerLibrary::transferEnded()
     // Only starting the next page tells whether the feeder holds more paper.
     PageResult next = readNextPage(m_appliedColourMode);
     if (next.status == SANE_STATUS_NO_DOCS || next.status == SANE_STATUS_CANCELLED) {
-        stopRun(next.status);
+        stopRun(next.status, next.errorText);
         return true;
     }
     // A page, or a failure that the next acquisition reports.
@@ -249,6 +251,9 @@ QString SaneScannerLibrary::errorText() const
 void SaneScannerLibrary::cancel()
 {
     m_cancelRequested = true;
+    // SANE lets a running read be stopped at any time; the reader then gets CANCELLED.
+    if (m_handle)
+        sane_cancel(m_handle);
 }
 
 void SaneScannerLibrary::setProgressHandler(ProgressHandler handler)
@@ -292,6 +297,7 @@ SaneScannerLibrary::PageResult SaneScannerLibrary::readNextPage(int colourMode)
     }
     SanePageReader reader(m_handle, m_progress, [this] { return m_cancelRequested; });
     result.status = reader.read(m_appliedResolution, &result.page);
+    result.errorText = reader.errorText();
     return result;
 }
 
@@ -365,9 +371,9 @@ int SaneScannerLibrary::pagesWanted() const
     return m_multipleTransfer ? m_transferCount : 1;
 }
 
-void SaneScannerLibrary::stopRun(int status)
+void SaneScannerLibrary::stopRun(int status, const QString &reason)
 {
-    m_errorText = saneStatusText(status);
+    m_errorText = reason.isEmpty() ? saneStatusText(status) : reason;
     m_error = status != SANE_STATUS_NO_DOCS && status != SANE_STATUS_CANCELLED;
     if (m_error)
         qCWarning(lcSane) << "scan failed:" << m_errorText;

@@ -60,13 +60,16 @@ private:
     {
         int status = 0;
         std::unique_ptr<DibBuffer> page;
+        // The reader's own wording, when the status alone would mislead.
+        QString errorText;
     };
 
     PageResult readNextPage(int colourMode);
     void applyRunSettings(int colourMode);
     int pagesWanted() const;
     // Ends the run after a page could not be read; NO_DOCS and a cancel are no error.
-    void stopRun(int status);
+    // reason, when given, is shown instead of the status's wording.
+    void stopRun(int status, const QString &reason = {});
     void closeDevice();
     void setError(const QString &text);
 

@@ -12,13 +12,79 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+enum class Planted
+{
+    Nothing,
+    PrivateFolder,
+    GroupFolder,
+    OpenFolder,
+    OthersFolder,
+    LinkToPrivateFolder,
+    File
+};
+
+// Puts what a row names at path (which must not exist yet); false when it can't here.
+bool plant(Planted what, const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    switch (what) {
+    case Planted::Nothing:
+        return true;
+    case Planted::PrivateFolder:
+    case Planted::GroupFolder:
+    case Planted::OpenFolder:
+    case Planted::OthersFolder: {
+        const mode_t mode = what == Planted::GroupFolder  ? 0750
+                            : what == Planted::OpenFolder ? 0777
+                                                          : 0700;
+        // chmod after mkdir: the umask must not make a planted folder safer than asked.
+        if (mkdir(native.constData(), 0700) != 0 || chmod(native.constData(), mode) != 0)
+            return false;
+        return what != Planted::OthersFolder || chown(native.constData(), 65534, 65534) == 0;
+    }
+    case Planted::LinkToPrivateFolder:
+        return plant(Planted::PrivateFolder, path + QStringLiteral("-target")) &&
+               symlink((native + "-target").constData(), native.constData()) == 0;
+    case Planted::File:
+        return QFile(path).open(QIODevice::WriteOnly);
+    }
+    return false;
+}
+
+bool isPrivateFolder(const QString &path)
+{
+    struct stat info;
+    return lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == geteuid() && (info.st_mode & 0777) == 0700;
+}
+} // namespace
+
+Q_DECLARE_METATYPE(Planted)
+
 class TestCommon : public QObject
 {
     Q_OBJECT
+
+    // Stands in for the system temporary folder and the per-user runtime folder.
+    QTemporaryDir m_base;
+    QString m_runtime;
+    QString m_temp;
+
 private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_base.isValid());
+        m_runtime = m_base.filePath(QStringLiteral("run"));
+        m_temp = m_base.filePath(QStringLiteral("tmp"));
+        QVERIFY(mkdir(QFile::encodeName(m_runtime).constData(), 0700) == 0);
+        QVERIFY(QDir().mkpath(m_temp));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime));
+        qputenv("TMPDIR", QFile::encodeName(m_temp));
         QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
         QCoreApplication::setApplicationName(QStringLiteral("QuillaryCommonTest"));
         QSettings().clear();
@@ -232,11 +298,98 @@ private slots:
         QVERIFY(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
     }
 
+    void privateFolder_data()
+    {
+        QTest::addColumn<Planted>("planted");
+        QTest::addColumn<bool>("used");
+        QTest::newRow("missing: made") << Planted::Nothing << true;
+        QTest::newRow("own and private") << Planted::PrivateFolder << true;
+        QTest::newRow("open to the group") << Planted::GroupFolder << false;
+        QTest::newRow("open to everyone") << Planted::OpenFolder << false;
+        QTest::newRow("another user's") << Planted::OthersFolder << false;
+        QTest::newRow("a link to a private folder") << Planted::LinkToPrivateFolder << false;
+        QTest::newRow("a file") << Planted::File << false;
+    }
+
+    void privateFolder()
+    {
+        QFETCH(Planted, planted);
+        QFETCH(bool, used);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("quillary"));
+        if (planted == Planted::OthersFolder && geteuid() != 0)
+            QSKIP("only root can make a folder that belongs to another user");
+        QVERIFY(plant(planted, path));
+        const QFile::Permissions permissionsBefore = QFileInfo(path).permissions();
+        const uint ownerBefore = QFileInfo(path).ownerId();
+
+        const WriteResult made = makePrivateFolder(path);
+
+        QCOMPARE(made.ok, used);
+        QCOMPARE(made.error.isEmpty(), used);
+        QCOMPARE(isPrivateFolder(path), used);
+        // What is refused is left as it was: never taken over or loosened.
+        if (!used) {
+            QCOMPARE(QFileInfo(path).permissions(), permissionsBefore);
+            QCOMPARE(QFileInfo(path).ownerId(), ownerBefore);
+        }
+    }
+
+    void temporaryFolderIsPrivate_data()
+    {
+        QTest::addColumn<Planted>("inRuntime"); // at <runtime>/quillary
+        QTest::addColumn<Planted>("inTemp");    // at <temp>/quillary-<uid>
+        QTest::addColumn<QString>("expected");  // "runtime", "temp" or "fresh"
+        QTest::newRow("runtime folder")
+            << Planted::Nothing << Planted::Nothing << QStringLiteral("runtime");
+        QTest::newRow("runtime name open to all")
+            << Planted::OpenFolder << Planted::Nothing << QStringLiteral("temp");
+        QTest::newRow("runtime name a link")
+            << Planted::LinkToPrivateFolder << Planted::Nothing << QStringLiteral("temp");
+        QTest::newRow("both names taken by another user")
+            << Planted::OthersFolder << Planted::OthersFolder << QStringLiteral("fresh");
+        QTest::newRow("both names open to all")
+            << Planted::OpenFolder << Planted::OpenFolder << QStringLiteral("fresh");
+    }
+
+    void temporaryFolderIsPrivate()
+    {
+        QFETCH(Planted, inRuntime);
+        QFETCH(Planted, inTemp);
+        QFETCH(QString, expected);
+        if (inRuntime == Planted::OthersFolder && geteuid() != 0)
+            QSKIP("only root can make a folder that belongs to another user");
+        const QString runtimeFolder = m_runtime + QStringLiteral("/quillary");
+        const QString tempFolder = m_temp + QStringLiteral("/quillary-%1").arg(geteuid());
+        for (const QString &base : {m_runtime, m_temp}) {
+            QDir dir(base);
+            for (const QString &name : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                     QDir::Hidden | QDir::System)) {
+                if (!dir.remove(name))
+                    QVERIFY(QDir(dir.filePath(name)).removeRecursively());
+            }
+        }
+        QVERIFY(plant(inRuntime, runtimeFolder));
+        QVERIFY(plant(inTemp, tempFolder));
+
+        const QString folder = applicationTempFolder();
+
+        QVERIFY2(isPrivateFolder(folder), qPrintable(folder));
+        if (expected == QLatin1String("runtime")) {
+            QCOMPARE(folder, runtimeFolder);
+        } else if (expected == QLatin1String("temp")) {
+            QCOMPARE(folder, tempFolder);
+        } else {
+            QVERIFY(folder.startsWith(m_temp + QStringLiteral("/quillary-")));
+            QVERIFY(folder != tempFolder);
+        }
+    }
+
     void staleTempFilesOnlyInOwnFolder()
     {
+        QDir(m_runtime + QStringLiteral("/quillary")).removeRecursively();
         const QString folder = applicationTempFolder();
-        QVERIFY(folder.startsWith(QStandardPaths::writableLocation(QStandardPaths::TempLocation)));
-        QVERIFY(folder != QDir::rootPath());
+        QCOMPARE(folder, m_runtime + QStringLiteral("/quillary"));
         const QString stale = QStringLiteral("Temp") + QString(30, QLatin1Char('x')); // 34 chars
         const QString shortName = QStringLiteral("Temp") + QString(28, QLatin1Char('y')); // 32
         const QString other = QStringLiteral("Other") + QString(30, QLatin1Char('z'));

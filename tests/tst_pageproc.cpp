@@ -2,6 +2,7 @@
 // margins, illumination, spreads split at the gutter, and the refusals of a bad command line
 // or an unusable input.
 #include <QDir>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <sys/resource.h>
 
 namespace {
 constexpr int Dpi = 150;
@@ -162,9 +164,17 @@ private:
         return path;
     }
 
-    static Run run(const QStringList &arguments)
+    // fileSizeLimit > 0: the processor runs with that RLIMIT_FSIZE, so every write past it
+    // fails with EFBIG, as on a full disk (and without needing root to mount a small one).
+    static Run run(const QStringList &arguments, rlim_t fileSizeLimit = 0)
     {
         QProcess process;
+        if (fileSizeLimit > 0) {
+            process.setChildProcessModifier([fileSizeLimit] {
+                const rlimit limit{fileSizeLimit, fileSizeLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        }
         process.start(QStringLiteral(QUILLARY_PAGEPROC), arguments);
         if (!process.waitForFinished(60000))
             qFatal("the processor did not finish");
@@ -336,6 +346,68 @@ private slots:
         QVERIFY2(
             std::abs(left.width() - gutter) <= size.width() / 100,
             qPrintable(QStringLiteral("split at %1, gutter at %2").arg(left.width()).arg(gutter)));
+    }
+
+    void fullDiskFailsAndLeavesNothing_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<QString>("limit"); // "none", "tiny" or "between the halves"
+        row("single page, room enough", 1, QStringLiteral("none"));
+        row("single page, no room", 1, QStringLiteral("tiny"));
+        row("spread, room enough", 2, QStringLiteral("none"));
+        row("spread, no room", 2, QStringLiteral("tiny"));
+        // The left half is written; the right one fails, and the left must go too.
+        row("spread, room for the left half only", 2, QStringLiteral("between the halves"));
+    }
+
+    void fullDiskFailsAndLeavesNothing()
+    {
+        QFETCH(int, layout);
+        QFETCH(QString, limit);
+        // A spread whose left page is blank, so its half is far smaller than the right one.
+        const QSize size(px(200), px(140));
+        QImage spread = blankPage(size, QImage::Format_Grayscale8);
+        {
+            QPainter painter(&spread);
+            drawContent(painter, QRect(size.width() / 2 + px(12), px(12), size.width() / 2 - px(24),
+                                       size.height() - px(24)));
+        }
+        const QStringList arguments = QStringLiteral("-l=%1 --color-mode=color_grayscale --dpi=%2")
+                                          .arg(layout)
+                                          .arg(Dpi)
+                                          .split(QLatin1Char(' '))
+                                      << input(spread, "spread.tif");
+        const QStringList names =
+            layout == 1 ? QStringList{QStringLiteral("proc.tif")}
+                        : QStringList{QStringLiteral("proc_1L.tif"), QStringLiteral("proc_2R.tif")};
+        rlim_t bytes = 0;
+        if (limit == QLatin1String("tiny")) {
+            bytes = 1024;
+        } else if (limit != QLatin1String("none")) {
+            const QString unlimited = outputFolder();
+            QCOMPARE(run(QStringList(arguments) << unlimited).exitCode, 0);
+            const qint64 left = QFileInfo(unlimited + QStringLiteral("/proc_1L.tif")).size();
+            const qint64 right = QFileInfo(unlimited + QStringLiteral("/proc_2R.tif")).size();
+            QVERIFY2(left > 0 && right > 2 * left, "the blank half is not the smaller one");
+            bytes = rlim_t((left + right) / 2);
+        }
+        const QString out = outputFolder();
+
+        const Run ran = run(QStringList(arguments) << out, bytes);
+
+        const QStringList remaining =
+            QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        if (bytes == 0) {
+            QCOMPARE(ran.exitCode, 0);
+            QCOMPARE(remaining, names);
+            for (const QString &name : names)
+                QVERIFY(!QImageReader(out + QLatin1Char('/') + name).read().isNull());
+        } else {
+            QCOMPARE(ran.exitCode, 1);
+            QCOMPARE(ran.standardError.count('\n'), 1);
+            QVERIFY2(ran.standardError.contains("too large"), ran.standardError.constData());
+            QCOMPARE(remaining, QStringList());
+        }
     }
 
     void refusesWithOneLineAndWritesNothing_data()

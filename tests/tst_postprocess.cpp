@@ -154,31 +154,56 @@ private slots:
         QTest::addColumn<bool>("book");
         QTest::addColumn<QByteArray>("body"); // null: no processor there
         QTest::addColumn<bool>("executable");
+        QTest::addColumn<QString>("inTheWay"); // a folder left in the output folder
         QTest::addColumn<QList<QSize>>("expected");
+        QTest::addColumn<QString>("problem"); // part of the reason; empty: none given
 
         const QByteArray single = "cp '%DIR%/single.tif' \"$out/proc.tif\"";
         const QByteArray left = "cp '%DIR%/left.tif' \"$out/proc_1L.tif\"";
         const QByteArray right = "cp '%DIR%/right.tif' \"$out/proc_2R.tif\"";
-        // A hung processor is killed at the time limit; what it wrote by then counts.
+        const QByteArray failing = "\necho 'quillary-pageproc: disk full' >&2; exit 1";
+        const QByteArray crashing = "\nkill -KILL $$"; // dies by a signal, as in a crash
+        // A hung processor is killed at the time limit, whatever it wrote by then.
         const QByteArray hang = "\necho $$ > '%DIR%/pid'\nexec sleep 60";
         const QList<QSize> unprocessed{PageSize}; // whenever the processor can't help
-        row("single result", false, single, true, QList<QSize>{SingleSize});
-        row("spread, both halves, left first", true, right + "\n" + left, true,
-            QList<QSize>{LeftSize, RightSize});
-        row("spread, only the left half", true, left, true, QList<QSize>{LeftSize});
-        row("spread, only the right half", true, right, true, QList<QSize>{RightSize});
-        row("single page with a spread's results", false, left + "\n" + right, true, unprocessed);
-        row("spread with a single page's result", true, single, true, unprocessed);
-        row("no result", false, QByteArray("exit 0"), true, unprocessed);
-        row("spread, no result", true, QByteArray("exit 0"), true, unprocessed);
-        row("processor fails", false, QByteArray("exit 3"), true, unprocessed);
+        const QString none;
+        const QString unreadable = QStringLiteral("without a readable result");
+        const QString stopped = QStringLiteral("stopped unexpectedly");
+        const QString tooLong = QStringLiteral("took longer than 1 second");
+        row("single result", false, single, true, none, QList<QSize>{SingleSize}, none);
+        row("spread, both halves, left first", true, right + "\n" + left, true, none,
+            QList<QSize>{LeftSize, RightSize}, none);
+        row("spread, only the left half", true, left, true, none, unprocessed, unreadable);
+        row("spread, only the right half", true, right, true, none, unprocessed, unreadable);
+        row("spread, left half, then fails", true, left + failing, true, none, unprocessed,
+            QStringLiteral("failed: quillary-pageproc: disk full"));
+        row("spread, left half, then crashes", true, left + crashing, true, none, unprocessed,
+            stopped);
+        row("spread, left half, then killed at the time limit", true, left + hang, true, none,
+            unprocessed, tooLong);
+        row("spread, both halves, then fails", true, left + "\n" + right + "\nexit 1", true, none,
+            unprocessed, QStringLiteral("exit status 1"));
+        row("single result, then fails", false, single + failing, true, none, unprocessed,
+            QStringLiteral("disk full"));
+        row("single result, then crashes", false, single + crashing, true, none, unprocessed,
+            stopped);
+        row("single result, then killed at the time limit", false, single + hang, true, none,
+            unprocessed, tooLong);
+        row("single page with a spread's results", false, left + "\n" + right, true, none,
+            unprocessed, unreadable);
+        row("spread with a single page's result", true, single, true, none, unprocessed,
+            unreadable);
+        row("no result", false, QByteArray("exit 0"), true, none, unprocessed, unreadable);
+        row("spread, no result", true, QByteArray("exit 0"), true, none, unprocessed, unreadable);
         row("result is not an image", false, QByteArray("echo junk > \"$out/proc.tif\""), true,
-            unprocessed);
-        row("processor not executable", false, single, false, unprocessed);
-        row("processor missing", true, QByteArray(), true, unprocessed);
-        row("hung after its result: killed, result used", false, single + hang, true,
-            QList<QSize>{SingleSize});
-        row("spread, hung without result: killed, the scan", true, hang, true, unprocessed);
+            none, unprocessed, unreadable);
+        // An old entry that can't be cleared might pass for this run's result: not run at all.
+        row("spread, a folder where the right half goes", true, left, true,
+            QStringLiteral("proc_2R.tif"), unprocessed, QStringLiteral("could not be emptied"));
+        row("processor not executable", false, single, false, none, unprocessed,
+            QStringLiteral("could not be started"));
+        // Nothing to tell: a missing processor is how the program is installed, not a failure.
+        row("processor missing", true, QByteArray(), true, none, unprocessed, none);
     }
 
     void results()
@@ -186,20 +211,30 @@ private slots:
         QFETCH(bool, book);
         QFETCH(QByteArray, body);
         QFETCH(bool, executable);
+        QFETCH(QString, inTheWay);
         QFETCH(QList<QSize>, expected);
+        QFETCH(QString, problem);
         const QString pidPath = m_dir.filePath(QStringLiteral("pid"));
         QFile::remove(pidPath);
+        const QString blocker = m_outputFolder + QLatin1Char('/') + inTheWay;
+        QVERIFY(inTheWay.isEmpty() || QDir().mkpath(blocker));
         const bool hangs = body.contains("sleep");
         const QString program = body.isNull() ? m_dir.filePath(QStringLiteral("missing.sh"))
                                               : processor(body, executable);
         QElapsedTimer clock;
         clock.start();
 
-        const QList<QImage> pages =
+        const ProcessedPages processed =
             processScannedPage(filled(PageSize), book, false, {program, hangs ? 1000 : Enough});
 
+        if (!inTheWay.isEmpty())
+            QDir(blocker).removeRecursively();
         QVERIFY2(clock.elapsed() < 15000, "the time limit did not end the wait");
-        QCOMPARE(sizes(pages), expected);
+        QCOMPARE(sizes(processed.pages), expected);
+        if (problem.isEmpty())
+            QCOMPARE(processed.problem, QString());
+        else
+            QVERIFY2(processed.problem.contains(problem), qPrintable(processed.problem));
         QFile pid(pidPath);
         if (hangs) {
             QVERIFY(pid.open(QIODevice::ReadOnly));
@@ -219,10 +254,10 @@ private slots:
         // The fake copies the input it got, to show what was saved before it ran.
         const QString program = processor("cp \"$input\" '%DIR%/input-seen.tif'");
 
-        const QList<QImage> pages =
+        const ProcessedPages processed =
             processScannedPage(filled(PageSize), false, false, {program, Enough});
 
-        QCOMPARE(sizes(pages), QList<QSize>{PageSize});
+        QCOMPARE(sizes(processed.pages), QList<QSize>{PageSize});
         QVERIFY(!QFile::exists(stale));
         QVERIFY(!QFile::exists(m_inputFile + QStringLiteral(".old")));
         QVERIFY(QFile::exists(m_outputFolder + QStringLiteral("/kept/file")));
@@ -235,8 +270,8 @@ private slots:
 
     void nullPageGivesNothing()
     {
-        QVERIFY(
-            processScannedPage(QImage(), false, false, {processor("exit 0"), Enough}).isEmpty());
+        QVERIFY(processScannedPage(QImage(), false, false, {processor("exit 0"), Enough})
+                    .pages.isEmpty());
         QCOMPARE(recordedArguments(), QStringList{QStringLiteral("<processor did not run>")});
     }
 

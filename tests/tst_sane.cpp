@@ -1,4 +1,7 @@
+#include "DibBuffer.h"
 #include "EzPrevScan.h"
+#include "HImage.h"
+#include "SanePageReader.h"
 #include "SaneScannerLibrary.h"
 #include "SaneStatusText.h"
 #include "SettingsKeys.h"
@@ -58,12 +61,68 @@ std::unique_ptr<Session> makeSession(int colourMode, int dpi)
     return session;
 }
 
+// A driver of our own making: frames with whatever parameters and bytes a test gives.
+class ScriptedReader : public SanePageReader
+{
+public:
+    struct Frame
+    {
+        SANE_Parameters parameters;
+        QByteArray data;
+    };
+
+    explicit ScriptedReader(QList<Frame> frames)
+        : SanePageReader(nullptr, {}, {}), m_frames(std::move(frames))
+    {
+    }
+
+    int bytesRead = 0;
+    int cancels = 0;
+
+protected:
+    SANE_Status startFrame() override
+    {
+        m_offset = 0;
+        return ++m_frame < m_frames.size() ? SANE_STATUS_GOOD : SANE_STATUS_INVAL;
+    }
+    SANE_Status frameParameters(SANE_Parameters *parameters) override
+    {
+        *parameters = m_frames.at(m_frame).parameters;
+        return SANE_STATUS_GOOD;
+    }
+    SANE_Status readData(SANE_Byte *buffer, SANE_Int maxLength, SANE_Int *length) override
+    {
+        const QByteArray &data = m_frames.at(m_frame).data;
+        *length = std::min<SANE_Int>(maxLength, SANE_Int(data.size() - m_offset));
+        if (*length == 0)
+            return SANE_STATUS_EOF;
+        memcpy(buffer, data.constData() + m_offset, size_t(*length));
+        m_offset += *length;
+        bytesRead += *length;
+        return SANE_STATUS_GOOD;
+    }
+    void cancelDevice() override { ++cancels; }
+
+private:
+    QList<Frame> m_frames;
+    int m_frame = 0;
+    qsizetype m_offset = 0;
+};
+
+SANE_Parameters frameParameters(SANE_Frame format, int width, int lines, int bytesPerLine,
+                                int depth = 8, bool last = true)
+{
+    return {format, last ? SANE_TRUE : SANE_FALSE, bytesPerLine, width, lines, depth};
+}
+
 void setRunSettings(int paperSource, int acquireImage)
 {
     writeSetting(Settings::PaperSource, paperSource);
     writeSetting(Settings::AcquireImage, acquireImage);
 }
 } // namespace
+
+Q_DECLARE_METATYPE(ScriptedReader::Frame)
 
 class TestSane : public QObject
 {
@@ -238,6 +297,102 @@ private slots:
         QCOMPARE(cancelled.count(), 1);
         QCOMPARE(failed.count(), 0);
         QVERIFY(!session->library->hasError());
+    }
+
+    void readerRefusesWhatTheDriverAnnounces_data()
+    {
+        QTest::addColumn<QList<ScriptedReader::Frame>>("frames");
+        QTest::addColumn<int>("status");
+        const QByteArray some(300, '\x7f');
+        const auto one = [](const SANE_Parameters &p, const QByteArray &data = {}) {
+            return QList<ScriptedReader::Frame>{{p, data}};
+        };
+        // Reserving lines x bytes per line of these would abort the program.
+        QTest::newRow("1.7 TB announced")
+            << one(frameParameters(SANE_FRAME_RGB, 65535, 65535, 65535 * 6, 16))
+            << int(SANE_STATUS_NO_MEM);
+        QTest::newRow("a gigabyte per line of 100 pixels")
+            << one(frameParameters(SANE_FRAME_GRAY, 100, 100, 1 << 30))
+            << int(SANE_STATUS_UNSUPPORTED);
+        QTest::newRow("padded rows beyond the page bound")
+            << one(frameParameters(SANE_FRAME_RGB, 16384, 16384, 16384 * 12, 16))
+            << int(SANE_STATUS_NO_MEM);
+        QTest::newRow("fewer bytes per line than pixels")
+            << one(frameParameters(SANE_FRAME_GRAY, 100, 3, 99), some)
+            << int(SANE_STATUS_UNSUPPORTED);
+        QTest::newRow("depth 12") << one(frameParameters(SANE_FRAME_GRAY, 10, 3, 15, 12), some)
+                                  << int(SANE_STATUS_UNSUPPORTED);
+        QTest::newRow("three-pass, a colour twice")
+            << QList<ScriptedReader::Frame>{{frameParameters(SANE_FRAME_RED, 10, 3, 10, 8, false),
+                                             some.left(30)},
+                                            {frameParameters(SANE_FRAME_RED, 10, 3, 10, 8, false),
+                                             some.left(30)},
+                                            {frameParameters(SANE_FRAME_BLUE, 10, 3, 10),
+                                             some.left(30)}}
+            << int(SANE_STATUS_UNSUPPORTED);
+        QTest::newRow("three-pass, a gigabyte per line in a later frame")
+            << QList<ScriptedReader::Frame>{{frameParameters(SANE_FRAME_RED, 10, 3, 10, 8, false),
+                                             some.left(30)},
+                                            {frameParameters(SANE_FRAME_GREEN, 10, 3, 1 << 30, 8,
+                                                             false),
+                                             some}}
+            << int(SANE_STATUS_UNSUPPORTED);
+    }
+
+    void readerRefusesWhatTheDriverAnnounces()
+    {
+        QFETCH(QList<ScriptedReader::Frame>, frames);
+        QFETCH(int, status);
+        ScriptedReader reader(frames);
+        std::unique_ptr<DibBuffer> page;
+
+        QCOMPARE(int(reader.read(300, &page)), status);
+
+        QVERIFY(!page);
+        QVERIFY(!reader.errorText().isEmpty());
+        QVERIFY(reader.errorText() != saneStatusText(SANE_STATUS_UNSUPPORTED));
+        QCOMPARE(reader.cancels, 1);
+        // Refused from the parameters alone: the refused frame's bytes were never asked for.
+        QVERIFY(reader.bytesRead <= 30);
+    }
+
+    void readerTakesEachFrameWithItsOwnLineLength_data()
+    {
+        QTest::addColumn<QList<int>>("strides"); // bytes per line of red, green, blue
+        QTest::newRow("later frames padded more") << QList<int>{5, 8, 6};
+        QTest::newRow("first frame padded most") << QList<int>{8, 5, 6};
+    }
+
+    void readerTakesEachFrameWithItsOwnLineLength()
+    {
+        QFETCH(QList<int>, strides);
+        constexpr int Width = 5;
+        constexpr int Lines = 3;
+        const auto value = [](int channel, int x, int y) { return 60 * channel + 10 * y + x; };
+        QList<ScriptedReader::Frame> frames;
+        for (const SANE_Frame format : {SANE_FRAME_RED, SANE_FRAME_GREEN, SANE_FRAME_BLUE}) {
+            const int channel = int(frames.size());
+            const int stride = strides.at(channel);
+            QByteArray data(stride * Lines, '\xee'); // padding that must not show
+            for (int y = 0; y < Lines; ++y) {
+                for (int x = 0; x < Width; ++x)
+                    data[y * stride + x] = char(value(channel, x, y));
+            }
+            frames.append({frameParameters(format, Width, Lines, stride, 8, channel == 2), data});
+        }
+        ScriptedReader reader(frames);
+        std::unique_ptr<DibBuffer> page;
+
+        QCOMPARE(int(reader.read(300, &page)), int(SANE_STATUS_GOOD));
+
+        QVERIFY(page);
+        const QImage image = HImage::fromDib(*page);
+        QCOMPARE(image.size(), QSize(Width, Lines));
+        for (int y = 0; y < Lines; ++y) {
+            for (int x = 0; x < Width; ++x) {
+                QCOMPARE(image.pixel(x, y), qRgb(value(0, x, y), value(1, x, y), value(2, x, y)));
+            }
+        }
     }
 
     void selectedSourceIsRememberedAndOpened()

@@ -5,8 +5,10 @@
 #include "NoticeTexts.h"
 #include "PageListWidget.h"
 #include "RibbonStyle.h"
+#include "SaneScannerLibrary.h"
 #include "SettingsKeys.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -58,6 +60,9 @@ private slots:
         QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
         QCoreApplication::setApplicationName(QStringLiteral("QuillaryScanningTest"));
         QApplication::setStyle(new Ribbon::RibbonStyle);
+        // Only SANE's virtual test device, whatever is plugged into this machine.
+        if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
+            qputenv("SANE_CONFIG_DIR", QUILLARY_SANE_CONFIG_DIR);
     }
     void init()
     {
@@ -156,14 +161,118 @@ private slots:
         QCOMPARE(scanning.library->calls().count(QStringLiteral("open()")), 1);
     }
 
-    void unreadableBitmapIsSkipped()
+    void unreadableBitmapIsSkippedAndTold_data()
     {
+        QTest::addColumn<bool>("afterAGoodPage"); // in the same feeder run
+        QTest::newRow("alone") << false;
+        QTest::newRow("second page of a feeder run") << true;
+    }
+    void unreadableBitmapIsSkippedAndTold()
+    {
+        QFETCH(bool, afterAGoodPage);
+        writeSetting(Settings::PaperSource, 1);
+        writeSetting(Settings::AcquireImage, 1);
         const DibBuffer whole = FakeScannerLibrary::page(qRgb(1, 2, 3));
         const DibBuffer broken(whole.bytes().left(DibBuffer::HeaderSize + 5)); // pixels cut off
-        auto scanning = makeWindow({broken});
-        scanning.window->scanPage();
-        QCOMPARE(scanning.window->pageStore()->count(), 0);
+        QList<std::optional<DibBuffer>> pages{broken};
+        if (afterAGoodPage)
+            pages.prepend(whole);
+        auto scanning = makeWindow(pages);
+        MainWindow &window = *scanning.window;
+        window.scanPage();
+        QCOMPARE(window.pageStore()->count(), afterAGoodPage ? 1 : 0);
         QCOMPARE(scanning.library->pagesOutstanding(), 0);
+        const QStringList notices = noticeTexts(window);
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices.first().contains(QStringLiteral("could not be read")),
+                 qPrintable(notices.first()));
+        QCOMPARE(window.workAreaStack()->currentIndex(),
+                 int(afterAGoodPage ? MainWindow::EditorArea : MainWindow::StartArea));
+    }
+
+    void cancelStopsAFeederRun_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("kept"); // pages taken before the cancel, which come while the
+                                       // next one is read
+        QTest::newRow("preview's Cancel") << QStringLiteral("preview") << 2;
+        QTest::newRow("wizard's Cancel during the first page") << QStringLiteral("cancel") << 0;
+        QTest::newRow("wizard's Scan Now during the run, then Cancel")
+            << QStringLiteral("scan now, cancel") << 1;
+        QTest::newRow("wizard's Finish on the countdown") << QStringLiteral("finish") << 2;
+        QTest::newRow("wizard closed on the countdown") << QStringLiteral("close") << 2;
+    }
+    void cancelStopsAFeederRun()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, kept);
+        writeSetting(Settings::PaperSource, 1);
+        writeSetting(Settings::AcquireImage, 1);
+        writeSetting(Settings::AutoScanNow, true);
+        writeSetting(Settings::AutoScanTime, 60);
+        auto library = std::make_unique<SaneScannerLibrary>();
+        SaneScannerLibrary *sane = library.get();
+        // Slow pages: each arrives in several reads with progress reports between them.
+        sane->setDeviceOption("read-delay", true);
+        sane->setDeviceOption("read-delay-duration", 10000);
+        MainWindow window(MainWindow::NoSplash, std::move(library));
+        window.colorBox()->setCurrentIndex(
+            window.colorBox()->findText(QStringLiteral("Grayscale")));
+        EzPrevScan *session = window.scannerSession();
+        AutoScanWizard *wizard = window.autoScanWizard();
+        auto *previewCancel = session->findChild<QPushButton *>();
+        QVERIFY(previewCancel);
+
+        int pagesSeen = 0;
+        bool acted = false;
+        bool previewKept = true;
+        connect(session, &EzPrevScan::pageScanned, session, [&] { ++pagesSeen; });
+        connect(session, &EzPrevScan::percentScan, session, [&](int percent) {
+            // As long as the run goes on, the preview and its Cancel stay in front.
+            const bool previewShown =
+                window.workAreaStack()->currentWidget() == session && previewCancel->isEnabled();
+            previewKept = previewKept && previewShown;
+            if (acted || percent == 0 || pagesSeen != kept)
+                return;
+            QAbstractButton *wizardCancel = wizard->button(QWizard::CancelButton);
+            if (how == QLatin1String("preview")) {
+                acted = previewShown;
+                previewCancel->click();
+            } else if (how == QLatin1String("finish")) {
+                acted = true;
+                wizard->button(QWizard::FinishButton)->click();
+            } else if (how == QLatin1String("close")) {
+                acted = true;
+                wizard->close();
+            } else if (wizard->currentId() == AutoScanWizard::TimerPageId) {
+                wizard->button(QWizard::CustomButton2)->click(); // Scan Now
+            } else if (wizard->currentId() == AutoScanWizard::ScanPageId &&
+                       wizardCancel->isEnabled()) {
+                acted = true;
+                wizardCancel->click();
+            }
+        });
+
+        if (how == QLatin1String("preview")) {
+            window.scanPage();
+        } else {
+            QTimer::singleShot(0, wizard, [wizard] { wizard->next(); });
+            // Only a guard against a wizard that would wait forever; the checks below decide.
+            QTimer::singleShot(60000, wizard, &QWizard::reject);
+            window.action(Command::AutoScan)->trigger();
+        }
+
+        // The pages taken stay; the run stopped before another one arrived.
+        QCOMPARE(pagesSeen, kept);
+        QCOMPARE(window.pageStore()->count(), kept);
+        QVERIFY(acted);
+        QVERIFY(previewKept);
+        QVERIFY(!wizard->isVisible());
+        QVERIFY(!session->isScanning());
+        QVERIFY(!sane->hasError());
+        QVERIFY(sane->openDevice().isEmpty());
+        QCOMPARE(window.workAreaStack()->currentIndex(),
+                 int(kept > 0 ? MainWindow::EditorArea : MainWindow::StartArea));
     }
 
     void selectScannerAsksTheLibrary()

@@ -245,20 +245,45 @@ private slots:
         QCOMPARE(session->events.last(), hex(Blue));
     }
 
+    void cancel_data()
+    {
+        QTest::addColumn<int>("afterPages"); // pages announced when Cancel comes; 0: mid-page
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QStringList>("lastCalls");
+        row("during the first page: nothing, cancelled", 0,
+            QStringList{QStringLiteral("cancelled")}, split("acquirePage(0) cancel()"));
+        // The library may still hold pages; the session asks for none after a cancel.
+        row("between feeder pages: the page kept, no further page", 1,
+            QStringList{hex(Red), QStringLiteral("cancelled")},
+            split("cancel() releasePage(1) transferEnded() endFeederRun() hasError()"));
+    }
+
     void cancel()
     {
-        setRunSettings(0, 0);
-        auto session = makeSession(pagesOf(QStringLiteral("-")));
+        QFETCH(int, afterPages);
+        QFETCH(QStringList, events);
+        QFETCH(QStringList, lastCalls);
+        setRunSettings(1, 1);
+        auto session =
+            makeSession(pagesOf(afterPages == 0 ? QStringLiteral("-RG") : QStringLiteral("RGB")));
         EzPrevScan *frame = session->frame.get();
         // Outside a scan it does nothing.
         frame->cancelScan();
         QVERIFY(session->library->calls().isEmpty());
-        session->library->setOnAcquire([frame] { frame->cancelScan(); });
+        if (afterPages == 0)
+            session->library->setOnAcquire([frame] { frame->cancelScan(); });
+        connect(frame, &EzPrevScan::pageScanned, frame, [&] {
+            if (session->events.count() == afterPages)
+                frame->cancelScan();
+        });
 
         frame->scan();
 
-        QVERIFY(session->library->calls().contains(QStringLiteral("cancel()")));
-        QCOMPARE(session->events, QStringList{QStringLiteral("cancelled")});
+        QCOMPARE(session->events, events);
+        const QStringList calls = session->library->calls();
+        QCOMPARE(calls.count(QStringLiteral("acquirePage(0)")), 1);
+        QCOMPARE(calls.mid(calls.size() - lastCalls.size()), lastCalls);
+        QVERIFY(!frame->isScanning());
     }
 
     void optionsProgressAndWorkFolder()

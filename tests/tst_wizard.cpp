@@ -253,8 +253,9 @@ void TestWizard::stopping()
     }
 
     QVERIFY(!m_wizard->isVisible());
-    // A running scan is cancelled; the finish step ran, so the next run starts on the intro.
-    QCOMPARE(cancelScan.count(), scanning ? 1 : 0);
+    // The end of the cycle is told once, from the countdown too: a feeder run may still be
+    // bringing pages there. The finish step ran, so the next run starts on the intro.
+    QCOMPARE(cancelScan.count(), 1);
     QCOMPARE(m_wizard->startId(), int(AutoScanWizard::IntroPageId));
     QVERIFY(m_wizard->button(QWizard::CancelButton)->isEnabled());
     QVERIFY(!child<QProgressIndicator>("busyIndicator")->isAnimated());

@@ -72,40 +72,35 @@ int FlowLayout::heightForWidth(int width) const
 
 void FlowLayout::moveItemUp(int index)
 {
-    if (!m_items.contains(index - 1) || !m_items.contains(index))
-        return;
-    std::swap(m_items[index - 1], m_items[index]);
-    update();
+    moveItem(index, index - 1);
 }
 
 void FlowLayout::moveItemDown(int index)
 {
-    if (!m_items.contains(index) || !m_items.contains(index + 1))
-        return;
-    std::swap(m_items[index], m_items[index + 1]);
-    update();
+    moveItem(index, index + 1);
 }
 
 void FlowLayout::moveItemToFirst(int index)
 {
-    if (index <= 0 || !m_items.contains(index))
-        return;
-    QLayoutItem *moving = m_items.value(index);
-    for (int key = index; key > 0; --key)
-        m_items[key] = m_items.value(key - 1);
-    m_items[0] = moving;
-    update();
+    moveItem(index, 0);
 }
 
 void FlowLayout::moveItemToLast(int index)
 {
-    const int last = count() - 1;
-    if (index < 0 || index >= last || !m_items.contains(index))
+    moveItem(index, count() - 1);
+}
+
+void FlowLayout::moveItem(int from, int to)
+{
+    // Only while the positions are contiguous: a gap left by takeAt() must be closed first,
+    // and no position is ever made up.
+    if (from == to || !m_items.contains(from) || !m_items.contains(to) ||
+        m_items.lastKey() != count() - 1)
         return;
-    QLayoutItem *moving = m_items.value(index);
-    for (int key = index; key < last; ++key)
-        m_items[key] = m_items.value(key + 1);
-    m_items[last] = moving;
+    QList<QLayoutItem *> items = m_items.values();
+    items.move(from, to);
+    for (int key = 0; key < items.size(); ++key)
+        m_items.insert(key, items.at(key));
     update();
 }
 

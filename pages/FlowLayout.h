@@ -47,6 +47,7 @@ public:
     QLayoutItem *takeWidget(const QWidget *widget);
 
 private:
+    void moveItem(int from, int to);
     // Places the items inside rect when place is true; returns the height they need.
     int doLayout(const QRect &rect, bool place) const;
     int effectiveSpacing() const;

@@ -5,6 +5,7 @@
 #include "ScannerLibrary.h"
 
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QPointer>
 #include <QSet>
@@ -165,6 +166,9 @@ private:
     void reportIfFailed(const WriteResult &result);
     void removeMarked(bool checked);
     void removePositions(const QList<int> &positions);
+    // Adds the scanned pages that wait, once no other page command runs.
+    void takeScannedPages();
+    void takeScannedPage(const QImage &scanned);
     // Shows how many pages of the last session wait, on the start area and in a notice.
     void offerWaitingPages();
     void turnPage(int degrees);
@@ -196,5 +200,8 @@ private:
     StartPanel *m_startPanel = nullptr;
     // A command that changes the pages is running (see PageCommand).
     bool m_pageCommandRunning = false;
+    // Scanned pages not yet in the document, in the order they came.
+    QList<QImage> m_scannedPages;
+    bool m_scannedPagesWaiting = false;
     QPointer<SplashPanel> m_aboutPanel;
 };

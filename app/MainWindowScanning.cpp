@@ -4,6 +4,7 @@
 
 #include "AutoScanWizard.h"
 #include "EzPrevScan.h"
+#include "PageCommand.h"
 #include "PageListWidget.h"
 #include "PageProcessing.h"
 #include "ScannerLibrary.h"
@@ -13,8 +14,12 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QStackedWidget>
+#include <QTimer>
 
 namespace {
+// How often a scanned page that waits for a running page command asks again.
+constexpr int ScannedPageRetryMs = 100;
+
 // The waiting window lives for the processing step only; hidden when the step ends, deleted
 // when the command returns.
 struct WaitingDlgCloser
@@ -104,7 +109,32 @@ void MainWindow::pageFromScanner()
     }
     if (m_wizard->isVisible())
         m_wizard->stopBusyIndicator();
+    // A deep copy: the session's picture goes with the next page, and a page that arrives
+    // while another page command runs waits for it.
+    m_scannedPages.append(scanned->copy());
+    m_session->releaseImage();
+    takeScannedPages();
+}
 
+void MainWindow::takeScannedPages()
+{
+    if (m_pageCommandRunning) {
+        if (!m_scannedPagesWaiting) {
+            m_scannedPagesWaiting = true;
+            QTimer::singleShot(ScannedPageRetryMs, this, [this] {
+                m_scannedPagesWaiting = false;
+                takeScannedPages();
+            });
+        }
+        return;
+    }
+    const PageCommand command(m_pageCommandRunning);
+    while (!m_scannedPages.isEmpty())
+        takeScannedPage(m_scannedPages.takeFirst());
+}
+
+void MainWindow::takeScannedPage(const QImage &scanned)
+{
     m_pageStore->blockSignals(true);
     m_pagePanelStack->setCurrentIndex(PageStorePanel);
     const bool book = readSetting(Settings::BookScanning).toBool();
@@ -114,12 +144,11 @@ void MainWindow::pageFromScanner()
     {
         std::unique_ptr<WaitingDlg, WaitingDlgCloser> waiting(new WaitingDlg(this));
         waiting->showMessage(book ? tr("Splitting on pages...") : tr("Image processing..."));
-        processed = processScannedPage(*scanned, book, asTiff);
+        processed = processScannedPage(scanned, book, asTiff);
     }
     int added = 0;
     for (const QImage &page : std::as_const(processed.pages))
         added += addPageToStore(page, asTiff) ? 1 : 0;
-    m_session->releaseImage();
     finishBatch(added);
     // The new page opened the editor; the preview and its Cancel stay until the run ends.
     if (m_session->isScanning())

@@ -93,10 +93,13 @@ public:
     int applyCalls = 0;
 };
 
-// A dialog that exports two pages under name, to the destination in the store; its folder
-// chooser is always cancelled.
-std::unique_ptr<GeneratorDlg> loadedDialog(const QString &name)
+// A dialog that exports two pages under name, to the stored place (2: the stored folder); its
+// folder chooser is always cancelled.
+std::unique_ptr<GeneratorDlg> loadedDialog(const QString &name, int place,
+                                           const QString &folder = QString())
 {
+    writeSetting(Settings::WordFolderPlace, place);
+    writeSetting(Settings::WordDocFolder, folder);
     auto dialog = std::make_unique<GeneratorDlg>();
     dialog->folderField()->setChooser(
         [](QWidget *, const QString &, const QString &) { return QString(); });
@@ -287,117 +290,85 @@ private slots:
         QCOMPARE(record.check(DestinationSettings::extension(kind)), problem);
     }
 
-    void refusedInTheDialog_data()
-    {
-        QTest::addColumn<bool>("folderSet");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("warning");
-        row("other folder empty", false, "letter", "Please choose the folder");
-        row("name empty", true, "", "Please enter a name");
-        row("separator", true, "sub/letter", "cannot be used as a name");
-        row("parent", true, "../letter", "cannot be used as a name");
-        row("dot dot", true, "..", "cannot be used as a name");
-    }
-
-    void refusedInTheDialog()
-    {
-        QFETCH(bool, folderSet);
-        QFETCH(QString, name);
-        QFETCH(QString, warning);
-        QTemporaryDir out;
-        writeSetting(Settings::WordFolderPlace, 2);
-        writeSetting(Settings::WordDocFolder, folderSet ? out.path() : QString());
-        MessageBoxAnswerer answerer;
-        auto dialog = loadedDialog(name);
-        QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
-        QSignalSpy failed(dialog.get(), &ExportBaseDlg::failed);
-        QTest::keyClick(dialog.get(), Qt::Key_Return);
-
-        QCOMPARE(answerer.boxes().size(), 1);
-        const MessageBoxAnswerer::Box box = answerer.boxes().first();
-        QCOMPARE(box.icon, QMessageBox::Warning);
-        QCOMPARE(box.title, QStringLiteral("Quillary"));
-        QVERIFY2(box.text.contains(warning), qPrintable(box.text));
-        // Nothing ran, nothing was reported or saved, and the user can correct the entry.
-        QVERIFY(dialog->generator.receivedPath.isEmpty());
-        QVERIFY(applied.isEmpty() && failed.isEmpty());
-        QVERIFY(dialog->isVisible());
-        QVERIFY(!QSettings().contains(QLatin1String(Settings::WordDocName.name)));
-    }
-
-    void replaceQuestion_data()
-    {
-        QTest::addColumn<QString>("existing"); // what stands at the output path already
-        QTest::addColumn<QMessageBox::StandardButton>("answer");
-        QTest::addColumn<int>("questions");
-        QTest::addColumn<bool>("runs");
-        row("nothing there", "", QMessageBox::No, 0, true);
-        row("file, No", "file", QMessageBox::No, 1, false);
-        row("file, Yes", "file", QMessageBox::Yes, 1, true);
-        // A folder cannot be replaced by a file: the write reports it instead.
-        row("folder", "folder", QMessageBox::No, 0, true);
-    }
-
-    void replaceQuestion()
-    {
-        QFETCH(QString, existing);
-        QFETCH(QMessageBox::StandardButton, answer);
-        QFETCH(int, questions);
-        QFETCH(bool, runs);
-        QTemporaryDir out;
-        writeSetting(Settings::WordFolderPlace, 2);
-        writeSetting(Settings::WordDocFolder, out.path());
-        const QString path = out.filePath(QStringLiteral("letter.docx"));
-        if (existing == QLatin1String("file"))
-            QVERIFY(touch(path));
-        else if (existing == QLatin1String("folder"))
-            QVERIFY(QDir(out.path()).mkdir(QStringLiteral("letter.docx")));
-        MessageBoxAnswerer answerer(answer);
-        auto dialog = loadedDialog(QStringLiteral("letter"));
-        QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
-        QTest::keyClick(dialog.get(), Qt::Key_Return);
-
-        QCOMPARE(int(answerer.boxes().size()), questions);
-        if (questions > 0) {
-            const MessageBoxAnswerer::Box box = answerer.boxes().first();
-            QCOMPARE(box.icon, QMessageBox::Question);
-            QCOMPARE(box.title, QStringLiteral("Quillary"));
-            QCOMPARE(box.text,
-                     QStringLiteral("letter.docx already exists. Do you want to replace it?"));
-        }
-        QCOMPARE(dialog->generator.receivedPath, runs ? path : QString());
-        QCOMPARE(applied.size(), runs ? 1 : 0);
-        // No returns to the dialog.
-        QCOMPARE(dialog->isVisible(), !runs);
-    }
-
-    void missingDefaultFolder_data()
+    // What the dialog does with the destination before the generator runs: refuse it with a
+    // warning, ask before replacing a file, or create a missing Desktop or Documents folder.
+    void confirmDestination_data()
     {
         QTest::addColumn<int>("place");
-        row("desktop", 0);
-        row("documents", 1);
+        QTest::addColumn<bool>("folderSet");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("existing"); // what stands at the output path already
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<int>("icon"); // of the one message box; 0: none
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("runs");
+        const auto no = QMessageBox::No;
+        const int warning = QMessageBox::Warning;
+        const int question = QMessageBox::Question;
+        const char *cannot = "cannot be used as a name";
+        const char *replace = "letter.docx already exists. Do you want to replace it?";
+        row("other folder empty", 2, false, "letter", "", no, warning, "Please choose the folder",
+            false);
+        row("name empty", 2, true, "", "", no, warning, "Please enter a name", false);
+        row("separator", 2, true, "sub/letter", "", no, warning, cannot, false);
+        row("parent", 2, true, "../letter", "", no, warning, cannot, false);
+        row("dot dot", 2, true, "..", "", no, warning, cannot, false);
+        row("nothing there", 2, true, "letter", "", no, 0, "", true);
+        row("file, No", 2, true, "letter", "file", no, question, replace, false);
+        row("file, Yes", 2, true, "letter", "file", QMessageBox::Yes, question, replace, true);
+        // A folder cannot be replaced by a file: the write reports it instead.
+        row("folder", 2, true, "letter", "folder", no, 0, "", true);
+        // A home without either folder, as on a fresh account.
+        row("desktop missing", 0, false, "letter", "", no, 0, "", true);
+        row("documents missing", 1, false, "letter", "", no, 0, "", true);
     }
 
-    void missingDefaultFolder()
+    void confirmDestination()
     {
         QFETCH(int, place);
-        // A home without either folder, as on a fresh account.
+        QFETCH(bool, folderSet);
+        QFETCH(QString, name);
+        QFETCH(QString, existing);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(int, icon);
+        QFETCH(QString, message);
+        QFETCH(bool, runs);
         QTemporaryDir home;
         const QByteArray oldHome = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(home.path()));
         const auto restoreHome = qScopeGuard([&oldHome] { qputenv("HOME", oldHome); });
-        const QString folder = QStandardPaths::writableLocation(
-            place == 0 ? QStandardPaths::DesktopLocation : QStandardPaths::DocumentsLocation);
+        const QString folder =
+            place == 2
+                ? home.filePath(QStringLiteral("out"))
+                : QStandardPaths::writableLocation(place == 0 ? QStandardPaths::DesktopLocation
+                                                              : QStandardPaths::DocumentsLocation);
         QVERIFY2(folder.startsWith(home.path()), qPrintable(folder));
-        QVERIFY(!QFileInfo::exists(folder));
-        writeSetting(Settings::WordFolderPlace, place);
-        MessageBoxAnswerer answerer;
-        auto dialog = loadedDialog(QStringLiteral("letter"));
+        QVERIFY(place == 2 ? QDir().mkpath(folder) : !QFileInfo::exists(folder));
+        const QString path = folder + QStringLiteral("/letter.docx");
+        if (existing == QLatin1String("file"))
+            QVERIFY(touch(path));
+        else if (existing == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        MessageBoxAnswerer answerer(answer);
+        auto dialog = loadedDialog(name, place, folderSet ? folder : QString());
+        QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
+        QSignalSpy failed(dialog.get(), &ExportBaseDlg::failed);
         QTest::keyClick(dialog.get(), Qt::Key_Return);
 
-        QVERIFY(answerer.boxes().isEmpty());
-        QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(dialog->generator.receivedPath, folder + QStringLiteral("/letter.docx"));
+        QCOMPARE(answerer.boxes().size(), icon ? 1 : 0);
+        if (icon) {
+            const MessageBoxAnswerer::Box box = answerer.boxes().first();
+            QCOMPARE(int(box.icon), icon);
+            QCOMPARE(box.title, QStringLiteral("Quillary"));
+            QVERIFY2(box.text.contains(message), qPrintable(box.text));
+        }
+        QCOMPARE(dialog->generator.receivedPath, runs ? path : QString());
+        QCOMPARE(applied.size(), runs ? 1 : 0);
+        QVERIFY(failed.isEmpty());
+        // Refused or declined: nothing saved, and the user can correct the entry.
+        QCOMPARE(dialog->isVisible(), !runs);
+        QCOMPARE(QSettings().contains(QLatin1String(Settings::WordDocName.name)), runs);
+        QVERIFY(QFileInfo(folder).isDir() || !runs);
     }
 
     void browseDir()

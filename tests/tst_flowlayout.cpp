@@ -8,150 +8,118 @@
 
 using Points = QList<QPoint>;
 
+namespace {
+// count tiles of 200 x 200; items lists them in order.
+void fill(FlowLayout &layout, int count, QList<QLayoutItem *> *items = nullptr)
+{
+    for (int i = 0; i < count; ++i) {
+        layout.addItem(new QSpacerItem(200, 200));
+        if (items)
+            items->append(layout.itemAt(i));
+    }
+}
+
+// Which of the original items sits at each position.
+QList<int> order(const FlowLayout &layout, const QList<QLayoutItem *> &items)
+{
+    QList<int> result;
+    for (int key = 0; key < layout.count(); ++key)
+        result.append(int(items.indexOf(layout.itemAt(key))));
+    return result;
+}
+} // namespace
+
 class TestFlowLayout : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void placesTiles_data();
-    void placesTiles();
-    void heightForWidth_data();
-    void heightForWidth();
-    void orderOperations_data();
-    void orderOperations();
-    void takeAtLeavesGapThatCloseGapCloses();
 
-private:
-    // A layout with spacing 6 holding count tiles of 200 x 200; items lists them in order.
-    static void fill(FlowLayout &layout, int count, QList<QLayoutItem *> *items = nullptr)
+    void placesTiles_data()
     {
-        for (int i = 0; i < count; ++i) {
-            layout.addItem(new QSpacerItem(200, 200));
-            if (items)
-                items->append(layout.itemAt(i));
-        }
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<Points>("expected");
+        QTest::addColumn<int>("height"); // what the strip asks for at the rectangle's width
+        const QRect wide(0, 0, 700, 1000);
+        QTest::newRow("empty") << wide << Points{} << 0;
+        QTest::newRow("two tiles centred") << wide << Points{{150, 0}, {356, 0}} << 200;
+        QTest::newRow("three columns, fourth wraps")
+            << wide << Points{{50, 0}, {256, 0}, {462, 0}, {50, 206}} << 406;
+        QTest::newRow("narrower than a tile: one column, negative offset")
+            << QRect(0, 0, 150, 1000) << Points{{-25, 0}, {-25, 206}, {-25, 412}} << 612;
+        QTest::newRow("rectangle away from the origin")
+            << QRect(6, 10, 700, 1000) << Points{{56, 10}, {262, 10}, {468, 10}, {56, 216}} << 406;
+        QTest::newRow("exactly two columns")
+            << QRect(0, 0, 424, 1000) << Points{{12, 0}, {218, 0}, {12, 206}} << 406;
     }
-    // Which of the original items sits at each position.
-    static QList<int> order(const FlowLayout &layout, const QList<QLayoutItem *> &items)
+
+    void placesTiles()
     {
-        QList<int> result;
-        for (int key = 0; key < layout.count(); ++key)
-            result.append(int(items.indexOf(layout.itemAt(key))));
-        return result;
+        QFETCH(QRect, rect);
+        QFETCH(Points, expected);
+        QFETCH(int, height);
+        FlowLayout layout(6);
+        fill(layout, int(expected.size()));
+        QCOMPARE(layout.heightForWidth(rect.width()), height);
+        layout.setGeometry(rect);
+        for (int i = 0; i < expected.size(); ++i)
+            QCOMPARE(layout.itemAt(i)->geometry(), QRect(expected.at(i), QSize(200, 200)));
+    }
+
+    void orderOperations_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QList<int>>("expected");
+        const QList<int> same{0, 1, 2, 3, 4};
+        QTest::newRow("up") << "up" << 2 << QList<int>{0, 2, 1, 3, 4};
+        QTest::newRow("up at first") << "up" << 0 << same;
+        QTest::newRow("down") << "down" << 1 << QList<int>{0, 2, 1, 3, 4};
+        QTest::newRow("down at last") << "down" << 4 << same;
+        QTest::newRow("to first") << "first" << 3 << QList<int>{3, 0, 1, 2, 4};
+        QTest::newRow("to first at first") << "first" << 0 << same;
+        QTest::newRow("to last") << "last" << 1 << QList<int>{0, 2, 3, 4, 1};
+        QTest::newRow("to last at last") << "last" << 4 << same;
+        QTest::newRow("out of range") << "up" << 9 << same;
+    }
+
+    void orderOperations()
+    {
+        QFETCH(QString, operation);
+        QFETCH(int, index);
+        QFETCH(QList<int>, expected);
+        FlowLayout layout(6);
+        QList<QLayoutItem *> items;
+        fill(layout, 5, &items);
+        if (operation == QLatin1String("up"))
+            layout.moveItemUp(index);
+        else if (operation == QLatin1String("down"))
+            layout.moveItemDown(index);
+        else if (operation == QLatin1String("first"))
+            layout.moveItemToFirst(index);
+        else
+            layout.moveItemToLast(index);
+        QCOMPARE(order(layout, items), expected);
+    }
+
+    void takeAtLeavesGapThatCloseGapCloses()
+    {
+        FlowLayout layout(6);
+        QList<QLayoutItem *> items;
+        fill(layout, 4, &items);
+        delete layout.takeAt(1);
+        QCOMPARE(layout.count(), 3);
+        QCOMPARE(layout.itemAt(1), nullptr);
+        QCOMPARE(layout.itemAt(3), items.at(3));
+        layout.closeGap(1);
+        QCOMPARE(order(layout, items), (QList<int>{0, 2, 3}));
+        // Without a gap nothing moves and nothing is lost.
+        layout.closeGap(1);
+        layout.closeGap(0);
+        QCOMPARE(order(layout, items), (QList<int>{0, 2, 3}));
     }
 };
-
-void TestFlowLayout::placesTiles_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QRect>("rect");
-    QTest::addColumn<Points>("expected");
-
-    QTest::newRow("three columns, fourth wraps")
-        << 4 << QRect(0, 0, 700, 1000) << Points{{50, 0}, {256, 0}, {462, 0}, {50, 206}};
-    QTest::newRow("two tiles centred") << 2 << QRect(0, 0, 700, 1000) << Points{{150, 0}, {356, 0}};
-    QTest::newRow("narrower than a tile: negative offset")
-        << 2 << QRect(0, 0, 150, 1000) << Points{{-25, 0}, {-25, 206}};
-    QTest::newRow("rectangle away from the origin")
-        << 4 << QRect(6, 10, 700, 1000) << Points{{56, 10}, {262, 10}, {468, 10}, {56, 216}};
-    QTest::newRow("exactly two columns")
-        << 3 << QRect(0, 0, 424, 1000) << Points{{12, 0}, {218, 0}, {12, 206}};
-}
-
-void TestFlowLayout::placesTiles()
-{
-    QFETCH(int, count);
-    QFETCH(QRect, rect);
-    QFETCH(Points, expected);
-
-    FlowLayout layout(6);
-    fill(layout, count);
-    layout.setGeometry(rect);
-    for (int i = 0; i < count; ++i)
-        QCOMPARE(layout.itemAt(i)->geometry(), QRect(expected.at(i), QSize(200, 200)));
-}
-
-void TestFlowLayout::heightForWidth_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-
-    QTest::newRow("empty") << 0 << 700 << 0;
-    QTest::newRow("one row") << 3 << 700 << 200;
-    QTest::newRow("five tiles, two rows") << 5 << 700 << 406;
-    QTest::newRow("one column when narrow") << 3 << 100 << 612;
-}
-
-void TestFlowLayout::heightForWidth()
-{
-    QFETCH(int, count);
-    QFETCH(int, width);
-    QFETCH(int, height);
-
-    FlowLayout layout(6);
-    fill(layout, count);
-    QVERIFY(layout.hasHeightForWidth());
-    QCOMPARE(layout.heightForWidth(width), height);
-}
-
-void TestFlowLayout::orderOperations_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QList<int>>("expected");
-
-    const QList<int> same{0, 1, 2, 3, 4};
-    QTest::newRow("up") << "up" << 2 << QList<int>{0, 2, 1, 3, 4};
-    QTest::newRow("up at first") << "up" << 0 << same;
-    QTest::newRow("down") << "down" << 1 << QList<int>{0, 2, 1, 3, 4};
-    QTest::newRow("down at last") << "down" << 4 << same;
-    QTest::newRow("to first") << "first" << 3 << QList<int>{3, 0, 1, 2, 4};
-    QTest::newRow("to first at first") << "first" << 0 << same;
-    QTest::newRow("to last") << "last" << 1 << QList<int>{0, 2, 3, 4, 1};
-    QTest::newRow("to last at last") << "last" << 4 << same;
-    QTest::newRow("out of range") << "up" << 9 << same;
-}
-
-void TestFlowLayout::orderOperations()
-{
-    QFETCH(QString, operation);
-    QFETCH(int, index);
-    QFETCH(QList<int>, expected);
-
-    FlowLayout layout(6);
-    QList<QLayoutItem *> items;
-    fill(layout, 5, &items);
-    if (operation == QLatin1String("up"))
-        layout.moveItemUp(index);
-    else if (operation == QLatin1String("down"))
-        layout.moveItemDown(index);
-    else if (operation == QLatin1String("first"))
-        layout.moveItemToFirst(index);
-    else
-        layout.moveItemToLast(index);
-    QCOMPARE(order(layout, items), expected);
-}
-
-void TestFlowLayout::takeAtLeavesGapThatCloseGapCloses()
-{
-    FlowLayout layout(6);
-    QList<QLayoutItem *> items;
-    fill(layout, 4, &items);
-
-    delete layout.takeAt(1);
-    QCOMPARE(layout.count(), 3);
-    QCOMPARE(layout.itemAt(1), nullptr);
-    QCOMPARE(layout.itemAt(3), items.at(3));
-
-    layout.closeGap(1);
-    QCOMPARE(order(layout, items), (QList<int>{0, 2, 3}));
-    // Without a gap nothing moves and nothing is lost.
-    layout.closeGap(1);
-    layout.closeGap(0);
-    QCOMPARE(order(layout, items), (QList<int>{0, 2, 3}));
-}
 
 QTEST_MAIN(TestFlowLayout)
 #include "tst_flowlayout.moc"

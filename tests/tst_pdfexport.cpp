@@ -30,7 +30,6 @@
 #include <QToolButton>
 
 #include <functional>
-#include <memory>
 
 using namespace PdfTestTools;
 
@@ -54,6 +53,31 @@ QString pagesLabel(const QWidget &dialog)
     }
     return QString();
 }
+
+// The dialog, with a folder chooser that never opens a window, and what it reported.
+struct Dialog
+{
+    Dialog()
+    {
+        dialog.folderField()->setChooser(
+            [](QWidget *, const QString &, const QString &) { return QString(); });
+    }
+
+    // Loads pages, names the document and shows the dialog.
+    void show(const QStringList &pages, const QString &name = QString())
+    {
+        dialog.setPages(pages);
+        if (!name.isNull())
+            named<QLineEdit>(dialog, "Document Name")->setText(name);
+        dialog.show();
+    }
+
+    void save() { named<QPushButton>(dialog, "Save to PDF")->click(); }
+
+    ExportDlg dialog;
+    QSignalSpy applied{&dialog, &ExportDlg::applied};
+    QSignalSpy failed{&dialog, &ExportDlg::failed};
+};
 
 bool progressShown()
 {
@@ -99,12 +123,11 @@ private slots:
 
     void controls()
     {
-        const auto dialog = makeDialog();
-        QVERIFY(named<QCheckBox>(*dialog, "By Page Center")->isChecked());
-        QVERIFY(named<QPushButton>(*dialog, "Save to PDF")->isDefault());
-
+        Dialog d;
+        QVERIFY(named<QCheckBox>(d.dialog, "By Page Center")->isChecked());
+        QVERIFY(named<QPushButton>(d.dialog, "Save to PDF")->isDefault());
         // Every control can be found by assistive technology.
-        for (QWidget *widget : dialog->findChildren<QWidget *>()) {
+        for (QWidget *widget : d.dialog.findChildren<QWidget *>()) {
             const bool control =
                 qobject_cast<QAbstractButton *>(widget) || qobject_cast<QLineEdit *>(widget) ||
                 qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractSpinBox *>(widget);
@@ -113,14 +136,11 @@ private slots:
                 !qobject_cast<QComboBox *>(widget->parentWidget()))
                 QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
         }
-
         // Escape closes without exporting.
-        QSignalSpy applied(dialog.get(), &ExportDlg::applied);
-        dialog->setPages(m_threePages);
-        dialog->show();
-        QTest::keyClick(dialog.get(), Qt::Key_Escape);
-        QVERIFY(!dialog->isVisible());
-        QVERIFY(applied.isEmpty());
+        d.show(m_threePages);
+        QTest::keyClick(&d.dialog, Qt::Key_Escape);
+        QVERIFY(!d.dialog.isVisible());
+        QVERIFY(d.applied.isEmpty());
     }
 
     void loadsStoredSettings_data()
@@ -135,8 +155,7 @@ private slots:
     {
         QFETCH(int, paperId);
         QFETCH(QString, paperText);
-
-        const auto dialog = makeDialog();
+        Dialog d;
         writeSetting(Settings::PaperSize, paperId);
         writeSetting(Settings::Orientation, 1);
         writeSetting(Settings::Scale, 2);
@@ -145,49 +164,42 @@ private slots:
         writeSetting(Settings::Left, 1.5);
         writeSetting(Settings::Bottom, 0.3);
         writeSetting(Settings::FolderPlace, 0);
-        dialog->setPages(m_threePages);
+        d.dialog.setPages(m_threePages);
 
-        QCOMPARE(named<QComboBox>(*dialog, "Paper size")->currentText(), paperText);
-        QCOMPARE(named<QComboBox>(*dialog, "Orientation")->currentText(),
+        QCOMPARE(named<QComboBox>(d.dialog, "Paper size")->currentText(), paperText);
+        QCOMPARE(named<QComboBox>(d.dialog, "Orientation")->currentText(),
                  QStringLiteral("Landscape"));
-        QCOMPARE(named<QComboBox>(*dialog, "Scale")->currentText(),
+        QCOMPARE(named<QComboBox>(d.dialog, "Scale")->currentText(),
                  QStringLiteral("Stretch with keeping aspect"));
-        QVERIFY(!named<QCheckBox>(*dialog, "By Page Center")->isChecked());
-        QVERIFY(!named<QCheckBox>(*dialog, "Open PDF document after creation")->isChecked());
-        QCOMPARE(named<QDoubleSpinBox>(*dialog, "Left")->value(), 1.5);
-        QCOMPARE(named<QDoubleSpinBox>(*dialog, "Bottom")->value(), 0.3);
-        QVERIFY(named<QRadioButton>(*dialog, "Desktop")->isChecked());
-        QCOMPARE(pagesLabel(*dialog), QStringLiteral("Pages: 1/3"));
+        QVERIFY(!named<QCheckBox>(d.dialog, "By Page Center")->isChecked());
+        QVERIFY(!named<QCheckBox>(d.dialog, "Open PDF document after creation")->isChecked());
+        QCOMPARE(named<QDoubleSpinBox>(d.dialog, "Left")->value(), 1.5);
+        QCOMPARE(named<QDoubleSpinBox>(d.dialog, "Bottom")->value(), 0.3);
+        QVERIFY(named<QRadioButton>(d.dialog, "Desktop")->isChecked());
+        QCOMPARE(pagesLabel(d.dialog), QStringLiteral("Pages: 1/3"));
     }
 
     void paging()
     {
-        const auto dialog = makeDialog();
-        dialog->setPages(m_threePages);
-        QSignalSpy painted(dialog->findChild<QPrintPreviewWidget *>(),
+        Dialog d;
+        d.dialog.setPages(m_threePages);
+        QSignalSpy painted(d.dialog.findChild<QPrintPreviewWidget *>(),
                            &QPrintPreviewWidget::paintRequested);
-        auto *back = named<QToolButton>(*dialog, "Back");
-        auto *next = named<QToolButton>(*dialog, "Next");
+        auto *back = named<QToolButton>(d.dialog, "Back");
+        auto *next = named<QToolButton>(d.dialog, "Next");
         QVERIFY(back && next);
-
-        back->click(); // already at the first page
-        QCOMPARE(dialog->currentPage(), 0);
-        QCOMPARE(painted.size(), 0);
-        next->click();
-        next->click();
-        QCOMPARE(dialog->currentPage(), 2);
-        QCOMPARE(pagesLabel(*dialog), QStringLiteral("Pages: 3/3"));
-        QCOMPARE(painted.size(), 2);
-        next->click(); // already at the last page
-        QCOMPARE(dialog->currentPage(), 2);
+        // Clicks past either end change nothing and repaint nothing.
+        for (QToolButton *button : {back, next, next, next})
+            button->click();
+        QCOMPARE(d.dialog.currentPage(), 2);
+        QCOMPARE(pagesLabel(d.dialog), QStringLiteral("Pages: 3/3"));
         QCOMPARE(painted.size(), 2);
         back->click();
-        QCOMPARE(pagesLabel(*dialog), QStringLiteral("Pages: 2/3"));
-
+        QCOMPARE(pagesLabel(d.dialog), QStringLiteral("Pages: 2/3"));
         // A new page list starts at its first page again.
-        dialog->setPages(m_threePages.mid(0, 2));
-        QCOMPARE(dialog->currentPage(), 0);
-        QCOMPARE(pagesLabel(*dialog), QStringLiteral("Pages: 1/2"));
+        d.dialog.setPages(m_threePages.mid(0, 2));
+        QCOMPARE(d.dialog.currentPage(), 0);
+        QCOMPARE(pagesLabel(d.dialog), QStringLiteral("Pages: 1/2"));
     }
 
     void previewFollowsChanges_data()
@@ -200,34 +212,32 @@ private slots:
     void previewFollowsChanges()
     {
         QFETCH(QString, change);
-        const auto dialog = makeDialog();
-        dialog->setPages(m_threePages);
-        auto *timer = dialog->findChild<QTimer *>(QStringLiteral("previewTimer"));
+        Dialog d;
+        d.dialog.setPages(m_threePages);
+        auto *timer = d.dialog.findChild<QTimer *>(QStringLiteral("previewTimer"));
         QVERIFY(timer && !timer->isActive());
-        QSignalSpy painted(dialog->findChild<QPrintPreviewWidget *>(),
+        QSignalSpy painted(d.dialog.findChild<QPrintPreviewWidget *>(),
                            &QPrintPreviewWidget::paintRequested);
-
         if (change == QLatin1String("paper"))
-            named<QComboBox>(*dialog, "Paper size")->setCurrentIndex(3);
+            named<QComboBox>(d.dialog, "Paper size")->setCurrentIndex(3);
         else if (change == QLatin1String("orientation"))
-            named<QComboBox>(*dialog, "Orientation")->setCurrentIndex(1);
+            named<QComboBox>(d.dialog, "Orientation")->setCurrentIndex(1);
         else if (change == QLatin1String("scale"))
-            named<QComboBox>(*dialog, "Scale")->setCurrentIndex(1);
+            named<QComboBox>(d.dialog, "Scale")->setCurrentIndex(1);
         else if (change == QLatin1String("margin"))
-            named<QDoubleSpinBox>(*dialog, "Top")->setValue(1.2);
+            named<QDoubleSpinBox>(d.dialog, "Top")->setValue(1.2);
         else
-            named<QCheckBox>(*dialog, "By Page Center")->setChecked(false);
+            named<QCheckBox>(d.dialog, "By Page Center")->setChecked(false);
 
         // Not at once: a single refresh half a second after the last change.
         QVERIFY(timer->isActive());
         QCOMPARE(painted.size(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(painted.size(), 1, 2000);
         QVERIFY(!timer->isActive());
-
         // The printer shows the chosen paper.
         auto *printer = painted.at(0).at(0).value<QPrinter *>();
         QVERIFY(printer);
-        const PdfPageOptions options = dialog->optionsFromWidgets();
+        const PdfPageOptions options = d.dialog.optionsFromWidgets();
         QCOMPARE(printer->pageLayout().pageSize().id(), PaperSizes::pageSizeId(options.paperId));
         QCOMPARE(printer->pageLayout().orientation() == QPageLayout::Landscape,
                  options.isLandscape());
@@ -235,191 +245,131 @@ private slots:
 
     void savesAndWrites()
     {
-        const auto dialog = makeDialog();
-        QSignalSpy applied(dialog.get(), &ExportDlg::applied);
-        QSignalSpy failed(dialog.get(), &ExportDlg::failed);
-        dialog->setPages(m_threePages);
-        named<QLineEdit>(*dialog, "Document Name")->setText(QStringLiteral("my scan.pdf"));
-        named<QComboBox>(*dialog, "Paper size")->setCurrentIndex(1); // Letter
-        named<QComboBox>(*dialog, "Scale")->setCurrentIndex(2);
-        named<QDoubleSpinBox>(*dialog, "Right")->setValue(0.7);
-        named<QCheckBox>(*dialog, "By Page Center")->setChecked(false);
-        dialog->show();
-        named<QPushButton>(*dialog, "Save to PDF")->click();
+        Dialog d;
+        d.show(m_threePages, QStringLiteral("my scan.pdf"));
+        named<QComboBox>(d.dialog, "Paper size")->setCurrentIndex(1); // Letter
+        named<QComboBox>(d.dialog, "Scale")->setCurrentIndex(2);
+        named<QDoubleSpinBox>(d.dialog, "Right")->setValue(0.7);
+        named<QCheckBox>(d.dialog, "By Page Center")->setChecked(false);
+        d.save();
 
         const QString path = m_out.filePath(QStringLiteral("my scan.pdf"));
-        QCOMPARE(failed.size(), 0);
-        QCOMPARE(applied.size(), 1);
-        QCOMPARE(applied.at(0).at(0).toString(), path);
-        QVERIFY(!dialog->isVisible());
+        QCOMPARE(d.failed.size(), 0);
+        QCOMPARE(d.applied.size(), 1);
+        QCOMPARE(d.applied.at(0).at(0).toString(), path);
+        QVERIFY(!d.dialog.isVisible());
         QVERIFY(!progressShown());
         // Written with the dialog's choices; the writer's own tests look inside the file.
         QCOMPARE(pdfinfoPages(path), 3);
-        QCOMPARE(pdfinfoSize(path), QStringLiteral("612 x 792"));
-
+        QCOMPARE(pdfinfo(path, QStringLiteral("Page size")), QStringLiteral("612 x 792"));
         QCOMPARE(readSetting(Settings::PaperSize).toInt(), 2);
         QCOMPARE(readSetting(Settings::Right).toDouble(), 0.7);
         QCOMPARE(readSetting(Settings::DocName).toString(), QStringLiteral("my scan.pdf"));
     }
 
-    void endsWithoutNewFile_data()
+    // Every way "Save to PDF" can end, from the file and signals to what the user is asked.
+    void outcomes_data()
     {
-        QTest::addColumn<QString>("problem");
-        QTest::addColumn<bool>("dialogStays"); // so the user can change something and try again
-        row("no pages", "no pages", true);
-        row("unsupported page", "page.png", true);
-        // A folder stands where the file should go: root ignores permissions, so this is the
-        // output that cannot be replaced.
-        row("output cannot be replaced", "busy.pdf", false);
-    }
-
-    void endsWithoutNewFile()
-    {
-        QFETCH(QString, problem);
-        QFETCH(bool, dialogStays);
-        QTemporaryDir dir;
-        const QString png = dir.filePath(problem);
-        QStringList pages = m_threePages;
-        QString failedPath;
-        if (problem == QLatin1String("no pages")) {
-            pages.clear();
-        } else if (problem == QLatin1String("page.png")) {
-            QVERIFY(QImage(20, 20, QImage::Format_RGB32).save(png));
-            pages = QStringList{m_threePages[0], png};
-            failedPath = png;
-        } else {
-            QVERIFY(QDir(m_out.path()).mkdir(problem));
-            failedPath = m_out.filePath(problem);
-        }
-        const QStringList before = entries(m_out.path());
-        const auto dialog = makeDialog();
-        QSignalSpy applied(dialog.get(), &ExportDlg::applied);
-        QSignalSpy failed(dialog.get(), &ExportDlg::failed);
-        dialog->setPages(pages);
-        named<QLineEdit>(*dialog, "Document Name")->setText(QStringLiteral("busy"));
-        dialog->show();
-        dialog->apply();
-
-        QVERIFY(applied.isEmpty());
-        QCOMPARE(failed.size(), failedPath.isEmpty() ? 0 : 1);
-        if (!failedPath.isEmpty())
-            QCOMPARE(failed.at(0).at(0).toString(), failedPath);
-        QCOMPARE(dialog->isVisible(), dialogStays);
-        QVERIFY(!progressShown());
-        QCOMPARE(entries(m_out.path()), before);
-        QVERIFY(!QFileInfo(m_out.filePath(QStringLiteral("busy.pdf"))).isFile());
-        if (pages.isEmpty())
-            QVERIFY(!QSettings().contains(QLatin1String(Settings::DocName.name)));
-    }
-
-    void replaceQuestion_data()
-    {
-        QTest::addColumn<bool>("earlier"); // a file of the same name is there already
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("setup"); // "earlier": Document.pdf is there; "folder": a folder
+        QTest::addColumn<QString>("pages"); // "three", "none", or "png": three and an unsupported
         QTest::addColumn<QMessageBox::StandardButton>("answer");
-        QTest::addColumn<bool>("pageFails");
-        QTest::addColumn<QString>("outcome");
-        row("no earlier file: no question", false, QMessageBox::No, false, "written");
-        row("earlier file, No", true, QMessageBox::No, false, "kept");
-        row("earlier file, Yes", true, QMessageBox::Yes, false, "written");
+        QTest::addColumn<int>("box");          // the icon of the one message box; 0: none
+        QTest::addColumn<QString>("failedAt"); // "page", "output" or "" for no failure
+        QTest::addColumn<bool>("written");
+        const QString doc = QStringLiteral("Document");
+        const auto none = QMessageBox::No;
+        const int question = QMessageBox::Question;
+        row("written, no question", doc, "", "three", none, 0, "", true);
+        row("earlier file, No", doc, "earlier", "three", none, question, "", false);
+        row("earlier file, Yes", doc, "earlier", "three", QMessageBox::Yes, question, "", true);
         // Yes replaces the file only with a complete new one.
-        row("earlier file, Yes, a page fails", true, QMessageBox::Yes, true, "failed");
+        row("earlier file, Yes, a page fails", doc, "earlier", "png", QMessageBox::Yes, question,
+            "page", false);
+        row("no pages", doc, "", "none", none, 0, "", false);
+        row("unsupported page", doc, "", "png", none, 0, "page", false);
+        // Root ignores permissions: a folder in the way is the output that cannot be replaced.
+        row("output cannot be replaced", doc, "folder", "three", none, 0, "output", false);
+        // The shared check refuses bad destinations; here, that this dialog asks it too.
+        row("name leaves the folder", "../quillary-refused", "", "three", none,
+            int(QMessageBox::Warning), "", false);
     }
 
-    void replaceQuestion()
+    void outcomes()
     {
-        QFETCH(bool, earlier);
+        QFETCH(QString, name);
+        QFETCH(QString, setup);
+        QFETCH(QString, pages);
         QFETCH(QMessageBox::StandardButton, answer);
-        QFETCH(bool, pageFails);
-        QFETCH(QString, outcome);
+        QFETCH(int, box);
+        QFETCH(QString, failedAt);
+        QFETCH(bool, written);
         const QString path = m_out.filePath(QStringLiteral("Document.pdf"));
-        if (earlier)
+        if (setup == QLatin1String("earlier"))
             QVERIFY(writeFile(path, "earlier export"));
+        else if (setup == QLatin1String("folder"))
+            QVERIFY(QDir(m_out.path()).mkdir(QStringLiteral("Document.pdf")));
+        const QStringList before = entries(m_out.path());
         QTemporaryDir dir;
-        QStringList pages = m_threePages;
-        if (pageFails) {
-            pages << dir.filePath(QStringLiteral("page.png"));
-            QVERIFY(QImage(20, 20, QImage::Format_RGB32).save(pages.last()));
-        }
+        const QString png = dir.filePath(QStringLiteral("page.png"));
+        QVERIFY(QImage(20, 20, QImage::Format_RGB32).save(png));
+        const QStringList list = pages == QLatin1String("none")  ? QStringList()
+                                 : pages == QLatin1String("png") ? m_threePages + QStringList{png}
+                                                                 : m_threePages;
         MessageBoxAnswerer answerer(answer);
-        const auto dialog = makeDialog();
-        QSignalSpy applied(dialog.get(), &ExportDlg::applied);
-        QSignalSpy failed(dialog.get(), &ExportDlg::failed);
-        dialog->setPages(pages);
-        named<QLineEdit>(*dialog, "Document Name")->setText(QStringLiteral("Document"));
-        dialog->show();
-        named<QPushButton>(*dialog, "Save to PDF")->click();
+        Dialog d;
+        d.show(list, name);
+        d.save();
 
-        QCOMPARE(int(answerer.boxes().size()), earlier ? 1 : 0);
-        if (earlier) {
+        QCOMPARE(answerer.boxes().size(), box ? 1 : 0);
+        if (box == QMessageBox::Question) {
             QCOMPARE(answerer.boxes().first().title, QStringLiteral("Quillary"));
             QCOMPARE(answerer.boxes().first().text,
                      QStringLiteral("Document.pdf already exists. Do you want to replace it?"));
+        } else if (box) {
+            QCOMPARE(int(answerer.boxes().first().icon), box);
         }
-        QCOMPARE(applied.size(), outcome == QLatin1String("written") ? 1 : 0);
-        QCOMPARE(failed.size(), outcome == QLatin1String("failed") ? 1 : 0);
-        QCOMPARE(dialog->isVisible(), outcome != QLatin1String("written"));
+        QCOMPARE(d.applied.size(), written ? 1 : 0);
+        QCOMPARE(d.failed.size(), failedAt.isEmpty() ? 0 : 1);
+        if (!failedAt.isEmpty())
+            QCOMPARE(d.failed.at(0).at(0).toString(),
+                     failedAt == QLatin1String("page") ? png : path);
+        // Stays open so the user can change something, unless written or nothing can be done.
+        QCOMPARE(d.dialog.isVisible(), !written && failedAt != QLatin1String("output"));
         QVERIFY(!progressShown());
-        if (outcome == QLatin1String("written"))
+        if (written) {
             QCOMPARE(pdfinfoPages(path), 3);
-        else
+            QCOMPARE(entries(m_out.path()), QStringList{QStringLiteral("Document.pdf")});
+            return;
+        }
+        QCOMPARE(entries(m_out.path()), before);
+        if (setup == QLatin1String("earlier"))
             QCOMPARE(contents(path), QByteArray("earlier export"));
-        QCOMPARE(entries(m_out.path()), QStringList{QStringLiteral("Document.pdf")});
-    }
-
-    void refusedDestination_data()
-    {
-        QTest::addColumn<bool>("folderSet");
-        QTest::addColumn<QString>("name");
-        row("other folder empty", false, "quillary-refused");
-        row("name leaves the folder", true, "../quillary-refused");
-    }
-
-    void refusedDestination()
-    {
-        QFETCH(bool, folderSet);
-        QFETCH(QString, name);
-        if (!folderSet)
-            writeSetting(Settings::DocFolder, QString());
-        MessageBoxAnswerer answerer;
-        const auto dialog = makeDialog();
-        QSignalSpy applied(dialog.get(), &ExportDlg::applied);
-        QSignalSpy failed(dialog.get(), &ExportDlg::failed);
-        dialog->setPages(m_threePages);
-        named<QLineEdit>(*dialog, "Document Name")->setText(name);
-        dialog->show();
-        named<QPushButton>(*dialog, "Save to PDF")->click();
-
-        QCOMPARE(answerer.boxes().size(), 1);
-        QCOMPARE(answerer.boxes().first().icon, QMessageBox::Warning);
-        QVERIFY(applied.isEmpty() && failed.isEmpty());
-        QVERIFY(dialog->isVisible());
-        // Nowhere: not in the folder, not beside it, not in the root.
-        QVERIFY(entries(m_out.path()).isEmpty());
+        else
+            QVERIFY(!QFileInfo(path).isFile());
+        // Nowhere beside the folder or in the root either.
         for (const QString &folder : {m_out.filePath(QStringLiteral("..")), QStringLiteral("/")})
             QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/quillary-refused.pdf")));
-        QVERIFY(!QSettings().contains(QLatin1String(Settings::DocName.name)));
+        if (failedAt.isEmpty())
+            QVERIFY(!QSettings().contains(QLatin1String(Settings::DocName.name)));
     }
 
     void cancelInTheMiddle()
     {
         const QString path = m_out.filePath(QStringLiteral("kept.pdf"));
         QVERIFY(writeFile(path, "earlier export"));
-        const auto dialog = makeDialog();
-        QSignalSpy applied(dialog.get(), &ExportDlg::applied);
-        QSignalSpy failed(dialog.get(), &ExportDlg::failed);
-        dialog->setPages(m_threePages);
-        named<QLineEdit>(*dialog, "Document Name")->setText(QStringLiteral("kept"));
-        dialog->show();
+        Dialog d;
+        d.show(m_threePages, QStringLiteral("kept"));
 
         // The user agrees to replace the earlier file, then presses "Cancel" on the progress
         // dialog while the first page is written.
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         int cancelledAtPage = -1;
         std::function<void()> watchProgress = [&]() {
-            auto *progress = dialog->findChild<PdfProgress *>();
+            auto *progress = d.dialog.findChild<PdfProgress *>();
             if (progress == nullptr || !progress->isVisible()) {
                 // Still asking: look again with the next events.
-                QTimer::singleShot(0, dialog.get(), watchProgress);
+                QTimer::singleShot(0, &d.dialog, watchProgress);
                 return;
             }
             auto *bar = progress->findChild<QProgressBar *>();
@@ -434,34 +384,23 @@ private slots:
                 });
             });
         };
-        QTimer::singleShot(0, dialog.get(), watchProgress);
-        dialog->apply();
+        QTimer::singleShot(0, &d.dialog, watchProgress);
+        d.dialog.apply();
 
         QCOMPARE(answerer.count(QMessageBox::Question), 1);
         QCOMPARE(cancelledAtPage, 1);
-        QVERIFY(applied.isEmpty() && failed.isEmpty());
-        QVERIFY(!dialog->isVisible());
+        QVERIFY(d.applied.isEmpty() && d.failed.isEmpty());
+        QVERIFY(!d.dialog.isVisible());
         QVERIFY(!progressShown());
         QCOMPARE(contents(path), QByteArray("earlier export"));
         QCOMPARE(entries(m_out.path()), QStringList{QStringLiteral("kept.pdf")});
     }
 
 private:
-    // A dialog writing into m_out, with a folder chooser that never opens a window.
-    std::unique_ptr<ExportDlg> makeDialog();
-
     QTemporaryDir m_pages;
     QTemporaryDir m_out;
     QStringList m_threePages;
 };
-
-std::unique_ptr<ExportDlg> TestPdfExport::makeDialog()
-{
-    auto dialog = std::make_unique<ExportDlg>();
-    dialog->folderField()->setChooser(
-        [](QWidget *, const QString &, const QString &) { return QString(); });
-    return dialog;
-}
 
 QTEST_MAIN(TestPdfExport)
 #include "tst_pdfexport.moc"

@@ -36,328 +36,320 @@ class TestPdfWriter : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void layoutOnThePage_data();
-    void layoutOnThePage();
-    void paperSizes_data();
-    void paperSizes();
-    void readersAcceptTheFile();
-    void resolutionFromHeader_data();
-    void resolutionFromHeader();
-    void endsWithoutNewFile_data();
-    void endsWithoutNewFile();
-    void oldFileKeptUntilComplete();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+        // 600 x 300 pixels at 300 dpi: 144 x 72 points.
+        m_smallJpeg = drawPage(m_dir.filePath(QStringLiteral("small.jpg")), {600, 300}, 300);
+        QVERIFY(!m_smallJpeg.isEmpty());
+    }
+
+    void layoutOnThePage_data()
+    {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<bool>("centred");
+        QTest::addColumn<PdfLayout::Margins>("margins");
+        QTest::addColumn<QRectF>("drawn"); // the image: x, y, width, height in points
+
+        const PdfLayout::Margins none;
+        // 2, 1, 1.5 and 0.5 cm: 56.693, 28.346, 42.520 and 14.173 points; the area inside them is
+        // 509.961 x 785.307 points of A4.
+        const PdfLayout::Margins mixed{2.0, 1.0, 1.5, 0.5};
+        const QSize small(600, 300);
+        const int a4 = PaperSizes::A4;
+        const int a5 = PaperSizes::A5;
+
+        // Natural size, top-left corner of the page.
+        row("dpi, corner", small, 300, a4, false, 0, false, none, QRectF(0, 770, 144, 72));
+        row("dpi, centred", small, 300, a4, false, 0, true, none, QRectF(225.5, 385, 144, 72));
+        row("dpi, margins, corner", small, 300, a4, false, 0, false, mixed,
+            QRectF(56.693, 727.480, 144, 72));
+        row("dpi, margins, centred", small, 300, a4, false, 0, true, mixed,
+            QRectF(239.193, 370.673, 144, 72));
+        // Landscape swaps the paper; the margins keep their sides.
+        row("landscape, corner", small, 300, a4, true, 0, false, none, QRectF(0, 523, 144, 72));
+        row("landscape, margins", small, 300, a4, true, 0, false, mixed,
+            QRectF(56.693, 480.480, 144, 72));
+        // Strict fit test: 595 points wide on a 595 point wide page is fitted (width 595 -> 592).
+        row("dpi, exactly as wide", QSize(595, 340), 72, a4, false, 0, false, none,
+            QRectF(0, 502, 592, 340));
+        row("dpi, one point narrower", QSize(594, 340), 72, a4, false, 0, false, none,
+            QRectF(0, 502, 594, 340));
+        // 720 x 480 points do not fit: 595 x 396, width lowered to 592.
+        row("dpi, too large", QSize(3000, 2000), 300, a4, false, 0, false, none,
+            QRectF(0, 446, 592, 396));
+        row("stretch", small, 300, a4, false, 1, false, none, QRectF(0, 0, 595, 842));
+        row("stretch, margins, centred", small, 300, a4, false, 1, true, mixed,
+            QRectF(56.693, 14.173, 509, 785));
+        // Keeping aspect enlarges: 595 wide -> 592, height 297 (595 / 2).
+        row("keep aspect, corner", small, 300, a4, false, 2, false, none, QRectF(0, 545, 592, 297));
+        row("keep aspect, centred", small, 300, a4, false, 2, true, none,
+            QRectF(1.5, 272.5, 592, 297));
+        // A tall image is limited by the height: 842 high, width 421 -> 420.
+        row("keep aspect, tall", QSize(300, 600), 300, a4, false, 2, false, none,
+            QRectF(0, 0, 420, 842));
+        row("keep aspect, landscape", small, 300, a4, true, 2, false, none,
+            QRectF(0, 174, 840, 421));
+        // A 500 point square on A5 (420 points wide), limited by the width. A left margin of
+        // 0.65 cm (18.425 points) leaves 401 whole points, 0.7 cm (19.843 points) 400; the width is
+        // rounded down to a multiple of four, the height keeps the unrounded width.
+        const QSize square(500, 500);
+        const PdfLayout::Margins left65{0.65, 0, 0, 0};
+        const PdfLayout::Margins left70{0.7, 0, 0, 0};
+        row("401 -> 400, keep aspect", square, 72, a5, false, 2, false, left65,
+            QRectF(18.425, 194, 400, 401));
+        row("400 -> 396, keep aspect", square, 72, a5, false, 2, false, left70,
+            QRectF(19.843, 195, 396, 400));
+        row("401 -> 400, too large at dpi", square, 72, a5, false, 0, false, left65,
+            QRectF(18.425, 194, 400, 401));
+        row("400 -> 396, too large at dpi", square, 72, a5, false, 0, false, left70,
+            QRectF(19.843, 195, 396, 400));
+    }
+
+    void layoutOnThePage()
+    {
+        QFETCH(QSize, pixels);
+        QFETCH(int, dpi);
+        QFETCH(int, paper);
+        QFETCH(bool, landscape);
+        QFETCH(int, scale);
+        QFETCH(bool, centred);
+        QFETCH(PdfLayout::Margins, margins);
+        QFETCH(QRectF, drawn);
+
+        QTemporaryDir dir;
+        const QString page = drawPage(dir.filePath(QStringLiteral("page.jpg")), pixels, dpi);
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const PdfWriter writer(optionsFor(paper, landscape, scale, centred, margins));
+        QCOMPARE(writer.write({page}, pdf).outcome, PdfWriter::Outcome::Written);
+
+        const QList<PageRecord> pages = readPages(pdf);
+        QCOMPARE(pages.size(), 1);
+        const QSizeF portrait = paper == PaperSizes::A5 ? QSizeF(420, 595) : QSizeF(595, 842);
+        QCOMPARE(pages[0].mediaBox,
+                 QRectF(QPointF(0, 0), landscape ? portrait.transposed() : portrait));
+        const QList<double> expected{drawn.width(), 0, 0, drawn.height(), drawn.x(), drawn.y()};
+        QCOMPARE(pages[0].matrix.size(), 6);
+        for (int i = 0; i < 6; ++i)
+            QVERIFY2(qAbs(pages[0].matrix[i] - expected[i]) < 0.01,
+                     qPrintable(QStringLiteral("%1: %2").arg(i).arg(pages[0].matrix[i])));
+    }
+
+    void paperSizes_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("size"); // as pdfinfo reports it
+        row("A4 = 0", 0, "595 x 842");
+        row("Letter = 2", 2, "612 x 792");
+        row("Legal = 3", 3, "612 x 1008");
+        row("A0 = 5", 5, "2384 x 3370");
+        row("A1 = 6", 6, "1684 x 2384");
+        row("A2 = 7", 7, "1191 x 1684");
+        row("A3 = 8", 8, "842 x 1190");
+        row("A5 = 9", 9, "420 x 595");
+        row("A6 = 10", 10, "297 x 420");
+        row("Tabloid = 29", 29, "792 x 1224");
+        row("unknown -> A4", 1, "595 x 842");
+        // Qt 6's own id of A4 is 7 (A2 here) and of Letter 0 (A4 here): ids are never Qt 6's.
+    }
+
+    void paperSizes()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, size);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("paper.pdf"));
+        const PdfWriter writer(optionsFor(id, false, 0, true, {}));
+        QCOMPARE(writer.write({m_smallJpeg}, pdf).outcome, PdfWriter::Outcome::Written);
+        QCOMPARE(pdfinfo(pdf, QStringLiteral("Page size")), size);
+        // The preview's table agrees with the PDF's standard sizes.
+        const QSizeF points = PaperSizes::points(id);
+        QCOMPARE(QStringLiteral("%1 x %2").arg(points.width()).arg(points.height()), size);
+        // The preview's paper is Qt's, rounded to whole points its own way.
+        const QSize qtPoints = QPageSize(PaperSizes::pageSizeId(id)).sizePoints();
+        QVERIFY(qAbs(qtPoints.width() - points.width()) <= 1);
+        QVERIFY(qAbs(qtPoints.height() - points.height()) <= 1);
+    }
+
+    void readersAcceptTheFile()
+    {
+        QTemporaryDir dir;
+        const QString mono =
+            drawPage(dir.filePath(QStringLiteral("00000002_o.tiff")), {800, 1000}, 200, true);
+        const QString colour =
+            drawPage(dir.filePath(QStringLiteral("00000001_o.jpg")), {640, 480}, 150);
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const PdfWriter writer(optionsFor(0, false, 0, true, {}));
+        QCOMPARE(writer.write({colour, mono, colour}, pdf).outcome, PdfWriter::Outcome::Written);
+
+        run(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}); // fails the test on an error
+        QCOMPARE(pdfinfoPages(pdf), 3);
+        const QList<ImageRow> images = pdfImages(pdf);
+        QCOMPARE(images.size(), 3);
+        QCOMPARE(images[0].encoding, QStringLiteral("jpeg"));
+        QCOMPARE(images[0].width, 640);
+        // Drawn at its own resolution, so the reader finds that resolution again.
+        QCOMPARE(images[0].xPpi, 150);
+        QCOMPARE(images[1].bitsPerComponent, 1);
+        QCOMPARE(images[1].width, 800);
+        QCOMPARE(images[1].xPpi, 200);
+        QCOMPARE(images[2].encoding, QStringLiteral("jpeg"));
+
+        // pdfimages -j writes a JPEG stream out exactly as it is stored: the page's own bytes.
+        run(QStringLiteral("pdfimages"),
+            {QStringLiteral("-j"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+             QStringLiteral("1"), pdf, dir.filePath(QStringLiteral("x"))});
+        QCOMPARE(contents(dir.filePath(QStringLiteral("x-000.jpg"))), contents(colour));
+    }
+
+    void resolutionFromHeader_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("jfifUnit"); // JFIF density unit to patch in; -1: as Qt wrote it
+        QTest::addColumn<int>("expectedDpi");
+        for (int dpi : {72, 96, 100, 150, 200, 300, 600}) {
+            QTest::addRow("jpg %d", dpi) << QStringLiteral("jpg") << dpi << -1 << dpi;
+            QTest::addRow("tiff %d", dpi) << QStringLiteral("tiff") << dpi << -1 << dpi;
+        }
+        // A whole number of dots per centimetre makes Qt write TIFF resolution in centimetres.
+        row("tiff 254 (100 per cm)", "tiff", 254, -1, 254);
+        // No unit: the file states no resolution and Qt's default applies.
+        row("jpg without unit", "jpg", 300, 0, 96);
+        // Per centimetre: 300 per cm read as 762 dpi.
+        row("jpg per centimetre", "jpg", 300, 2, 762);
+    }
+
+    void resolutionFromHeader()
+    {
+        QFETCH(QString, format);
+        QFETCH(int, dpi);
+        QFETCH(int, jfifUnit);
+        QFETCH(int, expectedDpi);
+
+        QTemporaryDir dir;
+        const bool mono = format == QLatin1String("tiff");
+        const QString path =
+            drawPage(dir.filePath(QStringLiteral("page.") + format), {123, 77}, dpi, mono);
+        QVERIFY(!path.isEmpty());
+        if (jfifUnit >= 0) {
+            QByteArray bytes = contents(path);
+            // SOI, then APP0: marker, length, "JFIF\0", version; the unit and densities follow.
+            QVERIFY(bytes.mid(6, 5) == QByteArray("JFIF\0", 5));
+            bytes[13] = char(jfifUnit);
+            if (jfifUnit == 2) {
+                for (int at : {14, 16}) {
+                    bytes[at] = char(dpi >> 8);
+                    bytes[at + 1] = char(dpi & 0xFF);
+                }
+            }
+            QVERIFY(writeFile(path, bytes));
+        }
+
+        const ImageHeader header = ImageHeader::read(path);
+        QVERIFY(header.isValid());
+        QCOMPARE(header.size(), QSize(123, 77));
+        QCOMPARE(header.dpiX(), expectedDpi);
+        QCOMPARE(header.dpiY(), expectedDpi);
+        // The same as every other part of the program sees after decoding the file.
+        const QImage decoded(path);
+        QCOMPARE(header.dpiX(), decoded.logicalDpiX());
+        QCOMPARE(header.dpiY(), decoded.logicalDpiY());
+    }
+
+    void endsWithoutNewFile_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<PdfWriter::Outcome>("outcome");
+        QTest::addColumn<bool>("namesPage"); // which path the failure names: the page or the output
+        using O = PdfWriter::Outcome;
+        row("unsupported page", "page.png", "out.pdf", O::UnsupportedPage, true);
+        row("suffix case", "page.JPG", "out.pdf", O::UnsupportedPage, true);
+        row("not a JPEG", "garbage.jpg", "out.pdf", O::UnreadablePage, true);
+        row("missing page", "missing.jpg", "out.pdf", O::UnreadablePage, true);
+        // Root ignores permissions: a folder that cannot hold files is a path below a file.
+        row("folder is a file", "small.jpg", "afile/out.pdf", O::CannotWrite, false);
+        row("output is a folder", "small.jpg", "adir", O::CannotWrite, false);
+    }
+
+    void endsWithoutNewFile()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, output);
+        QFETCH(PdfWriter::Outcome, outcome);
+        QFETCH(bool, namesPage);
+
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(m_smallJpeg, dir.filePath(QStringLiteral("small.jpg"))));
+        QVERIFY(QFile::copy(m_smallJpeg, dir.filePath(QStringLiteral("page.JPG"))));
+        QVERIFY(
+            QImage(10, 10, QImage::Format_RGB32).save(dir.filePath(QStringLiteral("page.png"))));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("garbage.jpg")), "this is not an image"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("afile")), QByteArray()));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("adir")));
+        QVERIFY(QFile::copy(m_smallJpeg, dir.filePath(QStringLiteral("adir/inside.jpg"))));
+        const QStringList before = entries(dir.path());
+
+        const QString pagePath = dir.filePath(page);
+        const QString outputPath = dir.filePath(output);
+        // The page before the failing one is written first, so the failure comes mid-way.
+        const PdfWriter::Result result =
+            PdfWriter(PdfPageOptions())
+                .write({dir.filePath(QStringLiteral("small.jpg")), pagePath}, outputPath);
+        QCOMPARE(result.outcome, outcome);
+        QCOMPARE(result.path, namesPage ? pagePath : outputPath);
+        QCOMPARE(entries(dir.path()), before);
+        QCOMPARE(entries(dir.filePath(QStringLiteral("adir"))),
+                 QStringList{QStringLiteral("inside.jpg")});
+    }
+
+    void oldFileKeptUntilComplete()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const PdfWriter writer{PdfPageOptions()};
+        QVERIFY(writeFile(pdf, "the user's earlier file"));
+
+        // Cancelled after the third page was asked about.
+        QList<int> asked;
+        PdfWriter::Result result =
+            writer.write({m_smallJpeg, m_smallJpeg, m_smallJpeg}, pdf, [&asked](int index) {
+                asked.append(index);
+                return index < 2;
+            });
+        QCOMPARE(result.outcome, PdfWriter::Outcome::Cancelled);
+        QCOMPARE(asked, (QList<int>{0, 1, 2}));
+        QCOMPARE(contents(pdf), QByteArray("the user's earlier file"));
+        // Nothing to write: not even asked.
+        asked.clear();
+        result = writer.write({}, pdf, [&asked](int index) {
+            asked.append(index);
+            return true;
+        });
+        QCOMPARE(result.outcome, PdfWriter::Outcome::NothingToWrite);
+        QVERIFY(asked.isEmpty());
+        QCOMPARE(contents(pdf), QByteArray("the user's earlier file"));
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("out.pdf")});
+
+        // Complete files replace the old one, each time.
+        QCOMPARE(writer.write({m_smallJpeg, m_smallJpeg}, pdf).outcome,
+                 PdfWriter::Outcome::Written);
+        QCOMPARE(pdfinfoPages(pdf), 2);
+        QCOMPARE(writer.write({m_smallJpeg}, pdf).outcome, PdfWriter::Outcome::Written);
+        QCOMPARE(pdfinfoPages(pdf), 1);
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("out.pdf")});
+    }
 
 private:
     QTemporaryDir m_dir;
     QString m_smallJpeg;
 };
-
-void TestPdfWriter::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_dir.isValid());
-    // 600 x 300 pixels at 300 dpi: 144 x 72 points.
-    m_smallJpeg = drawPage(m_dir.filePath(QStringLiteral("small.jpg")), {600, 300}, 300);
-    QVERIFY(!m_smallJpeg.isEmpty());
-}
-
-void TestPdfWriter::layoutOnThePage_data()
-{
-    QTest::addColumn<QSize>("pixels");
-    QTest::addColumn<int>("dpi");
-    QTest::addColumn<int>("paper");
-    QTest::addColumn<bool>("landscape");
-    QTest::addColumn<int>("scale");
-    QTest::addColumn<bool>("centred");
-    QTest::addColumn<PdfLayout::Margins>("margins");
-    QTest::addColumn<QRectF>("drawn"); // the image: x, y, width, height in points
-
-    const PdfLayout::Margins none;
-    // 2, 1, 1.5 and 0.5 cm: 56.693, 28.346, 42.520 and 14.173 points; the area inside them is
-    // 509.961 x 785.307 points of A4.
-    const PdfLayout::Margins mixed{2.0, 1.0, 1.5, 0.5};
-    const QSize small(600, 300);
-    const int a4 = PaperSizes::A4;
-    const int a5 = PaperSizes::A5;
-
-    // Natural size, top-left corner of the page.
-    row("dpi, corner", small, 300, a4, false, 0, false, none, QRectF(0, 770, 144, 72));
-    row("dpi, centred", small, 300, a4, false, 0, true, none, QRectF(225.5, 385, 144, 72));
-    row("dpi, margins, corner", small, 300, a4, false, 0, false, mixed,
-        QRectF(56.693, 727.480, 144, 72));
-    row("dpi, margins, centred", small, 300, a4, false, 0, true, mixed,
-        QRectF(239.193, 370.673, 144, 72));
-    // Landscape swaps the paper; the margins keep their sides.
-    row("landscape, corner", small, 300, a4, true, 0, false, none, QRectF(0, 523, 144, 72));
-    row("landscape, margins", small, 300, a4, true, 0, false, mixed,
-        QRectF(56.693, 480.480, 144, 72));
-    // Strict fit test: 595 points wide on a 595 point wide page is fitted (width 595 -> 592).
-    row("dpi, exactly as wide", QSize(595, 340), 72, a4, false, 0, false, none,
-        QRectF(0, 502, 592, 340));
-    row("dpi, one point narrower", QSize(594, 340), 72, a4, false, 0, false, none,
-        QRectF(0, 502, 594, 340));
-    // 720 x 480 points do not fit: 595 x 396, width lowered to 592.
-    row("dpi, too large", QSize(3000, 2000), 300, a4, false, 0, false, none,
-        QRectF(0, 446, 592, 396));
-    row("stretch", small, 300, a4, false, 1, false, none, QRectF(0, 0, 595, 842));
-    row("stretch, margins, centred", small, 300, a4, false, 1, true, mixed,
-        QRectF(56.693, 14.173, 509, 785));
-    // Keeping aspect enlarges: 595 wide -> 592, height 297 (595 / 2).
-    row("keep aspect, corner", small, 300, a4, false, 2, false, none, QRectF(0, 545, 592, 297));
-    row("keep aspect, centred", small, 300, a4, false, 2, true, none, QRectF(1.5, 272.5, 592, 297));
-    // A tall image is limited by the height: 842 high, width 421 -> 420.
-    row("keep aspect, tall", QSize(300, 600), 300, a4, false, 2, false, none,
-        QRectF(0, 0, 420, 842));
-    row("keep aspect, landscape", small, 300, a4, true, 2, false, none, QRectF(0, 174, 840, 421));
-    // A 500 point square on A5 (420 points wide), limited by the width. A left margin of
-    // 0.65 cm (18.425 points) leaves 401 whole points, 0.7 cm (19.843 points) 400; the width is
-    // rounded down to a multiple of four, the height keeps the unrounded width.
-    const QSize square(500, 500);
-    const PdfLayout::Margins left65{0.65, 0, 0, 0};
-    const PdfLayout::Margins left70{0.7, 0, 0, 0};
-    row("401 -> 400, keep aspect", square, 72, a5, false, 2, false, left65,
-        QRectF(18.425, 194, 400, 401));
-    row("400 -> 396, keep aspect", square, 72, a5, false, 2, false, left70,
-        QRectF(19.843, 195, 396, 400));
-    row("401 -> 400, too large at dpi", square, 72, a5, false, 0, false, left65,
-        QRectF(18.425, 194, 400, 401));
-    row("400 -> 396, too large at dpi", square, 72, a5, false, 0, false, left70,
-        QRectF(19.843, 195, 396, 400));
-}
-
-void TestPdfWriter::layoutOnThePage()
-{
-    QFETCH(QSize, pixels);
-    QFETCH(int, dpi);
-    QFETCH(int, paper);
-    QFETCH(bool, landscape);
-    QFETCH(int, scale);
-    QFETCH(bool, centred);
-    QFETCH(PdfLayout::Margins, margins);
-    QFETCH(QRectF, drawn);
-
-    QTemporaryDir dir;
-    const QString page = drawPage(dir.filePath(QStringLiteral("page.jpg")), pixels, dpi);
-    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-    const PdfWriter writer(optionsFor(paper, landscape, scale, centred, margins));
-    QCOMPARE(writer.write({page}, pdf).outcome, PdfWriter::Outcome::Written);
-
-    const QList<PageRecord> pages = readPages(pdf);
-    QCOMPARE(pages.size(), 1);
-    const QSizeF portrait = paper == PaperSizes::A5 ? QSizeF(420, 595) : QSizeF(595, 842);
-    QCOMPARE(pages[0].mediaBox,
-             QRectF(QPointF(0, 0), landscape ? portrait.transposed() : portrait));
-    const QList<double> expected{drawn.width(), 0, 0, drawn.height(), drawn.x(), drawn.y()};
-    QCOMPARE(pages[0].matrix.size(), 6);
-    for (int i = 0; i < 6; ++i)
-        QVERIFY2(qAbs(pages[0].matrix[i] - expected[i]) < 0.01,
-                 qPrintable(QStringLiteral("%1: %2").arg(i).arg(pages[0].matrix[i])));
-}
-
-void TestPdfWriter::paperSizes_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("pdfinfo");
-    row("A4 = 0", 0, "595 x 842");
-    row("Letter = 2", 2, "612 x 792");
-    row("Legal = 3", 3, "612 x 1008");
-    row("A0 = 5", 5, "2384 x 3370");
-    row("A1 = 6", 6, "1684 x 2384");
-    row("A2 = 7", 7, "1191 x 1684");
-    row("A3 = 8", 8, "842 x 1190");
-    row("A5 = 9", 9, "420 x 595");
-    row("A6 = 10", 10, "297 x 420");
-    row("Tabloid = 29", 29, "792 x 1224");
-    row("unknown -> A4", 1, "595 x 842");
-    // Qt 6's own id of A4 is 7 (A2 here) and of Letter 0 (A4 here): ids are never Qt 6's.
-}
-
-void TestPdfWriter::paperSizes()
-{
-    QFETCH(int, id);
-    QFETCH(QString, pdfinfo);
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("paper.pdf"));
-    const PdfWriter writer(optionsFor(id, false, 0, true, {}));
-    QCOMPARE(writer.write({m_smallJpeg}, pdf).outcome, PdfWriter::Outcome::Written);
-    QCOMPARE(pdfinfoSize(pdf), pdfinfo);
-    // The preview's table agrees with the PDF's standard sizes.
-    const QSizeF points = PaperSizes::points(id);
-    QCOMPARE(QStringLiteral("%1 x %2").arg(points.width()).arg(points.height()), pdfinfo);
-    // The preview's paper is Qt's, rounded to whole points its own way.
-    const QSize qtPoints = QPageSize(PaperSizes::pageSizeId(id)).sizePoints();
-    QVERIFY(qAbs(qtPoints.width() - points.width()) <= 1);
-    QVERIFY(qAbs(qtPoints.height() - points.height()) <= 1);
-}
-
-void TestPdfWriter::readersAcceptTheFile()
-{
-    QTemporaryDir dir;
-    const QString mono =
-        drawPage(dir.filePath(QStringLiteral("00000002_o.tiff")), {800, 1000}, 200, true);
-    const QString colour =
-        drawPage(dir.filePath(QStringLiteral("00000001_o.jpg")), {640, 480}, 150);
-    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-    const PdfWriter writer(optionsFor(0, false, 0, true, {}));
-    QCOMPARE(writer.write({colour, mono, colour}, pdf).outcome, PdfWriter::Outcome::Written);
-
-    QVERIFY(qpdfCheck(pdf));
-    QCOMPARE(pdfinfoPages(pdf), 3);
-    const QList<ImageRow> images = pdfImages(pdf);
-    QCOMPARE(images.size(), 3);
-    QCOMPARE(images[0].encoding, QStringLiteral("jpeg"));
-    QCOMPARE(images[0].width, 640);
-    // Drawn at its own resolution, so the reader finds that resolution again.
-    QCOMPARE(images[0].xPpi, 150);
-    QCOMPARE(images[1].bitsPerComponent, 1);
-    QCOMPARE(images[1].width, 800);
-    QCOMPARE(images[1].xPpi, 200);
-    QCOMPARE(images[2].encoding, QStringLiteral("jpeg"));
-
-    // pdfimages -j writes a JPEG stream out exactly as it is stored: the page's own bytes.
-    run(QStringLiteral("pdfimages"),
-        {QStringLiteral("-j"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-         QStringLiteral("1"), pdf, dir.filePath(QStringLiteral("x"))});
-    QCOMPARE(contents(dir.filePath(QStringLiteral("x-000.jpg"))), contents(colour));
-}
-
-void TestPdfWriter::resolutionFromHeader_data()
-{
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<int>("dpi");
-    QTest::addColumn<int>("jfifUnit"); // JFIF density unit to patch in; -1: as Qt wrote it
-    QTest::addColumn<int>("expectedDpi");
-    for (int dpi : {72, 96, 100, 150, 200, 300, 600}) {
-        QTest::addRow("jpg %d", dpi) << QStringLiteral("jpg") << dpi << -1 << dpi;
-        QTest::addRow("tiff %d", dpi) << QStringLiteral("tiff") << dpi << -1 << dpi;
-    }
-    // A whole number of dots per centimetre makes Qt write TIFF resolution in centimetres.
-    row("tiff 254 (100 per cm)", "tiff", 254, -1, 254);
-    // No unit: the file states no resolution and Qt's default applies.
-    row("jpg without unit", "jpg", 300, 0, 96);
-    // Per centimetre: 300 per cm read as 762 dpi.
-    row("jpg per centimetre", "jpg", 300, 2, 762);
-}
-
-void TestPdfWriter::resolutionFromHeader()
-{
-    QFETCH(QString, format);
-    QFETCH(int, dpi);
-    QFETCH(int, jfifUnit);
-    QFETCH(int, expectedDpi);
-
-    QTemporaryDir dir;
-    const bool mono = format == QLatin1String("tiff");
-    const QString path =
-        drawPage(dir.filePath(QStringLiteral("page.") + format), {123, 77}, dpi, mono);
-    QVERIFY(!path.isEmpty());
-    if (jfifUnit >= 0) {
-        QByteArray bytes = contents(path);
-        // SOI, then APP0: marker, length, "JFIF\0", version; the unit and densities follow.
-        QVERIFY(bytes.mid(6, 5) == QByteArray("JFIF\0", 5));
-        bytes[13] = char(jfifUnit);
-        if (jfifUnit == 2) {
-            for (int at : {14, 16}) {
-                bytes[at] = char(dpi >> 8);
-                bytes[at + 1] = char(dpi & 0xFF);
-            }
-        }
-        QVERIFY(writeFile(path, bytes));
-    }
-
-    const ImageHeader header = ImageHeader::read(path);
-    QVERIFY(header.isValid());
-    QCOMPARE(header.size(), QSize(123, 77));
-    QCOMPARE(header.dpiX(), expectedDpi);
-    QCOMPARE(header.dpiY(), expectedDpi);
-    // The same as every other part of the program sees after decoding the file.
-    const QImage decoded(path);
-    QCOMPARE(header.dpiX(), decoded.logicalDpiX());
-    QCOMPARE(header.dpiY(), decoded.logicalDpiY());
-}
-
-void TestPdfWriter::endsWithoutNewFile_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("output");
-    QTest::addColumn<PdfWriter::Outcome>("outcome");
-    QTest::addColumn<bool>("namesPage"); // which path the failure names: the page or the output
-    using O = PdfWriter::Outcome;
-    row("unsupported page", "page.png", "out.pdf", O::UnsupportedPage, true);
-    row("suffix case", "page.JPG", "out.pdf", O::UnsupportedPage, true);
-    row("not a JPEG", "garbage.jpg", "out.pdf", O::UnreadablePage, true);
-    row("missing page", "missing.jpg", "out.pdf", O::UnreadablePage, true);
-    // Root ignores permissions: a folder that cannot hold files is a path below a file.
-    row("folder is a file", "small.jpg", "afile/out.pdf", O::CannotWrite, false);
-    row("output is a folder", "small.jpg", "adir", O::CannotWrite, false);
-}
-
-void TestPdfWriter::endsWithoutNewFile()
-{
-    QFETCH(QString, page);
-    QFETCH(QString, output);
-    QFETCH(PdfWriter::Outcome, outcome);
-    QFETCH(bool, namesPage);
-
-    QTemporaryDir dir;
-    QVERIFY(QFile::copy(m_smallJpeg, dir.filePath(QStringLiteral("small.jpg"))));
-    QVERIFY(QFile::copy(m_smallJpeg, dir.filePath(QStringLiteral("page.JPG"))));
-    QVERIFY(QImage(10, 10, QImage::Format_RGB32).save(dir.filePath(QStringLiteral("page.png"))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("garbage.jpg")), "this is not an image"));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("afile")), QByteArray()));
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("adir")));
-    QVERIFY(QFile::copy(m_smallJpeg, dir.filePath(QStringLiteral("adir/inside.jpg"))));
-    const QStringList before = entries(dir.path());
-
-    const QString pagePath = dir.filePath(page);
-    const QString outputPath = dir.filePath(output);
-    // The page before the failing one is written first, so the failure comes mid-way.
-    const PdfWriter::Result result =
-        PdfWriter(PdfPageOptions())
-            .write({dir.filePath(QStringLiteral("small.jpg")), pagePath}, outputPath);
-    QCOMPARE(result.outcome, outcome);
-    QCOMPARE(result.path, namesPage ? pagePath : outputPath);
-    QCOMPARE(entries(dir.path()), before);
-    QCOMPARE(entries(dir.filePath(QStringLiteral("adir"))),
-             QStringList{QStringLiteral("inside.jpg")});
-}
-
-void TestPdfWriter::oldFileKeptUntilComplete()
-{
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-    const PdfWriter writer{PdfPageOptions()};
-    QVERIFY(writeFile(pdf, "the user's earlier file"));
-
-    // Cancelled after the third page was asked about.
-    QList<int> asked;
-    PdfWriter::Result result =
-        writer.write({m_smallJpeg, m_smallJpeg, m_smallJpeg}, pdf, [&asked](int index) {
-            asked.append(index);
-            return index < 2;
-        });
-    QCOMPARE(result.outcome, PdfWriter::Outcome::Cancelled);
-    QCOMPARE(asked, (QList<int>{0, 1, 2}));
-    QCOMPARE(contents(pdf), QByteArray("the user's earlier file"));
-    // Nothing to write: not even asked.
-    asked.clear();
-    result = writer.write({}, pdf, [&asked](int index) {
-        asked.append(index);
-        return true;
-    });
-    QCOMPARE(result.outcome, PdfWriter::Outcome::NothingToWrite);
-    QVERIFY(asked.isEmpty());
-    QCOMPARE(contents(pdf), QByteArray("the user's earlier file"));
-    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("out.pdf")});
-
-    // Complete files replace the old one, each time.
-    QCOMPARE(writer.write({m_smallJpeg, m_smallJpeg}, pdf).outcome, PdfWriter::Outcome::Written);
-    QCOMPARE(pdfinfoPages(pdf), 2);
-    QCOMPARE(writer.write({m_smallJpeg}, pdf).outcome, PdfWriter::Outcome::Written);
-    QCOMPARE(pdfinfoPages(pdf), 1);
-    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("out.pdf")});
-}
 
 QTEST_MAIN(TestPdfWriter)
 #include "tst_pdfwriter.moc"

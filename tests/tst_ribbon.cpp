@@ -151,9 +151,10 @@ private slots:
         RibbonPage *page = bar->page(2);
         RibbonGroup *move = page->addGroup(QStringLiteral("&Move"));
         RibbonGroup *remove = page->addGroup(QStringLiteral("&Remove"));
-        addLarge(move, QStringLiteral("Move &Up"));
+        QAction *moveUp = addLarge(move, QStringLiteral("Move &Up"));
+        moveUp->setShortcut(QKeySequence(Qt::Key_Space));
         addLarge(remove, QStringLiteral("&Remove Page"));
-        window.show();
+        QVERIFY(showActive(&window));
         QCOMPARE(page->groups(), (QList<RibbonGroup *>{move, remove}));
         QVERIFY(move->geometry().right() < remove->geometry().left());
 
@@ -165,35 +166,14 @@ private slots:
         QCOMPARE(titleBar->text(), QStringLiteral("Renamed"));
         bar->setTitleBarVisible(false);
         QVERIFY(!titleBar->isVisible());
-    }
 
-    void keyboardWorksFromAnyPage_data()
-    {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("expected");
-        row("Alt+E", 0, int(Qt::Key_E), 1);
-        row("Alt+S back", 2, int(Qt::Key_S), 0);
-    }
-
-    void keyboardWorksFromAnyPage()
-    {
-        QFETCH(int, start);
-        QFETCH(int, key);
-        QFETCH(int, expected);
-        RibbonMainWindow window;
-        RibbonBar *bar = window.ribbonBar();
-        QAction *scan =
-            addLarge(addGroup(bar, QStringLiteral("&Scan && PDF")), QStringLiteral("Scan &Page"));
-        scan->setShortcut(QKeySequence(Qt::Key_Space));
-        bar->addPage(QStringLiteral("&Editing"));
-        bar->addPage(QStringLiteral("&Information"));
-        bar->setCurrentPage(start);
-        QVERIFY(showActive(&window));
-        QTest::keyClick(&window, Qt::Key(key), Qt::AltModifier);
-        QCOMPARE(bar->currentPage(), expected);
-        // A command's shortcut works while another page is shown.
-        QSignalSpy triggered(scan, &QAction::triggered);
+        // Alt and a page's letter reach it from any page, and a command's shortcut works while
+        // another page is shown.
+        QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(bar->currentPage(), 0);
+        QTest::keyClick(&window, Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(bar->currentPage(), 1);
+        QSignalSpy triggered(moveUp, &QAction::triggered);
         QTest::keyClick(&window, Qt::Key_Space);
         QCOMPARE(triggered.count(), 1);
     }
@@ -267,7 +247,6 @@ private slots:
         auto *largeButton = qobject_cast<QToolButton *>(group->widgetFor(large));
         auto *smallButton = qobject_cast<QToolButton *>(group->widgetFor(small));
         QVERIFY(largeButton && smallButton);
-        QCOMPARE(group->widgetFor(new QAction(group)), nullptr);
         QCOMPARE(smallButton->menu(), &menu);
         bar.show();
 

@@ -36,126 +36,120 @@ class TestThumbnailStrip : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void tileLimits_data();
-    void tileLimits();
-    void checkMarksAndTitle();
-    void currentTile();
-    void removalKeepsOrderAndClearDeletesAll();
-};
-
-void TestThumbnailStrip::tileLimits_data()
-{
-    QTest::addColumn<QSize>("requested");
-    QTest::addColumn<QSize>("expected");
-    QTest::addColumn<int>("angle");
-    QTest::addColumn<int>("expectedAngle");
-    row("width below 100, above a full turn", QSize(99, 200), QSize(220, 220), 361, 0);
-    row("height above 1001, turned left", QSize(200, 1002), QSize(220, 220), 270, 270);
-    row("largest, full turn", QSize(1001, 1001), QSize(1001, 1001), 360, 360);
-    row("smallest", QSize(100, 100), QSize(100, 100), 90, 90);
-}
-
-void TestThumbnailStrip::tileLimits()
-{
-    QFETCH(QSize, requested);
-    QFETCH(QSize, expected);
-    QFETCH(int, angle);
-    QFETCH(int, expectedAngle);
-    KSlabWidget tile(220, 220, QStringLiteral("Page 1"));
-    tile.setImage(QImage(400, 100, QImage::Format_RGB32));
-    tile.setThumbSize(requested.width(), requested.height());
-    QCOMPARE(tile.size(), expected);
-    // The thumbnail is fitted to the tile's view again.
-    auto *view = tile.findChild<QGraphicsView *>();
-    const QRect shown = view->mapFromScene(view->sceneRect()).boundingRect();
-    QVERIFY(view->rect().contains(shown));
-    QVERIFY(shown.width() >= qMin(view->width(), view->height()) - 2);
-
-    tile.setRotation(quint16(angle));
-    QCOMPARE(tile.rotation(), expectedAngle);
-    QVERIFY(tile.clearImage());
-    QCOMPARE(tile.rotation(), 0);
-    QCOMPARE(tile.image(), nullptr);
-}
-
-void TestThumbnailStrip::checkMarksAndTitle()
-{
-    KSlabWidget tile(220, 220, QStringLiteral("Page 1"));
-    QSignalSpy checked(&tile, &KSlabWidget::checked);
-    for (const int state : {Qt::Checked, Qt::PartiallyChecked, Qt::Unchecked})
-        tile.wasChecked(state);
-    QCOMPARE(checked.count(), 2); // a partial mark says nothing
-    QCOMPARE(checked.at(0).at(0).toBool(), true);
-    QCOMPARE(checked.at(1).at(0).toBool(), false);
-    // Without a check box a tile is never checked.
-    KSlabWidget plain(220, 220, QStringLiteral("Page 2"), nullptr, false);
-    plain.setChecked(true);
-    QVERIFY(!plain.isChecked());
-
-    tile.setTitle(QStringLiteral("Page 12"));
-    QCOMPARE(tile.findChild<QLabel *>()->text(), QStringLiteral("Page 12"));
-    QCOMPARE(tile.accessibleName(), QStringLiteral("Page 12"));
-}
-
-void TestThumbnailStrip::currentTile()
-{
-    ImageListWidget strip;
-    QCOMPARE(strip.currentSlabIndex(), -1);
-    const QList<KSlabWidget *> tiles = addTiles(strip, 4);
-    QCOMPARE(strip.currentSlabIndex(), -1);
-    QSignalSpy selected(&strip, &ImageListWidget::selected);
-
-    // Pressing a tile's check box checks it and makes it current.
-    tiles.at(1)->findChild<QCheckBox *>()->click();
-    QVERIFY(tiles.at(1)->isChecked());
-    QVERIFY(!tiles.at(0)->isChecked());
-    QCOMPARE(strip.currentSlabIndex(), 1);
-    QCOMPARE(selected.takeFirst().at(0).toInt(), 1);
-    strip.setCurrentSlab(tiles.at(3));
-    QCOMPARE(selected.takeFirst().at(0).toInt(), 3);
-    strip.setCurrentIndex(2, 1);
-    QCOMPARE(strip.currentSlabIndex(), 2);
-    QCOMPARE(selected.takeFirst().at(0).toInt(), 2);
-
-    // The current tile again, or a position equal to the count: nothing happens.
-    strip.setCurrentIndex(2, 1);
-    strip.setCurrentIndex(4, 1);
-    QCOMPARE(strip.currentSlabIndex(), 2);
-    QCOMPARE(selected.count(), 0);
-
-    // Removing the current tile leaves no tile current.
-    strip.removeSlab(tiles.at(2), true);
-    QCOMPARE(strip.currentSlabIndex(), -1);
-}
-
-void TestThumbnailStrip::removalKeepsOrderAndClearDeletesAll()
-{
-    ImageListWidget strip;
-    const QList<KSlabWidget *> tiles = addTiles(strip, 4);
-    const QList<QPointer<KSlabWidget>> guards(tiles.cbegin(), tiles.cend());
-    KSlabWidget stranger(220, 220, QStringLiteral("Elsewhere"));
-    // The scrolled container's box layout holds the flow layout as its only item.
-    const auto *flow = static_cast<FlowLayout *>(strip.widget()->layout()->itemAt(0)->layout());
-
-    strip.removeSlab(&stranger, true);
-    strip.removeSlab(tiles.at(1), true);
-    QVERIFY(guards.at(1).isNull());
-    QCOMPARE(strip.slabCount(), 3);
-    QCOMPARE(flow->count(), 3);
-    const QList<KSlabWidget *> expected{tiles.at(0), tiles.at(2), tiles.at(3)};
-    for (int position = 0; position < 3; ++position) {
-        QCOMPARE(strip.slabAt(position), expected.at(position));
-        QCOMPARE(flow->itemAt(position)->widget(), expected.at(position));
+    void tileLimits_data()
+    {
+        QTest::addColumn<QSize>("requested");
+        QTest::addColumn<QSize>("expected");
+        QTest::addColumn<int>("angle");
+        QTest::addColumn<int>("expectedAngle");
+        row("width below 100, above a full turn", QSize(99, 200), QSize(220, 220), 361, 0);
+        row("height above 1001, turned left", QSize(200, 1002), QSize(220, 220), 270, 270);
+        row("largest, full turn", QSize(1001, 1001), QSize(1001, 1001), 360, 360);
+        row("smallest", QSize(100, 100), QSize(100, 100), 90, 90);
     }
 
-    strip.setCurrentIndex(2, 1);
-    strip.clearSlabs();
-    QCOMPARE(strip.slabCount(), 0);
-    QCOMPARE(strip.currentSlabIndex(), -1);
-    QCOMPARE(flow->count(), 0);
-    for (const QPointer<KSlabWidget> &guard : guards)
-        QVERIFY(guard.isNull());
-}
+    void tileLimits()
+    {
+        QFETCH(QSize, requested);
+        QFETCH(QSize, expected);
+        QFETCH(int, angle);
+        QFETCH(int, expectedAngle);
+        KSlabWidget tile(220, 220, QStringLiteral("Page 1"));
+        tile.setImage(QImage(400, 100, QImage::Format_RGB32));
+        tile.setThumbSize(requested.width(), requested.height());
+        QCOMPARE(tile.size(), expected);
+        // The thumbnail is fitted to the tile's view again.
+        auto *view = tile.findChild<QGraphicsView *>();
+        const QRect shown = view->mapFromScene(view->sceneRect()).boundingRect();
+        QVERIFY(view->rect().contains(shown));
+        QVERIFY(shown.width() >= qMin(view->width(), view->height()) - 2);
+
+        tile.setRotation(quint16(angle));
+        QCOMPARE(tile.rotation(), expectedAngle);
+        QVERIFY(tile.clearImage());
+        QCOMPARE(tile.rotation(), 0);
+        QCOMPARE(tile.image(), nullptr);
+    }
+
+    void checkMarksAndTitle()
+    {
+        KSlabWidget tile(220, 220, QStringLiteral("Page 1"));
+        QSignalSpy checked(&tile, &KSlabWidget::checked);
+        for (const int state : {Qt::Checked, Qt::PartiallyChecked, Qt::Unchecked})
+            tile.wasChecked(state);
+        QCOMPARE(checked.count(), 2); // a partial mark says nothing
+        QCOMPARE(checked.at(0).at(0).toBool(), true);
+        QCOMPARE(checked.at(1).at(0).toBool(), false);
+        // Without a check box a tile is never checked.
+        KSlabWidget plain(220, 220, QStringLiteral("Page 2"), nullptr, false);
+        plain.setChecked(true);
+        QVERIFY(!plain.isChecked());
+
+        tile.setTitle(QStringLiteral("Page 12"));
+        QCOMPARE(tile.findChild<QLabel *>()->text(), QStringLiteral("Page 12"));
+        QCOMPARE(tile.accessibleName(), QStringLiteral("Page 12"));
+    }
+
+    void currentTile()
+    {
+        ImageListWidget strip;
+        QCOMPARE(strip.currentSlabIndex(), -1);
+        const QList<KSlabWidget *> tiles = addTiles(strip, 4);
+        QCOMPARE(strip.currentSlabIndex(), -1);
+        QSignalSpy selected(&strip, &ImageListWidget::selected);
+
+        // Pressing a tile's check box checks it and makes it current.
+        tiles.at(1)->findChild<QCheckBox *>()->click();
+        QVERIFY(tiles.at(1)->isChecked());
+        QVERIFY(!tiles.at(0)->isChecked());
+        QCOMPARE(strip.currentSlabIndex(), 1);
+        QCOMPARE(selected.takeFirst().at(0).toInt(), 1);
+        strip.setCurrentSlab(tiles.at(3));
+        QCOMPARE(selected.takeFirst().at(0).toInt(), 3);
+        strip.setCurrentIndex(2, 1);
+        QCOMPARE(strip.currentSlabIndex(), 2);
+        QCOMPARE(selected.takeFirst().at(0).toInt(), 2);
+
+        // The current tile again, or a position equal to the count: nothing happens.
+        strip.setCurrentIndex(2, 1);
+        strip.setCurrentIndex(4, 1);
+        QCOMPARE(strip.currentSlabIndex(), 2);
+        QCOMPARE(selected.count(), 0);
+
+        // Removing the current tile leaves no tile current.
+        strip.removeSlab(tiles.at(2), true);
+        QCOMPARE(strip.currentSlabIndex(), -1);
+    }
+
+    void removalKeepsOrderAndClearDeletesAll()
+    {
+        ImageListWidget strip;
+        const QList<KSlabWidget *> tiles = addTiles(strip, 4);
+        const QList<QPointer<KSlabWidget>> guards(tiles.cbegin(), tiles.cend());
+        KSlabWidget stranger(220, 220, QStringLiteral("Elsewhere"));
+        // The scrolled container's box layout holds the flow layout as its only item.
+        const auto *flow = static_cast<FlowLayout *>(strip.widget()->layout()->itemAt(0)->layout());
+
+        strip.removeSlab(&stranger, true);
+        strip.removeSlab(tiles.at(1), true);
+        QVERIFY(guards.at(1).isNull());
+        QCOMPARE(strip.slabCount(), 3);
+        QCOMPARE(flow->count(), 3);
+        const QList<KSlabWidget *> expected{tiles.at(0), tiles.at(2), tiles.at(3)};
+        for (int position = 0; position < 3; ++position) {
+            QCOMPARE(strip.slabAt(position), expected.at(position));
+            QCOMPARE(flow->itemAt(position)->widget(), expected.at(position));
+        }
+
+        strip.setCurrentIndex(2, 1);
+        strip.clearSlabs();
+        QCOMPARE(strip.slabCount(), 0);
+        QCOMPARE(strip.currentSlabIndex(), -1);
+        QCOMPARE(flow->count(), 0);
+        for (const QPointer<KSlabWidget> &guard : guards)
+            QVERIFY(guard.isNull());
+    }
+};
 
 QTEST_MAIN(TestThumbnailStrip)
 #include "tst_thumbnailstrip.moc"

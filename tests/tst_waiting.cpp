@@ -61,138 +61,130 @@ class TestWaiting : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void capsuleGeometry_data();
-    void capsuleGeometry();
-    void leadingCapsuleFollowsAngle_data();
-    void leadingCapsuleFollowsAngle();
-    void ticksTurnByThirtyDegrees();
-    void showMessageShowsCentredWindow();
-    void hidingStopsWheelShortlyAfter();
+    void capsuleGeometry_data()
+    {
+        QTest::addColumn<int>("side");
+        QTest::addColumn<QList<int>>("expected"); // outer, inner, width, height, corner
+        QTest::newRow("100: factor 0.23") << 100 << QList<int>{49, 18, 7, 31, 3};
+        QTest::newRow("33: still 0.23") << 33 << QList<int>{16, 6, 2, 10, 1};
+        QTest::newRow("32: factor 0.35") << 32 << QList<int>{15, 5, 3, 10, 1};
+    }
+
+    void capsuleGeometry()
+    {
+        QFETCH(int, side);
+        QFETCH(QList<int>, expected);
+        const auto g = QProgressIndicator::geometryFor(side);
+        QCOMPARE((QList<int>{g.outerRadius, g.innerRadius, g.capsuleWidth, g.capsuleHeight,
+                             g.cornerRadius}),
+                 expected);
+    }
+
+    void leadingCapsuleFollowsAngle_data()
+    {
+        QTest::addColumn<int>("angle");
+        for (const int angle : {0, 90, 210, 330})
+            QTest::addRow("%d", angle) << angle;
+    }
+
+    void leadingCapsuleFollowsAngle()
+    {
+        QFETCH(int, angle);
+        QProgressIndicator indicator;
+        indicator.resize(100, 100);
+        // Stopped, the wheel is not drawn unless asked.
+        const QImage blank = indicator.grab().toImage();
+        QImage background(blank.size(), blank.format());
+        background.fill(blank.pixel(0, 0));
+        QCOMPARE(blank, background);
+
+        indicator.setDisplayedWhenStopped(true);
+        TickWatcher watcher(&indicator, angle);
+        indicator.setAnimationDelay(1);
+        indicator.startAnimation();
+        QTRY_VERIFY(!indicator.isAnimated());
+        QCOMPARE(indicator.angle(), angle);
+        const QImage image = indicator.grab().toImage();
+        QVERIFY(greyTowards(image, angle) < 16);
+        // Each capsule behind the leader, counter-clockwise, is fainter than the one before.
+        for (int i = 1; i < 12; ++i)
+            QVERIFY2(greyTowards(image, angle - 30 * i) > greyTowards(image, angle - 30 * (i - 1)),
+                     qPrintable(QString::number(i)));
+    }
+
+    void ticksTurnByThirtyDegrees()
+    {
+        QProgressIndicator indicator;
+        TickWatcher watcher(&indicator);
+        // A new delay does not start a stopped wheel.
+        indicator.setAnimationDelay(2);
+        QTest::qWait(20);
+        QVERIFY(watcher.anglesBeforeTicks.isEmpty());
+
+        indicator.startAnimation();
+        QTRY_VERIFY(!watcher.anglesBeforeTicks.isEmpty());
+        // Nor does it stop a turning one.
+        indicator.setAnimationDelay(3);
+        QVERIFY(indicator.isAnimated());
+        // More than a full turn, so the wrap from 330 back to 0 is seen.
+        QTRY_VERIFY(watcher.anglesBeforeTicks.size() >= 14);
+        indicator.stopAnimation();
+        for (int k = 0; k < watcher.anglesBeforeTicks.size(); ++k)
+            QCOMPARE(watcher.anglesBeforeTicks.at(k), (30 * k) % 360);
+
+        const int stoppedAt = indicator.angle();
+        const int ticks = watcher.anglesBeforeTicks.size();
+        indicator.stopAnimation();
+        QTest::qWait(20);
+        QCOMPARE(watcher.anglesBeforeTicks.size(), ticks);
+        QCOMPARE(indicator.angle(), stoppedAt);
+        // A new start begins from the top again.
+        indicator.startAnimation();
+        QCOMPARE(indicator.angle(), 0);
+        QVERIFY(indicator.isAnimated());
+    }
+
+    void showMessageShowsCentredWindow()
+    {
+        QWidget owner;
+        QPointer<WaitingDlg> dialog = new WaitingDlg(&owner);
+        dialog->showMessage(QStringLiteral("Image processing..."));
+        QVERIFY(dialog->isVisible() && dialog->isWindow() && dialog->isModal());
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowTitleHint));
+        const auto *label = dialog->findChild<QLabel *>();
+        QCOMPARE(label->text(), QStringLiteral("Image processing..."));
+        QCOMPARE(label->accessibleName(), label->text());
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QTRY_COMPARE(dialog->frameGeometry().center(), available.center());
+        QVERIFY(dialog->findChild<QProgressIndicator *>()->isAnimated());
+
+        // The close key does not end the wait.
+        QVERIFY(!dialog->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(dialog && dialog->isVisible());
+    }
+
+    void hidingStopsWheelShortlyAfter()
+    {
+        std::unique_ptr<WaitingDlg> dialog(new WaitingDlg);
+        dialog->showMessage(QStringLiteral("Image processing..."));
+        const auto *indicator = dialog->findChild<QProgressIndicator *>();
+        // The stop is delayed, not immediate.
+        dialog->hide();
+        QVERIFY(indicator->isAnimated());
+        QTRY_VERIFY(!indicator->isAnimated());
+
+        // Destroyed while shown, and destroyed between hiding and the delayed stop.
+        auto *shown = new WaitingDlg;
+        shown->showMessage(QStringLiteral("Image processing..."));
+        delete shown;
+        auto *hidden = new WaitingDlg;
+        hidden->showMessage(QStringLiteral("Image processing..."));
+        hidden->hide();
+        delete hidden;
+        QTest::qWait(150);
+    }
 };
-
-void TestWaiting::capsuleGeometry_data()
-{
-    QTest::addColumn<int>("side");
-    QTest::addColumn<QList<int>>("expected"); // outer, inner, width, height, corner
-    QTest::newRow("100: factor 0.23") << 100 << QList<int>{49, 18, 7, 31, 3};
-    QTest::newRow("33: still 0.23") << 33 << QList<int>{16, 6, 2, 10, 1};
-    QTest::newRow("32: factor 0.35") << 32 << QList<int>{15, 5, 3, 10, 1};
-}
-
-void TestWaiting::capsuleGeometry()
-{
-    QFETCH(int, side);
-    QFETCH(QList<int>, expected);
-    const auto g = QProgressIndicator::geometryFor(side);
-    QCOMPARE(
-        (QList<int>{g.outerRadius, g.innerRadius, g.capsuleWidth, g.capsuleHeight, g.cornerRadius}),
-        expected);
-}
-
-void TestWaiting::leadingCapsuleFollowsAngle_data()
-{
-    QTest::addColumn<int>("angle");
-    for (const int angle : {0, 90, 210, 330})
-        QTest::addRow("%d", angle) << angle;
-}
-
-void TestWaiting::leadingCapsuleFollowsAngle()
-{
-    QFETCH(int, angle);
-    QProgressIndicator indicator;
-    indicator.resize(100, 100);
-    // Stopped, the wheel is not drawn unless asked.
-    const QImage blank = indicator.grab().toImage();
-    QImage background(blank.size(), blank.format());
-    background.fill(blank.pixel(0, 0));
-    QCOMPARE(blank, background);
-
-    indicator.setDisplayedWhenStopped(true);
-    TickWatcher watcher(&indicator, angle);
-    indicator.setAnimationDelay(1);
-    indicator.startAnimation();
-    QTRY_VERIFY(!indicator.isAnimated());
-    QCOMPARE(indicator.angle(), angle);
-    const QImage image = indicator.grab().toImage();
-    QVERIFY(greyTowards(image, angle) < 16);
-    // Each capsule behind the leader, counter-clockwise, is fainter than the one before.
-    for (int i = 1; i < 12; ++i)
-        QVERIFY2(greyTowards(image, angle - 30 * i) > greyTowards(image, angle - 30 * (i - 1)),
-                 qPrintable(QString::number(i)));
-}
-
-void TestWaiting::ticksTurnByThirtyDegrees()
-{
-    QProgressIndicator indicator;
-    TickWatcher watcher(&indicator);
-    // A new delay does not start a stopped wheel.
-    indicator.setAnimationDelay(2);
-    QTest::qWait(20);
-    QVERIFY(watcher.anglesBeforeTicks.isEmpty());
-
-    indicator.startAnimation();
-    QTRY_VERIFY(!watcher.anglesBeforeTicks.isEmpty());
-    // Nor does it stop a turning one.
-    indicator.setAnimationDelay(3);
-    QVERIFY(indicator.isAnimated());
-    // More than a full turn, so the wrap from 330 back to 0 is seen.
-    QTRY_VERIFY(watcher.anglesBeforeTicks.size() >= 14);
-    indicator.stopAnimation();
-    for (int k = 0; k < watcher.anglesBeforeTicks.size(); ++k)
-        QCOMPARE(watcher.anglesBeforeTicks.at(k), (30 * k) % 360);
-
-    const int stoppedAt = indicator.angle();
-    const int ticks = watcher.anglesBeforeTicks.size();
-    indicator.stopAnimation();
-    QTest::qWait(20);
-    QCOMPARE(watcher.anglesBeforeTicks.size(), ticks);
-    QCOMPARE(indicator.angle(), stoppedAt);
-    // A new start begins from the top again.
-    indicator.startAnimation();
-    QCOMPARE(indicator.angle(), 0);
-    QVERIFY(indicator.isAnimated());
-}
-
-void TestWaiting::showMessageShowsCentredWindow()
-{
-    QWidget owner;
-    QPointer<WaitingDlg> dialog = new WaitingDlg(&owner);
-    dialog->showMessage(QStringLiteral("Image processing..."));
-    QVERIFY(dialog->isVisible() && dialog->isWindow() && dialog->isModal());
-    QVERIFY(!(dialog->windowFlags() & Qt::WindowTitleHint));
-    const auto *label = dialog->findChild<QLabel *>();
-    QCOMPARE(label->text(), QStringLiteral("Image processing..."));
-    QCOMPARE(label->accessibleName(), label->text());
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    QTRY_COMPARE(dialog->frameGeometry().center(), available.center());
-    QVERIFY(dialog->findChild<QProgressIndicator *>()->isAnimated());
-
-    // The close key does not end the wait.
-    QVERIFY(!dialog->close());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(dialog && dialog->isVisible());
-}
-
-void TestWaiting::hidingStopsWheelShortlyAfter()
-{
-    std::unique_ptr<WaitingDlg> dialog(new WaitingDlg);
-    dialog->showMessage(QStringLiteral("Image processing..."));
-    const auto *indicator = dialog->findChild<QProgressIndicator *>();
-    // The stop is delayed, not immediate.
-    dialog->hide();
-    QVERIFY(indicator->isAnimated());
-    QTRY_VERIFY(!indicator->isAnimated());
-
-    // Destroyed while shown, and destroyed between hiding and the delayed stop.
-    auto *shown = new WaitingDlg;
-    shown->showMessage(QStringLiteral("Image processing..."));
-    delete shown;
-    auto *hidden = new WaitingDlg;
-    hidden->showMessage(QStringLiteral("Image processing..."));
-    hidden->hide();
-    delete hidden;
-    QTest::qWait(150);
-}
 
 QTEST_MAIN(TestWaiting)
 #include "tst_waiting.moc"

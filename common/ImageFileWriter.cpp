@@ -1,18 +1,49 @@
 #include "ImageFileWriter.h"
 
+#include "Group4Tiff.h"
 #include "SettingsKeys.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
-WriteResult failure(const QString &name, const QString &reason)
+WriteResult failure(const QString &path, const QString &reason)
 {
-    return {false,
-            QCoreApplication::translate("ImageFileWriter", "Can't write %1: %2").arg(name, reason)};
+    // The whole path: on a full disk the folder tells which disk it is.
+    return {false, QCoreApplication::translate("ImageFileWriter", "Can't write %1: %2")
+                       .arg(QDir::toNativeSeparators(path), reason)};
+}
+
+// Qt leaves the error unset where the system reported one: a short write on a full disk, a
+// close that fails in commit(). Its "Unknown error" then hides the reason that errno holds.
+QString reasonOf(const QFileDevice &file, int systemError)
+{
+    // A device with no message of its own says what a fresh one says.
+    if (file.error() != QFileDevice::NoError && file.errorString() != QFile().errorString())
+        return file.errorString();
+    if (systemError != 0)
+        return QString::fromLocal8Bit(strerror(systemError));
+    return QCoreApplication::translate("ImageFileWriter", "the file could not be completed");
+}
+
+// Writes all of bytes; a short write is retried, so a full disk ends in an error of its own.
+bool writeAll(QSaveFile &file, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return file.flush();
 }
 
 QByteArray formatForSuffix(const QString &path)
@@ -30,35 +61,44 @@ QByteArray formatForSuffix(const QString &path)
 WriteResult writeImageFile(const QImage &image, const QString &path, const char *format,
                            int quality)
 {
-    const QString name = QFileInfo(path).fileName();
     if (image.isNull())
-        return {
-            false,
-            QCoreApplication::translate("ImageFileWriter", "No picture to write to %1.").arg(name)};
+        return {false, QCoreApplication::translate("ImageFileWriter", "No picture to write to %1.")
+                           .arg(QFileInfo(path).fileName())};
     // Encode in memory first: QSaveFile::commit() does not notice a short write (full disk),
     // so the byte count is checked before the old file is replaced.
-    QBuffer encoded;
-    encoded.open(QIODevice::WriteOnly);
     QByteArray chosen = format ? QByteArray(format) : formatForSuffix(path);
     if (chosen.isEmpty())
         chosen = QFileInfo(path).suffix().toLatin1(); // let the writer name what it lacks
-    QImageWriter writer(&encoded, chosen);
-    if (quality >= 0)
-        writer.setQuality(quality);
-    if (!writer.write(image))
-        return failure(name, writer.errorString());
+    QByteArray bytes;
+    if ((chosen.toUpper() == "TIFF" || chosen.toUpper() == "TIF") && Group4Tiff::canEncode(image)) {
+        // Black and white as fax code: a text page in tens of kilobytes, not a megabyte.
+        QString reason;
+        bytes = Group4Tiff::encode(image, &reason);
+        if (bytes.isEmpty())
+            return failure(path, reason);
+    } else {
+        QBuffer encoded(&bytes);
+        encoded.open(QIODevice::WriteOnly);
+        QImageWriter writer(&encoded, chosen);
+        if (quality >= 0)
+            writer.setQuality(quality);
+        if (!writer.write(image))
+            return failure(path, writer.errorString());
+    }
 
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return failure(name, file.errorString());
-    const QByteArray &bytes = encoded.data();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
+        return failure(path, reasonOf(file, errno));
+    errno = 0;
+    if (!writeAll(file, bytes)) {
+        const QString reason = reasonOf(file, errno);
         file.cancelWriting();
-        return failure(name, reason);
+        return failure(path, reason);
     }
+    errno = 0;
     if (!file.commit())
-        return failure(name, file.errorString());
+        return failure(path, reasonOf(file, errno));
     return {true, QString()};
 }
 

@@ -13,12 +13,14 @@ struct WriteResult
 
 // Writes through a temporary file that replaces the target only when complete, so a crash or
 // a full disk never leaves a half-written file. format null: chosen from the file suffix.
-// quality -1: the writer's default. Any thread.
+// quality -1: the writer's default. A black-and-white 1-bit image into TIFF is compressed
+// with CCITT Group 4 (see Group4Tiff). A failure names the whole path and the system's
+// reason ("No space left on device"). Any thread.
 WriteResult writeImageFile(const QImage &image, const QString &path, const char *format = nullptr,
                            int quality = -1);
 
-// The page image rule: a 1-bit image is written as TIFF with default options, any other as
-// JPEG with the stored JPEG quality. Where the file's suffix names another format (a 1-bit
+// The page image rule: a 1-bit image is written as TIFF (Group 4), any other as JPEG with the
+// stored JPEG quality. Where the file's suffix names another format (a 1-bit
 // image into ".jpg", a grey one into ".tiff", ".png" …), the suffix decides, so the content
 // always matches the name.
 WriteResult writePageImage(const QImage &image, const QString &path);

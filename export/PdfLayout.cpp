@@ -2,30 +2,37 @@
 
 #include <QtGlobal>
 
+namespace {
+// An image smaller than a point would divide by zero in the rules; it counts as one point.
+QSize wholePoints(const QSizeF &size)
+{
+    return QSize(qMax(int(size.width()), 1), qMax(int(size.height()), 1));
+}
+} // namespace
+
 double PdfLayout::centimetresToPoints(double centimetres)
 {
     return centimetres * 10 * 72 / 25.4;
 }
 
-QSize PdfLayout::fitKeepingAspect(const QSize &image, const QSize &available)
+QSizeF PdfLayout::fitKeepingAspect(const QSizeF &natural, const QSize &available)
 {
+    const QSize image = wholePoints(natural);
     const double aspect = double(image.width()) / image.height();
     const double sx = double(available.width()) / image.width();
     const double sy = double(available.height()) / image.height();
-    QSize fitted;
-    if (sy > sx) {
-        fitted.setWidth(available.width());
-        fitted.setHeight(int(available.width() / aspect));
-    } else {
-        fitted.setHeight(available.height());
-        fitted.setWidth(int(available.height() * aspect));
-    }
-    int width = fitted.width();
+    int width = sy > sx ? available.width() : int(available.height() * aspect);
     do {
         --width;
     } while (width % 4 != 0 && width > 0);
-    fitted.setWidth(qMax(width, 0));
-    return fitted;
+    width = qMax(width, 0);
+
+    // The whole points above may misjudge the aspect of a small image by a little; a height
+    // from the exact aspect that would then leave the area costs further steps of four.
+    const double heightPerWidth = natural.height() / natural.width();
+    while (width > 0 && width * heightPerWidth > available.height())
+        width -= 4;
+    return QSizeF(width, width * heightPerWidth);
 }
 
 PdfLayout::Placement PdfLayout::place(const QSizeF &page, const QSize &pixels, int dpiX, int dpiY,
@@ -33,10 +40,8 @@ PdfLayout::Placement PdfLayout::place(const QSizeF &page, const QSize &pixels, i
 {
     Placement placement;
     // Multiplying first keeps whole results exact: 1250 pixels at 300 dpi are 300 points.
-    const double naturalW = double(pixels.width()) * 72 / dpiX;
-    const double naturalH = double(pixels.height()) * 72 / dpiY;
-    // An image smaller than a point would divide by zero below; it is drawn one point large.
-    placement.natural = QSize(qMax(int(naturalW), 1), qMax(int(naturalH), 1));
+    const QSizeF exact(double(pixels.width()) * 72 / dpiX, double(pixels.height()) * 72 / dpiY);
+    placement.natural = wholePoints(exact);
 
     const double left = centimetresToPoints(margins.left);
     const double right = centimetresToPoints(margins.right);
@@ -47,25 +52,29 @@ PdfLayout::Placement PdfLayout::place(const QSizeF &page, const QSize &pixels, i
     const QSize available{int(availW), int(availH)};
 
     const QSize &natural = placement.natural;
+    bool atOwnResolution = false;
     switch (scaleMode) {
-    case ByDpi: {
-        // Strict: an image exactly as wide as the area is fitted as well.
-        const bool fits =
+    case ByDpi:
+        // Strict: an image exactly as wide as the area is fitted as well. One that fits is
+        // drawn at its exact size, which is less than one point above the whole points
+        // compared here and so still inside the area.
+        atOwnResolution =
             natural.width() < available.width() && natural.height() < available.height();
-        placement.target = fits ? natural : fitKeepingAspect(natural, available);
+        placement.target = atOwnResolution ? exact : fitKeepingAspect(exact, available);
         break;
-    }
     case KeepAspect:
-        placement.target = fitKeepingAspect(natural, available);
+        placement.target = fitKeepingAspect(exact, available);
         break;
     default:
-        placement.target = available;
+        placement.target = QSizeF(available);
         break;
     }
 
-    const QSize &target = placement.target;
-    placement.scaleX = double(target.width()) / natural.width() * 72 / dpiX;
-    placement.scaleY = double(target.height()) / natural.height() * 72 / dpiY;
+    const QSizeF &target = placement.target;
+    // From the drawn size itself, not from the natural size: any rounding between the two
+    // would draw the image larger than the area.
+    placement.scaleX = atOwnResolution ? 72.0 / dpiX : target.width() / qMax(pixels.width(), 1);
+    placement.scaleY = atOwnResolution ? 72.0 / dpiY : target.height() / qMax(pixels.height(), 1);
     if (centred) {
         placement.x = left + 0.5 * (available.width() - target.width());
         placement.y = bottom + 0.5 * (available.height() - target.height());

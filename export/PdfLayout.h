@@ -33,17 +33,19 @@ public:
         // Factors the writer draws one image pixel with.
         double scaleX = 0;
         double scaleY = 0;
-        // Size the layout rules chose, whole points.
-        QSize target;
-        // Natural size from the resolution, whole points.
+        // Size the image is drawn at: scaleX and scaleY times its pixels, never larger than the
+        // area inside the margins.
+        QSizeF target;
+        // Natural size from the resolution, whole points, as the layout rules compare it.
         QSize natural;
     };
 
     static double centimetresToPoints(double centimetres);
 
-    // Width of an image as large as available allows, keeping image's aspect; the width is
-    // then lowered to a multiple of four, by at least one point (401 -> 400, 400 -> 396).
-    static QSize fitKeepingAspect(const QSize &image, const QSize &available);
+    // Largest size inside available that keeps natural's aspect. The rules decide on whole
+    // points: the width is lowered to a multiple of four, by at least one point (401 -> 400,
+    // 400 -> 396); the height then follows from that width and the exact aspect.
+    static QSizeF fitKeepingAspect(const QSizeF &natural, const QSize &available);
 
     // page: the paper in points; pixels and dpi: the image; centred: "By Page Center".
     static Placement place(const QSizeF &page, const QSize &pixels, int dpiX, int dpiY,

@@ -1,5 +1,6 @@
 #include "PdfWriter.h"
 
+#include "Group4Tiff.h"
 #include "ImageHeader.h"
 #include "PaperSizes.h"
 #include "PdfLayout.h"
@@ -40,6 +41,67 @@ PoDoFo::EPdfPageSize pdfPageSize(int paperId)
         break;
     }
     return PoDoFo::ePdfPageSize_A4;
+}
+
+// A Group 4 page goes in as its own code, as JPEG pages do: decoding it and compressing it
+// again with Flate makes it larger and costs time. Returns the size in pixels; invalid: not
+// such a file (an older page file, say), left to the PDF library's own TIFF loader.
+QSize loadGroup4(PoDoFo::PdfImage *image, const QString &path)
+{
+    const Group4Tiff::Code tiff = Group4Tiff::read(path);
+    if (tiff.code.isEmpty())
+        return QSize();
+    PoDoFo::PdfDictionary parameters;
+    parameters.AddKey(PoDoFo::PdfName("K"), PoDoFo::PdfVariant(PoDoFo::pdf_int64(-1)));
+    parameters.AddKey(PoDoFo::PdfName("Columns"),
+                      PoDoFo::PdfVariant(PoDoFo::pdf_int64(tiff.size.width())));
+    parameters.AddKey(PoDoFo::PdfName("Rows"),
+                      PoDoFo::PdfVariant(PoDoFo::pdf_int64(tiff.size.height())));
+    if (tiff.blackIs1)
+        parameters.AddKey(PoDoFo::PdfName("BlackIs1"), PoDoFo::PdfVariant(true));
+    image->SetImageColorSpace(PoDoFo::ePdfColorSpace_DeviceGray);
+    // Set before the data: a streamed document writes the dictionary when the stream starts.
+    // Only what an image needs (no optional /Type, no /BBox, which images do not have): a
+    // black-and-white page is small, so every key counts against other writers.
+    PoDoFo::PdfDictionary &dictionary = image->GetObject()->GetDictionary();
+    dictionary.RemoveKey(PoDoFo::PdfName::KeyType);
+    dictionary.AddKey(PoDoFo::PdfName("Width"),
+                      PoDoFo::PdfVariant(PoDoFo::pdf_int64(tiff.size.width())));
+    dictionary.AddKey(PoDoFo::PdfName("Height"),
+                      PoDoFo::PdfVariant(PoDoFo::pdf_int64(tiff.size.height())));
+    dictionary.AddKey(PoDoFo::PdfName("BitsPerComponent"),
+                      PoDoFo::PdfVariant(PoDoFo::pdf_int64(1)));
+    dictionary.AddKey(PoDoFo::PdfName::KeyFilter, PoDoFo::PdfName("CCITTFaxDecode"));
+    dictionary.AddKey(PoDoFo::PdfName("DecodeParms"), parameters);
+    PoDoFo::PdfMemoryInputStream stream(tiff.code.constData(), PoDoFo::pdf_long(tiff.code.size()));
+    image->GetObject()->GetStream()->SetRawData(&stream, -1);
+    return tiff.size;
+}
+
+// Up to six decimals, trailing zeros dropped: a millionth of a point is far below any dot.
+QString number(double value)
+{
+    QString text = QString::number(value, 'f', 6);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+// The page's whole content is this one line, stored as it is: the library's painter writes
+// every number with 15 decimals and compresses the result, which comes out longer.
+void drawImage(PoDoFo::PdfPage *page, const PoDoFo::PdfImage &image, double x, double y,
+               double width, double height)
+{
+    page->AddResource(image.GetIdentifier(), image.GetObjectReference(),
+                      PoDoFo::PdfName("XObject"));
+    const QByteArray content = QStringLiteral("q %1 0 0 %2 %3 %4 cm /%5 Do Q\n")
+                                   .arg(number(width), number(height), number(x), number(y),
+                                        QString::fromStdString(image.GetIdentifier().GetName()))
+                                   .toLatin1();
+    page->GetContentsForAppending()->GetStream()->Set(
+        content.constData(), PoDoFo::pdf_long(content.size()), PoDoFo::TVecFilters());
 }
 
 QString describe(const PoDoFo::PdfError &error)
@@ -89,14 +151,20 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
             PoDoFo::PdfPage *page = document.CreatePage(
                 PoDoFo::PdfPage::CreateStandardPageSize(pageSize, m_options.isLandscape()));
             PoDoFo::PdfImage image(&document);
-            // Loaded before the painter takes the page, so that a failing file leaves no
-            // half-painted page behind. JPEG bytes go in as they are, never re-encoded.
+            // Loaded before the page gets its content, so that a failing file leaves no
+            // half-drawn page behind. JPEG and Group 4 code go in as they are, never
+            // re-encoded.
             const QByteArray nativePath = QFile::encodeName(currentPage);
-            if (tiff)
-                image.LoadFromTiff(nativePath.constData());
-            else
-                image.LoadFromJpeg(nativePath.constData());
-            const QSize pixels(int(image.GetWidth()), int(image.GetHeight()));
+            QSize pixels = tiff ? loadGroup4(&image, currentPage) : QSize();
+            if (!pixels.isValid()) {
+                if (tiff)
+                    image.LoadFromTiff(nativePath.constData());
+                else
+                    image.LoadFromJpeg(nativePath.constData());
+                pixels = QSize(int(image.GetWidth()), int(image.GetHeight()));
+            }
+            // Obsolete since PDF 1.4 and ignored by readers: 41 bytes a page.
+            page->GetResources()->GetDictionary().RemoveKey(PoDoFo::PdfName("ProcSet"));
             // The resolution from the header only: decoding every page would double the
             // time of an export.
             const ImageHeader header = ImageHeader::read(currentPage);
@@ -105,10 +173,8 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
                 QSizeF(box.GetWidth(), box.GetHeight()), pixels, header.dpiX(), header.dpiY(),
                 m_options.margins, m_options.scaleMode, m_options.centred);
 
-            PoDoFo::PdfPainter painter;
-            painter.SetPage(page);
-            painter.DrawImage(placement.x, placement.y, &image, placement.scaleX, placement.scaleY);
-            painter.FinishPage();
+            drawImage(page, image, placement.x, placement.y, placement.scaleX * pixels.width(),
+                      placement.scaleY * pixels.height());
             currentPage.clear();
         }
         document.Close();

@@ -9,7 +9,8 @@
 #include <functional>
 
 // Writes page image files into one PDF, one image per page, laid out by PdfLayout: JPEG
-// pages are embedded byte for byte, 1-bit TIFF pages as 1-bit images. No widgets.
+// pages are embedded byte for byte, Group 4 TIFF pages as their fax code unchanged, other
+// 1-bit TIFF pages as 1-bit images. No widgets.
 //
 // Pages are streamed: each image goes to the file as soon as its page is done, so memory
 // stays the same whatever the page count. The file is written through QSaveFile and

@@ -97,6 +97,7 @@ struct ImageRow
     int bitsPerComponent = 0;
     QString encoding;
     int xPpi = 0;
+    int yPpi = 0;
 };
 
 inline QList<ImageRow> pdfImages(const QString &pdf)
@@ -109,8 +110,8 @@ inline QList<ImageRow> pdfImages(const QString &pdf)
         const QStringList f = line.simplified().split(QLatin1Char(' '));
         if (f.size() < 14)
             continue;
-        rows.append(
-            {f[0].toInt(), f[2], f[3].toInt(), f[4].toInt(), f[7].toInt(), f[8], f[12].toInt()});
+        rows.append({f[0].toInt(), f[2], f[3].toInt(), f[4].toInt(), f[7].toInt(), f[8],
+                     f[12].toInt(), f[13].toInt()});
     }
     return rows;
 }

@@ -7,11 +7,17 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -278,6 +284,98 @@ private slots:
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old content"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("page.jpg")});
+    }
+
+    // Black-and-white pages are fax code (Group 4) and read back as they were written.
+    void blackAndWhiteIsGroup4_data()
+    {
+        QTest::addColumn<QList<QRgb>>("palette");
+        QTest::addColumn<QImage::Format>("format");
+        const QRgb black = qRgb(0, 0, 0);
+        const QRgb white = qRgb(255, 255, 255);
+        QTest::newRow("white, black") << QList<QRgb>{white, black} << QImage::Format_Mono;
+        QTest::newRow("black, white") << QList<QRgb>{black, white} << QImage::Format_Mono;
+        QTest::newRow("least significant bit first")
+            << QList<QRgb>{white, black} << QImage::Format_MonoLSB;
+    }
+
+    void blackAndWhiteIsGroup4()
+    {
+        QFETCH(QList<QRgb>, palette);
+        QFETCH(QImage::Format, format);
+        // An A4 page at 300 dpi: mostly paper, some text-like bars and a diagonal.
+        QImage page(2480, 3508, format);
+        page.setColorTable(palette);
+        page.fill(0);
+        for (int y = 300; y < 3200; y += 60) {
+            for (int x = 250; x < 2200; x += 170) {
+                for (int row = y; row < y + 24; ++row) {
+                    for (int column = x; column < x + 120 + (y / 7) % 40; ++column)
+                        page.setPixel(column, row, 1);
+                }
+            }
+        }
+        for (int i = 0; i < 2400; ++i)
+            page.setPixel(40 + i, 3400 - i, 1);
+        page.setDotsPerMeterX(11811);
+        page.setDotsPerMeterY(11811);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("00000001_o.tiff"));
+        const WriteResult written = writePageImage(page, path);
+        QVERIFY2(written, qPrintable(written.error));
+        QProcess tiffinfo;
+        tiffinfo.start(QStringLiteral("tiffinfo"), {path});
+        QVERIFY(tiffinfo.waitForFinished());
+        QCOMPARE(tiffinfo.exitCode(), 0);
+        const QString info = QString::fromLocal8Bit(tiffinfo.readAllStandardOutput());
+        QVERIFY2(info.contains(QLatin1String("Compression Scheme: CCITT Group 4")),
+                 qPrintable(info));
+        // 1.09 MB unpacked.
+        QVERIFY2(QFileInfo(path).size() < 100 * 1024,
+                 qPrintable(QString::number(QFileInfo(path).size())));
+
+        const QImage back(path);
+        QCOMPARE(back.depth(), 1);
+        QCOMPARE(back.logicalDpiX(), 300);
+        QCOMPARE(back.convertToFormat(QImage::Format_RGB32),
+                 page.convertToFormat(QImage::Format_RGB32));
+    }
+
+    // A full disk names the file and the system's reason, and leaves the old file whole.
+    void fullDiskTellsWhy()
+    {
+        if (geteuid() != 0)
+            QSKIP("a small file system can only be mounted by root");
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        if (mount("tmpfs", folder.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("this system refuses to mount a small file system");
+        const auto unmount = qScopeGuard([&folder] { umount2(folder.constData(), MNT_DETACH); });
+        const QString path = dir.filePath(QStringLiteral("00000001_o.jpg"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old content");
+        old.close();
+
+        // Noise does not compress: far more than 64 KB.
+        QImage noise(600, 600, QImage::Format_RGB32);
+        quint32 seed = 1;
+        for (int y = 0; y < noise.height(); ++y) {
+            for (int x = 0; x < noise.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                noise.setPixel(x, y, seed >> 8);
+            }
+        }
+        const WriteResult result = writeImageFile(noise, path, "PNG");
+        QVERIFY(!result.ok);
+        QVERIFY2(result.error.contains(QString::fromLocal8Bit(strerror(ENOSPC))),
+                 qPrintable(result.error));
+        QVERIFY2(result.error.contains(path), qPrintable(result.error));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old content"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("00000001_o.jpg")});
     }
 
     void removeFolderContentsKeepsFolder()

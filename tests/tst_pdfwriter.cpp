@@ -1,6 +1,8 @@
 // The PDF writer without its dialog: the layout of every page read back from the written
 // file, what real readers say about the file, reading a page's resolution from its header,
 // and every way an export can end without a new file.
+#include "Group4Tiff.h"
+#include "ImageFileWriter.h"
 #include "ImageHeader.h"
 #include "PaperSizes.h"
 #include "PdfLayout.h"
@@ -11,6 +13,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
+#include <utility>
 
 using namespace PdfTestTools;
 
@@ -43,6 +48,13 @@ private slots:
         // 600 x 300 pixels at 300 dpi: 144 x 72 points.
         m_smallJpeg = drawPage(m_dir.filePath(QStringLiteral("small.jpg")), {600, 300}, 300);
         QVERIFY(!m_smallJpeg.isEmpty());
+        // At 150 dpi: 595.2 x 841.92, 624.48 x 312.48 and 144 x 1632 points.
+        const QList<std::pair<const char *, QSize>> pages{
+            {"scan", {1240, 1754}}, {"wide", {1301, 651}}, {"receipt", {300, 3400}}};
+        for (const auto &[name, pixels] : pages) {
+            const QString path = m_dir.filePath(QLatin1String(name) + QLatin1String(".jpg"));
+            QCOMPARE(drawPage(path, pixels, 150), path);
+        }
     }
 
     void layoutOnThePage_data()
@@ -75,40 +87,56 @@ private slots:
         row("landscape, corner", small, 300, a4, true, 0, false, none, QRectF(0, 523, 144, 72));
         row("landscape, margins", small, 300, a4, true, 0, false, mixed,
             QRectF(56.693, 480.480, 144, 72));
-        // Strict fit test: 595 points wide on a 595 point wide page is fitted (width 595 -> 592).
+        // Strict fit test: 595 points wide on a 595 point wide page is fitted (width 595 -> 592,
+        // height 340 * 592 / 595).
         row("dpi, exactly as wide", QSize(595, 340), 72, a4, false, 0, false, none,
-            QRectF(0, 502, 592, 340));
+            QRectF(0, 503.714, 592, 338.286));
         row("dpi, one point narrower", QSize(594, 340), 72, a4, false, 0, false, none,
             QRectF(0, 502, 594, 340));
-        // 720 x 480 points do not fit: 595 x 396, width lowered to 592.
+        // 720 x 480 points do not fit: 595 wide, lowered to 592, and 592 / 1.5 high.
         row("dpi, too large", QSize(3000, 2000), 300, a4, false, 0, false, none,
-            QRectF(0, 446, 592, 396));
+            QRectF(0, 447.333, 592, 394.667));
         row("stretch", small, 300, a4, false, 1, false, none, QRectF(0, 0, 595, 842));
         row("stretch, margins, centred", small, 300, a4, false, 1, true, mixed,
             QRectF(56.693, 14.173, 509, 785));
-        // Keeping aspect enlarges: 595 wide -> 592, height 297 (595 / 2).
-        row("keep aspect, corner", small, 300, a4, false, 2, false, none, QRectF(0, 545, 592, 297));
+        // Keeping aspect enlarges: 595 wide -> 592, height 296 (592 / 2).
+        row("keep aspect, corner", small, 300, a4, false, 2, false, none, QRectF(0, 546, 592, 296));
         row("keep aspect, centred", small, 300, a4, false, 2, true, none,
-            QRectF(1.5, 272.5, 592, 297));
-        // A tall image is limited by the height: 842 high, width 421 -> 420.
+            QRectF(1.5, 273, 592, 296));
+        // A tall image is limited by the height: 842 high, width 421 -> 420, height 840.
         row("keep aspect, tall", QSize(300, 600), 300, a4, false, 2, false, none,
-            QRectF(0, 0, 420, 842));
+            QRectF(0, 2, 420, 840));
         row("keep aspect, landscape", small, 300, a4, true, 2, false, none,
-            QRectF(0, 174, 840, 421));
+            QRectF(0, 175, 840, 420));
         // A 500 point square on A5 (420 points wide), limited by the width. A left margin of
         // 0.65 cm (18.425 points) leaves 401 whole points, 0.7 cm (19.843 points) 400; the width is
-        // rounded down to a multiple of four, the height keeps the unrounded width.
+        // rounded down to a multiple of four, the height follows the rounded width.
         const QSize square(500, 500);
         const PdfLayout::Margins left65{0.65, 0, 0, 0};
         const PdfLayout::Margins left70{0.7, 0, 0, 0};
         row("401 -> 400, keep aspect", square, 72, a5, false, 2, false, left65,
-            QRectF(18.425, 194, 400, 401));
+            QRectF(18.425, 195, 400, 400));
         row("400 -> 396, keep aspect", square, 72, a5, false, 2, false, left70,
-            QRectF(19.843, 195, 396, 400));
+            QRectF(19.843, 199, 396, 396));
         row("401 -> 400, too large at dpi", square, 72, a5, false, 0, false, left65,
-            QRectF(18.425, 194, 400, 401));
+            QRectF(18.425, 195, 400, 400));
         row("400 -> 396, too large at dpi", square, 72, a5, false, 0, false, left70,
-            QRectF(19.843, 195, 396, 400));
+            QRectF(19.843, 199, 396, 396));
+        // An A4 scan at 150 dpi is 595.2 x 841.92 points: not whole points, yet drawn inside
+        // the page (fitted: 592 x 592 * 1754 / 1240), at its own size where it fits (A3).
+        const QSize scan(1240, 1754);
+        row("A4 scan, dpi, centred", scan, 150, a4, false, 0, true, none,
+            QRectF(1.5, 2.303, 592, 837.394));
+        row("A4 scan, stretch", scan, 150, a4, false, 1, false, none, QRectF(0, 0, 595, 842));
+        row("A4 scan on A3, dpi, corner", scan, 150, int(PaperSizes::A3), false, 0, false, none,
+            QRectF(0, 348.08, 595.2, 841.92));
+        // A receipt limited by the height: 74 points wide -> 72, and 72 * 6800 / 600 high.
+        row("receipt, keep aspect", QSize(600, 6800), 300, a4, false, 2, false, none,
+            QRectF(0, 26, 72, 816));
+        // 0.72 x 1.44 points count as a 1 x 1 square, fitted by the width; the exact aspect
+        // then needs 840 points of height, so the width steps down to 420.
+        row("tiny, keep aspect", QSize(3, 6), 300, a4, false, 2, false, none,
+            QRectF(0, 2, 420, 840));
     }
 
     void layoutOnThePage()
@@ -130,14 +158,100 @@ private slots:
 
         const QList<PageRecord> pages = readPages(pdf);
         QCOMPARE(pages.size(), 1);
-        const QSizeF portrait = paper == PaperSizes::A5 ? QSizeF(420, 595) : QSizeF(595, 842);
-        QCOMPARE(pages[0].mediaBox,
-                 QRectF(QPointF(0, 0), landscape ? portrait.transposed() : portrait));
+        QCOMPARE(pages[0].mediaBox, QRectF(QPointF(0, 0), PaperSizes::points(paper, landscape)));
         const QList<double> expected{drawn.width(), 0, 0, drawn.height(), drawn.x(), drawn.y()};
         QCOMPARE(pages[0].matrix.size(), 6);
         for (int i = 0; i < 6; ++i)
             QVERIFY2(qAbs(pages[0].matrix[i] - expected[i]) < 0.01,
                      qPrintable(QStringLiteral("%1: %2").arg(i).arg(pages[0].matrix[i])));
+    }
+
+    // Every scale mode on several papers and orientations: the picture stays inside the area
+    // within the margins, and unless stretched keeps its proportions exactly.
+    void drawnInsideTheArea_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<bool>("centred");
+        QTest::addColumn<PdfLayout::Margins>("margins");
+        QTest::addColumn<int>("scale");
+        const PdfLayout::Margins none;
+        const PdfLayout::Margins mixed{2.0, 1.0, 1.5, 0.5};
+        struct Paper
+        {
+            const char *name;
+            int id;
+            bool landscape;
+            bool centred;
+            PdfLayout::Margins margins;
+        };
+        const Paper papers[] = {{"A4", PaperSizes::A4, false, true, none},
+                                {"A4 landscape", PaperSizes::A4, true, false, none},
+                                {"Letter, margins", PaperSizes::Letter, false, false, mixed},
+                                {"A6 landscape, margins", PaperSizes::A6, true, true, mixed}};
+        for (const char *page : {"scan", "wide", "receipt"}) {
+            for (const Paper &paper : papers) {
+                for (int scale : {0, 1, 2}) {
+                    QTest::addRow("%s, %s, scale %d", page, paper.name, scale)
+                        << m_dir.filePath(QLatin1String(page) + QLatin1String(".jpg")) << paper.id
+                        << paper.landscape << paper.centred << paper.margins << scale;
+                }
+            }
+        }
+    }
+
+    void drawnInsideTheArea()
+    {
+        QFETCH(QString, page);
+        QFETCH(int, paper);
+        QFETCH(bool, landscape);
+        QFETCH(bool, centred);
+        QFETCH(PdfLayout::Margins, margins);
+        QFETCH(int, scale);
+
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const PdfWriter writer(optionsFor(paper, landscape, scale, centred, margins));
+        QCOMPARE(writer.write({page}, pdf).outcome, PdfWriter::Outcome::Written);
+        const QList<PageRecord> pages = readPages(pdf);
+        QCOMPARE(pages.size(), 1);
+        const QList<double> &m = pages[0].matrix;
+        QCOMPARE(m.size(), 6);
+        QCOMPARE(m[1], 0.0);
+        QCOMPARE(m[2], 0.0);
+        const QRectF drawn(m[4], m[5], m[0], m[3]);
+        const QRectF area =
+            pages[0].mediaBox.adjusted(PdfLayout::centimetresToPoints(margins.left),
+                                       PdfLayout::centimetresToPoints(margins.bottom),
+                                       -PdfLayout::centimetresToPoints(margins.right),
+                                       -PdfLayout::centimetresToPoints(margins.top));
+        const QString where = QStringLiteral("drawn %1 %2 %3 x %4")
+                                  .arg(drawn.x())
+                                  .arg(drawn.y())
+                                  .arg(drawn.width())
+                                  .arg(drawn.height());
+        // The file states positions to three decimals.
+        QVERIFY2(drawn.width() > 0 && drawn.height() > 0, qPrintable(where));
+        QVERIFY2(area.adjusted(-0.002, -0.002, 0.002, 0.002).contains(drawn), qPrintable(where));
+
+        const QList<ImageRow> images = pdfImages(pdf);
+        QCOMPARE(images.size(), 1);
+        const ImageRow &image = images[0];
+        if (scale == PdfLayout::Stretch) {
+            QVERIFY2(qAbs(drawn.width() - int(area.width())) < 0.002, qPrintable(where));
+            QVERIFY2(qAbs(drawn.height() - int(area.height())) < 0.002, qPrintable(where));
+            return;
+        }
+        const double heightPerWidth = double(image.height) / image.width;
+        QVERIFY2(qAbs(drawn.height() - drawn.width() * heightPerWidth) <
+                     0.001 * (1 + heightPerWidth),
+                 qPrintable(where));
+        QCOMPARE(image.xPpi, image.yPpi);
+        // Fitted pages are a multiple of four points wide; by dots per inch, the others are
+        // drawn at their own 150 dpi.
+        const bool fitted = std::fmod(drawn.width() + 0.0005, 4) < 0.001;
+        QVERIFY2(fitted || (scale == PdfLayout::ByDpi && image.xPpi == 150), qPrintable(where));
     }
 
     void paperSizes_data()
@@ -205,6 +319,79 @@ private slots:
             {QStringLiteral("-j"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
              QStringLiteral("1"), pdf, dir.filePath(QStringLiteral("x"))});
         QCOMPARE(contents(dir.filePath(QStringLiteral("x-000.jpg"))), contents(colour));
+    }
+
+    // A Group 4 page file goes in as its own fax code, and a reader draws it as the page is:
+    // black stays black whichever palette order the file was written with.
+    void groupFourPageAsItIs_data()
+    {
+        QTest::addColumn<bool>("blackFirst"); // palette black, white: a min-is-black file
+        row("min-is-white", false);
+        row("min-is-black", true);
+    }
+
+    void groupFourPageAsItIs()
+    {
+        QFETCH(bool, blackFirst);
+        QTemporaryDir dir;
+        QImage picture(200, 120, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        {
+            QPainter painter(&picture);
+            painter.fillRect(10, 10, 80, 40, Qt::black);
+            painter.setPen(QPen(Qt::black, 3));
+            painter.drawLine(0, 119, 199, 0);
+        }
+        QImage mono = picture.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+        if (blackFirst) { // the same picture under the other palette order
+            mono.invertPixels();
+            mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+        }
+        // 72 dpi: one pixel is one point, so a render at 72 dpi shows the pixels one to one.
+        mono.setDotsPerMeterX(2835);
+        mono.setDotsPerMeterY(2835);
+        const QString page = dir.filePath(QStringLiteral("00000001_o.tiff"));
+        QVERIFY(writePageImage(mono, page));
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const PdfWriter writer(optionsFor(PaperSizes::A4, false, 0, false, {}));
+        QCOMPARE(writer.write({page}, pdf).outcome, PdfWriter::Outcome::Written);
+
+        run(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+        const QList<ImageRow> images = pdfImages(pdf);
+        QCOMPARE(images.size(), 1);
+        QCOMPARE(images[0].encoding, QStringLiteral("ccitt"));
+        QCOMPARE(images[0].bitsPerComponent, 1);
+        QCOMPARE(images[0].width, 200);
+        QCOMPARE(images[0].xPpi, 72);
+        // The stored stream is the file's own code, byte for byte, and decodes to its pixels.
+        run(QStringLiteral("pdfimages"),
+            {QStringLiteral("-ccitt"), pdf, dir.filePath(QStringLiteral("x"))});
+        QCOMPARE(contents(dir.filePath(QStringLiteral("x-000.ccitt"))),
+                 Group4Tiff::read(page).code);
+        run(QStringLiteral("pdfimages"),
+            {QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("y"))});
+        const QImage decoded(dir.filePath(QStringLiteral("y-000.png")));
+        QCOMPARE(decoded.size(), mono.size());
+        const auto dark = [](const QImage &image, int x, int y) {
+            return qGray(image.pixel(x, y)) < 128;
+        };
+        int differing = 0;
+        for (int y = 0; y < mono.height(); ++y) {
+            for (int x = 0; x < mono.width(); ++x)
+                differing += dark(decoded, x, y) != dark(mono, x, y);
+        }
+        QCOMPARE(differing, 0);
+
+        // Drawn on the page, black stays black: the box is dark, the paper below the line light.
+        run(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-gray"),
+             QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("render"))});
+        const QImage rendered(dir.filePath(QStringLiteral("render.pgm")));
+        QCOMPARE(rendered.size(), QSize(595, 842));
+        for (const QPoint &inBox : {QPoint(15, 15), QPoint(50, 30), QPoint(85, 45)})
+            QVERIFY(dark(rendered, inBox.x(), inBox.y()));
+        for (const QPoint &paper : {QPoint(150, 60), QPoint(195, 115), QPoint(100, 100)})
+            QVERIFY(!dark(rendered, paper.x(), paper.y()));
     }
 
     void resolutionFromHeader_data()

@@ -2,8 +2,13 @@
 //
 //   quillary-pdfbench pages FOLDER COUNT   draws COUNT A4 pages at 300 dpi as JPEG (quality 85),
 //                                          FOLDER/00000001_o.jpg ..., as the page store names them
+//   quillary-pdfbench mono FOLDER COUNT    draws COUNT black-and-white A4 pages at 300 dpi,
+//                                          FOLDER/00000001_o.tiff ... as the page store writes
+//                                          them (Group 4), and the same pages as Qt's TIFF
+//                                          writer stores them by default under FOLDER/plain
 //   quillary-pdfbench export OUTPUT PAGE...  writes the pages into OUTPUT with the exporter's
 //                                          default layout (A4, by dots per inch, centred)
+#include "ImageFileWriter.h"
 #include "PdfWriter.h"
 
 #include <QCoreApplication>
@@ -66,6 +71,63 @@ int makePages(const QString &folder, int count)
     return 0;
 }
 
+// A scanned text page after binarisation: lines of letter-sized strokes, a ruled table, and
+// the specks a scanner leaves on paper.
+QImage drawMonoPage(int number)
+{
+    QImage page(2480, 3508, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QRandomGenerator random(quint32(number) * 104729u + 3u);
+    {
+        QPainter painter(&page);
+        painter.setPen(QPen(Qt::black, 3, Qt::SolidLine, Qt::RoundCap));
+        for (int row = 0; row < 70; ++row) {
+            const int y = 260 + row * 44;
+            if (y > 1800 && y < 2400) // leave room for the table
+                continue;
+            int x = 240 + (row % 5 == 0 ? 80 : 0);
+            const int end = row % 9 == 8 ? 1400 : 2220;
+            while (x < end) {
+                const int letters = 2 + int(random.bounded(9));
+                for (int i = 0; i < letters && x < end; ++i, x += 22) {
+                    for (int stroke = 0; stroke < 3; ++stroke) {
+                        const QPoint from(x + int(random.bounded(18)), y + int(random.bounded(30)));
+                        const QPoint to(x + int(random.bounded(18)), y + int(random.bounded(30)));
+                        painter.drawLine(from, to);
+                    }
+                }
+                x += 26; // the space between words
+            }
+        }
+        painter.setPen(QPen(Qt::black, 4));
+        for (int line = 0; line <= 6; ++line)
+            painter.drawLine(300, 1830 + line * 90, 2180, 1830 + line * 90);
+        for (int column = 0; column <= 4; ++column)
+            painter.drawLine(300 + column * 470, 1830, 300 + column * 470, 2370);
+    }
+    QImage mono = page.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    for (int speck = 0; speck < 400; ++speck)
+        mono.setPixel(int(random.bounded(2480)), int(random.bounded(3508)), 1);
+    const int dotsPerMeter = qRound(300 / 0.0254);
+    mono.setDotsPerMeterX(dotsPerMeter);
+    mono.setDotsPerMeterY(dotsPerMeter);
+    return mono;
+}
+
+int makeMonoPages(const QString &folder, int count)
+{
+    const QDir dir(folder);
+    QDir().mkpath(dir.filePath(QStringLiteral("plain")));
+    for (int i = 1; i <= count; ++i) {
+        const QString name = QStringLiteral("%1_o.tiff").arg(i, 8, 10, QLatin1Char('0'));
+        const QImage page = drawMonoPage(i);
+        if (!writePageImage(page, dir.filePath(name)) ||
+            !page.save(dir.filePath(QStringLiteral("plain/") + name), "TIFF"))
+            return 1;
+    }
+    return 0;
+}
+
 int exportPages(const QString &output, const QStringList &pages)
 {
     QElapsedTimer timer;
@@ -83,9 +145,12 @@ int main(int argc, char **argv)
     const QStringList arguments = app.arguments();
     if (arguments.size() == 4 && arguments[1] == QLatin1String("pages"))
         return makePages(arguments[2], arguments[3].toInt());
+    if (arguments.size() == 4 && arguments[1] == QLatin1String("mono"))
+        return makeMonoPages(arguments[2], arguments[3].toInt());
     if (arguments.size() >= 4 && arguments[1] == QLatin1String("export"))
         return exportPages(arguments[2], arguments.mid(3));
     QTextStream(stderr) << "usage: quillary-pdfbench pages FOLDER COUNT\n"
+                           "       quillary-pdfbench mono FOLDER COUNT\n"
                            "       quillary-pdfbench export OUTPUT PAGE...\n";
     return 2;
 }

@@ -10,6 +10,7 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -23,6 +24,19 @@ constexpr double MinZoom = 0.05;
 constexpr double MaxZoom = 2.0;
 // Room left around a fitted picture so it does not touch the view's frame.
 constexpr int FitMargin = 10;
+
+// Page files are named by their position ("00000003_o.jpg" is page 3); any other file by its
+// own name.
+QString pageName(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype cut = name.indexOf(QLatin1String("_o."));
+    bool isNumber = false;
+    const int number = name.left(cut).toInt(&isNumber);
+    if (cut > 0 && isNumber && number > 0)
+        return ImageEditor::tr("Page %1").arg(number);
+    return name;
+}
 } // namespace
 
 ImageEditor::ImageEditor(QWidget *parent) : QWidget(parent)
@@ -48,6 +62,7 @@ bool ImageEditor::showPage(const QString &path, QString *error)
         return false;
     }
     m_path = path;
+    m_view->setAccessibleName(pageName(path));
     showImage(image);
     return true;
 }
@@ -89,11 +104,20 @@ void ImageEditor::setPicturePixmap()
     m_picture->setTransform(QTransform());
 }
 
+void ImageEditor::followRename(const QString &from, const QString &to)
+{
+    if (m_path.isEmpty() || m_path != from)
+        return;
+    m_path = to;
+    m_view->setAccessibleName(pageName(to));
+}
+
 void ImageEditor::clearPage()
 {
     m_view->resetTransform();
     m_image = QImage();
     m_path.clear();
+    m_view->setAccessibleName(tr("Page view"));
     m_scene->setCropBox(nullptr);
     delete m_picture;
     m_picture = nullptr;

@@ -33,10 +33,14 @@ public:
 
     // Reads path (see readPageImage) and shows it: fitted when larger than the view, else 1:1.
     // A file that does not read as a good image leaves the editor as it was and returns false
-    // with a message for the user in *error.
+    // with a message for the user in *error. The view is then named after the page ("Page 3"
+    // for a page file numbered 3) for assistive technology.
     bool showPage(const QString &path, QString *error = nullptr);
     // Removes the picture and the working image.
     void clearPage();
+    // The page shown was renamed on disk (the document's pages were renumbered): later edits
+    // go to its new name. Nothing happens when from is not the page shown.
+    void followRename(const QString &from, const QString &to);
 
     // Turns the page clockwise by degrees (negative: anticlockwise) and writes it over its
     // file (see writePageImage). On a failed write the file, the working image and the screen

@@ -1,8 +1,10 @@
 #include "ImageListWidget.h"
 
+#include "AccessibleImageList.h"
 #include "FlowLayout.h"
 #include "KSlabWidget.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QVBoxLayout>
 
@@ -13,6 +15,8 @@ constexpr int kScrollMargin = 12;
 
 ImageListWidget::ImageListWidget(QWidget *parent) : QScrollArea(parent)
 {
+    AccessibleImageList::install();
+    setAccessibleName(tr("Pages"));
     setStyleSheet(QStringLiteral("ImageListWidget {border: none;}"));
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
@@ -39,10 +43,16 @@ void ImageListWidget::addSlab(KSlabWidget *tile)
         return;
     connect(tile, &KSlabWidget::focused, this, &ImageListWidget::setFocusSlab);
     connect(tile, &KSlabWidget::mouseDoubleClicked, this, &ImageListWidget::sendDMouseClicked);
+    connect(tile, &KSlabWidget::arrowPressed, this, &ImageListWidget::stepFromSlab);
+    KSlabWidget *last = m_slabs.isEmpty() ? nullptr : m_slabs.last();
     m_slabs.insert(int(m_slabs.size()), tile);
     m_layout->addWidget(tile);
     m_layout->update();
-    rechainTabOrder();
+    // The tiles before keep their order: only the new one joins the chain.
+    if (last)
+        QWidget::setTabOrder(last, tile);
+    QAccessibleEvent created(tile, QAccessible::ObjectCreated);
+    QAccessible::updateAccessibility(&created);
 }
 
 void ImageListWidget::removeSlab(KSlabWidget *tile, bool remove)
@@ -54,7 +64,9 @@ void ImageListWidget::removeSlab(KSlabWidget *tile, bool remove)
     m_slabs.remove(position);
 
     tile->clearImage();
-    tile->disconnect();
+    // Only the strip's own connections: Qt's accessibility cache waits for the tile's
+    // destroyed() to drop its interface, which would otherwise outlive the tile.
+    tile->disconnect(this);
 
     delete m_layout->takeWidget(tile);
     if (remove) {
@@ -74,7 +86,7 @@ void ImageListWidget::takeSlabs(const QList<KSlabWidget *> &tiles)
             continue;
         m_slabs.remove(position);
         tile->clearImage();
-        tile->disconnect();
+        tile->disconnect(this);
         delete m_layout->takeWidget(tile);
         delete tile;
     }
@@ -94,7 +106,7 @@ void ImageListWidget::clearSlabs()
     m_slabs.clear();
     for (KSlabWidget *tile : tiles) {
         tile->clearImage();
-        tile->disconnect();
+        tile->disconnect(this);
         delete m_layout->takeWidget(tile);
         delete tile;
     }
@@ -110,6 +122,18 @@ int ImageListWidget::slabCount() const
 KSlabWidget *ImageListWidget::slabAt(int position) const
 {
     return m_slabs.value(position, nullptr);
+}
+
+KSlabWidget *ImageListWidget::currentSlab() const
+{
+    return m_current.data();
+}
+
+int ImageListWidget::slabPosition(const KSlabWidget *tile) const
+{
+    if (!tile)
+        return -1;
+    return m_slabs.key(const_cast<KSlabWidget *>(tile), -1);
 }
 
 int ImageListWidget::currentSlabIndex() const
@@ -141,6 +165,18 @@ void ImageListWidget::setCurrentIndex(quint16 position, int hint)
     scrollToSlab(tile, hint, true);
 }
 
+void ImageListWidget::activateSlab(KSlabWidget *tile)
+{
+    const int position = slabPosition(tile);
+    if (position < 0)
+        return;
+    QPointer<KSlabWidget> guard(tile);
+    // Scroll past the tile in the direction of travel, as the page moves do.
+    setCurrentIndex(quint16(position), position >= currentSlabIndex() ? 1 : -1);
+    if (guard)
+        guard->setFocus(Qt::OtherFocusReason);
+}
+
 void ImageListWidget::rotateSlabAt(int position, quint16 angle)
 {
     if (KSlabWidget *tile = slabAt(position))
@@ -167,9 +203,22 @@ void ImageListWidget::setFocusSlab()
         return;
     if (m_current && m_current == tile)
         return;
-    if (m_current)
-        m_current->setUnfocused();
+    QPointer<KSlabWidget> previous = m_current;
+    if (previous)
+        previous->setUnfocused();
     m_current = tile;
+    if (QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.selected = true;
+        if (previous) {
+            QAccessibleStateChangeEvent unselected(previous.data(), changed);
+            QAccessible::updateAccessibility(&unselected);
+        }
+        QAccessibleStateChangeEvent nowSelected(tile, changed);
+        QAccessible::updateAccessibility(&nowSelected);
+        QAccessibleEvent selection(tile, QAccessible::Selection);
+        QAccessible::updateAccessibility(&selection);
+    }
     emit selected(senderPosition());
 }
 
@@ -183,6 +232,53 @@ void ImageListWidget::sendDMouseClicked()
 void ImageListWidget::slabChecked(bool state)
 {
     emit checked(senderPosition(), state);
+}
+
+void ImageListWidget::stepFromSlab(int key)
+{
+    const int position = slabPosition(qobject_cast<KSlabWidget *>(sender()));
+    if (position < 0)
+        return;
+    const int count = slabCount();
+    const int columns = columnCount();
+    int target = -1;
+    switch (key) {
+    case Qt::Key_Left:
+        target = position - 1;
+        break;
+    case Qt::Key_Right:
+        target = position + 1;
+        break;
+    case Qt::Key_Up:
+        target = position - columns;
+        break;
+    case Qt::Key_Down:
+        // From a full row above a shorter last row, Down lands on the last tile.
+        target =
+            position / columns < (count - 1) / columns ? qMin(position + columns, count - 1) : -1;
+        break;
+    default:
+        break;
+    }
+    if (target >= 0 && target < count)
+        activateSlab(slabAt(target));
+}
+
+int ImageListWidget::columnCount() const
+{
+    const KSlabWidget *first = slabAt(0);
+    if (!first)
+        return 1;
+    const QLayoutItem *firstItem = m_layout->itemForWidget(first);
+    const int top = firstItem ? firstItem->geometry().top() : 0;
+    int columns = 0;
+    for (const KSlabWidget *tile : m_slabs) {
+        const QLayoutItem *item = m_layout->itemForWidget(tile);
+        if (item && item->geometry().top() != top)
+            break;
+        ++columns;
+    }
+    return qMax(columns, 1);
 }
 
 int ImageListWidget::senderPosition() const

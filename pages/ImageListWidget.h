@@ -17,6 +17,10 @@ class KSlabWidget;
 // setCurrentSlab(), setCurrentIndex(), removeSlab() and clearSlabs() process pending events
 // inside, so other user commands may run in the middle of them; they do so only when the
 // positions are contiguous again.
+//
+// Keyboard: the arrow keys on a focused tile move to its neighbour (Up and Down by a row);
+// Space toggles the tile's check mark (KSlabWidget). Assistive technology sees a list of
+// "Page N" items (AccessibleImageList, AccessibleSlab).
 class ImageListWidget : public QScrollArea
 {
     Q_OBJECT
@@ -39,12 +43,19 @@ public:
     KSlabWidget *slabAt(int position) const;
     // Position of the current tile, or -1 when no tile is current.
     int currentSlabIndex() const;
+    // The current tile, or null.
+    KSlabWidget *currentSlab() const;
+    // Position of tile, or -1 when it is not in the strip.
+    int slabPosition(const KSlabWidget *tile) const;
 
     // Makes a freshly added tile current, gives it keyboard focus and scrolls to it.
     void setCurrentSlab(KSlabWidget *tile);
     // Makes the tile at position current and scrolls past it by hint tile heights (negative:
     // upwards), so a moved page stays in view in the direction it went. Keyboard focus stays.
     void setCurrentIndex(quint16 position, int hint);
+    // Makes tile current, gives it keyboard focus and scrolls it into view (keyboard and
+    // assistive technology).
+    void activateSlab(KSlabWidget *tile);
     // Turns the view of the tile at position; the image is not changed.
     void rotateSlabAt(int position, quint16 angle);
     // Moves every tile after the gap at position one place up.
@@ -61,6 +72,8 @@ public slots:
     void setFocusSlab();
     void sendDMouseClicked();
     void slabChecked(bool state);
+    // Reached through a tile's arrowPressed(): moves to the neighbour in the key's direction.
+    void stepFromSlab(int key);
 
 protected:
     // Position of the tile that sent the running signal, 0 when it is not one of ours.
@@ -68,6 +81,8 @@ protected:
     // Keyboard tab order follows the positions.
     void rechainTabOrder();
     void scrollToSlab(KSlabWidget *tile, int hint, bool withMargin);
+    // Tiles per row as laid out now; every tile when the layout has not placed them yet.
+    int columnCount() const;
 
     // Position -> tile, the order of the document. The page store reorders it directly
     // together with the layout.

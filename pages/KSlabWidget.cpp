@@ -1,11 +1,14 @@
 #include "KSlabWidget.h"
 
+#include "AccessibleImageList.h"
 #include "KGraphicsView.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QGraphicsScene>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPalette>
@@ -28,12 +31,23 @@ const QLatin1String kViewStyle("QAbstractScrollArea {border: none; background-co
 // The range a tile accepts; the window's slider stays well inside it.
 constexpr int kMinThumbSide = 100;
 constexpr int kMaxThumbSide = 1001;
+
+// Space and the arrow keys without modifiers belong to the focused tile, not to the window's
+// shortcuts (Space also scans).
+bool isTileKey(const QKeyEvent *event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    const int key = event->key();
+    return key == Qt::Key_Space || (key >= Qt::Key_Left && key <= Qt::Key_Down);
+}
 } // namespace
 
 KSlabWidget::KSlabWidget(int width, int height, const QString &title, QWidget *parent,
                          bool checkable)
     : QFrame(parent), m_title(title), m_size(width, height)
 {
+    AccessibleImageList::install();
     setFixedSize(m_size);
 
     m_caption = new QLabel(this);
@@ -41,12 +55,15 @@ KSlabWidget::KSlabWidget(int width, int height, const QString &title, QWidget *p
     m_caption->setContentsMargins(2, 3, 2, 6);
 
     m_view = new KGraphicsView(this);
+    // A click anywhere on the tile focuses the tile itself, so its keys work at once.
+    m_view->setFocusPolicy(Qt::NoFocus);
 
     if (checkable) {
         // Not in a layout: it floats over the thumbnail's top-left corner.
         m_checkBox = new QCheckBox(m_view);
         m_checkBox->setStyleSheet(kCheckBoxStyle);
         m_checkBox->setAccessibleName(title);
+        m_checkBox->setFocusPolicy(Qt::NoFocus);
         connect(m_checkBox, &QCheckBox::pressed, this, &KSlabWidget::focusIn);
         connect(m_checkBox, &QCheckBox::stateChanged, this, &KSlabWidget::wasChecked);
     }
@@ -188,10 +205,42 @@ void KSlabWidget::sendMouseDClicked()
 
 void KSlabWidget::wasChecked(int state)
 {
-    if (state == Qt::Unchecked)
-        emit checked(false);
-    else if (state == Qt::Checked)
-        emit checked(true);
+    if (state != Qt::Unchecked && state != Qt::Checked)
+        return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+    emit checked(state == Qt::Checked);
+}
+
+bool KSlabWidget::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && ownsKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QFrame::event(event);
+}
+
+bool KSlabWidget::ownsKey(const QKeyEvent *event) const
+{
+    return isTileKey(event) && (m_checkBox || event->key() != Qt::Key_Space);
+}
+
+void KSlabWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (!ownsKey(event)) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    if (event->key() == Qt::Key_Space) {
+        if (m_checkBox)
+            m_checkBox->toggle();
+    } else {
+        emit arrowPressed(event->key());
+    }
+    event->accept();
 }
 
 void KSlabWidget::focusInEvent(QFocusEvent *event)

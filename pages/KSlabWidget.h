@@ -7,6 +7,7 @@
 class KGraphicsView;
 class QCheckBox;
 class QGraphicsScene;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QVBoxLayout;
@@ -46,6 +47,7 @@ public:
 
     // False when the tile has no check box.
     bool isChecked() const;
+    bool isCheckable() const { return m_checkBox != nullptr; }
     void setChecked(bool checked);
 
     void setContextMenu(QMenu *menu);
@@ -58,6 +60,9 @@ signals:
     void focused();
     void mouseDoubleClicked();
     void checked(bool state);
+    // An arrow key (Qt::Key_Left .. Qt::Key_Down) was pressed on the tile; the strip picks
+    // the neighbour.
+    void arrowPressed(int key);
 
 public slots:
     // Draws the tile as current and tells the strip.
@@ -67,11 +72,15 @@ public slots:
     void wasChecked(int state);
 
 protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // Space (with a check box) and the plain arrow keys.
+    bool ownsKey(const QKeyEvent *event) const;
     void fitImage();
     void setToolTips(const QString &text);
 

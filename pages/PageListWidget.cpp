@@ -278,6 +278,8 @@ WriteResult PageListWidget::removePages(QList<int> positions)
 
 WriteResult PageListWidget::renumberFiles()
 {
+    KSlabWidget *current = currentTile();
+    const QString currentImage = m_files.value(current).image;
     QList<PageFolder::Files> pages;
     for (KSlabWidget *page : std::as_const(m_slabs))
         pages.append(m_files.value(page));
@@ -286,6 +288,9 @@ WriteResult PageListWidget::renumberFiles()
     int position = 0;
     for (KSlabWidget *page : std::as_const(m_slabs))
         m_files.insert(page, pages.value(position++));
+    // The editor holds the current page by its file name: it must write to the new one.
+    if (current && m_files.value(current).image != currentImage)
+        emit currentPageRenamed(currentImage, m_files.value(current).image);
     return renamed;
 }
 

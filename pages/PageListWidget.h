@@ -110,6 +110,8 @@ public:
 signals:
     // path: the page image file of the page that became current.
     void pageSelected(const QString &path);
+    // Renumbering gave the current page's image file a new name; the page did not change.
+    void currentPageRenamed(const QString &from, const QString &to);
 
 public slots:
     // A tile was made current by the user.

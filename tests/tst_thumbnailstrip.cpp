@@ -1,16 +1,24 @@
 // The thumbnail strip and its tiles: sizes and turns a tile accepts, check marks, which tile
-// is current, and the order of tiles after removals.
+// is current, the order of tiles after removals, and what keyboard and assistive technology
+// users can do with the pages.
 #include "FlowLayout.h"
+#include "ImageEditor.h"
 #include "ImageListWidget.h"
 #include "KSlabWidget.h"
+#include "PageListWidget.h"
+#include "PhotoGraphicsView.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QCheckBox>
 #include <QGraphicsView>
 #include <QLabel>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 
 namespace {
 template <typename... Values> void row(const char *name, Values... values)
@@ -126,6 +134,10 @@ private slots:
         ImageListWidget strip;
         const QList<KSlabWidget *> tiles = addTiles(strip, 4);
         const QList<QPointer<KSlabWidget>> guards(tiles.cbegin(), tiles.cend());
+        // Assistive technology's view of a tile must go with the tile, not outlive it.
+        QList<QAccessible::Id> ids;
+        for (KSlabWidget *tile : tiles)
+            ids.append(QAccessible::uniqueId(QAccessible::queryAccessibleInterface(tile)));
         KSlabWidget stranger(220, 220, QStringLiteral("Elsewhere"));
         // The scrolled container's box layout holds the flow layout as its only item.
         const auto *flow = static_cast<FlowLayout *>(strip.widget()->layout()->itemAt(0)->layout());
@@ -148,6 +160,106 @@ private slots:
         QCOMPARE(flow->count(), 0);
         for (const QPointer<KSlabWidget> &guard : guards)
             QVERIFY(guard.isNull());
+        for (const QAccessible::Id id : ids)
+            QCOMPARE(QAccessible::accessibleInterface(id), nullptr);
+    }
+
+    void pagesForKeyboardAndAssistiveTechnology_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("at");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<bool>("checks");
+        // Actions start with page 1 current, keys with the tile at "at" current and focused.
+        // Five pages lie in two columns: 1 2 / 3 4 / 5.
+        row("press makes a page current", QStringLiteral("press"), 2, 2, false);
+        row("focus makes a page current", QStringLiteral("focus"), 4, 4, false);
+        row("toggle checks, current stays", QStringLiteral("toggle"), 1, 0, true);
+        row("Space checks the focused tile", QStringLiteral("Space"), 3, 3, true);
+        row("Right: next tile", QStringLiteral("Right"), 1, 2, false);
+        row("Left at the first tile", QStringLiteral("Left"), 0, 0, false);
+        row("Down: a row down", QStringLiteral("Down"), 1, 3, false);
+        row("Down onto a shorter last row", QStringLiteral("Down"), 3, 4, false);
+        row("Down in the last row", QStringLiteral("Down"), 4, 4, false);
+        row("Up: a row up", QStringLiteral("Up"), 3, 1, false);
+    }
+
+    void pagesForKeyboardAndAssistiveTechnology()
+    {
+        QFETCH(QString, what);
+        QFETCH(int, at);
+        QFETCH(int, current);
+        QFETCH(bool, checks);
+        const QHash<QString, QString> actions{
+            {QStringLiteral("press"), QAccessibleActionInterface::pressAction()},
+            {QStringLiteral("focus"), QAccessibleActionInterface::setFocusAction()},
+            {QStringLiteral("toggle"), QAccessibleActionInterface::toggleAction()}};
+        const QHash<QString, Qt::Key> keys{{QStringLiteral("Space"), Qt::Key_Space},
+                                           {QStringLiteral("Left"), Qt::Key_Left},
+                                           {QStringLiteral("Right"), Qt::Key_Right},
+                                           {QStringLiteral("Up"), Qt::Key_Up},
+                                           {QStringLiteral("Down"), Qt::Key_Down}};
+
+        // As in the main window, Space is also a window shortcut (it scans).
+        QTemporaryDir root;
+        QWidget window;
+        auto *store = new PageListWidget(&window, root.path());
+        (new QVBoxLayout(&window))->addWidget(store);
+        QAction scan(&window);
+        scan.setShortcut(Qt::Key_Space);
+        window.addAction(&scan);
+        QSignalSpy scanned(&scan, &QAction::triggered);
+        window.resize(600, 900);
+        QImage picture(300, 400, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(store->addPage(picture, false));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(store->slabAt(1)->y(), store->slabAt(0)->y());
+        QVERIFY(store->slabAt(2)->y() > store->slabAt(1)->y());
+
+        const int start = keys.contains(what) ? at : 0;
+        store->activateSlab(store->slabAt(start));
+        QCOMPARE(store->currentIndex(), start);
+        QSignalSpy selected(store, qOverload<const QString &>(&PageListWidget::pageSelected));
+
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(store);
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->childCount(), store->count());
+        if (keys.contains(what))
+            QTest::keyClick(store->slabAt(at), keys.value(what));
+        else
+            list->child(at)->actionInterface()->doAction(actions.value(what));
+
+        QCOMPARE(store->currentIndex(), current);
+        QCOMPARE(store->isChecked(at), checks);
+        QCOMPARE(scanned.count(), 0);
+        if (current != start) {
+            QCOMPARE(selected.count(), 1);
+            QCOMPARE(selected.at(0).at(0).toString(), store->pagePaths().at(current));
+            QVERIFY(store->slabAt(current)->hasFocus());
+        } else {
+            QCOMPARE(selected.count(), 0);
+        }
+        QCOMPARE(list->childCount(), 5);
+        for (int i = 0; i < list->childCount(); ++i) {
+            QAccessibleInterface *item = list->child(i);
+            QCOMPARE(item->role(), QAccessible::ListItem);
+            QCOMPARE(item->text(QAccessible::Name), QStringLiteral("Page %1").arg(i + 1));
+            QCOMPARE(item->parent(), list);
+            QCOMPARE(list->indexOfChild(item), i);
+            QVERIFY(item->state().checkable);
+            QCOMPARE(bool(item->state().checked), store->isChecked(i));
+            QCOMPARE(bool(item->state().selected), i == current);
+        }
+
+        // The page view is an image named after the page it shows.
+        ImageEditor editor;
+        QVERIFY(editor.showPage(store->pagePaths().at(current)));
+        QAccessibleInterface *view = QAccessible::queryAccessibleInterface(editor.view());
+        QCOMPARE(view->role(), QAccessible::Graphic);
+        QCOMPARE(view->text(QAccessible::Name), QStringLiteral("Page %1").arg(current + 1));
     }
 };
 

@@ -159,7 +159,8 @@ private:
     void finishSplash();
     void setActionsEnabled(const QList<QAction *> &actions, bool enabled);
     bool confirm(const QString &question);
-    void showLoadFailure(const QString &path);
+    // reason: a short word such as "damaged", shown under the file name; may be empty.
+    void showLoadFailure(const QString &path, const QString &reason = QString());
     bool addPageToStore(const QImage &image, bool asTiff);
     void finishBatch(int added);
     void documentEmptied();

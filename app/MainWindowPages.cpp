@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -18,6 +19,9 @@
 #include <QStandardPaths>
 
 namespace {
+// How often a long restore lets the window repaint and show its progress.
+constexpr qint64 RestoreRepaintMs = 100;
+
 // Suspends painting and shows a wait cursor while many pages go at once.
 class BatchGuard
 {
@@ -45,10 +49,13 @@ bool MainWindow::confirm(const QString &question)
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-void MainWindow::showLoadFailure(const QString &path)
+void MainWindow::showLoadFailure(const QString &path, const QString &reason)
 {
-    showNotice(tr("Sorry, can't load file. Wrong file format.<br>%1")
-                   .arg(QFileInfo(path).fileName().toHtmlEscaped()));
+    QString text = tr("Sorry, can't load file. Wrong file format.<br>%1")
+                       .arg(QFileInfo(path).fileName().toHtmlEscaped());
+    if (!reason.isEmpty())
+        text += tr("<br>The file is %1.").arg(reason.toHtmlEscaped());
+    showNotice(text);
 }
 
 bool MainWindow::addPageToStore(const QImage &image, bool asTiff)
@@ -94,19 +101,21 @@ void MainWindow::loadFiles(const QStringList &files)
     m_pageStore->blockSignals(true);
     int added = 0;
     for (const QString &file : files) {
-        const QImage image = readPageImage(file);
-        if (image.isNull()) {
-            showLoadFailure(file);
+        const LoadedFile loaded = readImageFilePages(file);
+        if (!loaded) {
+            showLoadFailure(file, loadFailureReason(loaded.failure));
             continue;
         }
-        const QFileInfo info(file);
-        // Only a true bilevel TIFF stays a TIFF page; the suffix test is case-sensitive.
-        const bool tiffSuffix =
-            info.suffix() == QLatin1String("tiff") || info.suffix() == QLatin1String("tif");
-        if (!addPageToStore(image, tiffSuffix && image.depth() < 8))
-            continue;
-        ++added;
-        writeSetting(Settings::LastPath, info.absoluteFilePath());
+        int addedOfFile = 0;
+        for (const LoadedPage &page : loaded.pages) {
+            // The store has said why; the next pages would only fail the same way.
+            if (!addPageToStore(page.image, page.asTiff))
+                break;
+            ++addedOfFile;
+        }
+        added += addedOfFile;
+        if (addedOfFile > 0)
+            writeSetting(Settings::LastPath, QFileInfo(file).absoluteFilePath());
     }
     finishBatch(added);
 }
@@ -117,14 +126,26 @@ void MainWindow::restoreSession()
     if (!command)
         return;
     m_pageStore->blockSignals(true);
-    const PageListWidget::RestoreOutcome outcome = m_pageStore->restoreSession([this] {
-        m_pagePanelStack->setCurrentIndex(PageStorePanel);
+    const int panelBefore = m_pagePanelStack->currentIndex();
+    m_pagePanelStack->setCurrentIndex(PageStorePanel);
+    // Repainting after every page would lay the whole strip out once per page.
+    QElapsedTimer sinceRepaint;
+    sinceRepaint.start();
+    const PageListWidget::RestoreOutcome outcome = m_pageStore->restoreSession([&sinceRepaint] {
+        if (sinceRepaint.elapsed() < RestoreRepaintMs)
+            return;
         QCoreApplication::processEvents();
+        sinceRepaint.restart();
     });
     for (const QString &path : outcome.unreadable)
         showLoadFailure(path);
     for (const QString &error : outcome.errors)
         showNotice(error.toHtmlEscaped());
+    // A command that silently does nothing looks broken.
+    if (outcome.added == 0 && outcome.unreadable.isEmpty() && outcome.errors.isEmpty())
+        showNotice(tr("There is no earlier session to restore."));
+    if (outcome.added == 0)
+        m_pagePanelStack->setCurrentIndex(panelBefore);
     finishBatch(outcome.added);
     m_startPanel->setWaitingPages(int(m_pageStore->waitingPageFiles().size()));
 }

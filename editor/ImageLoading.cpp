@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMutex>
+#include <QPainter>
 
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -79,11 +82,127 @@ bool jpegFileHasEnd(const QString &path)
     return jpegHasEnd(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
 }
 
-QImage refuse(QString *error, const QString &message)
+// Catches, on the reading thread only, the JPEG decoder's warning that data is missing: the
+// decoder then fills the rest of the picture with grey and still reports success.
+thread_local bool *t_missingData = nullptr;
+std::atomic<QtMessageHandler> g_previousHandler{nullptr};
+QMutex g_watchMutex;
+int g_watchers = 0;
+
+void watchDecoder(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (error)
-        *error = message;
-    return QImage();
+    if (t_missingData && type == QtWarningMsg &&
+        qstrcmp(context.category, "qt.gui.imageio.jpeg") == 0 &&
+        message.contains(QLatin1String("premature end"), Qt::CaseInsensitive)) {
+        *t_missingData = true;
+        return;
+    }
+    if (const QtMessageHandler previous = g_previousHandler.load())
+        previous(type, context, message);
+}
+
+class DecoderWatch
+{
+public:
+    DecoderWatch()
+    {
+        const QMutexLocker lock(&g_watchMutex);
+        if (g_watchers++ == 0)
+            g_previousHandler = qInstallMessageHandler(watchDecoder);
+        t_missingData = &m_missingData;
+    }
+    ~DecoderWatch()
+    {
+        t_missingData = nullptr;
+        const QMutexLocker lock(&g_watchMutex);
+        if (--g_watchers == 0)
+            qInstallMessageHandler(g_previousHandler.load());
+    }
+    DecoderWatch(const DecoderWatch &) = delete;
+    DecoderWatch &operator=(const DecoderWatch &) = delete;
+    bool missingData() const { return m_missingData; }
+
+private:
+    bool m_missingData = false;
+};
+
+struct Refusal
+{
+    LoadFailure failure = LoadFailure::None;
+    QString message;
+};
+
+// Reads the reader's current picture with every check; name is for the messages.
+QImage readChecked(QImageReader &reader, const QString &path, const QString &name, Refusal *refusal)
+{
+    const auto refuse = [refusal](LoadFailure failure, const QString &message) {
+        *refusal = {failure, message};
+        return QImage();
+    };
+    const QSize size = reader.size();
+    if (reader.supportsOption(QImageIOHandler::Size) && !size.isValid())
+        return refuse(
+            LoadFailure::Damaged,
+            ImageLoading::tr("Can't open %1: the picture's header is damaged.").arg(name));
+    if (size.isValid() && (size.width() > MaxSide || size.height() > MaxSide ||
+                           qint64(size.width()) * size.height() > MaxPixels))
+        return refuse(LoadFailure::TooLarge,
+                      ImageLoading::tr("Can't open %1: the picture is too large (%2 x %3 pixels).")
+                          .arg(name)
+                          .arg(size.width())
+                          .arg(size.height()));
+
+    const bool jpeg = reader.format() == "jpeg";
+    // The JPEG decoder fills a cut-off file with grey and only warns; such a file must not
+    // pass for a good page.
+    if (jpeg && !jpegFileHasEnd(path))
+        return refuse(LoadFailure::Damaged,
+                      ImageLoading::tr("Can't open %1: the file is incomplete.").arg(name));
+
+    QImage image;
+    bool missingData = false;
+    if (jpeg) {
+        const DecoderWatch watch;
+        image = reader.read();
+        missingData = watch.missingData();
+    } else {
+        image = reader.read();
+    }
+    if (image.isNull())
+        return refuse(LoadFailure::Damaged,
+                      ImageLoading::tr("Can't open %1: %2").arg(name, reader.errorString()));
+    if (missingData)
+        return refuse(LoadFailure::Damaged,
+                      ImageLoading::tr("Can't open %1: the file is incomplete.").arg(name));
+    *refusal = {};
+    return image;
+}
+
+bool blackAndWhitePalette(const QImage &image)
+{
+    const QList<QRgb> colours = image.colorTable();
+    const QRgb black = qRgb(0, 0, 0);
+    const QRgb white = qRgb(255, 255, 255);
+    return colours.size() == 2 && ((colours[0] == black && colours[1] == white) ||
+                                   (colours[0] == white && colours[1] == black));
+}
+
+// What a page may hold: no transparency (a JPEG page has none, and transparent pixels read
+// as black), and 1 bit only for black and white.
+LoadedPage asPage(QImage image, bool tiffSuffix)
+{
+    if (image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.setDotsPerMeterX(image.dotsPerMeterX());
+        flat.setDotsPerMeterY(image.dotsPerMeterY());
+        flat.fill(Qt::white);
+        QPainter(&flat).drawImage(0, 0, image);
+        image = flat;
+    } else if (image.depth() == 1 && !blackAndWhitePalette(image)) {
+        image = image.convertToFormat(QImage::Format_RGB32);
+    }
+    const bool asTiff = tiffSuffix && image.depth() == 1;
+    return {image, asTiff};
 }
 } // namespace
 
@@ -91,32 +210,69 @@ QImage readPageImage(const QString &path, QString *error)
 {
     const QString name = QFileInfo(path).fileName();
     QImageReader reader(path);
+    Refusal refusal;
+    QImage image;
     if (!reader.canRead())
-        return refuse(error, ImageLoading::tr("Can't open %1: %2").arg(name, reader.errorString()));
-
-    const QSize size = reader.size();
-    if (reader.supportsOption(QImageIOHandler::Size) && !size.isValid())
-        return refuse(
-            error, ImageLoading::tr("Can't open %1: the picture's header is damaged.").arg(name));
-    if (size.isValid() && (size.width() > MaxSide || size.height() > MaxSide ||
-                           qint64(size.width()) * size.height() > MaxPixels))
-        return refuse(error,
-                      ImageLoading::tr("Can't open %1: the picture is too large (%2 x %3 pixels).")
-                          .arg(name)
-                          .arg(size.width())
-                          .arg(size.height()));
-
-    // The JPEG decoder fills a cut-off file with grey and only warns; such a file must not
-    // pass for a good page.
-    if (reader.format() == "jpeg" && !jpegFileHasEnd(path))
-        return refuse(error, ImageLoading::tr("Can't open %1: the file is incomplete.").arg(name));
-
-    QImage image = reader.read();
-    if (image.isNull())
-        return refuse(error, ImageLoading::tr("Can't open %1: %2").arg(name, reader.errorString()));
+        refusal.message = ImageLoading::tr("Can't open %1: %2").arg(name, reader.errorString());
+    else
+        image = readChecked(reader, path, name, &refusal);
     if (error)
-        error->clear();
+        *error = refusal.message;
     return image;
+}
+
+LoadedFile readImageFilePages(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    LoadedFile result;
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    if (!reader.canRead()) {
+        result.failure = LoadFailure::NotAPicture;
+        result.error = ImageLoading::tr("Can't open %1: %2").arg(name, reader.errorString());
+        return result;
+    }
+    // The pictures of a TIFF are its pages; the frames of an animation are not.
+    const bool multiPage = reader.format() == "tiff";
+    const int count = multiPage ? qMax(1, reader.imageCount()) : 1;
+    // Only a true bilevel TIFF stays a TIFF page; the suffix test is case-sensitive.
+    const bool tiffSuffix =
+        info.suffix() == QLatin1String("tiff") || info.suffix() == QLatin1String("tif");
+    for (int index = 0; index < count; ++index) {
+        if (index > 0 && !reader.jumpToNextImage()) {
+            result.pages.clear();
+            result.failure = LoadFailure::Damaged;
+            result.error =
+                ImageLoading::tr("Can't open %1: page %2 can't be read.").arg(name).arg(index + 1);
+            return result;
+        }
+        Refusal refusal;
+        const QImage image = readChecked(reader, path, name, &refusal);
+        if (image.isNull()) {
+            result.pages.clear();
+            result.failure = refusal.failure;
+            result.error = refusal.message;
+            return result;
+        }
+        result.pages.append(asPage(image, tiffSuffix));
+    }
+    return result;
+}
+
+QString loadFailureReason(LoadFailure failure)
+{
+    switch (failure) {
+    case LoadFailure::None:
+        return QString();
+    case LoadFailure::NotAPicture:
+        return ImageLoading::tr("not a picture");
+    case LoadFailure::Damaged:
+        return ImageLoading::tr("damaged");
+    case LoadFailure::TooLarge:
+        return ImageLoading::tr("too large");
+    }
+    return QString();
 }
 
 void raiseImageAllocationLimit()

@@ -1,14 +1,52 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QString>
+
+// Why a file gave no page.
+enum class LoadFailure
+{
+    None,
+    NotAPicture,
+    Damaged,
+    TooLarge
+};
+
+// One page taken from an image file, ready for the page store.
+struct LoadedPage
+{
+    QImage image;
+    // A 1-bit black-and-white picture from a ".tif"/".tiff" file: kept as a TIFF page.
+    bool asTiff = false;
+};
+
+// Every picture of one image file, or why there is none.
+struct LoadedFile
+{
+    QList<LoadedPage> pages;
+    LoadFailure failure = LoadFailure::None;
+    // For the user; empty when the file was read.
+    QString error;
+    explicit operator bool() const { return failure == LoadFailure::None; }
+};
 
 // Reads a page image file for showing or editing. Refuses, with a null image and a message for
 // the user in *error: files that are not images, files whose header claims more than 40000
 // pixels on a side or more than 600 megapixels (checked before any pixel is decoded), JPEG
-// files that end before their end marker (a cut-off download or a full disk), and any read
-// error. Any thread; the caller owns the image.
+// files that end before their end marker or whose decoder reports missing data (a cut-off
+// download or a full disk), and any read error. Any thread; the caller owns the image.
 QImage readPageImage(const QString &path, QString *error = nullptr);
+
+// Reads an image file chosen by the user as pages of the document: every picture of a
+// multi-page file in file order, turned as its EXIF orientation says, transparent pixels laid
+// on white, a 1-bit picture whose palette is not black and white converted through its colours.
+// Each picture is checked as readPageImage does; one bad picture refuses the whole file, so a
+// document never holds half a file. Any thread.
+LoadedFile readImageFilePages(const QString &path);
+
+// A short reason for the user: "damaged", "too large", "not a picture"; empty for None.
+QString loadFailureReason(LoadFailure failure);
 
 // Lets the image reader allocate enough for a 600 dpi colour A3 page (the toolkit's default
 // limit refuses it). Call once at start-up, before any image is read; any thread.

@@ -431,6 +431,8 @@ private slots:
         row("missing file", jpg, QByteArray(), false, any);
         row("truncated JPEG", jpg, jpeg.left(jpeg.size() / 2), false, incomplete);
         row("JPEG without end marker", jpg, jpeg.chopped(2), false, incomplete);
+        row("JPEG cut in the middle, end marker after it", jpg,
+            jpeg.left(jpeg.size() / 2) + QByteArray("\xff\xd9", 2), false, incomplete);
         row("truncated JPEG, end marker in metadata", jpg,
             jpeg.left(2) + metadata + jpeg.mid(2, jpeg.size() / 2), false, incomplete);
         row("random bytes named .jpg", jpg, random, false, any);

@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QImageReader>
 #include <QLabel>
@@ -86,6 +87,49 @@ QByteArray contentOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return buffer.data();
+}
+
+// A white page with a black square in its top-left corner.
+QImage markedPage(QImage::Format format = QImage::Format_RGB32)
+{
+    QImage image = solidPage(Qt::white, QSize(80, 40)).convertToFormat(format);
+    QPainter(&image).fillRect(0, 0, 12, 12, Qt::black);
+    return image;
+}
+
+// jpeg with an EXIF block whose orientation is 6: turn a quarter clockwise to show it.
+QByteArray turnedByExif(const QByteArray &jpeg)
+{
+    const QByteArray exif = QByteArray("Exif\0\0MM\0*\0\0\0\x08\0\x01", 16) +
+                            QByteArray("\x01\x12\0\x03\0\0\0\x01\0\x06\0\0", 12) +
+                            QByteArray(4, '\0');
+    const int length = int(exif.size()) + 2;
+    return jpeg.left(2) + QByteArray("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff) +
+           exif + jpeg.mid(2);
+}
+
+// One TIFF file holding the pictures as its pages, put together by libtiff's tiffcp.
+QByteArray multiPageTiff(const QList<QImage> &pictures)
+{
+    QTemporaryDir dir;
+    QStringList arguments;
+    for (int i = 0; i < pictures.size(); ++i) {
+        arguments << dir.filePath(QStringLiteral("%1.tif").arg(i));
+        pictures[i].save(arguments.last(), "TIFF");
+    }
+    arguments << dir.filePath(QStringLiteral("all.tif"));
+    QProcess tiffcp;
+    tiffcp.start(QStringLiteral("tiffcp"), arguments);
+    tiffcp.waitForFinished(30000);
+    return contentOf(arguments.last());
+}
+
 // Answers the next question box with the given button.
 void answerNextQuestion(QMessageBox::StandardButton answer)
 {
@@ -148,8 +192,14 @@ private slots:
         const QString upperTif = dir.filePath(QStringLiteral("SHOUT.TIF"));
         QVERIFY(mono.save(upperTif, "TIFF"));
 
+        const QString text = dir.filePath(QStringLiteral("notes.txt"));
+        QFile words(text);
+        QVERIFY(words.open(QIODevice::WriteOnly));
+        words.write("just some words");
+        words.close();
+
         auto window = makeWindow();
-        window->loadFiles({jpeg, corrupt, monoTiff, colourTiff, upperTif});
+        window->loadFiles({jpeg, corrupt, monoTiff, text, colourTiff, upperTif});
 
         PageListWidget *store = window->pageStore();
         QCOMPARE(store->count(), 4);
@@ -161,8 +211,11 @@ private slots:
                               QStringLiteral("00000003_o.jpg"), QStringLiteral("00000004_o.jpg")}));
         QCOMPARE(QImageReader(store->pagePaths()[1]).read().depth(), 1);
         QCOMPARE(noticeTexts(*window),
-                 QStringList{QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
-                                            "broken &amp; &lt;bad&gt;.jpg</h4>")});
+                 (QStringList{QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
+                                             "broken &amp; &lt;bad&gt;.jpg<br>The file is "
+                                             "damaged.</h4>"),
+                              QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
+                                             "notes.txt<br>The file is not a picture.</h4>")}));
         QCOMPARE(readSetting(Settings::LastPath).toString(),
                  QFileInfo(upperTif).absoluteFilePath());
         QVERIFY(window->action(Command::RotateLeft)->isEnabled());
@@ -171,6 +224,103 @@ private slots:
         QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::PageStorePanel));
         QCOMPARE(store->currentIndex(), 3);
         QVERIFY(!window->editor()->currentImage().isNull());
+    }
+
+    // Pages show what the file shows: every page of a TIFF, transparency on white, palette
+    // colours, EXIF orientation; a JPEG missing data is refused.
+    void loadingPictures_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("suffixes");
+        QTest::addColumn<QList<QSize>>("sizes");
+        QTest::addColumn<QList<QColor>>("centres");
+        QTest::addColumn<QPoint>("probe"); // on the first page
+        QTest::addColumn<QColor>("probeColour");
+        QTest::addColumn<QString>("reason");
+
+        QImage letter = solidPage(Qt::white, QSize(60, 30));
+        QPainter(&letter).fillRect(20, 10, 20, 10, Qt::black);
+        QTest::newRow("multi-page TIFF, one page 1-bit")
+            << QStringLiteral("fax.tif")
+            << multiPageTiff({solidPage(Qt::red, QSize(50, 40)),
+                              letter.convertToFormat(QImage::Format_Mono),
+                              solidPage(Qt::blue, QSize(70, 20))})
+            << QStringList{QStringLiteral("jpg"), QStringLiteral("tiff"), QStringLiteral("jpg")}
+            << QList<QSize>{{50, 40}, {60, 30}, {70, 20}}
+            << QList<QColor>{Qt::red, Qt::black, Qt::blue} << QPoint(2, 2) << QColor(Qt::red)
+            << QString();
+
+        QImage transparent(80, 40, QImage::Format_ARGB32);
+        transparent.fill(Qt::transparent);
+        QPainter(&transparent).fillRect(0, 0, 12, 12, Qt::black);
+        QTest::newRow("transparent PNG")
+            << QStringLiteral("ink.png") << encoded(transparent, "PNG")
+            << QStringList{QStringLiteral("jpg")} << QList<QSize>{{80, 40}}
+            << QList<QColor>{Qt::white} << QPoint(3, 3) << QColor(Qt::black) << QString();
+
+        QImage blueInk = markedPage(QImage::Format_Mono);
+        blueInk.setColor(blueInk.pixelIndex(3, 3), qRgb(0, 0, 255));
+        QTest::newRow("blue ink 1-bit PNG")
+            << QStringLiteral("blue.png") << encoded(blueInk, "PNG")
+            << QStringList{QStringLiteral("jpg")} << QList<QSize>{{80, 40}}
+            << QList<QColor>{Qt::white} << QPoint(3, 3) << QColor(Qt::blue) << QString();
+
+        const QByteArray photo = encoded(markedPage(), "JPG");
+        QTest::newRow("JPEG turned by EXIF")
+            << QStringLiteral("phone.jpg") << turnedByExif(photo)
+            << QStringList{QStringLiteral("jpg")} << QList<QSize>{{40, 80}}
+            << QList<QColor>{Qt::white} << QPoint(36, 3) << QColor(Qt::black) << QString();
+
+        QTest::newRow("JPEG cut in the middle, end marker after it")
+            << QStringLiteral("cut.jpg") << photo.left(photo.size() / 2) + QByteArray("\xff\xd9", 2)
+            << QStringList() << QList<QSize>() << QList<QColor>() << QPoint() << QColor()
+            << QStringLiteral("damaged");
+        QTest::newRow("words named .png")
+            << QStringLiteral("notes.png") << QByteArray("just some words") << QStringList()
+            << QList<QSize>() << QList<QColor>() << QPoint() << QColor()
+            << QStringLiteral("not a picture");
+    }
+    void loadingPictures()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, suffixes);
+        QFETCH(QList<QSize>, sizes);
+        QFETCH(QList<QColor>, centres);
+        QFETCH(QPoint, probe);
+        QFETCH(QColor, probeColour);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+
+        auto window = makeWindow();
+        window->loadFiles({file.fileName()});
+
+        const QStringList pages = window->pageStore()->pagePaths();
+        QCOMPARE(pages.size(), suffixes.size());
+        for (int i = 0; i < pages.size(); ++i) {
+            QCOMPARE(QFileInfo(pages[i]).suffix(), suffixes[i]);
+            const QImage page(pages[i]);
+            QCOMPARE(page.size(), sizes[i]);
+            QVERIFY2(near(colourOf(pages[i]), centres[i]), qPrintable(pages[i]));
+            if (suffixes[i] == QLatin1String("tiff"))
+                QCOMPARE(page.depth(), 1);
+        }
+        if (!pages.isEmpty())
+            QVERIFY(near(QImage(pages[0]).pixelColor(probe), probeColour));
+        const QStringList notices = noticeTexts(*window);
+        if (reason.isEmpty()) {
+            QVERIFY(notices.isEmpty());
+        } else {
+            QCOMPARE(notices.size(), 1);
+            QCOMPARE(notices[0], QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
+                                                "%1<br>The file is %2.</h4>")
+                                     .arg(name, reason));
+        }
     }
 
     void loadingNothingChangesNothing()
@@ -305,12 +455,13 @@ private slots:
         QVERIFY(second->startPanel()->message().isEmpty()); // nothing waits any more
     }
 
-    void restoreEmptyFolderChangesNothing()
+    void restoreWithNothingToRestoreSaysSo()
     {
         auto window = makeWindow();
         window->restoreSession();
         QCOMPARE(window->pageStore()->count(), 0);
-        QVERIFY(noticeTexts(*window).isEmpty());
+        QCOMPARE(noticeTexts(*window),
+                 QStringList{QStringLiteral("<h4>There is no earlier session to restore.</h4>")});
         QCOMPARE(window->workAreaStack()->currentIndex(), int(MainWindow::StartArea));
         QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::EmptyPanel));
         QVERIFY(!window->action(Command::RotateLeft)->isEnabled());
@@ -363,6 +514,42 @@ private slots:
         QCOMPARE(notices.size(), 1);
         QVERIFY(notices.first().contains(QLatin1String("PDF file was created.")));
         QVERIFY(notices.first().contains(written.first().toHtmlEscaped()));
+    }
+
+    // Renumbering renames the current page's file under the editor: a turn after it must
+    // turn that page, not the one that took its old name.
+    void turnAfterRenumberingTurnsTheRightPage_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<QList<int>>("order"); // colour indexes after the command
+        QTest::newRow("move to top") << int(Command::MoveTop) << 1 << QList<int>{1, 0, 2};
+        QTest::newRow("page before it removed")
+            << int(Command::RemoveAllChecked) << 2 << QList<int>{0, 2};
+    }
+    void turnAfterRenumberingTurnsTheRightPage()
+    {
+        QFETCH(int, command);
+        QFETCH(int, current);
+        QFETCH(QList<int>, order);
+        QTemporaryDir dir;
+        auto window = makeWindow();
+        loadColours(*window, dir, 3);
+        PageListWidget *store = window->pageStore();
+        store->slabAt(1)->setChecked(true);
+        store->setCurrentPage(current);
+        if (Command(command) == Command::RemoveAllChecked)
+            answerNextQuestion(QMessageBox::Yes);
+        window->action(Command(command))->trigger();
+        QCOMPARE(pageColourIndexes(*store), order);
+
+        window->rotateRight();
+        const int turned = store->currentIndex();
+        QCOMPARE(order.at(turned), current == 1 ? 1 : 2);
+        for (int i = 0; i < store->count(); ++i)
+            QCOMPARE(QImageReader(store->pagePaths().at(i)).size(),
+                     i == turned ? QSize(40, 60) : QSize(60, 40));
+        QCOMPARE(pageColourIndexes(*store), order);
     }
 
     void turningTurnsFileAndThumbnail()

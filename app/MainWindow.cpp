@@ -41,6 +41,14 @@ namespace {
 constexpr int CommandMinimumWidth = 72;
 constexpr int FastSettingsRowWidth = 250;
 constexpr int RibbonTheme = 4;
+
+// The button names the scanner in use; its spoken name stays the command.
+void showScannerInUse(QPushButton *button, ScannerLibrary *library)
+{
+    const QString name = library->currentSourceName();
+    button->setText(name.isEmpty() ? MainWindow::tr("Select Scanner") : name);
+    button->setAccessibleDescription(name);
+}
 } // namespace
 
 MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> library, QWidget *parent)
@@ -219,6 +227,9 @@ void MainWindow::buildFastSettings(Ribbon::RibbonGroup *group)
         row.second->setAccessibleName(row.second->toolTip());
     }
     connect(m_selectScannerButton, &QPushButton::clicked, this, &MainWindow::selectSource);
+    // After selectSource(), whose dialog is modal.
+    connect(m_selectScannerButton, &QPushButton::clicked, this,
+            [this] { showScannerInUse(m_selectScannerButton, m_session->library()); });
     connect(m_colorBox, &QComboBox::currentIndexChanged, this, &MainWindow::colorChanged);
     connect(m_qualityBox, &QComboBox::currentIndexChanged, this, &MainWindow::qualityChanged);
 }
@@ -251,6 +262,8 @@ void MainWindow::buildStatusBar()
     m_sliderPane->setToolTip(tr("Thumbnail size"));
     m_sliderPane->setAccessibleName(tr("Thumbnail size"));
     connect(m_sliderPane, &Ribbon::RibbonSliderPane::valueChanged, this, &MainWindow::resizeThumbs);
+    connect(m_sliderPane, &Ribbon::RibbonSliderPane::valueChanged, this,
+            [](int v) { writeSetting(Settings::ThumbnailSize, v); });
     statusBar()->addPermanentWidget(m_sliderPane);
     statusBar()->showMessage(tr("Ready"));
 }
@@ -287,6 +300,7 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     // The scanner preview and the image editor take these places as they are built.
     m_editor = new ImageEditor;
     m_editor->setContextMenu(m_editorMenu);
+    connect(m_pageStore, &PageListWidget::currentPageRenamed, m_editor, &ImageEditor::followRename);
     m_workAreaStack->addWidget(m_session);
     m_workAreaStack->addWidget(m_editor);
 
@@ -314,6 +328,15 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     connect(m_workAreaStack, &QStackedWidget::currentChanged, this, &MainWindow::workAreaChanged);
     m_workAreaStack->setCurrentIndex(StartArea);
     m_pagePanelStack->setCurrentIndex(EmptyPanel);
+
+    // The size chosen in an earlier run; the slider snaps an odd stored value to its steps.
+    bool stored = false;
+    const int size = readSetting(Settings::ThumbnailSize).toInt(&stored);
+    if (stored) {
+        const QSignalBlocker block(m_sliderPane);
+        m_sliderPane->setSliderPosition(size);
+        resizeThumbs(m_sliderPane->value());
+    }
 }
 
 void MainWindow::buildScannerList()
@@ -326,6 +349,7 @@ void MainWindow::buildScannerList()
         setActionsEnabled(m_scanActions, false);
     }
     writeSetting(Settings::Scanners, names.join(QStringLiteral("--")));
+    showScannerInUse(m_selectScannerButton, m_session->library());
 
     // Signals stay blocked while filling so the stored choice is not overwritten.
     const QSignalBlocker colorBlock(m_colorBox);
@@ -440,11 +464,15 @@ void MainWindow::help()
 
 void MainWindow::about()
 {
-    if (m_aboutPanel) {
-        m_aboutPanel->raise();
-        return;
+    // One panel for the run, hidden when closed: deleting it on close would leave a pointer
+    // to a dying widget until the event loop runs.
+    if (!m_aboutPanel) {
+        m_aboutPanel = new SplashPanel;
+        m_aboutPanel->setParent(this, m_aboutPanel->windowFlags());
     }
-    m_aboutPanel = new SplashPanel;
-    m_aboutPanel->setAttribute(Qt::WA_DeleteOnClose);
     m_aboutPanel->show();
+    m_aboutPanel->raise();
+    // Focus, so that Escape reaches the panel.
+    m_aboutPanel->activateWindow();
+    m_aboutPanel->setFocus(Qt::ActiveWindowFocusReason);
 }

@@ -3,6 +3,7 @@
 #include "SettingsKeys.h"
 #include "StartUp.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -21,18 +22,39 @@ QPixmap splashPicture()
 SplashPanel::SplashPanel() : QSplashScreen(splashPicture()), m_caption(new QLabel(this))
 {
     const QString host = readSetting(Settings::AppUrl).toString();
-    const QString link = QStringLiteral("http://%1").arg(host).toHtmlEscaped();
+    const QString address = QStringLiteral("http://%1").arg(host);
+    const QString product = tr("Quillary %1").arg(QLatin1String(StartUp::ProductVersion));
     m_caption->setText(
-        tr("<b>Quillary %1</b><br><a href=\"%2\">%3</a>")
-            .arg(QLatin1String(StartUp::ProductVersion), link, host.toHtmlEscaped()));
+        QStringLiteral("<b>%1</b><br><a href=\"%2\">%3</a>")
+            .arg(product.toHtmlEscaped(), address.toHtmlEscaped(), host.toHtmlEscaped()));
     m_caption->setAlignment(Qt::AlignCenter);
     m_caption->setOpenExternalLinks(true);
-    m_caption->setAccessibleName(m_caption->text());
+    // Screen readers would otherwise read the markup.
+    m_caption->setAccessibleName(product);
+    m_caption->setAccessibleDescription(address);
     auto *layout = new QVBoxLayout(this);
     layout->addStretch(1);
     layout->addWidget(m_caption);
     layout->setContentsMargins(12, 12, 12, 18);
-    setAccessibleName(tr("Quillary %1").arg(QLatin1String(StartUp::ProductVersion)));
+    setAccessibleName(product);
+    setAccessibleDescription(tr("Web site: %1").arg(address));
+}
+
+void SplashPanel::mousePressEvent(QMouseEvent *event)
+{
+    // QSplashScreen only hides itself; closing lets an owner that asked for deletion on close
+    // show a fresh panel next time.
+    Q_UNUSED(event)
+    close();
+}
+
+void SplashPanel::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QSplashScreen::keyPressEvent(event);
 }
 
 QString SplashPanel::caption() const

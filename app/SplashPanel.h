@@ -5,7 +5,8 @@
 class QLabel;
 
 // The picture with product name, version and a link to the vendor's site; shown while the
-// window is built and again by "About". A click closes it. GUI thread; owner decides lifetime.
+// window is built and again by "About". A click or Escape closes it. GUI thread; owner
+// decides lifetime.
 class SplashPanel : public QSplashScreen
 {
     Q_OBJECT
@@ -13,6 +14,10 @@ public:
     SplashPanel();
 
     QString caption() const;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QLabel *m_caption;

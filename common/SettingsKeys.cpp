@@ -56,6 +56,7 @@ const QList<const SettingKey *> &allKeys()
         &UniqueID,
         &FirstRunDone,
         &ScannerDevice,
+        &ThumbnailSize,
     };
     return keys;
 }

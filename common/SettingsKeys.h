@@ -68,6 +68,9 @@ inline const SettingKey LastOptionsPage{"LastOptionsPage", QString()};
 inline const SettingKey UniqueID{"UniqueID", QVariant()};
 // Marks that this user has run the program before (first-run check at start-up).
 inline const SettingKey FirstRunDone{"FirstRunDone", false};
+// Thumbnail size the user chose on the status bar slider; absent until it is first moved,
+// so the strip keeps its own starting box.
+inline const SettingKey ThumbnailSize{"ThumbnailSize", QVariant()};
 
 // Every key above, for tests and diagnostics.
 const QList<const SettingKey *> &allKeys();

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTabBar>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -230,13 +231,18 @@ void KeyTipController::showCommandTips()
         Tip tip;
     };
     QList<Target> targets;
-    const auto visible = [page](const QWidget *w) { return w->isVisibleTo(page); };
-    for (RibbonButton *button : page->findChildren<RibbonButton *>()) {
-        if (QAction *action = button->defaultAction(); action && visible(button))
+    // Disabled commands take no key, so that they do not push enabled ones onto second keys.
+    const auto usable = [page](const QWidget *w) { return w->isVisibleTo(page) && w->isEnabled(); };
+    for (QToolButton *button : page->findChildren<QToolButton *>()) {
+        // Commands and the groups' option buttons; not the tool buttons inside other controls.
+        const bool command = qobject_cast<RibbonButton *>(button) ||
+                             button->objectName() == QLatin1String("optionButton");
+        QAction *action = button->defaultAction();
+        if (command && action && action->isEnabled() && usable(button))
             targets.append({button, action->text(), {{}, nullptr, -1, action, {}}});
     }
     for (QLabel *label : page->findChildren<QLabel *>()) {
-        if (label->buddy() && visible(label))
+        if (label->buddy() && usable(label) && label->buddy()->isEnabled())
             targets.append({label, label->text(), {{}, nullptr, -1, {}, label->buddy()}});
     }
     std::stable_sort(targets.begin(), targets.end(), [page](const Target &a, const Target &b) {

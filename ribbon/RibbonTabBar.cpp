@@ -1,11 +1,15 @@
 #include "RibbonTabBar.h"
 
+#include "RibbonTabBarAccessible.h"
 #include "ThemeColors.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionFocusRect>
+
+#include <utility>
 
 namespace Ribbon {
 
@@ -17,6 +21,27 @@ RibbonTabBar::RibbonTabBar(QWidget *parent) : QTabBar(parent), m_hovered(-1)
     setElideMode(Qt::ElideNone);
     setUsesScrollButtons(true);
     setMouseTracking(true);
+    static const bool accessibleFactoryInstalled = [] {
+        QAccessible::installFactory(&RibbonTabBarAccessible::factory);
+        return true;
+    }();
+    Q_UNUSED(accessibleFactoryInstalled)
+    // Assistive technology learns of the newly selected tab.
+    connect(this, &QTabBar::currentChanged, this, [this, previous = -1](int index) mutable {
+        const int before = std::exchange(previous, index);
+        if (!QAccessible::isActive())
+            return;
+        QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(this);
+        for (const int tabIndex : {before, index}) {
+            if (QAccessibleInterface *tab = bar ? bar->child(tabIndex) : nullptr;
+                tab && tabIndex < count()) {
+                QAccessible::State changed;
+                changed.selected = true;
+                QAccessibleStateChangeEvent event(tab, changed);
+                QAccessible::updateAccessibility(&event);
+            }
+        }
+    });
 }
 
 QSize RibbonTabBar::tabSizeHint(int index) const

@@ -74,6 +74,8 @@ QList<ScannerSource> SaneScannerLibrary::sources()
     const SANE_Status status = sane_get_devices(&devices, SANE_FALSE);
     if (status != SANE_STATUS_GOOD || !devices) {
         qCWarning(lcSane) << "sane_get_devices failed:" << saneStatusText(status);
+        m_lastSources.clear();
+        m_sourcesLookedUp = true;
         return result;
     }
     for (int i = 0; devices[i]; ++i) {
@@ -87,7 +89,21 @@ QList<ScannerSource> SaneScannerLibrary::sources()
             source.label = source.name;
         result << source;
     }
+    m_lastSources = result;
+    m_sourcesLookedUp = true;
     return result;
+}
+
+QString SaneScannerLibrary::currentSourceName()
+{
+    // Looking devices up can take seconds (network backends), so the last list is reused.
+    const QList<ScannerSource> list = m_sourcesLookedUp ? m_lastSources : sources();
+    const QString remembered = readSetting(Settings::ScannerDevice).toString();
+    for (const ScannerSource &source : list) {
+        if (source.name == remembered)
+            return source.label;
+    }
+    return list.isEmpty() ? QString() : list.first().label;
 }
 
 QStringList SaneScannerLibrary::sourceNames()

@@ -29,6 +29,9 @@ public:
 
     QStringList sourceNames() override;
     bool selectSource(QWidget *parent) override;
+    // The remembered device when it is reachable, else the first one, from the devices last
+    // looked up (looked up now when never).
+    QString currentSourceName() override;
 
     void setDriverDialogShown(bool shown) override;
     void setAutoContrast(bool on) override;
@@ -76,6 +79,8 @@ private:
     bool m_initialised = false;
     void *m_handle = nullptr;
     QString m_deviceName;
+    QList<ScannerSource> m_lastSources;
+    bool m_sourcesLookedUp = false;
 
     bool m_driverDialog = false;
     bool m_autoContrast = true;

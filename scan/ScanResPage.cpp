@@ -1,8 +1,8 @@
 #include "ScanResPage.h"
 
+#include "NamedComboBox.h"
 #include "SettingsKeys.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -30,7 +30,7 @@ ScanResPage::ScanResPage(QWidget *parent) : PropertyPage(tr("Scan Resolution"), 
 
     int row = 0;
     const auto addRow = [&](const QString &label) {
-        auto *list = new QComboBox(this);
+        auto *list = new NamedComboBox(this);
         list->setMinimumWidth(listMinimumWidth);
         for (const int dpi : resolutions)
             list->addItem(QString::number(dpi), dpi);

@@ -5,6 +5,11 @@ bool ScannerLibrary::selectSource(QWidget *)
     return false;
 }
 
+QString ScannerLibrary::currentSourceName()
+{
+    return sourceNames().value(0);
+}
+
 void ScannerLibrary::setDriverDialogShown(bool)
 {
 }

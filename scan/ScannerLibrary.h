@@ -34,6 +34,9 @@ public:
     // Lets the user pick the scanner to use, in a dialog over parent; the choice is kept
     // for later runs. True when the user confirmed a choice.
     virtual bool selectSource(QWidget *parent);
+    // Name of the scanner a run would use now, as sourceNames() gives it; empty when none
+    // is reachable. By default the first one.
+    virtual QString currentSourceName();
 
     // Whether the scanner driver's own settings dialog is shown before a scan.
     virtual void setDriverDialogShown(bool shown);

@@ -4,6 +4,7 @@
 #include "SettingsKeys.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QGraphicsDropShadowEffect>
 #include <QKeySequence>
 #include <QLabel>
@@ -32,7 +33,6 @@ TimerPage::TimerPage(QWidget *parent) : QWizardPage(parent), m_countdown(new QLa
     m_countdown->setFont(font);
     m_countdown->setAlignment(Qt::AlignCenter);
     m_countdown->setStyleSheet(QStringLiteral(".QLabel {color: white;}"));
-    m_countdown->setAccessibleName(tr("Seconds until the next scan"));
     // White digits need the hard shadow to stay readable on a light page.
     auto *shadow = new QGraphicsDropShadowEffect(m_countdown);
     shadow->setColor(QColor(QStringLiteral("#000000")));
@@ -144,4 +144,10 @@ void TimerPage::setButton(QWizard::WizardButton which, const QString &text)
 void TimerPage::showRemaining()
 {
     m_countdown->setText(QStringLiteral("%1").arg(m_remaining, 2, 10, QLatin1Char('0')));
+    // The bare digits say nothing when read out, and a screen reader should hear each second.
+    m_countdown->setAccessibleName(m_remaining == 1
+                                       ? tr("Next scan in 1 second")
+                                       : tr("Next scan in %1 seconds").arg(m_remaining));
+    QAccessibleEvent changed(m_countdown, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }

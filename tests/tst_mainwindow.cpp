@@ -9,6 +9,7 @@
 #include "SettingsKeys.h"
 #include "SplashPanel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -28,9 +29,20 @@ class FakeScannerLibrary : public ScannerLibrary
 public:
     explicit FakeScannerLibrary(QStringList names) : m_names(std::move(names)) {}
     QStringList sourceNames() override { return m_names; }
+    // The source dialog picks the last scanner.
+    bool selectSource(QWidget *) override
+    {
+        m_chosen = m_names.value(m_names.size() - 1);
+        return true;
+    }
+    QString currentSourceName() override
+    {
+        return m_chosen.isEmpty() ? ScannerLibrary::currentSourceName() : m_chosen;
+    }
 
 private:
     QStringList m_names;
+    QString m_chosen;
 };
 
 template <typename... Values> void row(const char *name, Values... values)
@@ -127,13 +139,16 @@ private slots:
         QTest::addColumn<QStringList>("found");
         QTest::addColumn<QString>("notice");
         QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("inUse");  // the scanner button's text at start
+        QTest::addColumn<QString>("chosen"); // and after the source dialog
         QTest::newRow("none: notice, scanning off")
             << QStringList()
-            << QStringLiteral("<h4>Scanners not found.<br>Please plug a scanner.</h4>")
-            << QString();
+            << QStringLiteral("<h4>Scanners not found.<br>Please plug a scanner.</h4>") << QString()
+            << QStringLiteral("Select Scanner") << QStringLiteral("Select Scanner");
         QTest::newRow("two: stored, no notice")
             << QStringList{QStringLiteral("Flatbed"), QStringLiteral("Feeder")} << QString()
-            << QStringLiteral("Flatbed--Feeder");
+            << QStringLiteral("Flatbed--Feeder") << QStringLiteral("Flatbed")
+            << QStringLiteral("Feeder");
     }
     void scanners()
     {
@@ -147,6 +162,14 @@ private slots:
         QCOMPARE(window->action(Command::ScanPage)->isEnabled(), !found.isEmpty());
         QCOMPARE(window->action(Command::AutoScan)->isEnabled(), !found.isEmpty());
         QCOMPARE(readSetting(Settings::Scanners).toString(), stored);
+
+        QFETCH(QString, inUse);
+        QFETCH(QString, chosen);
+        QPushButton *button = window->selectScannerButton();
+        QCOMPARE(button->text(), inUse);
+        QCOMPARE(button->accessibleName(), QStringLiteral("Select Scanner"));
+        button->click();
+        QCOMPARE(button->text(), chosen);
     }
 
     void colourChoiceIsStoredAndRestored()
@@ -212,16 +235,38 @@ private slots:
         QCOMPARE(readSetting(Settings::JpegQuality).toInt(), accept ? 85 : 50);
     }
 
+    void thumbnailSlider_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("box");
+        // Nothing stored: the strip keeps its own box until the slider moves.
+        QTest::newRow("first start") << QVariant() << 200 << 220;
+        QTest::newRow("remembered") << QVariant(150) << 150 << 150;
+        QTest::newRow("out of range") << QVariant(900) << 300 << 300;
+        QTest::newRow("not a number") << QVariant(QStringLiteral("big")) << 200 << 220;
+    }
     void thumbnailSlider()
     {
-        auto window = makeWindow();
-        Ribbon::RibbonSliderPane *slider = window->sliderPane();
-        QCOMPARE(slider->value(), 200);
-        QCOMPARE(window->pageStore()->thumbnailBox(), QSize(220, 220)); // untouched until moved
-        slider->setSliderPosition(250);
-        QCOMPARE(window->pageStore()->thumbnailBox(), QSize(250, 250));
-        slider->setSliderPosition(400);
-        QCOMPARE(slider->value(), 300);
+        QFETCH(QVariant, stored);
+        QFETCH(int, position);
+        QFETCH(int, box);
+        if (stored.isValid())
+            writeSetting(Settings::ThumbnailSize, stored);
+        {
+            auto window = makeWindow();
+            Ribbon::RibbonSliderPane *slider = window->sliderPane();
+            QCOMPARE(slider->value(), position);
+            QCOMPARE(window->pageStore()->thumbnailBox(), QSize(box, box));
+            slider->setSliderPosition(250);
+            QCOMPARE(window->pageStore()->thumbnailBox(), QSize(250, 250));
+            slider->setSliderPosition(400);
+            QCOMPARE(slider->value(), 300);
+        }
+        // The next start shows the size last chosen.
+        auto restarted = makeWindow();
+        QCOMPARE(restarted->sliderPane()->value(), 300);
+        QCOMPARE(restarted->pageStore()->thumbnailBox(), QSize(300, 300));
     }
 
     void pagePanelFollowsWorkArea()
@@ -308,20 +353,45 @@ private slots:
                  QList<QUrl>{QUrl(QStringLiteral("http://help.example.org/help.html"))});
     }
 
+    void aboutShowsProductAndVersion_data()
+    {
+        QTest::addColumn<bool>("escape"); // else a click closes it
+        QTest::newRow("click") << false;
+        QTest::newRow("Escape") << true;
+    }
     void aboutShowsProductAndVersion()
     {
+        QFETCH(bool, escape);
+        writeSetting(Settings::AppUrl, QStringLiteral("vendor.example.org"));
         auto window = makeWindow();
-        window->about();
-        SplashPanel *panel = nullptr;
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (top->isVisible() && qobject_cast<SplashPanel *>(top))
-                panel = static_cast<SplashPanel *>(top);
-        QVERIFY(panel);
-        QVERIFY(panel->caption().contains(QLatin1String("Quillary 14.1")));
-        QVERIFY(!panel->pixmap().isNull());
-        QPointer<SplashPanel> guard(panel);
-        QTest::mouseClick(panel, Qt::LeftButton);
-        QTRY_VERIFY(guard.isNull() || !guard->isVisible());
+        const auto shownPanel = [] {
+            SplashPanel *panel = nullptr;
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (top->isVisible() && qobject_cast<SplashPanel *>(top))
+                    panel = static_cast<SplashPanel *>(top);
+            return panel;
+        };
+        // Every time, not only the first.
+        for (int time = 0; time < 2; ++time) {
+            window->about();
+            SplashPanel *panel = shownPanel();
+            QVERIFY(panel);
+            QVERIFY(panel->caption().contains(QLatin1String("Quillary 14.1")));
+            QVERIFY(!panel->pixmap().isNull());
+            // Read out as plain words, never as markup.
+            QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(panel);
+            QCOMPARE(spoken->text(QAccessible::Name), QStringLiteral("Quillary 14.1"));
+            QVERIFY(spoken->text(QAccessible::Description)
+                        .contains(QLatin1String("http://vendor.example.org")));
+            for (int i = 0; i < spoken->childCount(); ++i)
+                QVERIFY(!spoken->child(i)->text(QAccessible::Name).contains(QLatin1Char('<')));
+
+            if (escape)
+                QTest::keyClick(panel, Qt::Key_Escape);
+            else
+                QTest::mouseClick(panel, Qt::LeftButton);
+            QTRY_VERIFY(!shownPanel());
+        }
     }
 
 private:

@@ -7,6 +7,7 @@
 #include "SettingsKeys.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -123,6 +124,21 @@ private slots:
             QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
             QVERIFY(!widget->accessibleName().contains(QLatin1Char('&')));
         }
+        // A resolution list is read by its label, with the chosen dpi as its value.
+        int named = 0;
+        for (const QLabel *label : dialog.findChild<ScanResPage *>()->findChildren<QLabel *>()) {
+            auto *list = qobject_cast<QComboBox *>(label->buddy());
+            if (!list)
+                continue;
+            list->setCurrentIndex(list->findData(400));
+            QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(list);
+            QCOMPARE(spoken->role(), QAccessible::ComboBox);
+            QCOMPARE(spoken->text(QAccessible::Name), label->text());
+            QCOMPARE(spoken->text(QAccessible::Value), QStringLiteral("400"));
+            QCOMPARE(spoken->childCount(), 1);
+            ++named;
+        }
+        QCOMPARE(named, 3);
     }
 
     void roundTrip_data()

@@ -10,6 +10,7 @@
 #include "RibbonStyle.h"
 #include "RibbonText.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -182,11 +183,12 @@ private slots:
     {
         QTest::addColumn<QString>("keys");     // typed after Alt alone; '<' stands for Escape
         QTest::addColumn<QString>("expected"); // the command triggered or the row focused
-        row("unique letter", "EL", "Turn &Left");
+        // "&Lighten" is disabled: it takes no key, so "Turn &Left" keeps a plain L.
+        row("unique letter beside a disabled one", "EL", "Turn &Left");
         row("first of a clash", "ER1", "&Remove Page");
         row("second of a clash", "ER2", "&Remove All Pages");
-        row("disabled", "ER3", "");
         row("other page", "SP", "Scan &Page");
+        row("group option button", "SR", "Restore Session");
         row("row", "EM", "Color &Mode:");
         row("escape twice", "E<<", "");
     }
@@ -203,9 +205,12 @@ private slots:
         QList<QAction *> actions;
         for (const char *text : {"Scan &Page", "&Auto Scan"})
             actions << addLarge(scan, QString::fromLatin1(text));
-        for (const char *text : {"&Remove Page", "&Remove All Pages", "&Rotate", "Turn &Left"})
+        for (const char *text : {"&Remove Page", "&Remove All Pages", "&Lighten", "Turn &Left"})
             actions << addLarge(edit, QString::fromLatin1(text));
         actions[4]->setEnabled(false);
+        scan->setOptionButtonVisible(true);
+        scan->optionButtonAction()->setText(QStringLiteral("Restore Session"));
+        actions << scan->optionButtonAction();
         auto *combo = new QComboBox;
         edit->addWidget(QIcon(), QStringLiteral("Color &Mode:"), false, combo);
         std::list<QSignalSpy> spies;
@@ -226,13 +231,52 @@ private slots:
             QTest::keyClick(&window, keys[i] == u'<' ? '\x1b' : char(keys[i].unicode()));
             const QStringList tips = shownTips();
             if (i == 0) // the page's tips: one per command and row, all different
-                QCOMPARE(QSet<QString>(tips.begin(), tips.end()).size(), keys[0] == u'E' ? 5 : 2);
+                QCOMPARE(QSet<QString>(tips.begin(), tips.end()).size(), keys[0] == u'E' ? 4 : 3);
         }
         QVERIFY(shownTips().isEmpty());
         auto spy = spies.begin();
         for (QAction *action : actions)
             QCOMPARE((spy++)->count(), action->text() == expected ? 1 : 0);
         QCOMPARE(combo->hasFocus(), expected == QStringLiteral("Color &Mode:"));
+    }
+
+    void tabsAndOptionButtonForAssistiveTechnology()
+    {
+        RibbonMainWindow window;
+        RibbonBar *bar = window.ribbonBar();
+        RibbonGroup *group = addGroup(bar);
+        bar->addPage(QStringLiteral("&Editing"));
+        bar->addPage(QStringLiteral("&Composition"));
+        group->setOptionButtonVisible(true);
+        group->optionButtonAction()->setText(QStringLiteral("Restore Session"));
+        QVERIFY(showActive(&window));
+        QAccessibleInterface *tabs =
+            QAccessible::queryAccessibleInterface(bar->findChild<QTabBar *>());
+        QVERIFY(tabs && tabs->childCount() >= 3);
+        QCOMPARE(tabs->role(), QAccessible::PageTabList);
+        const auto selectedTabs = [tabs] {
+            QStringList names;
+            for (int i = 0; i < tabs->childCount(); ++i) {
+                QAccessibleInterface *tab = tabs->child(i);
+                if (tab->role() == QAccessible::PageTab && tab->state().selectable &&
+                    tab->state().selected)
+                    names << tab->text(QAccessible::Name);
+            }
+            return names;
+        };
+        QCOMPARE(selectedTabs(), QStringList{QStringLiteral("Scan")});
+        bar->setCurrentPage(1);
+        QCOMPARE(selectedTabs(), QStringList{QStringLiteral("Editing")});
+        QAccessibleInterface *third = tabs->child(2);
+        QCOMPARE(tabs->indexOfChild(third), 2);
+        QCOMPARE(third->parent(), tabs);
+        third->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(bar->currentPage(), 2);
+        QCOMPARE(selectedTabs(), QStringList{QStringLiteral("Composition")});
+
+        auto *option = group->findChild<QToolButton *>(QStringLiteral("optionButton"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(option)->text(QAccessible::Name),
+                 QStringLiteral("Restore Session"));
     }
 
     void buttonsShowActions()

@@ -5,6 +5,7 @@
 #include "SettingsKeys.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -46,6 +47,12 @@ private:
     void startRun(int interval, bool scanNow, bool book = false);
     void press(Qt::Key key);
     QString countdown() const { return child<QLabel>("countdown")->text(); }
+    // What a screen reader reads of the countdown.
+    QString spokenCountdown() const
+    {
+        return QAccessible::queryAccessibleInterface(child<QLabel>("countdown"))
+            ->text(QAccessible::Name);
+    }
     QString buttonText(QWizard::WizardButton which) const
     {
         return m_wizard->button(which)->text();
@@ -166,6 +173,7 @@ void TestWizard::spacePausesAndResumes()
     QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
     startRun(3, false);
     QCOMPARE(countdown(), QStringLiteral("03"));
+    QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 3 seconds"));
 
     press(Qt::Key_Space);
     QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Resume Timer "));
@@ -177,6 +185,7 @@ void TestWizard::spacePausesAndResumes()
     press(Qt::Key_Space);
     QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Stop Timer "));
     QTRY_COMPARE_WITH_TIMEOUT(countdown(), QStringLiteral("02"), 1500);
+    QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 2 seconds"));
 
     // The button does what SPACE does.
     QTest::mouseClick(m_wizard->button(QWizard::CustomButton1), Qt::LeftButton);
@@ -210,6 +219,7 @@ void TestWizard::countdownEndsInScan()
     } else if (key == 0) {
         QTest::mouseClick(m_wizard->button(QWizard::CustomButton2), Qt::LeftButton);
     } else {
+        QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 1 second"));
         QTRY_COMPARE_WITH_TIMEOUT(countdown(), QStringLiteral("00"), 2000);
         QCOMPARE(needScan.count(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(m_wizard->currentId(), int(AutoScanWizard::ScanPageId), 2000);

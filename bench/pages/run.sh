@@ -10,6 +10,7 @@
 #                       configured and built here when missing)
 #   BASELINE_BUILD_DIR  optional: a bench build of an earlier version, measured in the same run
 #   WORK_DIR            where pages go (default: a temporary folder, removed at the end)
+# PAGE_COUNTS (environment) chooses the document sizes, default "100 300 500".
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -52,14 +53,16 @@ seconds() {
 
 echo "| pages | command | version | seconds | peak memory (MB) | coreutils file work (s) |"
 echo "|---|---|---|---|---|---|"
-for count in 100 300 500; do
+for count in ${PAGE_COUNTS:-100 300 500}; do
     if [ ! -d "$work/master$count" ]; then
-        "$build/bench/pdf/quillary-pdfbench" pages "$work/master$count" "$count" >/dev/null
-        # One restore makes the thumbnails a real session has beside its pages.
-        fresh "$count" "$work/data" >/dev/null
+        # One restore makes the thumbnails a real session has beside its pages; the master
+        # gets its name only when complete, so an interrupted run leaves none behind.
+        rm -rf "$work/data" "$work/drawn$count"
+        "$build/bench/pdf/quillary-pdfbench" pages "$work/drawn$count" "$count" >/dev/null
+        mkdir -p "$work/data/Plenwick/Quillary"
+        mv "$work/drawn$count" "$work/data/Plenwick/Quillary/Current"
         XDG_DATA_HOME="$work/data" "$build/bench/pages/quillary-pagebench" restore >/dev/null 2>&1
-        rm -rf "$work/master$count"
-        cp -r "$work/data/Plenwick/Quillary/Current" "$work/master$count"
+        mv "$work/data/Plenwick/Quillary/Current" "$work/master$count"
     fi
     current=$(fresh "$count" "$work/floor")
     mkdir -p "$work/floor/moved"

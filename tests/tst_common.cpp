@@ -61,6 +61,20 @@ bool plant(Planted what, const QString &path)
     return false;
 }
 
+// The file a failed write must leave whole, alone in its folder.
+const QByteArray OldContent("old content");
+bool writeOldFile(const QString &path)
+{
+    QFile old(path);
+    return old.open(QIODevice::WriteOnly) && old.write(OldContent) == OldContent.size();
+}
+bool onlyOldFileLeft(const QString &path)
+{
+    QFile old(path);
+    return old.open(QIODevice::ReadOnly) && old.readAll() == OldContent &&
+           QFileInfo(path).dir().entryList(QDir::Files) == QStringList{QFileInfo(path).fileName()};
+}
+
 bool isPrivateFolder(const QString &path)
 {
     struct stat info;
@@ -103,7 +117,6 @@ private slots:
         QTest::addColumn<int>("level");
         QTest::addColumn<int>("expected");
         QTest::newRow("identity at 0") << 0.0 << 0.0 << 0 << 0;
-        QTest::newRow("identity at 200") << 0.0 << 0.0 << 200 << 200;
         QTest::newRow("identity at 255") << 0.0 << 0.0 << 255 << 255;
         QTest::newRow("contrast -100 flattens") << 0.0 << -100.0 << 17 << 128;
         QTest::newRow("contrast -100 with brightness") << 10.0 << -100.0 << 250 << 154; // 153.5
@@ -123,84 +136,50 @@ private slots:
         QCOMPARE(int(::toneCurveTable(brightness, contrast)[level]), expected);
     }
 
-    void toneCurveChangesColourButNotAlpha()
+    // Each depth is changed in place, alpha and row padding left alone; others are refused.
+    void toneCurveOnImage_data()
     {
-        QImage image(3, 2, QImage::Format_ARGB32);
-        image.fill(qRgba(10, 100, 200, 77));
-        QVERIFY(applyToneCurve(image, 10.0, 0.0)); // +25.5 -> +26 after rounding
+        QTest::addColumn<QImage::Format>("format");
+        QTest::addColumn<QRgb>("fill");
+        QTest::addColumn<double>("brightness");
+        QTest::addColumn<double>("contrast");
+        QTest::addColumn<QRgb>("expected"); // 0: refused, image unchanged
+        QTest::newRow("alpha kept") << QImage::Format_ARGB32 << qRgba(10, 100, 200, 77) << 10.0
+                                    << 0.0 << qRgba(36, 126, 226, 77); // +25.5 rounds to +26
+        QTest::newRow("8 bit, padded rows") << QImage::Format_Grayscale8 << qRgb(100, 100, 100)
+                                            << 0.0 << -100.0 << qRgb(128, 128, 128);
+        QTest::newRow("24 bit, contrast")
+            << QImage::Format_RGB888 << qRgb(0, 128, 255) << 0.0 << 100.0 << qRgb(0, 128, 255);
+        QTest::newRow("24 bit, brightness") << QImage::Format_RGB888 << qRgb(0, 128, 255) << -50.0
+                                            << 0.0 << qRgb(0, 1, 128); // 0.5 rounds up
+        QTest::newRow("1 bit refused")
+            << QImage::Format_Mono << qRgb(0, 0, 0) << 50.0 << 50.0 << QRgb(0);
+        QTest::newRow("16 bit refused")
+            << QImage::Format_RGB16 << qRgb(0, 0, 0) << 50.0 << 50.0 << QRgb(0);
+        QTest::newRow("64 bit refused")
+            << QImage::Format_RGBA64 << qRgb(0, 0, 0) << 50.0 << 50.0 << QRgb(0);
+    }
+    void toneCurveOnImage()
+    {
+        QFETCH(QImage::Format, format);
+        QFETCH(QRgb, fill);
+        QFETCH(double, brightness);
+        QFETCH(double, contrast);
+        QFETCH(QRgb, expected);
+        QImage image(5, 3, format); // odd width: padded rows
+        image.fill(QColor::fromRgba(fill));
+        const QImage before = image;
+        QCOMPARE(applyToneCurve(image, brightness, contrast), expected != 0);
+        if (expected == 0) {
+            QCOMPARE(image, before);
+            return;
+        }
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x)
-                QCOMPARE(image.pixel(x, y), qRgba(36, 126, 226, 77));
+                QCOMPARE(image.pixel(x, y), expected);
         }
-    }
-
-    void toneCurveOnEightAndTwentyFourBits()
-    {
-        QImage grey(5, 3, QImage::Format_Grayscale8); // odd width: padded rows
-        grey.fill(100);
-        QVERIFY(applyToneCurve(grey, 0.0, -100.0));
-        QCOMPARE(qGray(grey.pixel(4, 2)), 128);
-
-        QImage rgb(5, 3, QImage::Format_RGB888);
-        rgb.fill(qRgb(0, 128, 255));
-        QVERIFY(applyToneCurve(rgb, 0.0, 100.0));
-        QCOMPARE(rgb.pixel(4, 2), qRgb(0, 128, 255));
-        QVERIFY(applyToneCurve(rgb, -50.0, 0.0));
-        QCOMPARE(rgb.pixel(0, 0), qRgb(0, 1, 128)); // 128 - 127.5 rounds up to 1
-    }
-
-    void toneCurveRefusesOtherDepths_data()
-    {
-        QTest::addColumn<int>("format");
-        QTest::newRow("1 bit") << int(QImage::Format_Mono);
-        QTest::newRow("16 bit") << int(QImage::Format_RGB16);
-        QTest::newRow("64 bit") << int(QImage::Format_RGBA64);
-    }
-    void toneCurveRefusesOtherDepths()
-    {
-        QFETCH(int, format);
-        QImage image(4, 4, QImage::Format(format));
-        image.fill(0);
-        const QImage before = image;
-        QVERIFY(!applyToneCurve(image, 50.0, 50.0));
-        QCOMPARE(image, before);
         QImage null;
         QVERIFY(!applyToneCurve(null, 1.0, 1.0));
-    }
-
-    void settingsDefaults_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("expected");
-        QTest::newRow("QualityIndex") << "QualityIndex" << QVariant(1);
-        QTest::newRow("Grayscale") << "Grayscale" << QVariant(2);
-        QTest::newRow("MiddleQuality") << "MiddleQuality" << QVariant(100);
-        QTest::newRow("GoodQuality") << "GoodQuality" << QVariant(200);
-        QTest::newRow("HighQuality") << "HighQuality" << QVariant(300);
-        QTest::newRow("JpegQuality") << "JpegQuality" << QVariant(75);
-        QTest::newRow("ByCenter") << "ByCenter" << QVariant(true);
-        QTest::newRow("FolderPlace") << "FolderPlace" << QVariant(1);
-        QTest::newRow("DjvuPercent") << "DjvuPercent" << QVariant(50);
-        QTest::newRow("AutoScanTime") << "AutoScanTime" << QVariant(15);
-        QTest::newRow("AutoScanNow") << "AutoScanNow" << QVariant(true);
-        QTest::newRow("BookScanning") << "BookScanning" << QVariant(false);
-        QTest::newRow("AutoContrast") << "AutoContrast" << QVariant(true);
-        QTest::newRow("Left") << "Left" << QVariant(0.0);
-        QTest::newRow("ImageNeedOpen") << "ImageNeedOpen" << QVariant(false);
-        QTest::newRow("LastPath") << "LastPath" << QVariant(QString());
-    }
-    void settingsDefaults()
-    {
-        QFETCH(QString, key);
-        QFETCH(QVariant, expected);
-        QSettings().clear();
-        const SettingKey *found = nullptr;
-        for (const SettingKey *candidate : Settings::allKeys()) {
-            if (QLatin1String(candidate->name) == key)
-                found = candidate;
-        }
-        QVERIFY2(found, qPrintable(key));
-        QCOMPARE(readSetting(*found), expected);
     }
 
     void settingsKeysAreUnique()
@@ -215,10 +194,8 @@ private slots:
     {
         QSettings().clear();
         writeSetting(Settings::Grayscale, 4);
-        QCOMPARE(readSetting(Settings::Grayscale).toInt(), 4);
         QCOMPARE(QSettings().value(QStringLiteral("Grayscale")).toInt(), 4);
-        QVERIFY(!readSetting(Settings::NeedOpen, false).toBool());
-        QVERIFY(readSetting(Settings::NeedOpen, true).toBool());
+        QVERIFY(readSetting(Settings::NeedOpen, true).toBool()); // unset: the caller's default
     }
 
     void pageImageRule_data()
@@ -244,8 +221,6 @@ private slots:
         QFETCH(QByteArray, format);
         QFETCH(int, depth);
         QTemporaryDir dir;
-        QSettings().clear();
-        writeSetting(Settings::JpegQuality, 85);
         QImage image(40, 30, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
         if (mono)
@@ -263,10 +238,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("page.jpg"));
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old content");
-        old.close();
+        QVERIFY(writeOldFile(path));
 
         // A null image cannot be encoded: the writer must fail and leave the old bytes.
         const WriteResult nullResult = writeImageFile(QImage(), path);
@@ -280,10 +252,7 @@ private slots:
             writeImageFile(image, dir.filePath(QStringLiteral("gone/page.jpg")));
         QVERIFY(!missing.ok);
         QVERIFY(missing.error.contains(QLatin1String("page.jpg")));
-
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("old content"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("page.jpg")});
+        QVERIFY(onlyOldFileLeft(path));
     }
 
     // Black-and-white pages are fax code (Group 4) and read back as they were written.
@@ -353,10 +322,7 @@ private slots:
             QSKIP("this system refuses to mount a small file system");
         const auto unmount = qScopeGuard([&folder] { umount2(folder.constData(), MNT_DETACH); });
         const QString path = dir.filePath(QStringLiteral("00000001_o.jpg"));
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old content");
-        old.close();
+        QVERIFY(writeOldFile(path));
 
         // Noise does not compress: far more than 64 KB.
         QImage noise(600, 600, QImage::Format_RGB32);
@@ -372,10 +338,7 @@ private slots:
         QVERIFY2(result.error.contains(QString::fromLocal8Bit(strerror(ENOSPC))),
                  qPrintable(result.error));
         QVERIFY2(result.error.contains(path), qPrintable(result.error));
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("old content"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
-                 QStringList{QStringLiteral("00000001_o.jpg")});
+        QVERIFY(onlyOldFileLeft(path));
     }
 
     void removeFolderContentsKeepsFolder()
@@ -459,14 +422,8 @@ private slots:
             QSKIP("only root can make a folder that belongs to another user");
         const QString runtimeFolder = m_runtime + QStringLiteral("/quillary");
         const QString tempFolder = m_temp + QStringLiteral("/quillary-%1").arg(geteuid());
-        for (const QString &base : {m_runtime, m_temp}) {
-            QDir dir(base);
-            for (const QString &name : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                     QDir::Hidden | QDir::System)) {
-                if (!dir.remove(name))
-                    QVERIFY(QDir(dir.filePath(name)).removeRecursively());
-            }
-        }
+        for (const QString &base : {m_runtime, m_temp})
+            QVERIFY(removeFolderContents(base));
         QVERIFY(plant(inRuntime, runtimeFolder));
         QVERIFY(plant(inTemp, tempFolder));
 
@@ -487,7 +444,6 @@ private slots:
     {
         QDir(m_runtime + QStringLiteral("/quillary")).removeRecursively();
         const QString folder = applicationTempFolder();
-        QCOMPARE(folder, m_runtime + QStringLiteral("/quillary"));
         const QString stale = QStringLiteral("Temp") + QString(30, QLatin1Char('x')); // 34 chars
         const QString shortName = QStringLiteral("Temp") + QString(28, QLatin1Char('y')); // 32
         const QString other = QStringLiteral("Other") + QString(30, QLatin1Char('z'));
@@ -500,8 +456,6 @@ private slots:
         QVERIFY(!dir.exists(stale));
         QVERIFY(dir.exists(shortName));
         QVERIFY(dir.exists(other));
-        dir.remove(shortName);
-        dir.remove(other);
     }
 };
 

@@ -5,7 +5,6 @@
 #include "SettingsKeys.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
 #include <QSettings>
@@ -170,40 +169,41 @@ private slots:
         const QString unreadable = QStringLiteral("without a readable result");
         const QString stopped = QStringLiteral("stopped unexpectedly");
         const QString tooLong = QStringLiteral("took longer than 1 second");
-        row("single result", false, single, true, none, QList<QSize>{SingleSize}, none);
-        row("spread, both halves, left first", true, right + "\n" + left, true, none,
-            QList<QSize>{LeftSize, RightSize}, none);
-        row("spread, only the left half", true, left, true, none, unprocessed, unreadable);
-        row("spread, only the right half", true, right, true, none, unprocessed, unreadable);
-        row("spread, left half, then fails", true, left + failing, true, none, unprocessed,
+        const auto add = [](const char *name, bool book, const QByteArray &body,
+                            const QList<QSize> &expected, const QString &problem) {
+            row(name, book, body, true, QString(), expected, problem);
+        };
+        add("single result", false, single, {SingleSize}, none);
+        add("spread, both halves, left first", true, right + "\n" + left, {LeftSize, RightSize},
+            none);
+        add("spread, only the left half", true, left, unprocessed, unreadable);
+        add("spread, only the right half", true, right, unprocessed, unreadable);
+        add("spread, left half, then fails", true, left + failing, unprocessed,
             QStringLiteral("failed: quillary-pageproc: disk full"));
-        row("spread, left half, then crashes", true, left + crashing, true, none, unprocessed,
-            stopped);
-        row("spread, left half, then killed at the time limit", true, left + hang, true, none,
-            unprocessed, tooLong);
-        row("spread, both halves, then fails", true, left + "\n" + right + "\nexit 1", true, none,
-            unprocessed, QStringLiteral("exit status 1"));
-        row("single result, then fails", false, single + failing, true, none, unprocessed,
+        add("spread, left half, then crashes", true, left + crashing, unprocessed, stopped);
+        add("spread, left half, then killed at the time limit", true, left + hang, unprocessed,
+            tooLong);
+        add("spread, both halves, then fails", true, left + "\n" + right + "\nexit 1", unprocessed,
+            QStringLiteral("exit status 1"));
+        add("single result, then fails", false, single + failing, unprocessed,
             QStringLiteral("disk full"));
-        row("single result, then crashes", false, single + crashing, true, none, unprocessed,
-            stopped);
-        row("single result, then killed at the time limit", false, single + hang, true, none,
-            unprocessed, tooLong);
-        row("single page with a spread's results", false, left + "\n" + right, true, none,
-            unprocessed, unreadable);
-        row("spread with a single page's result", true, single, true, none, unprocessed,
+        add("single result, then crashes", false, single + crashing, unprocessed, stopped);
+        add("single result, then killed at the time limit", false, single + hang, unprocessed,
+            tooLong);
+        add("single page with a spread's results", false, left + "\n" + right, unprocessed,
             unreadable);
-        row("no result", false, QByteArray("exit 0"), true, none, unprocessed, unreadable);
-        row("spread, no result", true, QByteArray("exit 0"), true, none, unprocessed, unreadable);
-        row("result is not an image", false, QByteArray("echo junk > \"$out/proc.tif\""), true,
-            none, unprocessed, unreadable);
+        add("spread with a single page's result", true, single, unprocessed, unreadable);
+        add("no result", false, "exit 0", unprocessed, unreadable);
+        add("spread, no result", true, "exit 0", unprocessed, unreadable);
+        add("result is not an image", false, "echo junk > \"$out/proc.tif\"", unprocessed,
+            unreadable);
         // An old entry that can't be cleared might pass for this run's result: not run at all.
         row("spread, a folder where the right half goes", true, left, true,
             QStringLiteral("proc_2R.tif"), unprocessed, QStringLiteral("could not be emptied"));
         row("processor not executable", false, single, false, none, unprocessed,
             QStringLiteral("could not be started"));
         // Nothing to tell: a missing processor is how the program is installed, not a failure.
-        row("processor missing", true, QByteArray(), true, none, unprocessed, none);
+        add("processor missing", true, QByteArray(), unprocessed, none);
     }
 
     void results()
@@ -221,27 +221,21 @@ private slots:
         const bool hangs = body.contains("sleep");
         const QString program = body.isNull() ? m_dir.filePath(QStringLiteral("missing.sh"))
                                               : processor(body, executable);
-        QElapsedTimer clock;
-        clock.start();
 
         const ProcessedPages processed =
             processScannedPage(filled(PageSize), book, false, {program, hangs ? 1000 : Enough});
 
         if (!inTheWay.isEmpty())
             QDir(blocker).removeRecursively();
-        QVERIFY2(clock.elapsed() < 15000, "the time limit did not end the wait");
         QCOMPARE(sizes(processed.pages), expected);
-        if (problem.isEmpty())
-            QCOMPARE(processed.problem, QString());
-        else
-            QVERIFY2(processed.problem.contains(problem), qPrintable(processed.problem));
+        QVERIFY2(problem.isEmpty() ? processed.problem.isEmpty()
+                                   : processed.problem.contains(problem),
+                 qPrintable(processed.problem));
         QFile pid(pidPath);
-        if (hangs) {
-            QVERIFY(pid.open(QIODevice::ReadOnly));
-            const QString running =
-                QStringLiteral("/proc/") + QString::fromLatin1(pid.readAll().trimmed());
-            QVERIFY2(running.size() > 6 && !QFile::exists(running), "the processor still runs");
-        }
+        QVERIFY(!hangs || pid.open(QIODevice::ReadOnly));
+        const QByteArray running = hangs ? "/proc/" + pid.readAll().trimmed() : QByteArray();
+        QVERIFY2(!hangs || (running.size() > 6 && !QFile::exists(QFile::decodeName(running))),
+                 "the processor still runs");
     }
 
     void workFoldersAreEmptiedAndTheInputIsATiff()

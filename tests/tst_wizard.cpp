@@ -28,24 +28,217 @@ class TestWizard : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+        QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
+    }
+    void init()
+    {
+        QSettings().clear();
+        m_wizard = std::make_unique<AutoScanWizard>();
+    }
     void cleanup() { m_wizard.reset(); }
 
-    void introLoadsAndStoresChoices_data();
-    void introLoadsAndStoresChoices();
-    void countdownEndsInScan_data();
-    void countdownEndsInScan();
-    void scanPageRequestsScanAndWaitsForPage();
-    void spacePausesAndResumes();
-    void stopping_data();
-    void stopping();
+    void introLoadsAndStoresChoices_data()
+    {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<bool>("scanNow");
+        QTest::addColumn<bool>("book");
+        row("nothing stored", false, 15, true, false);
+        row("shortest, wait, book", true, 1, false, true);
+        row("longest, now, no book", true, 60, true, false);
+    }
+    void introLoadsAndStoresChoices()
+    {
+        QFETCH(bool, stored);
+        QFETCH(int, interval);
+        QFETCH(bool, scanNow);
+        QFETCH(bool, book);
+        // Written after the wizard was made: the page reads them when it is entered.
+        if (stored) {
+            writeSetting(Settings::AutoScanTime, interval);
+            writeSetting(Settings::AutoScanNow, scanNow);
+            writeSetting(Settings::BookScan, book);
+        }
+        showWizard();
+        QCOMPARE(child<QSpinBox>("interval")->value(), interval);
+        QCOMPARE(child<QCheckBox>("scanNow")->isChecked(), scanNow);
+        QCOMPARE(child<QCheckBox>("bookScan")->isChecked(), book);
+
+        // Other choices, stored on Next; "scan now" goes straight to the scan.
+        startRun(61 - interval, !scanNow, !book);
+        QCOMPARE(m_wizard->currentId(),
+                 int(scanNow ? AutoScanWizard::TimerPageId : AutoScanWizard::ScanPageId));
+        QCOMPARE(readSetting(Settings::AutoScanTime).toInt(), 61 - interval);
+        QCOMPARE(readSetting(Settings::AutoScanNow).toBool(), !scanNow);
+        QCOMPARE(readSetting(Settings::BookScanning).toBool(), !book);
+        QCOMPARE(readSetting(Settings::BookScan).toBool(), !book);
+    }
+    void countdownEndsInScan_data()
+    {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("key"); // 0: the "Scan Now" button, -1: none
+        row("countdown over", 1, -1);
+        row("Enter", 60, int(Qt::Key_Enter));
+        row("Return", 60, int(Qt::Key_Return));
+        row("Scan Now button", 60, 0);
+    }
+    void countdownEndsInScan()
+    {
+        QFETCH(int, interval);
+        QFETCH(int, key);
+        QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
+        startRun(interval, false);
+        QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
+        QCOMPARE(countdown(), QStringLiteral("%1").arg(interval, 2, 10, QLatin1Char('0')));
+        QCOMPARE(buttonText(QWizard::CustomButton2), QStringLiteral(" Scan &Now > "));
+        if (key > 0) {
+            press(Qt::Key(key));
+        } else if (key == 0) {
+            QTest::mouseClick(m_wizard->button(QWizard::CustomButton2), Qt::LeftButton);
+        } else {
+            QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 1 second"));
+            QTRY_COMPARE_WITH_TIMEOUT(countdown(), QStringLiteral("00"), 2000);
+            QCOMPARE(needScan.count(), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(m_wizard->currentId(), int(AutoScanWizard::ScanPageId), 2000);
+        }
+        QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::ScanPageId));
+        QTRY_COMPARE(needScan.count(), 1);
+    }
+    void scanPageRequestsScanAndWaitsForPage()
+    {
+        QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
+        auto *indicator = child<QProgressIndicator>("busyIndicator");
+        startRun(5, true);
+        QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::ScanPageId));
+        QCOMPARE(needScan.count(), 0);
+        QTRY_COMPARE(needScan.count(), 1);
+        QVERIFY(indicator->isAnimated());
+        m_wizard->stopBusyIndicator();
+        QVERIFY(!indicator->isAnimated());
+        // Cancel only once the scanner reports progress.
+        QAbstractButton *cancel = m_wizard->button(QWizard::CancelButton);
+        QVERIFY(cancel->isVisible() && !cancel->isEnabled());
+        m_wizard->scanPercent(30);
+        QVERIFY(cancel->isEnabled());
+
+        m_wizard->pageScanned();
+        QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
+        QCOMPARE(countdown(), QStringLiteral("05"));
+        // Further pages of the same feeder run leave the countdown alone.
+        m_wizard->pageScanned();
+        QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
+        QVERIFY(m_wizard->isVisible());
+        QCOMPARE(needScan.count(), 1);
+    }
+    void spacePausesAndResumes()
+    {
+        QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
+        startRun(3, false);
+        QCOMPARE(countdown(), QStringLiteral("03"));
+        QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 3 seconds"));
+
+        press(Qt::Key_Space);
+        QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Resume Timer "));
+        QCOMPARE(m_wizard->button(QWizard::CustomButton1)->accessibleName(),
+                 QStringLiteral("Resume Timer"));
+        QTest::qWait(1300);
+        QCOMPARE(countdown(), QStringLiteral("03"));
+
+        press(Qt::Key_Space);
+        QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Stop Timer "));
+        QTRY_COMPARE_WITH_TIMEOUT(countdown(), QStringLiteral("02"), 1500);
+        QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 2 seconds"));
+
+        // The button does what SPACE does.
+        QTest::mouseClick(m_wizard->button(QWizard::CustomButton1), Qt::LeftButton);
+        QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Resume Timer "));
+        QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
+        QCOMPARE(needScan.count(), 0);
+    }
+    void stopping_data()
+    {
+        QTest::addColumn<bool>("scanning"); // else: counting down
+        QTest::addColumn<QString>("how");
+        for (const char *how : {"close", "Escape", "finish()", "Cancel button", "scanCancel()"})
+            QTest::addRow("scan page, %s", how) << true << QString::fromLatin1(how);
+        for (const char *how : {"close", "Escape", "finish()", "Finish button"})
+            QTest::addRow("timer page, %s", how) << false << QString::fromLatin1(how);
+    }
+    void stopping()
+    {
+        QFETCH(bool, scanning);
+        QFETCH(QString, how);
+        QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
+        QSignalSpy cancelScan(m_wizard.get(), &AutoScanWizard::cancelScan);
+        startRun(1, scanning, true);
+        QCOMPARE(m_wizard->currentId(),
+                 int(scanning ? AutoScanWizard::ScanPageId : AutoScanWizard::TimerPageId));
+        if (how == QLatin1String("close")) {
+            m_wizard->close();
+        } else if (how == QLatin1String("Escape")) {
+            press(Qt::Key_Escape);
+        } else if (how == QLatin1String("finish()")) {
+            m_wizard->finish(); // also what a failed scan calls
+        } else if (how == QLatin1String("Cancel button")) {
+            m_wizard->scanPercent(1);
+            QTest::mouseClick(m_wizard->button(QWizard::CancelButton), Qt::LeftButton);
+        } else if (how == QLatin1String("Finish button")) {
+            QTest::mouseClick(m_wizard->button(QWizard::FinishButton), Qt::LeftButton);
+        } else {
+            QMetaObject::invokeMethod(m_wizard->page(AutoScanWizard::ScanPageId), "scanCancel");
+        }
+
+        QVERIFY(!m_wizard->isVisible());
+        // The end of the cycle is told once, from the countdown too: a feeder run may still be
+        // bringing pages there. The finish step ran, so the next run starts on the intro.
+        QCOMPARE(cancelScan.count(), 1);
+        QCOMPARE(m_wizard->startId(), int(AutoScanWizard::IntroPageId));
+        QVERIFY(m_wizard->button(QWizard::CancelButton)->isEnabled());
+        QVERIFY(!child<QProgressIndicator>("busyIndicator")->isAnimated());
+        // No scan starts behind the closed wizard, and the countdown stopped with it.
+        QTest::qWait(scanning ? 300 : 1200);
+        QCOMPARE(needScan.count(), 0);
+        if (!scanning)
+            QCOMPARE(countdown(), QStringLiteral("01"));
+
+        // What the main window does once the wizard has returned. The next run shows the
+        // remembered book box without switching book mode back on, and the intro's own buttons.
+        writeSetting(Settings::BookScanning, false);
+        m_wizard->restart();
+        showWizard();
+        QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::IntroPageId));
+        QVERIFY(child<QCheckBox>("bookScan")->isChecked());
+        QVERIFY(m_wizard->button(QWizard::NextButton)->isVisible());
+        QVERIFY(!m_wizard->button(QWizard::CustomButton1)->isVisible());
+        QVERIFY(!readSetting(Settings::BookScanning).toBool());
+    }
 
 private:
-    void showWizard();
+    void showWizard()
+    {
+        m_wizard->show();
+        // The page shortcuts act only in the active window.
+        QVERIFY(QTest::qWaitForWindowActive(m_wizard.get()));
+    }
     // Fills in the intro page and presses Next.
-    void startRun(int interval, bool scanNow, bool book = false);
-    void press(Qt::Key key);
+    void startRun(int interval, bool scanNow, bool book = false)
+    {
+        showWizard();
+        QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::IntroPageId));
+        child<QSpinBox>("interval")->setValue(interval);
+        child<QCheckBox>("scanNow")->setChecked(scanNow);
+        child<QCheckBox>("bookScan")->setChecked(book);
+        QTest::mouseClick(m_wizard->button(QWizard::NextButton), Qt::LeftButton);
+    }
+    void press(Qt::Key key)
+    {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : m_wizard.get(), key);
+    }
     QString countdown() const { return child<QLabel>("countdown")->text(); }
     // What a screen reader reads of the countdown.
     QString spokenCountdown() const
@@ -66,226 +259,6 @@ private:
 
     std::unique_ptr<AutoScanWizard> m_wizard;
 };
-
-void TestWizard::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
-}
-
-void TestWizard::init()
-{
-    QSettings().clear();
-    m_wizard = std::make_unique<AutoScanWizard>();
-}
-
-void TestWizard::showWizard()
-{
-    m_wizard->show();
-    // The page shortcuts act only in the active window.
-    QVERIFY(QTest::qWaitForWindowActive(m_wizard.get()));
-}
-
-void TestWizard::startRun(int interval, bool scanNow, bool book)
-{
-    showWizard();
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::IntroPageId));
-    child<QSpinBox>("interval")->setValue(interval);
-    child<QCheckBox>("scanNow")->setChecked(scanNow);
-    child<QCheckBox>("bookScan")->setChecked(book);
-    QTest::mouseClick(m_wizard->button(QWizard::NextButton), Qt::LeftButton);
-}
-
-void TestWizard::press(Qt::Key key)
-{
-    QWidget *focus = QApplication::focusWidget();
-    QTest::keyClick(focus ? focus : m_wizard.get(), key);
-}
-
-void TestWizard::introLoadsAndStoresChoices_data()
-{
-    QTest::addColumn<bool>("stored");
-    QTest::addColumn<int>("interval");
-    QTest::addColumn<bool>("scanNow");
-    QTest::addColumn<bool>("book");
-    row("nothing stored", false, 15, true, false);
-    row("shortest, wait, book", true, 1, false, true);
-    row("longest, now, no book", true, 60, true, false);
-}
-
-void TestWizard::introLoadsAndStoresChoices()
-{
-    QFETCH(bool, stored);
-    QFETCH(int, interval);
-    QFETCH(bool, scanNow);
-    QFETCH(bool, book);
-    // Written after the wizard was made: the page reads them when it is entered.
-    if (stored) {
-        writeSetting(Settings::AutoScanTime, interval);
-        writeSetting(Settings::AutoScanNow, scanNow);
-        writeSetting(Settings::BookScan, book);
-    }
-    showWizard();
-    QCOMPARE(child<QSpinBox>("interval")->value(), interval);
-    QCOMPARE(child<QCheckBox>("scanNow")->isChecked(), scanNow);
-    QCOMPARE(child<QCheckBox>("bookScan")->isChecked(), book);
-
-    // Other choices, stored on Next; "scan now" goes straight to the scan.
-    startRun(61 - interval, !scanNow, !book);
-    QCOMPARE(m_wizard->currentId(),
-             int(scanNow ? AutoScanWizard::TimerPageId : AutoScanWizard::ScanPageId));
-    QCOMPARE(readSetting(Settings::AutoScanTime).toInt(), 61 - interval);
-    QCOMPARE(readSetting(Settings::AutoScanNow).toBool(), !scanNow);
-    QCOMPARE(readSetting(Settings::BookScanning).toBool(), !book);
-    QCOMPARE(readSetting(Settings::BookScan).toBool(), !book);
-}
-
-void TestWizard::scanPageRequestsScanAndWaitsForPage()
-{
-    QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
-    auto *indicator = child<QProgressIndicator>("busyIndicator");
-    startRun(5, true);
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::ScanPageId));
-    QCOMPARE(needScan.count(), 0);
-    QTRY_COMPARE(needScan.count(), 1);
-    QVERIFY(indicator->isAnimated());
-    m_wizard->stopBusyIndicator();
-    QVERIFY(!indicator->isAnimated());
-    // Cancel only once the scanner reports progress.
-    QAbstractButton *cancel = m_wizard->button(QWizard::CancelButton);
-    QVERIFY(cancel->isVisible() && !cancel->isEnabled());
-    m_wizard->scanPercent(30);
-    QVERIFY(cancel->isEnabled());
-
-    m_wizard->pageScanned();
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-    QCOMPARE(countdown(), QStringLiteral("05"));
-    // Further pages of the same feeder run leave the countdown alone.
-    m_wizard->pageScanned();
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-    QVERIFY(m_wizard->isVisible());
-    QCOMPARE(needScan.count(), 1);
-}
-
-void TestWizard::spacePausesAndResumes()
-{
-    QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
-    startRun(3, false);
-    QCOMPARE(countdown(), QStringLiteral("03"));
-    QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 3 seconds"));
-
-    press(Qt::Key_Space);
-    QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Resume Timer "));
-    QCOMPARE(m_wizard->button(QWizard::CustomButton1)->accessibleName(),
-             QStringLiteral("Resume Timer"));
-    QTest::qWait(1300);
-    QCOMPARE(countdown(), QStringLiteral("03"));
-
-    press(Qt::Key_Space);
-    QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Stop Timer "));
-    QTRY_COMPARE_WITH_TIMEOUT(countdown(), QStringLiteral("02"), 1500);
-    QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 2 seconds"));
-
-    // The button does what SPACE does.
-    QTest::mouseClick(m_wizard->button(QWizard::CustomButton1), Qt::LeftButton);
-    QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Resume Timer "));
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-    QCOMPARE(needScan.count(), 0);
-}
-
-void TestWizard::countdownEndsInScan_data()
-{
-    QTest::addColumn<int>("interval");
-    QTest::addColumn<int>("key"); // 0: the "Scan Now" button, -1: none
-    row("countdown over", 1, -1);
-    row("Enter", 60, int(Qt::Key_Enter));
-    row("Return", 60, int(Qt::Key_Return));
-    row("Scan Now button", 60, 0);
-}
-
-void TestWizard::countdownEndsInScan()
-{
-    QFETCH(int, interval);
-    QFETCH(int, key);
-    QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
-    startRun(interval, false);
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-    QCOMPARE(countdown(), QStringLiteral("%1").arg(interval, 2, 10, QLatin1Char('0')));
-    QCOMPARE(buttonText(QWizard::CustomButton1), QStringLiteral(" &Stop Timer "));
-    QCOMPARE(buttonText(QWizard::CustomButton2), QStringLiteral(" Scan &Now > "));
-    if (key > 0) {
-        press(Qt::Key(key));
-    } else if (key == 0) {
-        QTest::mouseClick(m_wizard->button(QWizard::CustomButton2), Qt::LeftButton);
-    } else {
-        QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 1 second"));
-        QTRY_COMPARE_WITH_TIMEOUT(countdown(), QStringLiteral("00"), 2000);
-        QCOMPARE(needScan.count(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_wizard->currentId(), int(AutoScanWizard::ScanPageId), 2000);
-    }
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::ScanPageId));
-    QTRY_COMPARE(needScan.count(), 1);
-}
-
-void TestWizard::stopping_data()
-{
-    QTest::addColumn<bool>("scanning"); // else: counting down
-    QTest::addColumn<QString>("how");
-    for (const char *how : {"close", "Escape", "finish()", "Cancel button", "scanCancel()"})
-        QTest::addRow("scan page, %s", how) << true << QString::fromLatin1(how);
-    for (const char *how : {"close", "Escape", "finish()", "Finish button"})
-        QTest::addRow("timer page, %s", how) << false << QString::fromLatin1(how);
-}
-
-void TestWizard::stopping()
-{
-    QFETCH(bool, scanning);
-    QFETCH(QString, how);
-    QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
-    QSignalSpy cancelScan(m_wizard.get(), &AutoScanWizard::cancelScan);
-    startRun(1, scanning, true);
-    QCOMPARE(m_wizard->currentId(),
-             int(scanning ? AutoScanWizard::ScanPageId : AutoScanWizard::TimerPageId));
-    if (how == QLatin1String("close")) {
-        m_wizard->close();
-    } else if (how == QLatin1String("Escape")) {
-        press(Qt::Key_Escape);
-    } else if (how == QLatin1String("finish()")) {
-        m_wizard->finish(); // also what a failed scan calls
-    } else if (how == QLatin1String("Cancel button")) {
-        m_wizard->scanPercent(1);
-        QTest::mouseClick(m_wizard->button(QWizard::CancelButton), Qt::LeftButton);
-    } else if (how == QLatin1String("Finish button")) {
-        QTest::mouseClick(m_wizard->button(QWizard::FinishButton), Qt::LeftButton);
-    } else {
-        QMetaObject::invokeMethod(m_wizard->page(AutoScanWizard::ScanPageId), "scanCancel");
-    }
-
-    QVERIFY(!m_wizard->isVisible());
-    // The end of the cycle is told once, from the countdown too: a feeder run may still be
-    // bringing pages there. The finish step ran, so the next run starts on the intro.
-    QCOMPARE(cancelScan.count(), 1);
-    QCOMPARE(m_wizard->startId(), int(AutoScanWizard::IntroPageId));
-    QVERIFY(m_wizard->button(QWizard::CancelButton)->isEnabled());
-    QVERIFY(!child<QProgressIndicator>("busyIndicator")->isAnimated());
-    // No scan starts behind the closed wizard, and the countdown stopped with it.
-    QTest::qWait(scanning ? 300 : 1200);
-    QCOMPARE(needScan.count(), 0);
-    if (!scanning)
-        QCOMPARE(countdown(), QStringLiteral("01"));
-
-    // What the main window does once the wizard has returned. The next run shows the
-    // remembered book box without switching book mode back on, and the intro's own buttons.
-    writeSetting(Settings::BookScanning, false);
-    m_wizard->restart();
-    showWizard();
-    QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::IntroPageId));
-    QVERIFY(child<QCheckBox>("bookScan")->isChecked());
-    QVERIFY(m_wizard->button(QWizard::NextButton)->isVisible());
-    QVERIFY(!m_wizard->button(QWizard::CustomButton1)->isVisible());
-    QVERIFY(!readSetting(Settings::BookScanning).toBool());
-}
 
 QTEST_MAIN(TestWizard)
 #include "tst_wizard.moc"

@@ -1,5 +1,6 @@
 #include "ImageLoading.h"
 #include "MainWindow.h"
+#include "ProcessExit.h"
 #include "RibbonStyle.h"
 #include "SingleInstance.h"
 #include "StartUp.h"
@@ -20,9 +21,8 @@ int refuseStart(const QString &message)
     QMessageBox::critical(nullptr, QCoreApplication::translate("StartUp", "Quillary"), message);
     return NoWindowExitCode;
 }
-} // namespace
 
-int main(int argc, char *argv[])
+int run(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     StartUp::nameApplication();
@@ -63,4 +63,11 @@ int main(int argc, char *argv[])
                QApplication::overrideCursor() != nullptr;
     });
     return app.exec();
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The window, the application and the work folder's lock are gone when run() returns.
+    leaveProcess(run(argc, argv));
 }

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+// Ends the process with code once the program's own objects are gone, without running the
+// exit handlers of the libraries loaded into it. A SANE backend cancels its reader thread
+// asynchronously on sane_cancel; caught inside the C library it can leave a locale lock
+// taken, and a library's exit handler then waits for that lock forever: the process would
+// hang after its window closed, still holding the work folder's lock.
+[[noreturn]] inline void leaveProcess(int code)
+{
+    std::fflush(nullptr);
+    std::_Exit(code);
+}

@@ -55,20 +55,26 @@ void ImageListWidget::addSlab(KSlabWidget *tile)
     QAccessible::updateAccessibility(&created);
 }
 
-void ImageListWidget::removeSlab(KSlabWidget *tile, bool remove)
+int ImageListWidget::detachSlab(KSlabWidget *tile)
 {
     // A tile that is not ours must not take position 0 with it.
     const int position = m_slabs.key(tile, -1);
     if (!tile || position < 0)
-        return;
+        return -1;
     m_slabs.remove(position);
-
     tile->clearImage();
     // Only the strip's own connections: Qt's accessibility cache waits for the tile's
     // destroyed() to drop its interface, which would otherwise outlive the tile.
     tile->disconnect(this);
-
     delete m_layout->takeWidget(tile);
+    return position;
+}
+
+void ImageListWidget::removeSlab(KSlabWidget *tile, bool remove)
+{
+    const int position = detachSlab(tile);
+    if (position < 0)
+        return;
     if (remove) {
         m_layout->removeWidget(tile);
         delete tile;
@@ -81,14 +87,8 @@ void ImageListWidget::removeSlab(KSlabWidget *tile, bool remove)
 void ImageListWidget::takeSlabs(const QList<KSlabWidget *> &tiles)
 {
     for (KSlabWidget *tile : tiles) {
-        const int position = m_slabs.key(tile, -1);
-        if (!tile || position < 0)
-            continue;
-        m_slabs.remove(position);
-        tile->clearImage();
-        tile->disconnect(this);
-        delete m_layout->takeWidget(tile);
-        delete tile;
+        if (detachSlab(tile) >= 0)
+            delete tile;
     }
     const QList<KSlabWidget *> kept = m_slabs.values();
     m_slabs.clear();
@@ -100,16 +100,9 @@ void ImageListWidget::takeSlabs(const QList<KSlabWidget *> &tiles)
 
 void ImageListWidget::clearSlabs()
 {
-    // The same steps as removeSlab() for each tile, but with one relayout at the end instead
-    // of one per tile, which made clearing a long document take seconds.
-    const QMap<int, KSlabWidget *> tiles = m_slabs;
-    m_slabs.clear();
-    for (KSlabWidget *tile : tiles) {
-        tile->clearImage();
-        tile->disconnect(this);
-        delete m_layout->takeWidget(tile);
-        delete tile;
-    }
+    // One relayout at the end instead of one per tile, which made clearing a long document
+    // take seconds.
+    takeSlabs(m_slabs.values());
     m_layout->update();
     QCoreApplication::processEvents();
 }

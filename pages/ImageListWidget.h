@@ -76,6 +76,9 @@ public slots:
     void stepFromSlab(int key);
 
 protected:
+    // Takes tile out of the map and the layout (leaving a gap) and cuts the strip's links to
+    // it; returns its position, or -1 when it is not one of ours. The caller owns the tile.
+    int detachSlab(KSlabWidget *tile);
     // Position of the tile that sent the running signal, 0 when it is not one of ours.
     int senderPosition() const;
     // Keyboard tab order follows the positions.

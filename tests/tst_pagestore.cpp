@@ -352,20 +352,20 @@ private slots:
         QByteArray garbage;
         for (const QString &entry : files.split(QLatin1Char(' '))) {
             const QString path = folder + QLatin1Char('/') + entry.section(QLatin1Char('='), 0, 0);
-            const QString spec = entry.section(QLatin1Char('='), 1);
-            if (spec == QLatin1String("x")) {
+            const QString kind = entry.section(QLatin1Char('='), 1);
+            if (kind == QLatin1String("x")) {
                 garbage = "not a picture";
                 QFile file(path);
                 QVERIFY(file.open(QIODevice::WriteOnly));
                 file.write(garbage);
                 continue;
             }
-            const Page page{spec.at(0).digitValue(), spec.contains(QLatin1Char('b'))};
-            if (spec.endsWith(QLatin1String("png"))) {
+            const Page page{kind.at(0).digitValue(), kind.contains(QLatin1Char('b'))};
+            if (kind.endsWith(QLatin1String("png"))) {
                 QVERIFY(pictureFor(page.id).save(path, "PNG"));
                 continue;
             }
-            writePageFile(path, page, !spec.contains(QLatin1Char('t')));
+            writePageFile(path, page, !kind.contains(QLatin1Char('t')));
             bytes.insert(page.id, contentOf(path));
         }
 

@@ -4,6 +4,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${QUILLARY_BUILD_DIR:-$root/build}"
 if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${QUILLARY_BUILD_TYPE:-RelWithDebInfo}" "$@"
+    launcher=()
+    # Rebuilds in a second clone or build folder reuse the compiler cache when there is one.
+    if command -v ccache > /dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${QUILLARY_BUILD_TYPE:-RelWithDebInfo}" \
+        "${launcher[@]}" "$@"
 fi
 cmake --build "$build" -j "$(nproc)"

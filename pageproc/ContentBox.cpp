@@ -1,5 +1,7 @@
 #include "ContentBox.h"
 
+#include "EdgeShadow.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -68,7 +70,7 @@ private:
 };
 } // namespace
 
-PixPtr contentInk(PIX *normalisedGrey, int dpi)
+PixPtr contentInk(PIX *grey, PIX *normalisedGrey, int dpi)
 {
     PixPtr ink(pixThresholdToBinary(normalisedGrey, InkThreshold));
     if (!ink)
@@ -76,6 +78,13 @@ PixPtr contentInk(PIX *normalisedGrey, int dpi)
     PixPtr inside(pixRemoveBorderConnComps(ink.get(), 8));
     if (!inside)
         return nullptr;
+    // Normalising lifts a soft shade only partly, and noise breaks what is left into dots that
+    // don't reach the edge: everything in or touching a shade along an edge goes with it.
+    if (PixPtr shadows = findEdgeShadows(grey, dpi)) {
+        PixPtr touching(pixAnd(nullptr, inside.get(), shadows.get()));
+        if (touching && pixSeedfillBinary(touching.get(), touching.get(), inside.get(), 8))
+            pixSubtract(inside.get(), inside.get(), touching.get());
+    }
     // Marks wholly within 2 mm of an edge are the edge's shadow or the lid's rim, not content.
     const int strip = std::max(1, millimetresToPixels(2.0, dpi));
     const int width = pixGetWidth(inside.get());

@@ -7,7 +7,8 @@
 // the page's size. Null when there are none.
 PixPtr findPictureRegions(PIX *grey, int dpi, int paper);
 
-// Paper tone and uneven lighting, estimated from an 8 bpp grey copy of the page.
+// Paper tone and uneven lighting, estimated once from an 8 bpp grey copy of the page and
+// applied to the grey copy or to the colour page alike.
 class Illumination
 {
 public:
@@ -15,15 +16,18 @@ public:
 
     // The grey page with its paper brought to white and the ink to full black.
     PixPtr normalisedGrey() const;
-    // The same correction for the page itself (8 bpp grey or 32 bpp colour); grey is the
-    // grey copy given to the constructor.
-    PixPtr normalise(PIX *page) const;
+    // The same correction for a part of the colour page (32 bpp) whose top left corner is at
+    // (x, y), a multiple of tileWidth() and tileHeight(); the paper's tint goes too.
+    PixPtr normaliseColour(PIX *part, int x, int y) const;
+    int tileWidth() const { return m_tileX; }
+    int tileHeight() const { return m_tileY; }
 
 private:
     PIX *m_grey;
-    int m_dpi;
     int m_paper = 255;
-    // Photographs and drawings: left out when the paper tone is estimated, or a dark picture
-    // would be taken for dim paper and washed out. May be null.
-    PixPtr m_pictures;
+    int m_tileX;
+    int m_tileY;
+    // How much to lift each tile's paper to the target; null when the page has too little
+    // paper to measure, and then it is left as it is.
+    PixPtr m_inverseMap;
 };

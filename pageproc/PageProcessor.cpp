@@ -7,8 +7,12 @@
 #include "Skew.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
+// Below this tilt the binding leans by less than a millimetre over an A4 spread's height.
+constexpr double MinSplitSkew = 0.15;
+
 PixPtr greyCopy(PIX *page)
 {
     if (pixGetDepth(page) == 32)
@@ -26,44 +30,31 @@ PixPtr whiteCanvas(PIX *like, int width, int height)
     return canvas;
 }
 
-// Copies the part of source inside rect onto a white canvas at (x, y), clipping at the
-// source's edges.
-void paste(PIX *canvas, int x, int y, PIX *source, const PixelRect &rect)
+// Copies source onto canvas at (x, y), clipping at the canvas's edges.
+void paste(PIX *canvas, int x, int y, PIX *source)
 {
-    const int left = std::max(0, rect.x);
-    const int top = std::max(0, rect.y);
-    const int right = std::min(pixGetWidth(source), rect.x + rect.width);
-    const int bottom = std::min(pixGetHeight(source), rect.y + rect.height);
-    if (right > left && bottom > top)
-        pixRasterop(canvas, x + left - rect.x, y + top - rect.y, right - left, bottom - top,
-                    PIX_SRC, source, left, top);
+    pixRasterop(canvas, x, y, pixGetWidth(source), pixGetHeight(source), PIX_SRC, source, 0, 0);
 }
 
-// The deskewed page (enlarged by the rotation) cut back to the page's own size, to the
-// content plus margins, or with everything outside the content painted white.
-PixPtr frame(PIX *rotated, const PixelRect &content, int originalWidth, int originalHeight,
-             const PageSettings &settings)
+// The part of the deskewed page (in the coordinates of the image enlarged by the rotation)
+// that is kept: the page's own size, or the content plus margins.
+PixelRect keptArea(const Rotation &rotation, const PixelRect &content, const PageSettings &settings)
 {
-    const int width = pixGetWidth(rotated);
-    const int height = pixGetHeight(rotated);
-    const bool crop = settings.marginsMm >= 0.0 && !content.isEmpty();
-    const bool paintWhite = settings.whiteMargins && !content.isEmpty();
-    PixelRect area{(width - originalWidth) / 2, (height - originalHeight) / 2, originalWidth,
-                   originalHeight};
-    if (crop) {
+    if (settings.marginsMm >= 0.0 && !content.isEmpty()) {
         const int margin = millimetresToPixels(settings.marginsMm, settings.dpi);
-        area = {content.x - margin, content.y - margin, content.width + 2 * margin,
+        return {content.x - margin, content.y - margin, content.width + 2 * margin,
                 content.height + 2 * margin};
     }
-    PixPtr framed = whiteCanvas(rotated, area.width, area.height);
-    if (!framed)
-        return nullptr;
-    if (paintWhite) {
-        paste(framed.get(), content.x - area.x, content.y - area.y, rotated, content);
-    } else {
-        paste(framed.get(), 0, 0, rotated, area);
-    }
-    return framed;
+    return {(rotation.rotatedWidth - rotation.width) / 2,
+            (rotation.rotatedHeight - rotation.height) / 2, rotation.width, rotation.height};
+}
+
+PixPtr clipped(PIX *pix, const PixelRect &rect)
+{
+    BOX *box = boxCreate(rect.x, rect.y, rect.width, rect.height);
+    PixPtr part(pixClipRectangle(pix, box, nullptr));
+    boxDestroy(&box);
+    return part;
 }
 
 PixPtr resample(PixPtr page, const PageSettings &settings)
@@ -78,6 +69,8 @@ PixPtr resample(PixPtr page, const PageSettings &settings)
 
 PixPtr processPage(PIX *page, const PageSettings &settings)
 {
+    // Everything is found on a grey copy; the page's own pixels are only touched where they
+    // are kept, in the last turn and cut.
     PixPtr grey = greyCopy(page);
     if (!grey)
         return nullptr;
@@ -85,30 +78,41 @@ PixPtr processPage(PIX *page, const PageSettings &settings)
     PixPtr normalisedGrey = illumination.normalisedGrey();
     if (!normalisedGrey)
         return nullptr;
-    PixPtr ink = contentInk(normalisedGrey.get(), settings.dpi);
+    PixPtr ink = contentInk(grey.get(), normalisedGrey.get(), settings.dpi);
     if (!ink)
         return nullptr;
     const double skew = findSkewDegrees(ink.get(), settings.dpi);
-
-    // The page that is kept: black and white always starts from the normalised grey.
-    PixPtr kept;
-    if (settings.blackAndWhite || (settings.normalizeIllumination && pixGetDepth(page) == 8))
-        kept = std::move(normalisedGrey);
-    else if (settings.normalizeIllumination)
-        kept = illumination.normalise(page);
-    else
-        kept.reset(pixClone(page));
-    if (!kept)
-        return nullptr;
-
-    PixPtr rotated = rotateWithWhiteFill(kept.get(), skew);
     PixPtr rotatedInk = rotateWithWhiteFill(ink.get(), skew);
-    if (!rotated || !rotatedInk)
+    if (!rotatedInk)
         return nullptr;
     const PixelRect content = findContentBox(rotatedInk.get(), settings.dpi);
-    PixPtr framed = frame(rotated.get(), content, pixGetWidth(page), pixGetHeight(page), settings);
+    const Rotation rotation{pixGetWidth(page), pixGetHeight(page), pixGetWidth(rotatedInk.get()),
+                            pixGetHeight(rotatedInk.get()), skew};
+    const PixelRect area = keptArea(rotation, content, settings);
+    const bool paintWhite = settings.whiteMargins && !content.isEmpty();
+    const PixelRect region = paintWhite ? content : area;
+
+    // Black and white always starts from the normalised grey.
+    const bool colour = pixGetDepth(page) == 32 && !settings.blackAndWhite;
+    PIX *source = colour || !(settings.blackAndWhite || settings.normalizeIllumination)
+                      ? page
+                      : normalisedGrey.get();
+    const bool normaliseColour = colour && settings.normalizeIllumination;
+    const PixelRect needed =
+        rotationSource(rotation, region, normaliseColour ? illumination.tileWidth() : 1,
+                       normaliseColour ? illumination.tileHeight() : 1);
+    PixPtr framed = whiteCanvas(source, area.width, area.height);
     if (!framed)
         return nullptr;
+    if (!needed.isEmpty()) {
+        PixPtr part = clipped(source, needed);
+        if (part && normaliseColour)
+            part = illumination.normaliseColour(part.get(), needed.x, needed.y);
+        PixPtr turned = part ? rotatePart(part.get(), needed, rotation, region) : nullptr;
+        if (!turned)
+            return nullptr;
+        paste(framed.get(), region.x - area.x, region.y - area.y, turned.get());
+    }
     PixPtr result = resample(std::move(framed), settings);
     if (settings.blackAndWhite)
         result = binarize(result.get(), settings.outputDpi);
@@ -125,17 +129,34 @@ SpreadHalves splitSpread(PIX *spread, int dpi)
         return halves;
     const Illumination illumination(grey.get(), dpi);
     PixPtr normalisedGrey = illumination.normalisedGrey();
-    PixPtr ink = normalisedGrey ? contentInk(normalisedGrey.get(), dpi) : nullptr;
+    PixPtr ink = normalisedGrey ? contentInk(grey.get(), normalisedGrey.get(), dpi) : nullptr;
     if (!ink)
         return halves;
     const int width = pixGetWidth(spread);
     const int height = pixGetHeight(spread);
+    // A book laid askew has its binding askew too, and no upright cut keeps its pages apart:
+    // the spread is straightened first, at its own size, and cut there.
+    const double skew = findSkewDegrees(ink.get(), dpi);
+    PixPtr straight;
+    if (std::fabs(skew) >= MinSplitSkew) {
+        PixPtr rotatedInk = rotateWithWhiteFill(ink.get(), skew);
+        if (!rotatedInk)
+            return halves;
+        const Rotation rotation{width, height, pixGetWidth(rotatedInk.get()),
+                                pixGetHeight(rotatedInk.get()), skew};
+        const PixelRect whole{0, 0, width, height};
+        const PixelRect area{(rotation.rotatedWidth - width) / 2,
+                             (rotation.rotatedHeight - height) / 2, width, height};
+        straight = rotatePart(spread, whole, rotation, area);
+        grey = rotatePart(grey.get(), whole, rotation, area);
+        ink = clipped(rotatedInk.get(), area);
+        if (!straight || !grey || !ink)
+            return halves;
+    } else {
+        straight.reset(pixClone(spread));
+    }
     const int gutter = std::clamp(findGutter(grey.get(), ink.get(), dpi), 1, width - 1);
-    BOX *left = boxCreate(0, 0, gutter, height);
-    BOX *right = boxCreate(gutter, 0, width - gutter, height);
-    halves.left.reset(pixClipRectangle(spread, left, nullptr));
-    halves.right.reset(pixClipRectangle(spread, right, nullptr));
-    boxDestroy(&left);
-    boxDestroy(&right);
+    halves.left = clipped(straight.get(), {0, 0, gutter, height});
+    halves.right = clipped(straight.get(), {gutter, 0, width - gutter, height});
     return halves;
 }

@@ -3,10 +3,13 @@
 // or an unusable input.
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
+#include <QFontMetrics>
 #include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,16 +72,86 @@ QImage drawnPage(QImage::Format format = QImage::Format_Grayscale8)
     return page;
 }
 
-// Two pages side by side; the left one may be left blank.
-QImage spread(const QSize &size, int gutter, bool leftContent = true)
+// Two pages side by side, inner millimetres of paper between the binding and each page's
+// content; the left one may be left blank.
+QImage spread(const QSize &size, int gutter, bool leftContent = true, double inner = 12)
 {
     QImage page = blankPage(size, QImage::Format_Grayscale8);
     QPainter painter(&page);
     if (leftContent)
-        drawContent(painter, QRect(px(12), px(12), gutter - px(24), size.height() - px(24)));
-    drawContent(painter, QRect(gutter + px(12), px(12), size.width() - gutter - px(24),
+        drawContent(painter,
+                    QRect(px(12), px(12), gutter - px(12 + inner), size.height() - px(24)));
+    drawContent(painter, QRect(gutter + px(inner), px(12), size.width() - gutter - px(12 + inner),
                                size.height() - px(24)));
     return page;
+}
+
+// A page of ragged serif text in area, as a book prints it.
+void drawText(QPainter &painter, const QRect &area)
+{
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setPixelSize(px(3.5));
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QStringList words = QStringLiteral("the paper of a scanned book and its binding lies "
+                                             "between two pages printed with margins while light")
+                                  .split(QLatin1Char(' '));
+    const QFontMetrics metrics(font);
+    int word = 0;
+    for (int base = area.top() + metrics.ascent(); base < area.bottom(); base += px(5)) {
+        int x = area.left();
+        while (true) {
+            const QString text = words.at(word++ % words.size());
+            if (x + metrics.horizontalAdvance(text) > area.right())
+                break;
+            painter.drawText(x, base, text);
+            x += metrics.horizontalAdvance(text + QLatin1Char(' '));
+        }
+    }
+}
+
+// What a flatbed adds: off-white paper under lamp light falling off towards one corner, the
+// lid's soft grey shadow along the left edge, a slight blur and sensor noise.
+QImage scanned(const QImage &page)
+{
+    QImage look = page.convertToFormat(QImage::Format_RGB32);
+    {
+        QPainter painter(&look);
+        painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+        QLinearGradient light(0, 0, look.width(), look.height());
+        light.setColorAt(0.0, QColor(246, 241, 228));
+        light.setColorAt(1.0, QColor(205, 200, 186));
+        painter.fillRect(look.rect(), light);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        QLinearGradient shadow(0, 0, px(14), 0);
+        shadow.setColorAt(0.0, QColor(0, 0, 0, 140));
+        shadow.setColorAt(0.4, QColor(0, 0, 0, 115));
+        shadow.setColorAt(1.0, QColor(0, 0, 0, 0));
+        painter.fillRect(QRect(0, 0, px(14), look.height()), shadow);
+    }
+    QImage grey = look.convertToFormat(QImage::Format_Grayscale8);
+    const QImage sharp = grey.copy();
+    QRandomGenerator random(11);
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar *line = grey.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            int sum = 0;
+            for (int dy = -1; dy <= 1; ++dy) {
+                const uchar *row = sharp.constScanLine(qBound(0, y + dy, grey.height() - 1));
+                for (int dx = -1; dx <= 1; ++dx)
+                    sum += row[qBound(0, x + dx, grey.width() - 1)];
+            }
+            // Four uniform bytes summed: close to Gaussian noise with a sigma of about 7.
+            const quint32 bits = random.generate();
+            const int noise = (int(bits & 255) + int(bits >> 8 & 255) + int(bits >> 16 & 255) +
+                               int(bits >> 24) - 510) /
+                              21;
+            line[x] = uchar(qBound(0, sum / 9 + noise, 255));
+        }
+    }
+    grey.setDotsPerMeterX(page.dotsPerMeterX());
+    grey.setDotsPerMeterY(page.dotsPerMeterY());
+    return grey;
 }
 
 QImage turned(const QImage &source, double degrees)
@@ -323,6 +396,105 @@ private slots:
                      qPrintable(QStringLiteral("band %1").arg(band)));
     }
 
+    void edgeShadowIsNeverContent_data()
+    {
+        QTest::addColumn<double>("degrees");
+        QTest::addColumn<QString>("mode");
+        row("grey, 1.3 degrees", 1.3, QStringLiteral("color_grayscale"));
+        row("grey, 2.5 degrees", 2.5, QStringLiteral("color_grayscale"));
+        row("black and white, 2.5 degrees", 2.5, QStringLiteral("black_and_white"));
+    }
+
+    void edgeShadowIsNeverContent()
+    {
+        QFETCH(double, degrees);
+        QFETCH(QString, mode);
+        const QString out = outputFolder();
+
+        QCOMPARE(run(options(mode, 4.0) << QStringLiteral("--normalize-illumination")
+                                        << input(scanned(turned(drawnPage(), degrees))) << out)
+                     .exitCode,
+                 0);
+
+        // Cut to the drawn content give or take 2 mm, though the shadow reaches 14 mm into the
+        // page.
+        const QImage cut = result(out).convertToFormat(QImage::Format_Grayscale8);
+        const int margin = px(4);
+        QVERIFY2(std::abs(cut.width() - (Content.width() + 2 * margin)) <= px(2) &&
+                     std::abs(cut.height() - (Content.height() + 2 * margin)) <= px(2),
+                 qPrintable(QStringLiteral("%1 x %2").arg(cut.width()).arg(cut.height())));
+        // No grey band and no dots where the margin meets the shadow's side.
+        int marked = 0;
+        for (int y = 0; y < cut.height(); ++y) {
+            for (int x = 0; x < margin - px(1); ++x)
+                marked += cut.constScanLine(y)[x] != 255;
+        }
+        QCOMPARE(marked, 0);
+    }
+
+    void tiltedSpreadIsCutAtItsBinding_data()
+    {
+        QTest::addColumn<double>("degrees");
+        QTest::addColumn<double>("inner"); // millimetres between the binding and the text
+        row("wide inner margins, 1.5 degrees", 1.5, 20.0);
+        // No upright cut at all keeps these pages apart.
+        row("narrow inner margins, -3 degrees", -3.0, 3.0);
+    }
+
+    void tiltedSpreadIsCutAtItsBinding()
+    {
+        QFETCH(double, degrees);
+        QFETCH(double, inner);
+        // Two A4 pages, the binding at 53 % of the width, laid askew and a quarter turn
+        // clockwise on the glass.
+        const QSize size(px(420), px(297));
+        const int gutter = size.width() * 53 / 100;
+        QImage pages = blankPage(size, QImage::Format_Grayscale8);
+        {
+            QPainter painter(&pages);
+            for (const QRect &page : {QRect(px(20), px(20), gutter - px(20 + inner), px(257)),
+                                      QRect(gutter + px(inner), px(20),
+                                            size.width() - gutter - px(20 + inner), px(257))}) {
+                drawText(painter, page);
+                painter.fillRect(
+                    page.adjusted(page.width() / 7, px(110), -page.width() / 7, -px(90)),
+                    QColor(90, 90, 90));
+            }
+            const int reach = px(std::min(12.0, inner * 0.8));
+            QLinearGradient shadow(gutter - reach, 0, gutter + reach, 0);
+            shadow.setColorAt(0.0, QColor(0, 0, 0, 0));
+            shadow.setColorAt(0.5, QColor(0, 0, 0, 80));
+            shadow.setColorAt(1.0, QColor(0, 0, 0, 0));
+            painter.fillRect(QRect(gutter - reach, 0, 2 * reach, size.height()), shadow);
+        }
+        const QString out = outputFolder();
+
+        const Run ran = run(
+            QStringLiteral("-l=2 --orientation=left --color-mode=color_grayscale "
+                           "--dpi=%1")
+                .arg(Dpi)
+                .split(QLatin1Char(' '))
+            << input(scanned(turned(pages, degrees)).transformed(QTransform().rotate(90))) << out);
+
+        QCOMPARE(ran.exitCode, 0);
+        const QImage left = result(out, "proc_1L.tif").convertToFormat(QImage::Format_Grayscale8);
+        const QImage right = result(out, "proc_2R.tif").convertToFormat(QImage::Format_Grayscale8);
+        QVERIFY2(
+            std::abs(left.width() - gutter) <= size.width() / 200,
+            qPrintable(QStringLiteral("split at %1, binding at %2").arg(left.width()).arg(gutter)));
+        QVERIFY(std::abs(left.width() + right.width() - size.width()) <= 2);
+        // Each half holds its own page only: no letter of the other page along the cut.
+        const int strip = px(inner / 2);
+        int foreign = 0;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < strip; ++x) {
+                foreign += left.constScanLine(y)[left.width() - 1 - x] < 80;
+                foreign += right.constScanLine(y)[x] < 80;
+            }
+        }
+        QCOMPARE(foreign, 0);
+    }
+
     void spreadIsSplitAtTheGutter()
     {
         // Two 100 x 140 mm pages, the binding's shadow at 48% of the width, turned a quarter
@@ -455,5 +627,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPageProc)
+QTEST_MAIN(TestPageProc)
 #include "tst_pageproc.moc"

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,6 +63,28 @@ QString applicationTempFolder()
     return fresh;
 }
 
+QString runFolderPattern(const QString &kind)
+{
+    const QString temp = applicationTempFolder();
+    if (temp.isEmpty())
+        return QString();
+    return QStringLiteral("%1/%2-%3-XXXXXX").arg(temp, kind).arg(getpid());
+}
+
+namespace {
+// A run folder's owner is gone when its process id names no process; a reused id only
+// keeps the folder until a later start.
+bool ownerIsGone(const QString &folderName)
+{
+    const QStringList parts = folderName.split(QLatin1Char('-'));
+    bool isNumber = false;
+    const qint64 pid = parts.size() == 3 ? parts.at(1).toLongLong(&isNumber) : 0;
+    if (!isNumber || pid <= 0 || pid == getpid())
+        return false;
+    return kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+} // namespace
+
 void removeStaleTempFiles()
 {
     const QString path = applicationTempFolder();
@@ -73,6 +96,11 @@ void removeStaleTempFiles()
     for (const QString &name : names) {
         if (name.size() > 32)
             folder.remove(name);
+    }
+    const QStringList runFolders = folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : runFolders) {
+        if (ownerIsGone(name) && removeFolderContents(folder.filePath(name)))
+            folder.rmdir(name);
     }
 }
 

@@ -16,8 +16,14 @@ QString applicationTempFolder();
 // Never loosens or takes over what is there. ok false with the reason otherwise.
 WriteResult makePrivateFolder(const QString &path);
 
-// Deletes stale "Temp*" files with names longer than 32 characters, left behind in the
-// program's own temporary folder by an earlier run. Failures are ignored.
+// The pattern for a QTemporaryDir of this run inside the program's temporary folder:
+// "<folder>/<kind>-<pid>-XXXXXX", so that a later start can tell the folders a crashed run
+// left behind from those of a run still going. Empty when there is no temporary folder.
+QString runFolderPattern(const QString &kind);
+
+// Deletes what earlier runs left in the program's own temporary folder: "Temp*" files with
+// names longer than 32 characters, and the run folders (see runFolderPattern) of processes
+// that no longer exist. Failures are ignored.
 void removeStaleTempFiles();
 
 // Deletes every file and sub-folder inside folder, making read-only entries writable first;

@@ -37,6 +37,9 @@ inline const SettingKey Left{"Left", 0.0};
 inline const SettingKey Right{"Right", 0.0};
 inline const SettingKey Top{"Top", 0.0};
 inline const SettingKey Bottom{"Bottom", 0.0};
+// The PDF's invisible text layer; languages as the recognition engine takes them.
+inline const SettingKey RecogniseText{"RecogniseText", false};
+inline const SettingKey RecognitionLanguages{"RecognitionLanguages", QStringLiteral("eng")};
 inline const SettingKey DocFolder{"DocFolder", QString()};
 inline const SettingKey DocName{"DocName", QVariant()};
 inline const SettingKey ImageFolderPlace{"ImageFolderPlace", 1};

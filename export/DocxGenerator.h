@@ -7,9 +7,18 @@
 #include <memory>
 
 class QTemporaryDir;
+class QWidget;
 
-// Base of the generators that assemble their output from intermediate files (the Word
-// document, and the DjVu file through DjvuGenerator). The Word exporter gives run().
+// Writes the pages as a Word document: one picture per A4 page, centred, page breaks between
+// them. The package is the template ":/template/docx.zip" with the picture relationships and
+// the page paragraphs spliced in and the pictures added under "word/media/". JPEG and PNG
+// pages go in byte for byte; any other page (a black-and-white TIFF) is converted to PNG, so
+// that each picture's content matches its declared type. Missing page files are skipped.
+//
+// The package is streamed straight into the output, one page at a time, and replaces an
+// earlier file only when complete: a failure or a cancel leaves that file as it was.
+//
+// Also the base of DjvuGenerator, which assembles its output from intermediate files.
 //
 // The intermediate files go to a private temporary folder of the generator, never into the
 // user's destination folder, so nothing of the user's (a folder called "tmp" in Documents,
@@ -25,12 +34,23 @@ public:
     void setPages(const QStringList &pages) { m_pages = pages; }
     const QStringList &pages() const { return m_pages; }
 
+    // Writes the Word document to outputPath with a WordProgress; true only when the complete
+    // file was written.
+    bool run(const QString &outputPath) override;
+    // Whether the last run() stopped because the user cancelled it.
+    virtual bool wasCancelled() const { return m_cancelled; }
+    // The window the progress dialog belongs to; none by default.
+    void setProgressWindow(QWidget *window) { m_progressWindow = window; }
+
 protected:
+    QWidget *progressWindow() const { return m_progressWindow; }
     // The private temporary folder, created empty on first use; an empty text when it cannot
     // be created (then run() fails).
     QString workFolder();
 
 private:
     QStringList m_pages;
+    QWidget *m_progressWindow = nullptr;
+    bool m_cancelled = false;
     std::unique_ptr<QTemporaryDir> m_workFolder;
 };

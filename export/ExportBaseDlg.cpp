@@ -213,7 +213,7 @@ void ExportBaseDlg::refuse(const QString &message, QWidget *field)
         field->setFocus();
 }
 
-void ExportBaseDlg::applyWith(DocxGenerator &generator)
+void ExportBaseDlg::applyWith(DocxGenerator &generator, const std::function<void()> &confirmed)
 {
     if (m_pages.isEmpty())
         return;
@@ -222,12 +222,15 @@ void ExportBaseDlg::applyWith(DocxGenerator &generator)
     if (path.isEmpty())
         return;
     record.write(m_kind);
+    if (confirmed)
+        confirmed();
+    generator.setProgressWindow(this);
     generator.setPages(m_pages);
     const bool written = generator.run(path);
     hide();
     if (written)
         emit applied(path);
-    else
+    else if (!generator.wasCancelled())
         emit failed(path);
     close();
 }

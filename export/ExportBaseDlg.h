@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 
 class DocxGenerator;
 class QCheckBox;
@@ -70,9 +71,11 @@ protected:
     QString confirmOutputPath(const DestinationSettings &record);
 
     // The export of the generator-based exporters: confirms the output path, saves the
-    // destination, runs generator on the path, hides the dialog, reports the outcome and
-    // closes. Nothing happens without pages, nor when confirmOutputPath() gives no path.
-    void applyWith(DocxGenerator &generator);
+    // destination, calls confirmed (for the exporter's own settings), runs generator on the
+    // path with its progress over this dialog, hides the dialog, reports the outcome (a
+    // cancel reports nothing) and closes. Nothing happens without pages, nor when
+    // confirmOutputPath() gives no path.
+    void applyWith(DocxGenerator &generator, const std::function<void()> &confirmed = {});
 
 private:
     // Warns with message and puts the focus on field, where the user fixes it.

@@ -1,5 +1,7 @@
 #include "ExportDlg.h"
 
+#include "OcrLanguages.h"
+#include "OcrQueue.h"
 #include "PaperSizes.h"
 #include "PdfLayout.h"
 #include "PdfProgress.h"
@@ -105,6 +107,24 @@ ExportDlg::ExportDlg(QWidget *parent)
         ++row;
     }
     settingsLayout()->addWidget(margins);
+
+    m_recognise = new QCheckBox(tr("Recognise text (searchable PDF)"), group);
+    m_recognise->setAccessibleName(m_recognise->text());
+    m_languages = new QComboBox(group);
+    const QString languageLabel = tr("&Language:");
+    m_languages->setAccessibleName(plain(languageLabel));
+    for (const QString &choice : OcrLanguages::offered())
+        m_languages->addItem(OcrLanguages::displayName(choice), choice);
+    m_languages->setEnabled(false);
+    auto *languageForm = new QFormLayout;
+    languageForm->addRow(languageLabel, m_languages);
+    m_recognitionMessage = new QLabel(group);
+    m_recognitionMessage->setWordWrap(true);
+    m_recognitionMessage->setStyleSheet(QStringLiteral("color: #b00020"));
+    m_recognitionMessage->hide();
+    settingsLayout()->addWidget(m_recognise);
+    settingsLayout()->addLayout(languageForm);
+    settingsLayout()->addWidget(m_recognitionMessage);
     settingsLayout()->addStretch(1);
 
     auto *previewGroup = new QGroupBox(tr("Preview"), this);
@@ -150,6 +170,10 @@ ExportDlg::ExportDlg(QWidget *parent)
     for (QDoubleSpinBox *box : {m_left, m_right, m_top, m_bottom})
         connect(box, &QDoubleSpinBox::valueChanged, this, &ExportDlg::updateTimer);
     connect(m_centre, &QCheckBox::toggled, this, &ExportDlg::updateTimer);
+    connect(m_recognise, &QCheckBox::toggled, m_languages, &QComboBox::setEnabled);
+    connect(m_recognise, &QCheckBox::toggled, this, [this] { showRecognitionMessage(QString()); });
+    connect(m_languages, &QComboBox::currentIndexChanged, this,
+            [this] { showRecognitionMessage(QString()); });
 }
 
 ExportDlg::~ExportDlg() = default;
@@ -172,6 +196,8 @@ PdfPageOptions ExportDlg::optionsFromWidgets() const
     options.margins.right = m_right->value();
     options.margins.top = m_top->value();
     options.margins.bottom = m_bottom->value();
+    options.recognise = m_recognise->isChecked();
+    options.languages = m_languages->currentData().toString();
     return options;
 }
 
@@ -186,6 +212,9 @@ void ExportDlg::loadOptions()
     m_top->setValue(options.margins.top);
     m_bottom->setValue(options.margins.bottom);
     m_centre->setChecked(options.centred);
+    selectLanguages(options.languages);
+    m_recognise->setChecked(options.recognise);
+    showRecognitionMessage(QString());
     openCheck()->setChecked(DestinationSettings::read(Kind::Pdf).needOpen);
 }
 
@@ -193,11 +222,28 @@ void ExportDlg::apply()
 {
     if (pages().isEmpty())
         return;
+    const PdfPageOptions options = optionsFromWidgets();
+    // Checked before anything is asked: a missing language file is told here, not as a failed
+    // export.
+    if (options.recognise) {
+        const QStringList absent = OcrLanguages::missing(options.languages);
+        if (!absent.isEmpty()) {
+            // No language installed at all: the combo is empty and the choice with it.
+            const bool none = absent.first().isEmpty();
+            const QString code = none ? QStringLiteral("eng") : absent.first();
+            showRecognitionMessage(
+                tr("Text cannot be recognised in %1: its recognition data are not installed "
+                   "(package tesseract-ocr-%2). Choose another language or install the data.")
+                    .arg(OcrLanguages::displayName(none ? code : options.languages), code));
+            return;
+        }
+    }
     // Asked before any work, so that the user can still change the name or the folder.
     const DestinationSettings destination = destinationFromWidgets();
     const QString path = confirmOutputPath(destination);
     if (path.isEmpty())
         return;
+    showRecognitionMessage(QString());
     // A preview rendered between pages would only slow the export down.
     m_timer->stop();
 
@@ -206,16 +252,33 @@ void ExportDlg::apply()
     progress.open();
     QCoreApplication::processEvents();
 
-    const PdfPageOptions options = optionsFromWidgets();
     options.write();
     destination.write(kind());
 
-    const PdfWriter::Result result =
-        PdfWriter(options).write(pages(), path, [&progress](int index) {
+    // Recognition runs on worker threads ahead of the writer; this thread only waits for the
+    // next page's words, handling events so that Cancel works.
+    std::unique_ptr<OcrQueue> recognition;
+    PdfWriter::PageText pageText;
+    if (options.recognise) {
+        recognition = std::make_unique<OcrQueue>(pages(), options.languages);
+        pageText = [&progress, &recognition](int index, OcrPage *text) {
+            progress.setRecognisingPhase(index + 1);
+            return recognition->take(index, text, [&progress] {
+                QCoreApplication::processEvents();
+                return !progress.isCancelRequested();
+            }) == OcrQueue::Status::Ready;
+        };
+    }
+    const PdfWriter::Result result = PdfWriter(options).write(
+        pages(), path,
+        [&progress](int index) {
             progress.setWritingPhase(index + 1);
             QCoreApplication::processEvents();
             return !progress.isCancelRequested();
-        });
+        },
+        pageText);
+    const QString recognitionError = recognition ? recognition->error() : QString();
+    recognition.reset();
 
     // Closed on every outcome, so that no unclosable modal window stays behind.
     progress.finish();
@@ -237,6 +300,15 @@ void ExportDlg::apply()
         close();
         break;
     case PdfWriter::Outcome::Cancelled:
+        // The engine could not load its data after all: the dialog stays with the reason.
+        if (!recognitionError.isEmpty()) {
+            showRecognitionMessage(
+                tr("Text cannot be recognised in %1: its recognition data could not be loaded.")
+                    .arg(OcrLanguages::displayName(options.languages)));
+            break;
+        }
+        close();
+        break;
     case PdfWriter::Outcome::NothingToWrite:
         close();
         break;
@@ -320,4 +392,26 @@ void ExportDlg::showPage(int index)
         m_previewImage = reader.read();
     }
     updatePreview();
+}
+
+QString ExportDlg::recognitionMessage() const
+{
+    return m_recognitionMessage->text();
+}
+
+void ExportDlg::showRecognitionMessage(const QString &message)
+{
+    m_recognitionMessage->setText(message);
+    m_recognitionMessage->setVisible(!message.isEmpty());
+}
+
+void ExportDlg::selectLanguages(const QString &languages)
+{
+    // A stored choice that is not installed stays visible, so that the message can name it.
+    int index = m_languages->findData(languages);
+    if (index < 0 && !languages.isEmpty()) {
+        m_languages->addItem(OcrLanguages::displayName(languages), languages);
+        index = m_languages->count() - 1;
+    }
+    m_languages->setCurrentIndex(qMax(index, 0));
 }

@@ -18,8 +18,8 @@ class QTimer;
 class QToolButton;
 
 // "Build PDF": writes the pages into one PDF (paper size, orientation, scale mode, margins,
-// centring) and shows a print preview of the layout that follows every change after half a
-// second and pages through the document.
+// centring, optionally an invisible layer of recognised text) and shows a print preview of the
+// layout that follows every change after half a second and pages through the document.
 //
 // Use: create once; before every showing call setPages() with the page image files in
 // order (it loads the stored settings and the first page), then exec(). "Save to PDF" writes
@@ -39,6 +39,8 @@ public:
     int currentPage() const { return m_current; }
     // The layout options as the widgets show them.
     PdfPageOptions optionsFromWidgets() const;
+    // Why the last "Save to PDF" could not recognise text; empty when it could.
+    QString recognitionMessage() const;
 
 public slots:
     void apply() override;
@@ -52,6 +54,8 @@ public slots:
 private:
     void loadOptions();
     void showPage(int index);
+    void showRecognitionMessage(const QString &message);
+    void selectLanguages(const QString &languages);
 
     std::unique_ptr<QPrinter> m_printer;
     QComboBox *m_paper;
@@ -62,6 +66,9 @@ private:
     QDoubleSpinBox *m_top;
     QDoubleSpinBox *m_bottom;
     QCheckBox *m_centre;
+    QCheckBox *m_recognise;
+    QComboBox *m_languages;
+    QLabel *m_recognitionMessage;
     QPrintPreviewWidget *m_preview;
     QToolButton *m_back;
     QToolButton *m_next;

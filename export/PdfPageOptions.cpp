@@ -13,6 +13,8 @@ PdfPageOptions PdfPageOptions::read()
     options.margins.right = readSetting(Settings::Right).toDouble();
     options.margins.top = readSetting(Settings::Top).toDouble();
     options.margins.bottom = readSetting(Settings::Bottom).toDouble();
+    options.recognise = readSetting(Settings::RecogniseText).toBool();
+    options.languages = readSetting(Settings::RecognitionLanguages).toString();
     return options;
 }
 
@@ -26,4 +28,6 @@ void PdfPageOptions::write() const
     writeSetting(Settings::Right, margins.right);
     writeSetting(Settings::Top, margins.top);
     writeSetting(Settings::Bottom, margins.bottom);
+    writeSetting(Settings::RecogniseText, recognise);
+    writeSetting(Settings::RecognitionLanguages, languages);
 }

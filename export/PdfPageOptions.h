@@ -2,8 +2,11 @@
 
 #include "PdfLayout.h"
 
+#include <QString>
+
 // How the pages of a PDF are laid out, as the PDF dialog edits them and the settings store
-// keeps them (PaperSize, Orientation, Scale, ByCenter, Left, Right, Top, Bottom).
+// keeps them (PaperSize, Orientation, Scale, ByCenter, Left, Right, Top, Bottom), with the
+// text recognition that goes with them (RecogniseText, RecognitionLanguages).
 // Any thread; reading and writing go to the settings store at once.
 class PdfPageOptions
 {
@@ -24,4 +27,6 @@ public:
     int scaleMode = PdfLayout::ByDpi;
     bool centred = true;
     PdfLayout::Margins margins;
+    bool recognise = false;
+    QString languages; // as "eng+rus"
 };

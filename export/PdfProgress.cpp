@@ -58,6 +58,13 @@ void PdfProgress::setWritingPhase(int page)
     m_bar->setValue(page);
 }
 
+void PdfProgress::setRecognisingPhase(int page)
+{
+    m_label->setText(tr("Recognising text of page %1.\nPlease wait.").arg(page));
+    m_cancel->setEnabled(true);
+    m_bar->setValue(page - 1);
+}
+
 void PdfProgress::finish()
 {
     m_closable = true;

@@ -26,6 +26,8 @@ public:
     void setCreatingPhase();
     // Second phase: writing text, cancel enabled, bar at page (1-based).
     void setWritingPhase(int page);
+    // Waiting for the text of page (1-based) to be recognised: cancel enabled.
+    void setRecognisingPhase(int page);
     // The export is over: the dialog may close.
     void finish();
 

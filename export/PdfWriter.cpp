@@ -5,6 +5,7 @@
 #include "PaperSizes.h"
 #include "PdfLayout.h"
 #include "PdfSaveFileDevice.h"
+#include "PdfTextLayer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,8 @@
 #include <QSaveFile>
 
 #include <podofo/podofo.h>
+
+#include <memory>
 
 Q_LOGGING_CATEGORY(lcPdfWriter, "quillary.export.pdf")
 
@@ -90,18 +93,23 @@ QString number(double value)
 }
 
 // The page's whole content is this one line, stored as it is: the library's painter writes
-// every number with 15 decimals and compresses the result, which comes out longer.
+// every number with 15 decimals and compresses the result, which comes out longer. A text
+// layer (text) follows it; hundreds of words do gain from compression.
 void drawImage(PoDoFo::PdfPage *page, const PoDoFo::PdfImage &image, double x, double y,
-               double width, double height)
+               double width, double height, const QByteArray &text)
 {
     page->AddResource(image.GetIdentifier(), image.GetObjectReference(),
                       PoDoFo::PdfName("XObject"));
     const QByteArray content = QStringLiteral("q %1 0 0 %2 %3 %4 cm /%5 Do Q\n")
                                    .arg(number(width), number(height), number(x), number(y),
                                         QString::fromStdString(image.GetIdentifier().GetName()))
-                                   .toLatin1();
-    page->GetContentsForAppending()->GetStream()->Set(
-        content.constData(), PoDoFo::pdf_long(content.size()), PoDoFo::TVecFilters());
+                                   .toLatin1() +
+                               text;
+    PoDoFo::TVecFilters filters;
+    if (!text.isEmpty())
+        filters.push_back(PoDoFo::ePdfFilter_FlateDecode);
+    page->GetContentsForAppending()->GetStream()->Set(content.constData(),
+                                                      PoDoFo::pdf_long(content.size()), filters);
 }
 
 QString describe(const PoDoFo::PdfError &error)
@@ -115,7 +123,7 @@ PdfWriter::PdfWriter(const PdfPageOptions &options) : m_options(options)
 }
 
 PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outputPath,
-                                   const PageStarted &pageStarted) const
+                                   const PageStarted &pageStarted, const PageText &pageText) const
 {
     Result result;
     if (pages.isEmpty())
@@ -135,6 +143,9 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
     QString currentPage;
     try {
         PoDoFo::PdfStreamedDocument document(&device);
+        std::unique_ptr<PdfTextLayer> textLayer;
+        if (pageText)
+            textLayer = std::make_unique<PdfTextLayer>(&document);
         for (int i = 0; i < pages.size(); ++i) {
             if (pageStarted && !pageStarted(i)) {
                 device.discard();
@@ -146,6 +157,11 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
             if (!tiff && suffix != QLatin1String("jpg")) {
                 device.discard();
                 return {Outcome::UnsupportedPage, currentPage, QString()};
+            }
+            OcrPage words;
+            if (pageText && !pageText(i, &words)) {
+                device.discard();
+                return {Outcome::Cancelled, QString(), QString()};
             }
 
             PoDoFo::PdfPage *page = document.CreatePage(
@@ -173,10 +189,16 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
                 QSizeF(box.GetWidth(), box.GetHeight()), pixels, header.dpiX(), header.dpiY(),
                 m_options.margins, m_options.scaleMode, m_options.centred);
 
-            drawImage(page, image, placement.x, placement.y, placement.scaleX * pixels.width(),
-                      placement.scaleY * pixels.height());
+            const QRectF picture(placement.x, placement.y, placement.scaleX * pixels.width(),
+                                 placement.scaleY * pixels.height());
+            const QByteArray text =
+                textLayer ? textLayer->pageContent(page, words, pixels, picture) : QByteArray();
+            drawImage(page, image, picture.x(), picture.y(), picture.width(), picture.height(),
+                      text);
             currentPage.clear();
         }
+        if (textLayer)
+            textLayer->finish();
         document.Close();
     } catch (const PoDoFo::PdfError &error) {
         device.discard();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OcrPage.h"
 #include "PdfPageOptions.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,9 @@
 // stays the same whatever the page count. The file is written through QSaveFile and
 // replaces an existing one only when complete: a failed or cancelled export leaves the old
 // file as it was and no partial file behind.
+//
+// With a PageText source every page also gets the recognised words as invisible text over
+// its picture (PdfTextLayer); without one the file is the same as ever, byte for byte.
 // Any thread, one write at a time per instance.
 class PdfWriter
 {
@@ -44,10 +48,14 @@ public:
     // Called before page index (0-based) is written; returning false cancels the export.
     using PageStarted = std::function<bool(int index)>;
 
+    // Gives the words of page index, waiting for them if need be; false cancels the export.
+    using PageText = std::function<bool(int index, OcrPage *text)>;
+
     explicit PdfWriter(const PdfPageOptions &options);
 
     Result write(const QStringList &pages, const QString &outputPath,
-                 const PageStarted &pageStarted = PageStarted()) const;
+                 const PageStarted &pageStarted = PageStarted(),
+                 const PageText &pageText = PageText()) const;
 
 private:
     PdfPageOptions m_options;

@@ -1,0 +1,242 @@
+// The DjVu export with the real DjVuLibre tools: every page kind in list order, tools that
+// are missing, fail, crash, hang or leave nothing, pages sharing a file name, and cancel.
+#include "DjvuGenerator.h"
+#include "DjvuProgress.h"
+#include "ExportDjvuDlg.h"
+#include "ImageFileWriter.h"
+#include "MessageBoxAnswerer.h"
+#include "SettingsKeys.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QByteArray oldBytes("an earlier file the user keeps");
+
+// Page `index` is 200 + 10 x index pixels wide: the width tells its place in the file.
+// kind: "grey.jpg", "colour.jpg", "mono.tiff", "grey.tiff", "colour.png", "mono.png".
+QString makePage(const QString &folder, const QString &kind, int index)
+{
+    QImage image(200 + 10 * index, 150, QImage::Format_RGB32);
+    image.fill(QColor(250, 240, 230));
+    QPainter(&image).fillRect(100, 80, 40, 40, Qt::black);
+    if (kind.startsWith(QLatin1String("grey")))
+        image = image.convertToFormat(QImage::Format_Grayscale8);
+    else if (kind.startsWith(QLatin1String("mono")))
+        image = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    const QString path = folder + QStringLiteral("/page.") + kind.section(QLatin1Char('.'), 1);
+    return QDir().mkpath(folder) && writeImageFile(image, path) ? path : QString();
+}
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// Each page of the file as "width:Sjbz" (bitonal) or "width:BG44" (wavelet), from djvudump.
+QStringList pagesOf(const QString &file)
+{
+    QStringList pages;
+    const QRegularExpression chunk(QStringLiteral("DjVu (\\d+)x\\d+|^\\s*(Sjbz|BG44) "));
+    for (const QString &line : run(QStringLiteral("djvudump"), {file}).split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = chunk.match(line);
+        if (!match.captured(1).isEmpty())
+            pages << match.captured(1);
+        else if (match.hasMatch() && !pages.isEmpty() && !pages.last().contains(QLatin1Char(':')))
+            pages.last() += QLatin1Char(':') + match.captured(2);
+    }
+    return pages;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+} // namespace
+
+class TestDjvuExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QSettings().clear(); }
+
+    void pagesInOrder_data()
+    {
+        QTest::addColumn<QStringList>("kinds");
+        QTest::newRow("every kind") << QStringList{u"grey.jpg"_s,  u"mono.tiff"_s,  u"colour.jpg"_s,
+                                                   u"grey.tiff"_s, u"colour.png"_s, u"mono.png"_s};
+    }
+
+    // Every page in its own folder under the same file name: none may overwrite another.
+    void pagesInOrder()
+    {
+        QFETCH(QStringList, kinds);
+        QTemporaryDir dir;
+        QStringList pages;
+        QStringList expected;
+        for (int i = 0; i < kinds.size(); ++i) {
+            pages << makePage(dir.path() + QStringLiteral("/in%1").arg(i), kinds.at(i), i);
+            expected << QStringLiteral("%1:%2")
+                            .arg(200 + 10 * i)
+                            .arg(kinds.at(i).startsWith(QLatin1String("mono")) ? u"Sjbz"_s
+                                                                               : u"BG44"_s);
+        }
+        const QString out = dir.path() + QStringLiteral("/out.djvu");
+        QVERIFY(writeFile(out, oldBytes));
+
+        DjvuGenerator generator;
+        generator.setPages(pages);
+        QVERIFY2(generator.run(out), qPrintable(generator.error()));
+        QCOMPARE(run(QStringLiteral("djvused"), {QStringLiteral("-e"), QStringLiteral("n"), out}),
+                 QStringLiteral("%1\n").arg(pages.size()));
+        QCOMPARE(pagesOf(out), expected);
+        // As a reader shows it: the square black and the margin light, on every page.
+        const QString shown = dir.path() + QStringLiteral("/shown.pgm");
+        for (int page = 1; page <= pages.size(); ++page) {
+            run(QStringLiteral("ddjvu"),
+                {QStringLiteral("-format=pgm"), QStringLiteral("-page=%1").arg(page), out, shown});
+            const QImage picture(shown);
+            QVERIFY2(qGray(picture.pixel(120, 100)) < 64 && qGray(picture.pixel(5, 5)) > 192,
+                     qPrintable(expected.at(page - 1)));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 (QStringList{u"out.djvu"_s, u"shown.pgm"_s}));
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QByteArray>("script"); // empty: the tool is missing; REAL: the real one
+        QTest::newRow("no djvm") << "djvm" << QByteArray();
+        QTest::newRow("no c44") << "c44" << QByteArray();
+        QTest::newRow("no cjb2") << "cjb2" << QByteArray();
+        QTest::newRow("c44 fails") << "c44" << QByteArray("REAL \"$@\"; exit 1");
+        QTest::newRow("cjb2 crashes") << "cjb2" << QByteArray("REAL \"$@\"; kill -SEGV $$");
+        QTest::newRow("c44 leaves nothing") << "c44" << QByteArray("exit 0");
+        QTest::newRow("c44 hangs") << "c44" << QByteArray("exec /bin/sleep 30");
+        QTest::newRow("djvm fails") << "djvm" << QByteArray("REAL \"$@\"; exit 2");
+        QTest::newRow("unreadable page") << QString() << QByteArray();
+    }
+
+    // Each ends as a failure, and the earlier file stays whole.
+    void failures()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QByteArray, script);
+        QTemporaryDir dir;
+        QTemporaryDir tools; // the PATH: the real tools, but for `tool`
+        for (const QString &name : {u"c44"_s, u"cjb2"_s, u"djvm"_s}) {
+            const QString target = tools.filePath(name);
+            if (name != tool)
+                QVERIFY(QFile::link(QStandardPaths::findExecutable(name), target));
+            else if (!script.isEmpty())
+                QVERIFY(writeFile(target,
+                                  "#!/bin/sh\n" +
+                                      QByteArray(script).replace(
+                                          "REAL",
+                                          QFile::encodeName(QStandardPaths::findExecutable(name))) +
+                                      '\n') &&
+                        QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(tools.path()));
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+
+        const QStringList pages = {makePage(dir.filePath(QStringLiteral("a")), u"mono.tiff"_s, 0),
+                                   makePage(dir.filePath(QStringLiteral("b")), u"grey.jpg"_s, 1)};
+        if (tool.isEmpty())
+            QVERIFY(writeFile(pages.last(), "not a picture"));
+        const QString out = dir.filePath(QStringLiteral("out.djvu"));
+        QVERIFY(writeFile(out, oldBytes));
+
+        DjvuGenerator generator;
+        generator.setTimeLimit(1000);
+        generator.setPages(pages);
+        QVERIFY(!generator.run(out));
+        QCOMPARE(generator.outcome(), DjvuGenerator::Outcome::Failed);
+        QCOMPARE(contents(out), oldBytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"out.djvu"_s});
+    }
+
+    // Through the dialog: the percentage is stored and the file reported; a cancel after the
+    // first page reports nothing and leaves the earlier file as it was.
+    void dialog_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("written") << false;
+        QTest::newRow("cancelled") << true;
+    }
+
+    void dialog()
+    {
+        QFETCH(bool, cancel);
+        QTemporaryDir dir;
+        QStringList pages;
+        for (int i = 0; i < 4; ++i)
+            pages << makePage(dir.filePath(QString::number(i)), u"grey.jpg"_s, i);
+        const QString out = dir.filePath(QStringLiteral("Book.djvu"));
+        QVERIFY(writeFile(out, oldBytes));
+        writeSetting(Settings::DjvuFolderPlace, 2);
+        writeSetting(Settings::DjvuDocFolder, dir.path());
+
+        ExportDjvuDlg dialog;
+        dialog.setPages(pages);
+        for (QLineEdit *field : dialog.findChildren<QLineEdit *>())
+            if (field->accessibleName() == QLatin1String("Document Name"))
+                field->setText(QStringLiteral("Book"));
+        dialog.percentBox()->setValue(30);
+        dialog.show();
+        QSignalSpy applied(&dialog, &ExportBaseDlg::applied);
+        QSignalSpy failed(&dialog, &ExportBaseDlg::failed);
+        MessageBoxAnswerer answerer(QMessageBox::Yes); // replace the earlier file
+        // The progress dialog opens after the question: look until it is there.
+        QTimer finder;
+        QObject::connect(&finder, &QTimer::timeout, [&] {
+            if (auto *progress = dialog.findChild<DjvuProgress *>(); progress && cancel) {
+                finder.stop();
+                QObject::connect(progress->findChild<QProgressBar *>(), &QProgressBar::valueChanged,
+                                 progress, [progress] { progress->cancelClicked(); });
+            }
+        });
+        finder.start(5);
+        dialog.apply();
+
+        QCOMPARE(readSetting(Settings::DjvuPercent).toInt(), 30);
+        QCOMPARE(failed.size(), 0);
+        QCOMPARE(applied.size(), cancel ? 0 : 1);
+        if (cancel)
+            QCOMPARE(contents(out), oldBytes);
+        else
+            QCOMPARE(pagesOf(out).size(), pages.size());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"Book.djvu"_s});
+    }
+};
+
+QTEST_MAIN(TestDjvuExport)
+#include "tst_djvuexport.moc"

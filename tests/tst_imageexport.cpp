@@ -1,0 +1,233 @@
+// The image-folder export: numbered files in a new sub-folder, each decoding to its page,
+// the quality box, a sub-folder that cannot be made, pages that fail, and cancel.
+#include "ExportFileDlg.h"
+#include "ImageFileWriter.h"
+#include "ImgProgress.h"
+#include "SettingsKeys.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// Page i: a colour of its own with a black line; every third page black and white.
+QImage pagePicture(int i)
+{
+    QImage image(24 + i % 5, 16, QImage::Format_RGB32);
+    image.fill(QColor((i * 37) % 256, (i * 91) % 256, (i * 53) % 256));
+    for (int x = 0; x < 8; ++x)
+        image.setPixel(x, 4, qRgb(0, 0, 0));
+    return i % 3 == 2 ? image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither) : image;
+}
+
+QStringList makePages(const QString &folder, int count)
+{
+    QStringList pages;
+    for (int i = 0; i < count; ++i) {
+        const QImage picture = pagePicture(i);
+        pages << folder + u"/%1_o.%2"_s.arg(i).arg(picture.depth() == 1 ? u"tiff"_s : u"png"_s);
+        writeImageFile(picture, pages.last());
+    }
+    return pages;
+}
+
+// Mean difference of the colour channels; 256 for pictures of different sizes.
+double difference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 256;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum +=
+                qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A shown dialog that writes the pages into folder under the name "Scan", in format.
+std::unique_ptr<ExportFileDlg> dialogFor(const QString &folder, const QString &format,
+                                         const QStringList &pages)
+{
+    writeSetting(Settings::ImageFolderPlace, 2);
+    writeSetting(Settings::ImageDocFolder, folder);
+    writeSetting(Settings::ImageFormat, format);
+    auto dialog = std::make_unique<ExportFileDlg>();
+    dialog->setPages(pages);
+    for (QLineEdit *field : dialog->findChildren<QLineEdit *>())
+        if (field->accessibleName() == QLatin1String("SubFolder"))
+            field->setText(u"Scan"_s);
+    dialog->show();
+    return dialog;
+}
+} // namespace
+
+class TestImageExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QSettings().clear(); }
+
+    void numberedFiles_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("width"); // of the number
+        QTest::addColumn<double>("tolerance");
+        QTest::newRow("9 JPEG") << 9 << "jpg" << 1 << 8.0;
+        QTest::newRow("10 PNG") << 10 << "png" << 2 << 0.0;
+        QTest::newRow("100 TIFF") << 100 << "tiff" << 3 << 0.0;
+        QTest::newRow("4 BMP") << 4 << "bmp" << 1 << 0.0;
+    }
+
+    // Twice with the name Scan: the sub-folders Scan and Scan (1), each with every page.
+    void numberedFiles()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, format);
+        QFETCH(int, width);
+        QFETCH(double, tolerance);
+        QTemporaryDir in;
+        QTemporaryDir out;
+        const QStringList pages = makePages(in.path(), count);
+        for (const QString &subFolder : {u"Scan"_s, u"Scan (1)"_s}) {
+            auto dialog = dialogFor(out.path(), format, pages);
+            QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
+            dialog->apply();
+            const QString folder = out.path() + u"/"_s + subFolder + u"/"_s;
+            QCOMPARE(applied.size(), 1);
+            QCOMPARE(applied.at(0).at(0).toString(), folder);
+            QStringList expected;
+            for (int i = 0; i < count; ++i) {
+                expected << u"Scan_%1.%2"_s.arg(i + 1, width, 10, QLatin1Char('0')).arg(format);
+                const QImage written(folder + expected.last());
+                QVERIFY2(difference(written.convertToFormat(QImage::Format_RGB32),
+                                    pagePicture(i).convertToFormat(QImage::Format_RGB32)) <=
+                             tolerance,
+                         qPrintable(expected.last()));
+            }
+            QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), expected);
+        }
+    }
+
+    void qualityBox_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("JPEG") << 0 << true;
+        QTest::newRow("TIFF") << 1 << false;
+        QTest::newRow("PNG") << 2 << false;
+        QTest::newRow("BMP") << 3 << false;
+    }
+
+    void qualityBox()
+    {
+        QFETCH(int, index);
+        QFETCH(bool, shown);
+        auto dialog = dialogFor(QDir::tempPath(), QString(), {});
+        dialog->formatBox()->setCurrentIndex(index == 0 ? 1 : 0); // every row sees a change
+        dialog->formatBox()->setCurrentIndex(index);
+        QCOMPARE(dialog->qualityBox()->isVisible(), shown);
+    }
+
+    // No sub-folder, or no page written: failed, nothing left behind. Some pages: the user
+    // learns how many and which failed first. Cancel after two pages: nothing of this export
+    // stays, and the earlier sub-folder is untouched.
+    void failures_data()
+    {
+        QTest::addColumn<bool>("blockedFolder");
+        QTest::addColumn<int>("unreadable"); // pages replaced by garbage, from the second
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<int>("failedSignals");
+        QTest::addColumn<int>("partlySignals");
+        QTest::newRow("sub-folder cannot be made") << true << 0 << false << 1 << 0;
+        QTest::newRow("one page unreadable") << false << 1 << false << 0 << 1;
+        QTest::newRow("every page unreadable") << false << 3 << false << 1 << 0;
+        QTest::newRow("cancel after two pages") << false << 0 << true << 0 << 0;
+    }
+
+    void failures()
+    {
+        QFETCH(bool, blockedFolder);
+        QFETCH(int, unreadable);
+        QFETCH(bool, cancel);
+        QFETCH(int, failedSignals);
+        QFETCH(int, partlySignals);
+        QTemporaryDir in;
+        QTemporaryDir out;
+        const QStringList pages = makePages(in.path(), 3);
+        for (int i = 0; i < unreadable; ++i) {
+            QFile garbage(pages.at((i + 1) % 3));
+            QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("no picture") > 0);
+        }
+        // A file where the destination folder should be: no folder can be made in it.
+        const QString destination = out.filePath(blockedFolder ? u"file"_s : u"dest"_s);
+        const QString earlier = destination + u"/Scan/Scan_1.png"_s;
+        QVERIFY(blockedFolder ? QFile(destination).open(QIODevice::WriteOnly)
+                              : QDir().mkpath(destination + u"/Scan"_s) &&
+                                    writeImageFile(pagePicture(7), earlier));
+        const QByteArray earlierBytes = blockedFolder ? QByteArray() : contents(earlier);
+
+        auto dialog = dialogFor(destination, u"png"_s, pages);
+        QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
+        QSignalSpy failed(dialog.get(), &ExportBaseDlg::failed);
+        QSignalSpy partly(dialog.get(), &ExportFileDlg::partlyApplied);
+        int writtenAtCancel = -1;
+        QTimer::singleShot(0, dialog.get(), [&] {
+            auto *progress = dialog->findChild<ImgProgress *>();
+            QVERIFY(progress || !cancel);
+            if (cancel)
+                connect(progress->findChild<QProgressBar *>(), &QProgressBar::valueChanged,
+                        progress, [&, progress](int page) {
+                            writtenAtCancel = int(
+                                QDir(destination + u"/Scan (1)"_s).entryList(QDir::Files).size());
+                            if (page == 3)
+                                progress->cancelClicked();
+                        });
+        });
+        dialog->apply();
+
+        QCOMPARE(applied.size(), 0);
+        QCOMPARE(failed.size(), failedSignals);
+        QCOMPARE(partly.size(), partlySignals);
+        const QString folder = destination + u"/Scan (1)/"_s;
+        if (partlySignals) {
+            QCOMPARE(partly.at(0),
+                     (QVariantList{folder, 2, 3, QVariant(folder + u"Scan_2.png"_s)}));
+            QCOMPARE(QDir(folder).entryList(QDir::Files),
+                     (QStringList{u"Scan_1.png"_s, u"Scan_3.png"_s}));
+        } else {
+            QVERIFY(!QFileInfo::exists(folder));
+        }
+        if (cancel)
+            QCOMPARE(writtenAtCancel, 2); // the export really was under way
+        if (!blockedFolder)
+            QCOMPARE(contents(earlier), earlierBytes);
+    }
+};
+
+QTEST_MAIN(TestImageExport)
+#include "tst_imageexport.moc"

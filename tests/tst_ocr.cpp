@@ -1,0 +1,314 @@
+// Searchable PDF: pages drawn with known words go through the recognition workers into the
+// PDF writer, and the real readers (pdftotext, qpdf, pdfimages) say what a user gets out of the
+// file: the words in order, at their place, as the same letters; the per-page cache; Cancel;
+// the dialog's check box, its stored choice and its message for a missing language.
+#include "ExportDlg.h"
+#include "OcrCache.h"
+#include "OcrEngine.h"
+#include "OcrQueue.h"
+#include "PdfTestTools.h"
+#include "PdfWriter.h"
+#include "SelectFolderWidget.h"
+#include "SettingsKeys.h"
+
+#include <QDateTime>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace PdfTestTools;
+
+namespace {
+constexpr int dpi = 300;
+
+// Draws lines of text at 300 dpi in DejaVu Sans, 16 pt, as a JPEG page; words gets where each
+// word's ink is, in points from the top left of the page image.
+QString drawText(const QString &path, const QStringList &lines, QHash<QString, QRectF> *words)
+{
+    QImage image(1600, 120 + 110 * int(lines.size()), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(16 * dpi / 72);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const QFontMetricsF metrics(font);
+        double y = 60 + metrics.ascent();
+        for (const QString &line : lines) {
+            double x = 80;
+            for (const QString &word : line.split(QLatin1Char(' '))) {
+                painter.drawText(QPointF(x, y), word);
+                const QRectF ink = metrics.tightBoundingRect(word).translated(x, y);
+                if (words)
+                    words->insert(word,
+                                  QRectF(ink.topLeft() * 72.0 / dpi, ink.size() * 72.0 / dpi));
+                x += metrics.horizontalAdvance(word + QLatin1Char(' '));
+            }
+            y += 110;
+        }
+    }
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image.save(path, "JPG", 90) ? path : QString();
+}
+
+// Top left of the paper, natural size: the picture's points are the page's points.
+PdfPageOptions corner()
+{
+    PdfPageOptions options;
+    options.centred = false;
+    return options;
+}
+
+// The export as the dialog runs it with recognition on, without the dialog.
+PdfWriter::Outcome exportWithText(const QStringList &pages, const QString &languages,
+                                  const QString &out, const std::function<bool()> &keepWaiting = {})
+{
+    OcrQueue queue(pages, languages);
+    return PdfWriter(corner())
+        .write(pages, out, {},
+               [&](int index, OcrPage *text) {
+                   return queue.take(index, text, keepWaiting) == OcrQueue::Status::Ready;
+               })
+        .outcome;
+}
+
+// One word of pdftotext -bbox, in points from the top left.
+QRectF bboxOf(const QString &pdf, const QString &word)
+{
+    const QString html =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QRegularExpression entry(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                                                  "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">%1</word>")
+                                       .arg(QRegularExpression::escape(word)));
+    const QRegularExpressionMatch m = entry.match(html);
+    if (!m.hasMatch())
+        return QRectF();
+    return QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                  QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+}
+
+QString textOf(const QString &pdf)
+{
+    return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).simplified();
+}
+
+// The creation time and the file identifier are the only bytes that differ between runs.
+QByteArray withoutTime(QByteArray pdf)
+{
+    static const QRegularExpression variable(
+        QStringLiteral("/CreationDate ?\\([^)]*\\)|/ID ?\\[[^\\]]*\\]"));
+    return QString::fromLatin1(pdf).remove(variable).toLatin1();
+}
+} // namespace
+
+class TestOcr : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+        m_english = drawText(m_dir.filePath(QStringLiteral("english.jpg")),
+                             {QStringLiteral("The quick brown fox jumps"),
+                              QStringLiteral("over the lazy dog today")},
+                             &m_words);
+        m_russian = drawText(
+            m_dir.filePath(QStringLiteral("russian.jpg")),
+            {QStringLiteral("Съешь же ещё этих мягких"), QStringLiteral("французских булок")},
+            &m_words);
+        QVERIFY(!m_english.isEmpty() && !m_russian.isEmpty());
+    }
+
+    void init()
+    {
+        QSettings().clear();
+        OcrCache::instance().clear();
+    }
+
+    void textLayer_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("languages");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("probe");
+        row("english", m_english, QStringLiteral("eng"),
+            QStringLiteral("The quick brown fox jumps over the lazy dog today"),
+            QStringLiteral("quick"));
+        row("russian", m_russian, QStringLiteral("eng+rus"),
+            QStringLiteral("Съешь же ещё этих мягких французских булок"), QStringLiteral("булок"));
+    }
+
+    void textLayer()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, languages);
+        QFETCH(QString, text);
+        QFETCH(QString, probe);
+        const QString pdf = m_dir.filePath(QStringLiteral("text.pdf"));
+        QCOMPARE(exportWithText({page, page}, languages, pdf), PdfWriter::Outcome::Written);
+
+        run(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+        const QList<ImageRow> images = pdfImages(pdf);
+        QCOMPARE(images.size(), 2);
+        for (const ImageRow &image : images)
+            QCOMPARE(image.encoding, QStringLiteral("jpeg"));
+        // One font, embedded as a subset, with a map back to the characters.
+        const QString fonts = run(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("\\+DejaVuSans +CID TrueType +Identity-H +yes yes yes"))
+                     .match(fonts)
+                     .hasMatch(),
+                 qPrintable(fonts));
+        // Both pages, each in reading order, in the very letters drawn.
+        QCOMPARE(textOf(pdf), text + QLatin1Char(' ') + text);
+
+        const QRectF found = bboxOf(pdf, probe);
+        const QRectF drawn = m_words.value(probe);
+        QVERIFY2(!found.isNull(), qPrintable(probe));
+        // The word's ink on all four sides, to within a point.
+        const double tolerance = 1.0;
+        QVERIFY2(qAbs(found.left() - drawn.left()) < tolerance &&
+                     qAbs(found.right() - drawn.right()) < tolerance &&
+                     qAbs(found.top() - drawn.top()) < tolerance &&
+                     qAbs(found.bottom() - drawn.bottom()) < tolerance,
+                 qPrintable(QStringLiteral("drawn %1,%2 %3,%4; found %5,%6 %7,%8")
+                                .arg(drawn.left())
+                                .arg(drawn.top())
+                                .arg(drawn.right())
+                                .arg(drawn.bottom())
+                                .arg(found.left())
+                                .arg(found.top())
+                                .arg(found.right())
+                                .arg(found.bottom())));
+    }
+
+    // Without recognition nothing of the text layer reaches the file; with it switched off in
+    // the dialog the file is the writer's plain one.
+    void offIsUnchanged()
+    {
+        const QString plain = m_dir.filePath(QStringLiteral("plain.pdf"));
+        const QString empty = m_dir.filePath(QStringLiteral("empty.pdf"));
+        const QStringList pages{m_english, m_russian};
+        QCOMPARE(PdfWriter(corner()).write(pages, plain).outcome, PdfWriter::Outcome::Written);
+        QCOMPARE(PdfWriter(corner())
+                     .write(pages, empty, {}, [](int, OcrPage *) { return true; })
+                     .outcome,
+                 PdfWriter::Outcome::Written);
+        QCOMPARE(withoutTime(contents(empty)), withoutTime(contents(plain)));
+        QVERIFY(!contents(plain).contains("/Font"));
+
+        QTemporaryDir out;
+        writeSetting(Settings::FolderPlace, 2);
+        writeSetting(Settings::DocFolder, out.path());
+        writeSetting(Settings::ByCenter, false);
+        ExportDlg dialog;
+        dialog.folderField()->setChooser(
+            [](QWidget *, const QString &, const QString &) { return QString(); });
+        dialog.setPages(pages);
+        dialog.findChild<QLineEdit *>()->setText(QStringLiteral("off"));
+        const int before = OcrEngine::recognitionCount();
+        dialog.apply();
+        QCOMPARE(OcrEngine::recognitionCount(), before);
+        QCOMPARE(withoutTime(contents(out.filePath(QStringLiteral("off.pdf")))),
+                 withoutTime(contents(plain)));
+    }
+
+    void cancelKeepsTheOldFile()
+    {
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("kept.pdf"));
+        QVERIFY(writeFile(pdf, "earlier export"));
+        int waits = 0;
+        QCOMPARE(exportWithText({m_english, m_russian}, QStringLiteral("eng"), pdf,
+                                [&waits] { return ++waits < 3; }),
+                 PdfWriter::Outcome::Cancelled);
+        QCOMPARE(contents(pdf), QByteArray("earlier export"));
+        QCOMPARE(entries(out.path()), QStringList{QStringLiteral("kept.pdf")});
+    }
+
+    void cacheSkipsUnchangedPages()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("1.jpg"));
+        const QString second = dir.filePath(QStringLiteral("2.jpg"));
+        QVERIFY(QFile::copy(m_english, first) && QFile::copy(m_english, second));
+        // Apart in time, so that swapped files never match each other's entry by chance.
+        for (const QString &path : {first, second}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(
+                file.setFileTime(QDateTime::currentDateTime().addSecs(path == first ? -10 : -20),
+                                 QFileDevice::FileModificationTime));
+        }
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const QList<std::pair<const char *, int>> runs{
+            {"first", 2}, {"again", 0}, {"moved", 0}, {"edited", 1}};
+        for (const auto &[name, recognised] : runs) {
+            if (qstrcmp(name, "moved") == 0) {
+                // The store swaps two pages' files, as a move does.
+                const QString aside = dir.filePath(QStringLiteral("aside.jpg"));
+                QVERIFY(QFile::rename(first, aside) && QFile::rename(second, first) &&
+                        QFile::rename(aside, second));
+                OcrCache::instance().renumber({first, second}, {second, first});
+            }
+            if (qstrcmp(name, "edited") == 0) {
+                QVERIFY(!drawText(second, {QStringLiteral("Edited page")}, nullptr).isEmpty());
+                QFile file(second);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                                         QFileDevice::FileModificationTime));
+            }
+            const int before = OcrEngine::recognitionCount();
+            QCOMPARE(exportWithText({first, second}, QStringLiteral("eng"), pdf),
+                     PdfWriter::Outcome::Written);
+            QVERIFY2(OcrEngine::recognitionCount() - before == recognised, name);
+        }
+        QVERIFY(textOf(pdf).endsWith(QLatin1String("today Edited page")));
+    }
+
+    void missingLanguageIsTold()
+    {
+        QTemporaryDir out;
+        writeSetting(Settings::FolderPlace, 2);
+        writeSetting(Settings::DocFolder, out.path());
+        writeSetting(Settings::RecogniseText, true);
+        writeSetting(Settings::RecognitionLanguages, QStringLiteral("eng+xyz"));
+        ExportDlg dialog;
+        dialog.folderField()->setChooser(
+            [](QWidget *, const QString &, const QString &) { return QString(); });
+        dialog.setPages({m_english});
+        dialog.show();
+        QSignalSpy applied(&dialog, &ExportDlg::applied);
+        QSignalSpy failed(&dialog, &ExportDlg::failed);
+        dialog.apply();
+        QVERIFY2(dialog.recognitionMessage().contains(QLatin1String("tesseract-ocr-xyz")),
+                 qPrintable(dialog.recognitionMessage()));
+        QVERIFY(dialog.isVisible());
+        QVERIFY(applied.isEmpty() && failed.isEmpty());
+        QVERIFY(entries(out.path()).isEmpty());
+        // The choice came from the stored PDF settings and goes back with them.
+        QCOMPARE(dialog.optionsFromWidgets().languages, QStringLiteral("eng+xyz"));
+        QVERIFY(dialog.optionsFromWidgets().recognise);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_english;
+    QString m_russian;
+    QHash<QString, QRectF> m_words;
+};
+
+QTEST_MAIN(TestOcr)
+#include "tst_ocr.moc"

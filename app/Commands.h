@@ -26,6 +26,8 @@ enum class Command
     ZoomFit,
     Crop,
     Brightness,
+    Undo,
+    Redo,
     MoveUp,
     MoveDown,
     MoveTop,

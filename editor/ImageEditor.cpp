@@ -1,12 +1,15 @@
 #include "ImageEditor.h"
 
+#include "BrightnessDlg.h"
 #include "CropBoxItem.h"
+#include "EditHistory.h"
 #include "ImageFileWriter.h"
 #include "ImageLoading.h"
 #include "ImageTurning.h"
 #include "PhotoGraphicsScene.h"
 #include "PhotoGraphicsView.h"
 #include "PhotoPixmapItem.h"
+#include "ToneCurve.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -45,6 +48,8 @@ ImageEditor::ImageEditor(QWidget *parent) : QWidget(parent)
     m_view = new PhotoGraphicsView(this);
     m_scene = new PhotoGraphicsScene(this);
     m_scene->setView(m_view);
+    m_history = new EditHistory(this);
+    connect(m_history, &EditHistory::changed, this, &ImageEditor::historyChanged);
     m_view->setScene(m_scene);
     auto *layout = new QVBoxLayout(this);
     // No margin, so the fit is measured against the whole editor.
@@ -64,11 +69,15 @@ bool ImageEditor::showPage(const QString &path, QString *error)
     m_path = path;
     m_view->setAccessibleName(pageName(path));
     showImage(image);
+    emit historyChanged();
     return true;
 }
 
 void ImageEditor::showImage(const QImage &image)
 {
+    // Values picked for the page shown before must not go to this one.
+    if (m_brightnessDlg && m_brightnessDlg->isVisible())
+        m_brightnessDlg->reject();
     m_view->resetTransform();
     m_image = image;
     const int w = m_image.width();
@@ -78,18 +87,12 @@ void ImageEditor::showImage(const QImage &image)
     // Deleting the picture deletes its crop box with it.
     m_scene->setCropBox(nullptr);
     delete m_picture;
+    m_cropBox = nullptr;
     m_picture = new PhotoPixmapItem;
     m_picture->setZValue(1.0);
     m_scene->addItem(m_picture);
     setPicturePixmap();
-
-    // Half the image's width and height, centred on the image.
-    const int cw = int(w * 0.25);
-    const int ch = int(h * 0.25);
-    m_cropBox = new CropBoxItem(QRectF(-cw, -ch, 2 * cw, 2 * ch), m_picture);
-    m_cropBox->setZValue(2.0);
-    m_cropBox->hide();
-    m_scene->setCropBox(m_cropBox);
+    makeCropBox();
 
     if (m_view->width() < w || m_view->height() < h)
         fitToView();
@@ -104,12 +107,26 @@ void ImageEditor::setPicturePixmap()
     m_picture->setTransform(QTransform());
 }
 
+void ImageEditor::makeCropBox()
+{
+    // Half the image's width and height, centred on the image.
+    const int cw = int(m_image.width() * 0.25);
+    const int ch = int(m_image.height() * 0.25);
+    m_scene->setCropBox(nullptr);
+    delete m_cropBox;
+    m_cropBox = new CropBoxItem(QRectF(-cw, -ch, 2 * cw, 2 * ch), m_picture);
+    m_cropBox->setZValue(2.0);
+    m_cropBox->hide();
+    m_scene->setCropBox(m_cropBox);
+}
+
 void ImageEditor::followRename(const QString &from, const QString &to)
 {
     if (m_path.isEmpty() || m_path != from)
         return;
     m_path = to;
     m_view->setAccessibleName(pageName(to));
+    emit historyChanged();
 }
 
 void ImageEditor::clearPage()
@@ -123,6 +140,9 @@ void ImageEditor::clearPage()
     m_picture = nullptr;
     m_cropBox = nullptr;
     m_scene->clear();
+    if (m_brightnessDlg && m_brightnessDlg->isVisible())
+        m_brightnessDlg->reject();
+    emit historyChanged();
 }
 
 WriteResult ImageEditor::rotateBy(int degrees)
@@ -138,20 +158,130 @@ WriteResult ImageEditor::rotateBy(int degrees)
     const QImage turned = turnedImage(m_image, degrees);
     if (turned.isNull())
         return {false, tr("Not enough memory to turn the page.")};
-    // Written first, so a failed write leaves the file, the working image and the screen alike.
-    const WriteResult written = writePageImage(turned, m_path);
-    if (!written) {
-        qCWarning(lcEditor) << "Turned page not written:" << written.error;
+    const WriteResult written = saveEditedImage(turned);
+    if (!written)
         return written;
-    }
-    m_image = turned;
-    setPicturePixmap();
 
     // The crop box stays within the turned picture.
     const QRectF picture(m_picture->offset(), QSizeF(m_image.size()));
     if (!picture.contains(m_cropBox->box()))
         m_cropBox->setBox(picture.intersected(m_cropBox->box()));
     return written;
+}
+
+WriteResult ImageEditor::saveEditedImage(const QImage &edited)
+{
+    // Written first, so a failed write leaves the file, the working image and the screen alike.
+    // The file as it was goes into the history, so the edit can be taken back.
+    const WriteResult written =
+        m_history->rewrite(m_path, [&] { return writePageImage(edited, m_path); });
+    if (!written) {
+        qCWarning(lcEditor) << "Edited page not written:" << written.error;
+        return written;
+    }
+    m_image = edited;
+    setPicturePixmap();
+    return written;
+}
+
+WriteResult ImageEditor::applyCrop()
+{
+    if (!m_cropBox || !m_cropBox->isVisible())
+        return {false, QString()};
+    // The picture's own coordinates are image pixels shifted by the pixmap offset, whatever
+    // the zoom. Rounded edges may stick out by a pixel: the cut stays within the image.
+    const QRectF box = m_cropBox->box().translated(-m_picture->offset());
+    const QRect cut =
+        QRect(qRound(box.left()), qRound(box.top()), qRound(box.width()), qRound(box.height()))
+            .intersected(m_image.rect());
+    if (cut.isEmpty())
+        return {false, QString()};
+    // A copy keeps the format, colour table and resolution, so a 1-bit page stays 1-bit.
+    const QImage cropped = m_image.copy(cut);
+    if (cropped.isNull())
+        return {false, tr("Not enough memory to crop the page.")};
+    const WriteResult written = saveEditedImage(cropped);
+    if (written) {
+        const bool shown = m_cropBox->isVisible();
+        makeCropBox();
+        m_cropBox->setVisible(shown);
+    }
+    return written;
+}
+
+void ImageEditor::cropping(bool on)
+{
+    if (m_cropBox)
+        m_cropBox->setVisible(on);
+}
+
+void ImageEditor::contrast()
+{
+    if (!m_picture)
+        return;
+    if (!m_brightnessDlg) {
+        m_brightnessDlg = new BrightnessDlg(this);
+        connect(m_brightnessDlg, &BrightnessDlg::applied, this, &ImageEditor::brightnessApplied);
+    }
+    m_brightnessDlg->open();
+    m_brightnessDlg->setSourceImage(m_image);
+}
+
+void ImageEditor::brightnessApplied()
+{
+    if (!m_picture || !m_brightnessDlg)
+        return;
+    const int brightness = m_brightnessDlg->brightnessValue();
+    const int contrast = m_brightnessDlg->contrastValue();
+    // On a copy, so a failed write leaves the working image as the file has it. A depth the
+    // curve does not handle (black and white) stays as it is.
+    QImage changed = m_image.copy();
+    if (changed.isNull()) {
+        emit editFailed(tr("Not enough memory to change the page."));
+        return;
+    }
+    applyToneCurve(changed, brightness, contrast);
+    const WriteResult written = saveEditedImage(changed);
+    if (!written) {
+        emit editFailed(written.error);
+        return;
+    }
+    emit contrastChanged(brightness, contrast);
+}
+
+bool ImageEditor::canUndo() const
+{
+    return m_picture && m_history->canUndo(m_path);
+}
+
+bool ImageEditor::canRedo() const
+{
+    return m_picture && m_history->canRedo(m_path);
+}
+
+WriteResult ImageEditor::undo()
+{
+    return stepHistory(true);
+}
+
+WriteResult ImageEditor::redo()
+{
+    return stepHistory(false);
+}
+
+WriteResult ImageEditor::stepHistory(bool back)
+{
+    if (!m_picture)
+        return {false, QString()};
+    const WriteResult restored = back ? m_history->undo(m_path) : m_history->redo(m_path);
+    if (!restored)
+        return restored;
+    QString error;
+    const QImage image = readPageImage(m_path, &error);
+    if (image.isNull())
+        return {false, error};
+    showImage(image);
+    return restored;
 }
 
 void ImageEditor::zoomBy(int steps)

@@ -7,7 +7,9 @@
 #include <QString>
 #include <QWidget>
 
+class BrightnessDlg;
 class CropBoxItem;
+class EditHistory;
 class PhotoGraphicsScene;
 class PhotoGraphicsView;
 class PhotoPixmapItem;
@@ -50,6 +52,11 @@ public:
     WriteResult rotateBy(int degrees);
     // Adds steps x 0.05 to the zoom, kept within 0.05 and 2.0. Nothing without a page.
     void zoomBy(int steps);
+    // Cuts the page to the visible crop box and writes it over its file, as rotateBy does,
+    // then puts a fresh box on the smaller page. The cut is kept within the image. With the
+    // box hidden or no page shown nothing happens and the result is a failure without a
+    // message.
+    WriteResult applyCrop();
 
     // The working image; null when no page is shown. Shares the editor's pixels, no copy.
     QImage currentImage() const { return m_image; }
@@ -66,6 +73,26 @@ public:
     // The menu popped up on a right click; not owned.
     void setContextMenu(QMenu *menu);
 
+    // Earlier versions of the edited pages; owned by the editor. Every edit that writes the
+    // page file keeps the file as it was there first.
+    EditHistory *history() const { return m_history; }
+    bool canUndo() const;
+    bool canRedo() const;
+    // Puts the page shown back as it was before its last edit (as it was after the edit
+    // taken back) and shows it. On failure the file and the screen stay as they were.
+    WriteResult undo();
+    WriteResult redo();
+    // Created by the first contrast(); owned by the editor.
+    BrightnessDlg *brightnessDialog() const { return m_brightnessDlg; }
+
+signals:
+    // Brightness and contrast (percent) just applied to the page and written to its file.
+    void contrastChanged(int brightness, int contrast);
+    // An edit could not be written; the page stays as its file has it. For the user.
+    void editFailed(const QString &message);
+    // What can be undone or redone for the page shown may have changed.
+    void historyChanged();
+
 public slots:
     void rotateLeft();
     void rotateRight();
@@ -76,6 +103,12 @@ public slots:
     void zoomFit();
     void fitInView();
     void zoom1to1();
+    // Opens the brightness and contrast dialog (window-modal, returns at once) on the page.
+    void contrast();
+    // Applies the dialog's values to the whole page and writes it over its file.
+    void brightnessApplied();
+    // Shows or hides the crop box; nothing without a page.
+    void cropping(bool on);
 
 protected:
     void wheelEvent(QWheelEvent *event) override;
@@ -86,6 +119,12 @@ private:
     void fitToView();
     void applyScale();
     void setPicturePixmap();
+    void makeCropBox();
+    // Every edit of the page is written here: edited goes over the page file and, only when
+    // that succeeded, becomes the working image on screen.
+    WriteResult saveEditedImage(const QImage &edited);
+
+    WriteResult stepHistory(bool back);
 
     QPointer<QMenu> m_contextMenu;
     QString m_path;
@@ -95,4 +134,6 @@ private:
     PhotoGraphicsScene *m_scene = nullptr;
     PhotoPixmapItem *m_picture = nullptr;
     CropBoxItem *m_cropBox = nullptr;
+    BrightnessDlg *m_brightnessDlg = nullptr;
+    EditHistory *m_history = nullptr;
 };

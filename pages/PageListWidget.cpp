@@ -281,8 +281,11 @@ WriteResult PageListWidget::renumberFiles()
     KSlabWidget *current = currentTile();
     const QString currentImage = m_files.value(current).image;
     QList<PageFolder::Files> pages;
-    for (KSlabWidget *page : std::as_const(m_slabs))
+    QStringList before;
+    for (KSlabWidget *page : std::as_const(m_slabs)) {
         pages.append(m_files.value(page));
+        before.append(pages.last().image);
+    }
     const WriteResult renamed = m_folder.renumber(pages);
     // Also after a failed rename: the records follow the files to where they really are.
     int position = 0;
@@ -291,6 +294,10 @@ WriteResult PageListWidget::renumberFiles()
     // The editor holds the current page by its file name: it must write to the new one.
     if (current && m_files.value(current).image != currentImage)
         emit currentPageRenamed(currentImage, m_files.value(current).image);
+    QStringList after;
+    for (const PageFolder::Files &page : std::as_const(pages))
+        after.append(page.image);
+    emit pagesRenumbered(before, after);
     return renamed;
 }
 

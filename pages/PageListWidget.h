@@ -112,6 +112,9 @@ signals:
     void pageSelected(const QString &path);
     // Renumbering gave the current page's image file a new name; the page did not change.
     void currentPageRenamed(const QString &from, const QString &to);
+    // The files were renumbered after a move or a removal: the page whose image file was
+    // before[i] now has after[i]. A page not in before was removed.
+    void pagesRenumbered(const QStringList &before, const QStringList &after);
 
 public slots:
     // A tile was made current by the user.

@@ -1,32 +1,40 @@
 // The image editor: zoom and fit arithmetic, turns written back into the page file in the
 // file's own format, failed writes that leave page and screen as the file has them, and files
 // that must not be taken for good pages.
+#include "BrightnessDlg.h"
 #include "CropBoxItem.h"
+#include "EditHistory.h"
+#include "FileSizeLimit.h"
 #include "ImageEditor.h"
 #include "ImageLoading.h"
 #include "PhotoGraphicsScene.h"
 #include "PhotoGraphicsView.h"
 #include "PhotoPixmapItem.h"
 #include "SettingsKeys.h"
+#include "TestHelpers.h"
+#include "ToneCurve.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QSlider>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <QtEndian>
 #include <QtTest/qtestspontaneevent.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 enum class Kind
@@ -113,30 +121,6 @@ QByteArray bmpClaiming(qint32 width, qint32 height)
     return "BM" + bytesOf(quint32(70), false) + bytesOf(0, false) + bytesOf(54, false) +
            bytesOf(40, false) + bytesOf(width, false) + bytesOf(height, false) +
            QByteArray("\x01\x00\x18\x00", 4) + QByteArray(40, '\0');
-}
-
-// While this lives, files grow no larger than bytes: a write that really fails, even as root,
-// with the old file left in place.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
-
-template <typename... Values> void row(const char *name, Values... values)
-{
-    (QTest::newRow(name) << ... << values);
 }
 } // namespace
 
@@ -478,6 +462,213 @@ private slots:
         QCOMPARE(m_editor->scale(), 1.05);
         QVERIFY(m_editor->rotateBy(90).ok);
         QCOMPARE(QImageReader(shown).size(), QSize(100, 200));
+    }
+    // The preview pane against the tone curve applied to the reduced page, and the labels as
+    // the user reads them, over two openings of the dialog.
+    void brightnessPreview_data()
+    {
+        QTest::addColumn<int>("brightness");
+        QTest::addColumn<int>("contrast");
+        QTest::addColumn<QString>("brightnessText");
+        QTest::addColumn<QString>("contrastText");
+        row("back to 0/0: the source itself", 0, 0, QStringLiteral("000"), QStringLiteral("000"));
+        row("50, then a contrast change", 50, 30, QStringLiteral("050"), QStringLiteral("030"));
+        row("small negative", -5, 5, QStringLiteral("-05"), QStringLiteral("005"));
+        row("both ends", 100, -100, QStringLiteral("100"), QStringLiteral("-100"));
+    }
+    void brightnessPreview()
+    {
+        QFETCH(int, brightness);
+        QFETCH(int, contrast);
+        QFETCH(QString, brightnessText);
+        QFETCH(QString, contrastText);
+        const QString path =
+            write(encoded(drawnPage({1200, 900}), "JPG"), QStringLiteral("p_o.jpg"));
+        QVERIFY(m_editor->showPage(path));
+        for (int opening = 0; opening < 2; ++opening) {
+            m_editor->contrast();
+            BrightnessDlg *dialog = m_editor->brightnessDialog();
+            QVERIFY(dialog && dialog->isVisible());
+            // Every opening starts unchanged, whatever the last one left.
+            QCOMPARE(dialog->brightnessLabel()->text(), QStringLiteral("000"));
+            QCOMPARE(dialog->contrastLabel()->text(), QStringLiteral("000"));
+            const QImage source = dialog->sourceImage();
+            QVERIFY(!source.isNull() && source.width() < 1200);
+            QCOMPARE(dialog->previewImage(), source);
+
+            dialog->brightnessSlider()->setValue(77); // a preview of another value first
+            dialog->brightnessSlider()->setValue(brightness);
+            dialog->contrastSlider()->setValue(contrast);
+            QCOMPARE(dialog->brightnessLabel()->text(), brightnessText);
+            QCOMPARE(dialog->contrastLabel()->text(), contrastText);
+            QImage expected = source.copy();
+            QVERIFY(applyToneCurve(expected, brightness, contrast));
+            QCOMPARE(dialog->previewImage(), expected);
+
+            dialog->reject();
+            // Nothing of the page stays once the dialog is closed.
+            QVERIFY(dialog->sourceImage().isNull() && dialog->previewImage().isNull());
+            QVERIFY(dialog->sourceScene()->items().isEmpty());
+            QVERIFY(dialog->destinationScene()->items().isEmpty());
+        }
+    }
+
+    void brightnessApplied_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<int>("brightness");
+        QTest::addColumn<int>("contrast");
+        row("cancel after moving the sliders", Kind::Colour, false, 60, 20);
+        row("OK at 0/0 still rewrites", Kind::Colour, true, 0, 0);
+        row("OK 50 on a grey page", Kind::Grey, true, 50, 0);
+        row("OK on a 1-bit page keeps it 1-bit", Kind::Mono, true, 40, 10);
+    }
+    void brightnessApplied()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(bool, accept);
+        QFETCH(int, brightness);
+        QFETCH(int, contrast);
+        const bool mono = kind == Kind::Mono;
+        const QByteArray bytes = encoded(drawnPage({300, 200}, kind), mono ? "TIFF" : "JPG");
+        const QString path = write(bytes, QLatin1String(mono ? "p_o.tiff" : "p_o.jpg"));
+        const QDateTime old(QDate(2001, 1, 1), QTime(0, 0));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(m_editor->showPage(path));
+        const QImage before = m_editor->currentImage();
+        QSignalSpy applied(m_editor, &ImageEditor::contrastChanged);
+
+        m_editor->contrast();
+        BrightnessDlg *dialog = m_editor->brightnessDialog();
+        dialog->brightnessSlider()->setValue(brightness);
+        dialog->contrastSlider()->setValue(contrast);
+        dialog->buttons()
+            ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+            ->click();
+        QVERIFY(!dialog->isVisible());
+        if (!accept) {
+            QCOMPARE(contentOf(path), bytes);
+            QCOMPARE(QFileInfo(path).lastModified(), old);
+            QCOMPARE(applied.count(), 0);
+            QCOMPARE(m_editor->currentImage(), before);
+            QVERIFY(!m_editor->canUndo());
+            return;
+        }
+        QVERIFY(QFileInfo(path).lastModified() > old);
+        QCOMPARE(applied.count(), 1);
+        QCOMPARE(applied.first(), (QVariantList{brightness, contrast}));
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), QByteArray(mono ? "tiff" : "jpeg"));
+        const QImage onDisk = reader.read();
+        QCOMPARE(onDisk.depth(), before.depth());
+        QImage expected = before.copy();
+        QCOMPARE(applyToneCurve(expected, brightness, contrast), !mono);
+        QCOMPARE(m_editor->currentImage(), expected);
+        QVERIFY(near(cornerColour(onDisk, 0), cornerColour(expected, 0)));
+        QVERIFY(m_editor->canUndo());
+    }
+
+    // Brightness, then turns: undoing each gives back the file bytes of the step before, redo
+    // the ones after, and a new edit drops what could be redone.
+    void undoAndRedo_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        row("colour JPEG", Kind::Colour);
+        row("1-bit TIFF", Kind::Mono);
+    }
+    void undoAndRedo()
+    {
+        QFETCH(Kind, kind);
+        const bool mono = kind == Kind::Mono;
+        const QString path = write(encoded(drawnPage({240, 160}, kind), mono ? "TIFF" : "JPG"),
+                                   QLatin1String(mono ? "p_o.tiff" : "p_o.jpg"));
+        QVERIFY(m_editor->showPage(path));
+        QVERIFY(!m_editor->canUndo() && !m_editor->canRedo());
+        QList<QByteArray> versions{contentOf(path)};
+        m_editor->contrast();
+        m_editor->brightnessDialog()->brightnessSlider()->setValue(40);
+        m_editor->brightnessDialog()->apply();
+        versions << contentOf(path);
+        QVERIFY(m_editor->rotateBy(90).ok);
+        versions << contentOf(path);
+        QVERIFY(m_editor->rotateBy(180).ok);
+        versions << contentOf(path);
+
+        for (qsizetype i = versions.size() - 1; i > 0; --i) {
+            QVERIFY(m_editor->canUndo());
+            QVERIFY(m_editor->undo().ok);
+            QCOMPARE(contentOf(path), versions.at(i - 1));
+            QCOMPARE(m_editor->currentImage(), readPageImage(path));
+        }
+        QVERIFY(!m_editor->canUndo());
+        QVERIFY(!m_editor->undo().ok);
+        for (qsizetype i = 1; i < versions.size(); ++i) {
+            QVERIFY(m_editor->canRedo());
+            QVERIFY(m_editor->redo().ok);
+            QCOMPARE(contentOf(path), versions.at(i));
+        }
+        QVERIFY(!m_editor->canRedo());
+
+        QVERIFY(m_editor->undo().ok);
+        QVERIFY(m_editor->canRedo());
+        QVERIFY(m_editor->rotateBy(-90).ok);
+        QVERIFY(!m_editor->canRedo());
+        QVERIFY(m_editor->undo().ok);
+        QCOMPARE(contentOf(path), versions.at(2));
+    }
+
+    // Kept versions of a 1000-byte file: the step limit, the byte limit with the newest version
+    // of the page kept, and a failed write that keeps nothing.
+    void historyLimits_data()
+    {
+        QTest::addColumn<int>("maxSteps");
+        QTest::addColumn<qint64>("maxBytes");
+        QTest::addColumn<int>("edits");
+        QTest::addColumn<int>("undos");
+        row("twelve edits, ten kept", 10, qint64(1) << 30, 12, 10);
+        row("three fit the bytes", 10, qint64(3500), 6, 3);
+        row("one larger than the bytes", 10, qint64(500), 3, 1);
+    }
+    void historyLimits()
+    {
+        QFETCH(int, maxSteps);
+        QFETCH(qint64, maxBytes);
+        QFETCH(int, edits);
+        QFETCH(int, undos);
+        const auto version = [](int n) { return QByteArray::number(n).leftJustified(1000, '.'); };
+        const QString page = write(version(0), QStringLiteral("p.bin"));
+        EditHistory history(nullptr, maxSteps, maxBytes);
+        const auto writeVersion = [&](int n) {
+            return [&, n] {
+                QFile file(page);
+                const bool ok = file.open(QIODevice::WriteOnly) && file.write(version(n)) == 1000;
+                return WriteResult{ok, QString()};
+            };
+        };
+        for (int n = 1; n <= edits; ++n)
+            QVERIFY(history.rewrite(page, writeVersion(n)).ok);
+        QVERIFY(!history.rewrite(page, [] { return WriteResult{false, QStringLiteral("no")}; }));
+        QCOMPARE(contentOf(page), version(edits));
+
+        int undone = 0;
+        while (history.canUndo(page)) {
+            QVERIFY(history.undo(page).ok);
+            ++undone;
+        }
+        QCOMPARE(undone, undos);
+        QCOMPARE(contentOf(page), version(edits - undos));
+        // Clearing removes the kept files with their folder.
+        const QString kept = history.folder();
+        QVERIFY(QFileInfo(kept).isDir());
+        history.clear();
+        QVERIFY(!QFileInfo::exists(kept));
+        QCOMPARE(history.bytesKept(), 0);
+        QVERIFY(!history.canRedo(page));
     }
 };
 

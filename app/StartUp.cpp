@@ -61,6 +61,12 @@ QString webHostFor(const QLocale &locale)
                                                                : QUILLARY_DEFAULT_HOST);
 }
 
+QString vendorHost()
+{
+    const QString overridden = qEnvironmentVariable("QUILLARY_WEB_HOST");
+    return overridden.isEmpty() ? QLatin1String(QUILLARY_DEFAULT_HOST) : overridden;
+}
+
 void storeWebHost()
 {
     writeSetting(Settings::AppUrl, webHostFor(QLocale::system()));

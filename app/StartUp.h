@@ -23,6 +23,9 @@ int runUninstall();
 // The vendor's host for the given system locale; QUILLARY_WEB_HOST overrides it (tests).
 QString webHostFor(const QLocale &locale);
 
+// The vendor's one fixed host, whatever the locale; QUILLARY_WEB_HOST overrides it (tests).
+QString vendorHost();
+
 // Stores the host for the system locale under AppUrl, as every start does.
 void storeWebHost();
 

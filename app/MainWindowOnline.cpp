@@ -1,0 +1,89 @@
+// The update check and the first-start report.
+#include "MainWindow.h"
+
+#include "InstCnt.h"
+#include "SettingsKeys.h"
+#include "StartUp.h"
+#include "UpdateDlg.h"
+#include "UpdateFile.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+namespace {
+// Set on a reply dropped for sending more than an update file can be.
+constexpr char OversizedProperty[] = "quillaryOversized";
+} // namespace
+
+void MainWindow::createNetwork()
+{
+    m_network = new QNetworkAccessManager(this);
+    connect(m_network, &QNetworkAccessManager::finished, this, &MainWindow::replyFinished);
+}
+
+void MainWindow::update()
+{
+    // One check at a time: a second answer would stack a second dialog on the first.
+    if (m_updateReply)
+        return;
+    QString host = readSetting(Settings::AppUrl).toString();
+    if (host.isEmpty())
+        host = StartUp::vendorHost();
+    QNetworkRequest request(
+        QUrl(QStringLiteral("http://%1/update/update.xml").arg(host), QUrl::TolerantMode));
+    request.setTransferTimeout(m_transferTimeoutMs);
+    QNetworkReply *reply = m_network->get(request);
+    m_updateReply = reply;
+    // Stop reading a body that cannot be an update file rather than holding all of it.
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+        if (received > UpdateFile::MaximumSize || total > UpdateFile::MaximumSize) {
+            reply->setProperty(OversizedProperty, true);
+            reply->abort();
+        }
+    });
+    // After the request is out, so a click that waits in the queue finds the check running.
+    showNotice(tr("Checking for update"));
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::replyFinished(QNetworkReply *reply)
+{
+    reply->deleteLater();
+    if (reply == m_updateReply)
+        m_updateReply = nullptr;
+    if (reply->property(OversizedProperty).toBool())
+        return;
+    if (reply->error() != QNetworkReply::NoError) {
+        showNotice(tr("ERROR!<br>Can't connect to the update server. Please check network "
+                      "settings."));
+        return;
+    }
+    const std::optional<UpdateFile> offer =
+        UpdateFile::parse(reply->read(UpdateFile::MaximumSize + 1));
+    if (!offer)
+        return;
+    if (!offer->isNewerThan(QLatin1String(StartUp::ProductVersion))) {
+        showNotice(tr("You use a latest version of Quillary."));
+        return;
+    }
+    UpdateDlg dialog(this);
+    dialog.setUpdate(offer->version(), offer->address());
+    if (dialog.exec() == QDialog::Accepted)
+        showNotice(tr("Thank you for updating Quillary.<p>Please close the program and run the "
+                      "install file."));
+}
+
+void MainWindow::checkInstall()
+{
+    // The mark is written once the report is out, so a first start that ends before that
+    // reports on the next start; other keys in the store say nothing about it.
+    if (readSetting(Settings::FirstRunDone).toBool())
+        return;
+    update();
+    auto *counter = new InstCnt(this);
+    counter->setTransferTimeout(m_transferTimeoutMs);
+    connect(counter, &InstCnt::reported, this, [] { writeSetting(Settings::FirstRunDone, true); });
+    counter->reportInstall();
+}

@@ -1,0 +1,383 @@
+#include "FakeScannerLibrary.h"
+#include "InstCnt.h"
+#include "MainWindow.h"
+#include "OfficePopupWindow.h"
+#include "RibbonStyle.h"
+#include "SettingsKeys.h"
+#include "StartUp.h"
+#include "UpdateDlg.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QSysInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTextDocumentFragment>
+#include <QtTest>
+
+namespace {
+const QString Checking = QStringLiteral("Checking for update");
+const QString Latest = QStringLiteral("You use a latest version of Quillary.");
+const QString ThankYou = QStringLiteral(
+    "Thank you for updating Quillary.<p>Please close the program and run the install file.");
+const QString NoConnection =
+    QStringLiteral("ERROR!<br>Can't connect to the update server. Please check network settings.");
+const QString UpdatePath = QStringLiteral("/update/update.xml");
+const QString ReportPath = QStringLiteral("/instcnt/inst.php");
+
+enum class Answer
+{
+    Serve,  // status and body, then the connection closes
+    Close,  // closes the connection without a word
+    Silent, // keeps the connection open and never answers
+};
+
+// An HTTP server on the loopback interface, answering each path as told and keeping the
+// request targets it received in order.
+class LoopbackServer : public QObject
+{
+public:
+    LoopbackServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection())
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+        });
+    }
+    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
+    void answer(const QString &path, Answer kind, int status = 200, const QByteArray &body = {})
+    {
+        m_answers.insert(path, {kind, status, body});
+    }
+    // The targets asked for on a path, as received.
+    QList<QUrl> requests(const QString &path) const
+    {
+        QList<QUrl> found;
+        for (const QUrl &url : m_requests)
+            if (url.path() == path)
+                found << url;
+        return found;
+    }
+
+private:
+    struct Reply
+    {
+        Answer kind;
+        int status;
+        QByteArray body;
+    };
+    void read(QTcpSocket *socket)
+    {
+        QByteArray &pending = m_pending[socket];
+        pending += socket->readAll();
+        if (!pending.contains("\r\n\r\n"))
+            return;
+        const QList<QByteArray> requestLine = pending.left(pending.indexOf("\r\n")).split(' ');
+        pending.clear();
+        const QUrl target(QString::fromLatin1(requestLine.value(1)), QUrl::StrictMode);
+        m_requests << target;
+        const Reply reply = m_answers.value(target.path(), {Answer::Serve, 404, "missing"});
+        switch (reply.kind) {
+        case Answer::Silent:
+            return;
+        case Answer::Close:
+            socket->close();
+            return;
+        case Answer::Serve:
+            socket->write(QStringLiteral("HTTP/1.1 %1 Answer\r\nContent-Type: text/xml\r\n"
+                                         "Content-Length: %2\r\nConnection: close\r\n\r\n")
+                              .arg(reply.status)
+                              .arg(reply.body.size())
+                              .toLatin1());
+            socket->write(reply.body);
+            break;
+        }
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QHash<QString, Reply> m_answers;
+    QHash<QTcpSocket *, QByteArray> m_pending;
+    QList<QUrl> m_requests;
+};
+
+QByteArray updateFile(const QString &version, const QString &path)
+{
+    return QStringLiteral("<?xml version=\"1.0\"?>\n<update><version>%1</version>"
+                          "<path>%2</path></update>")
+        .arg(version.toHtmlEscaped(), path.toHtmlEscaped())
+        .toUtf8();
+}
+
+// The query as a web server reads it: '+' is a blank, then percent-decoding.
+QList<QPair<QString, QString>> serverQuery(const QUrl &target)
+{
+    QList<QPair<QString, QString>> items;
+    const QByteArray raw = target.query(QUrl::FullyEncoded).toLatin1();
+    for (QByteArray pair : raw.split('&')) {
+        pair.replace('+', ' ');
+        const qsizetype equals = pair.indexOf('=');
+        items.append({QUrl::fromPercentEncoding(pair.left(equals)),
+                      QUrl::fromPercentEncoding(pair.mid(equals + 1))});
+    }
+    return items;
+}
+
+QStringList notices(const MainWindow &window)
+{
+    QStringList texts;
+    for (auto *popup : window.findChildren<Ribbon::OfficePopupWindow *>())
+        if (auto *label = popup->findChild<QLabel *>(QStringLiteral("noticeText")))
+            texts << label->text().mid(4).chopped(5); // without <h4>...</h4>
+    return texts;
+}
+
+std::unique_ptr<MainWindow> makeWindow(MainWindow::StartOption option = MainWindow::NoSplash)
+{
+    StartUp::storeWebHost();
+    return std::make_unique<MainWindow>(option, std::make_unique<FakeScannerLibrary>());
+}
+} // namespace
+
+Q_DECLARE_METATYPE(Answer)
+
+// Receives the addresses the program asks the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+class TestOnline : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication::setStyle(new Ribbon::RibbonStyle);
+        for (const char *scheme : {"http", "https", "file", "javascript"})
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), &m_urls, "open");
+        // The update dialog runs modally inside the answer: read it, then press "Download".
+        connect(&m_dialogWatcher, &QTimer::timeout, this, [this] {
+            auto *dialog = qobject_cast<UpdateDlg *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            m_dialogText = dialog->findChild<QLabel *>(QStringLiteral("newVersion"))->text();
+            dialog->findChild<QPushButton *>()->click();
+        });
+        m_dialogWatcher.start(20);
+    }
+    void cleanupTestCase()
+    {
+        for (const char *scheme : {"http", "https", "file", "javascript"})
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    }
+    void init()
+    {
+        QSettings().clear();
+        m_urls.opened.clear();
+        m_server = std::make_unique<LoopbackServer>();
+        qputenv("QUILLARY_WEB_HOST", m_server->host().toLatin1());
+        m_dialogText.clear();
+    }
+
+    void updateAnswer_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("offered"); // else "latest", or nothing when silent
+        QTest::addColumn<bool>("silent");
+        const QString deb = QStringLiteral("https://dl.example.org/quillary.deb");
+        QTest::newRow("same") << "14.1" << deb << false << false;
+        QTest::newRow("same, trailing zero") << "14.1.0" << deb << false << false;
+        QTest::newRow("older patch") << "14.0.9" << deb << false << false;
+        QTest::newRow("newer minor") << "14.2" << deb << true << false;
+        QTest::newRow("newer major") << "15" << deb << true << false;
+        QTest::newRow("two-digit minor") << "14.10" << deb << true << false;
+        QTest::newRow("patch") << "14.1.1" << deb << true << false;
+        QTest::newRow("markup in path")
+            << "14.2"
+            << "http://dl.example.org/get?v=2&x=&lt;b&gt;" << true << false;
+        QTest::newRow("not a number") << "abc" << deb << false << true;
+        QTest::newRow("number with text") << "14.2b" << deb << false << true;
+        QTest::newRow("empty path") << "14.2" << QString() << false << true;
+        QTest::newRow("script path") << "14.2"
+                                     << "javascript:alert(1)" << false << true;
+        QTest::newRow("file path") << "14.2"
+                                   << "file:///etc/passwd" << false << true;
+        QTest::newRow("relative path") << "14.2"
+                                       << "quillary.deb" << false << true;
+    }
+    void updateAnswer()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, path);
+        QFETCH(bool, offered);
+        QFETCH(bool, silent);
+        m_server->answer(UpdatePath, Answer::Serve, 200, updateFile(version, path));
+        auto window = makeWindow();
+        QSignalSpy finished(window->findChild<QNetworkAccessManager *>(),
+                            &QNetworkAccessManager::finished);
+
+        window->update();
+        QTRY_COMPARE(finished.size(), 1);
+
+        const QStringList expected = silent    ? QStringList{Checking}
+                                     : offered ? QStringList{Checking, ThankYou}
+                                               : QStringList{Checking, Latest};
+        QCOMPARE(notices(*window), expected);
+        const QString shown = m_dialogText;
+        QCOMPARE(shown.isEmpty(), !offered);
+        if (!offered) {
+            QVERIFY(m_urls.opened.isEmpty());
+            return;
+        }
+        const QUrl address(path, QUrl::TolerantMode);
+        QCOMPARE(m_urls.opened, QList<QUrl>{address});
+        // Shown as words: markup from the file never becomes formatting or a second link.
+        QCOMPARE(QTextDocumentFragment::fromHtml(shown).toPlainText(),
+                 QStringLiteral("New Version: %1\nDownload: %2")
+                     .arg(version, address.toDisplayString()));
+    }
+
+    void updateFailure_data()
+    {
+        QTest::addColumn<Answer>("kind");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("reported"); // the connection error notice, else silence
+        QTest::newRow("connection closed") << Answer::Close << 0 << QByteArray() << true;
+        QTest::newRow("not found") << Answer::Serve << 404 << QByteArray("gone") << true;
+        QTest::newRow("no answer") << Answer::Silent << 0 << QByteArray() << true;
+        // An update file offering 14.2, padded past any update file's size.
+        QTest::newRow("ten megabytes")
+            << Answer::Serve << 200
+            << updateFile(QStringLiteral("14.2"), QStringLiteral("https://dl.example.org/q.deb"))
+                   .replace("</update>", "<!--" + QByteArray(10 << 20, 'x') + "--></update>")
+            << false;
+        QTest::newRow("not xml") << Answer::Serve << 200 << QByteArray("<html><p>hi") << false;
+    }
+    void updateFailure()
+    {
+        QFETCH(Answer, kind);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, reported);
+        m_server->answer(UpdatePath, kind, status, body);
+        auto window = makeWindow();
+        window->setTransferTimeout(300);
+        QSignalSpy finished(window->findChild<QNetworkAccessManager *>(),
+                            &QNetworkAccessManager::finished);
+
+        // A second click while the check runs, or one waiting in the queue as it starts, sends
+        // nothing.
+        QTimer::singleShot(0, window.get(), &MainWindow::update);
+        window->update();
+        window->update();
+        QTRY_COMPARE(finished.size(), 1);
+        // Qt itself sends a GET once more when the connection closes unanswered.
+        if (kind != Answer::Close)
+            QCOMPARE(m_server->requests(UpdatePath).size(), 1);
+        const QStringList expected =
+            reported ? QStringList{Checking, NoConnection} : QStringList{Checking};
+        QCOMPARE(notices(*window), expected);
+        QVERIFY(m_dialogText.isEmpty());
+        // Over: the next check is sent.
+        const qsizetype sent = m_server->requests(UpdatePath).size();
+        window->update();
+        QTRY_VERIFY(m_server->requests(UpdatePath).size() > sent);
+    }
+
+    void installReport_data()
+    {
+        QTest::addColumn<bool>("serverUp");
+        QTest::newRow("answered") << true;
+        QTest::newRow("server down") << false;
+    }
+    void installReport()
+    {
+        QFETCH(bool, serverUp);
+        if (!serverUp)
+            qputenv("QUILLARY_WEB_HOST", "127.0.0.1:1"); // nobody listens there
+        const QString scanners = QStringLiteral("Canon LiDE 110--HP Scan & Copy #2=1+1");
+        writeSetting(Settings::Scanners, scanners);
+        writeSetting(Settings::Version, QStringLiteral("14.1"));
+        m_server->answer(ReportPath, Answer::Serve, 200, "thanks");
+
+        QPointer<InstCnt> counter = new InstCnt;
+        QSignalSpy reported(counter.data(), &InstCnt::reported);
+        counter->reportInstall();
+        QTRY_VERIFY(counter.isNull());
+        QCOMPARE(reported.size(), 1);
+        const QString identifier = readSetting(Settings::UniqueID).toString();
+        bool hex = false;
+        QVERIFY(identifier.toLongLong(&hex, 16) > 0 && hex);
+        for (QWidget *top : QApplication::topLevelWidgets())
+            QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+
+        const QList<QUrl> received = m_server->requests(ReportPath);
+        QCOMPARE(received.size(), serverUp ? 1 : 0);
+        if (!serverUp)
+            return;
+        const QList<QPair<QString, QString>> items = serverQuery(received.first());
+        QStringList keys;
+        for (const auto &item : items)
+            keys << item.first;
+        QCOMPARE(keys.join(QLatin1Char(',')), QStringLiteral("ip,date,win,ver,scan,loc,event"));
+        QCOMPARE(items[0].second, identifier);
+        QVERIFY(QDateTime::fromString(items[1].second, Qt::ISODate).isValid());
+        QCOMPARE(items[2].second, QSysInfo::prettyProductName());
+        QCOMPARE(items[3].second, QStringLiteral("14.1"));
+        QCOMPARE(items[4].second, scanners);
+        QCOMPARE(items[5].second, QLocale::system().name());
+        QCOMPARE(items[6].second, QStringLiteral("Installed"));
+    }
+
+    // A first start that ends before its report is out reports on the next start; after
+    // that, no start reports again.
+    void firstStartReportsOnce()
+    {
+        m_server->answer(
+            UpdatePath, Answer::Serve, 200,
+            updateFile(QStringLiteral("14.1"), QStringLiteral("http://a.example.org/")));
+        m_server->answer(ReportPath, Answer::Silent);
+        auto window = makeWindow(MainWindow::ShowSplash);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->requests(ReportPath).size(), 1, 15000);
+        QVERIFY(!QSettings().contains(QLatin1String(Settings::FirstRunDone.name)));
+        window.reset();
+
+        m_server->answer(ReportPath, Answer::Serve, 200, "thanks");
+        window = makeWindow(MainWindow::ShowSplash);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->requests(ReportPath).size(), 2, 15000);
+        QTRY_VERIFY(readSetting(Settings::FirstRunDone).toBool());
+        QTRY_COMPARE(notices(*window), (QStringList{Checking, Latest}));
+        QCOMPARE(m_server->requests(UpdatePath).size(), 2);
+        QCOMPARE(serverQuery(m_server->requests(ReportPath).last()).value(0).second,
+                 readSetting(Settings::UniqueID).toString());
+        window.reset();
+
+        window = makeWindow(MainWindow::ShowSplash);
+        window->checkInstall();
+        QVERIFY(window->findChildren<InstCnt *>().isEmpty());
+        QVERIFY(notices(*window).isEmpty());
+    }
+
+private:
+    UrlCatcher m_urls;
+    std::unique_ptr<LoopbackServer> m_server;
+    QTimer m_dialogWatcher;
+    QString m_dialogText;
+};
+
+QTEST_MAIN(TestOnline)
+#include "tst_online.moc"

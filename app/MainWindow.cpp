@@ -1,7 +1,10 @@
 #include "MainWindow.h"
 
 #include "AutoScanWizard.h"
+#include "ExportDjvuDlg.h"
 #include "ExportDlg.h"
+#include "ExportFileDlg.h"
+#include "ExportWordDlg.h"
 #include "EzPrevScan.h"
 #include "FolderHelpers.h"
 #include "ImageEditor.h"
@@ -17,6 +20,7 @@
 #include "SplashPanel.h"
 #include "StartPanel.h"
 #include "StartUp.h"
+#include "WorkspaceWidget.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -75,14 +79,18 @@ MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> libra
     createExportDialogs();
     m_wizard = new AutoScanWizard(this);
     connect(m_wizard, &AutoScanWizard::needAutoScan, this, &MainWindow::startAutoScan);
+    createNetwork();
 
     setWindowState(windowState() | Qt::WindowMaximized);
     setMinimumSize(1024, 768);
     setWindowTitle(tr("Quillary - Automatic Scan to PDF, DjVu, JPEG, TIFF, BMP, PNG"));
     applyStoredFastSettings();
 
-    if (m_splash)
+    if (m_splash) {
         finishSplash();
+        // Only a real start has a splash; windows made without one never go online by themselves.
+        QTimer::singleShot(1000, this, &MainWindow::checkInstall);
+    }
     offerWaitingPages();
 }
 
@@ -172,6 +180,9 @@ void MainWindow::connectCommands()
     const QList<QPair<Command, void (MainWindow::*)()>> commandSlots = {
         {Command::Settings, &MainWindow::settings},
         {Command::BuildPdf, &MainWindow::buildPdf},
+        {Command::BuildDjvu, &MainWindow::buildDjvu},
+        {Command::BuildWord, &MainWindow::buildWord},
+        {Command::ExportFiles, &MainWindow::exportFiles},
         {Command::ScanPage, &MainWindow::scanPage},
         {Command::AutoScan, &MainWindow::autoScan},
         {Command::LoadFile, &MainWindow::loadFile},
@@ -181,6 +192,9 @@ void MainWindow::connectCommands()
         {Command::ZoomIn, &MainWindow::zoomIn},
         {Command::ZoomOut, &MainWindow::zoomOut},
         {Command::ZoomFit, &MainWindow::zoomFit},
+        {Command::Brightness, &MainWindow::contrast},
+        {Command::Undo, &MainWindow::undo},
+        {Command::Redo, &MainWindow::redo},
         {Command::MoveUp, &MainWindow::moveUp},
         {Command::MoveDown, &MainWindow::moveDown},
         {Command::MoveTop, &MainWindow::moveTop},
@@ -192,18 +206,22 @@ void MainWindow::connectCommands()
         {Command::RemoveAllUnchecked, &MainWindow::removeAllUnchecked},
         {Command::Help, &MainWindow::help},
         {Command::About, &MainWindow::about},
+        {Command::Update, &MainWindow::update},
     };
     QSet<Command> connected;
     for (const auto &[command, slot] : commandSlots) {
         connect(action(command), &QAction::triggered, this, slot);
         connected.insert(command);
     }
+    connect(action(Command::Crop), &QAction::toggled, this, &MainWindow::crop);
+    connected.insert(Command::Crop);
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
         if (!connected.contains(it.key())) {
             m_unavailable.insert(it.value());
             it.value()->setEnabled(false);
         }
     }
+    connectEditing();
 }
 
 void MainWindow::buildFastSettings(Ribbon::RibbonGroup *group)
@@ -307,7 +325,7 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     m_pagePanelStack = new QStackedWidget;
     m_pagePanelStack->addWidget(StartPanel::captionLabel(Qt::AlignHCenter | Qt::AlignTop));
     m_pagePanelStack->addWidget(m_pageStore);
-    m_pagePanelStack->addWidget(new QWidget);
+    m_pagePanelStack->addWidget(buildCropPanel());
 
     m_splitter = new QSplitter(Qt::Horizontal);
     QStyle *splitterStyle = QStyleFactory::create(QStringLiteral("Fusion"));
@@ -319,7 +337,7 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     m_splitter->setStretchFactor(0, 1);
     m_splitter->setSizes({100, 0});
 
-    auto *central = new QWidget;
+    auto *central = new WorkspaceWidget;
     auto *layout = new QHBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(m_splitter);
@@ -398,12 +416,41 @@ void MainWindow::createExportDialogs()
     m_pdfDialog = new ExportDlg(this);
     connect(m_pdfDialog, &ExportDlg::applied, this, &MainWindow::exported);
     connect(m_pdfDialog, &ExportDlg::failed, this, &MainWindow::exportFailed);
+    m_djvuDialog = new ExportDjvuDlg(this);
+    connect(m_djvuDialog, &ExportDjvuDlg::applied, this, &MainWindow::exportedDjvu);
+    connect(m_djvuDialog, &ExportDjvuDlg::failed, this, &MainWindow::exportedDjvuFailed);
+    m_wordDialog = new ExportWordDlg(this);
+    connect(m_wordDialog, &ExportWordDlg::applied, this, &MainWindow::exportedWord);
+    connect(m_wordDialog, &ExportWordDlg::failed, this, &MainWindow::exportedWordFailed);
+    m_imageDialog = new ExportFileDlg(this);
+    connect(m_imageDialog, &ExportFileDlg::applied, this, &MainWindow::exportedImages);
+    connect(m_imageDialog, &ExportFileDlg::failed, this, &MainWindow::exportImageFailed);
+    connect(m_imageDialog, &ExportFileDlg::partlyApplied, this,
+            &MainWindow::exportedImagesPartly);
 }
 
 void MainWindow::buildPdf()
 {
     m_pdfDialog->setPages(m_pageStore->pagePaths());
     m_pdfDialog->exec();
+}
+
+void MainWindow::buildWord()
+{
+    m_wordDialog->setPages(m_pageStore->pagePaths());
+    m_wordDialog->exec();
+}
+
+void MainWindow::buildDjvu()
+{
+    m_djvuDialog->setPages(m_pageStore->pagePaths());
+    m_djvuDialog->exec();
+}
+
+void MainWindow::exportFiles()
+{
+    m_imageDialog->setPages(m_pageStore->pagePaths());
+    m_imageDialog->exec();
 }
 
 void MainWindow::settings()

@@ -16,12 +16,17 @@ class QComboBox;
 class QLabel;
 class QListView;
 class QMenu;
+class QNetworkAccessManager;
+class QNetworkReply;
 class QPushButton;
 class QSplitter;
 class QStackedWidget;
 class AutoScanWizard;
 class EzPrevScan;
+class ExportDjvuDlg;
 class ExportDlg;
+class ExportFileDlg;
+class ExportWordDlg;
 class ImageEditor;
 class PageListWidget;
 struct WriteResult;
@@ -85,9 +90,15 @@ public:
     EzPrevScan *scannerSession() const { return m_session; }
     AutoScanWizard *autoScanWizard() const { return m_wizard; }
     ExportDlg *pdfDialog() const { return m_pdfDialog; }
+    ExportDjvuDlg *djvuDialog() const { return m_djvuDialog; }
+    ExportFileDlg *imageDialog() const { return m_imageDialog; }
+    ExportWordDlg *wordDialog() const { return m_wordDialog; }
 
     // Shows a self-closing notice; the popup deletes itself when it closes.
     Ribbon::OfficePopupWindow *showNotice(const QString &message);
+
+    // How long the update check and the first-start report wait for the host to answer.
+    void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
 
 public slots:
     void settings();
@@ -129,6 +140,15 @@ public slots:
     void zoomIn();
     void zoomOut();
     void zoomFit();
+    // Crop mode (MainWindowCrop.cpp).
+    void crop(bool on);
+    void cropAccepted();
+    void cropCancelled();
+    // Page editing (MainWindowEditing.cpp).
+    void contrast();
+    void contrastApplied(int brightness, int contrast);
+    void undo();
+    void redo();
 
     void exported(const QString &path);
     void exportFailed(const QString &path);
@@ -138,6 +158,19 @@ public slots:
     void exportedDjvuFailed(const QString &path);
     void exportedImages(const QString &folder);
     void exportImageFailed(const QString &path);
+    // Some pages of an image export were written, others not.
+    void exportedImagesPartly(const QString &folder, int written, int total,
+                              const QString &firstFailed);
+    void buildDjvu();
+    void buildWord();
+    void exportFiles();
+
+    // Asks the web host for its update file; does nothing while a check is running.
+    // Hides QWidget::update(): repaint this window through a QWidget pointer.
+    void update();
+    void replyFinished(QNetworkReply *reply);
+    // On this user's first start: checks for an update and reports the installation.
+    void checkInstall();
 
 private:
     void installTranslators();
@@ -153,6 +186,7 @@ private:
     void buildStatusBar();
     void buildCentralArea(std::unique_ptr<ScannerLibrary> library);
     QWidget *framedBackground(QWidget *content);
+    QWidget *buildCropPanel();
     void buildScannerList();
     void applyStoredFastSettings();
     void showSplash();
@@ -173,8 +207,14 @@ private:
     // Shows how many pages of the last session wait, on the start area and in a notice.
     void offerWaitingPages();
     void turnPage(int degrees);
+    void connectEditing();
+    // Undo and Redo are available only when the page shown has something to take back or
+    // make again.
+    void updateHistoryCommands();
+    void stepHistory(bool back);
     void showExportSuccess(const QString &message, const QString &target,
                            const SettingKey &openKey);
+    void createNetwork();
 
     QSplitter *m_splitter = nullptr;
     QComboBox *m_colorBox = nullptr;
@@ -187,6 +227,9 @@ private:
     AutoScanWizard *m_wizard = nullptr;
     ImageEditor *m_editor = nullptr;
     ExportDlg *m_pdfDialog = nullptr;
+    ExportDjvuDlg *m_djvuDialog = nullptr;
+    ExportFileDlg *m_imageDialog = nullptr;
+    ExportWordDlg *m_wordDialog = nullptr;
     QHash<Command, QAction *> m_actions;
     // Commands whose work is not in the program yet stay greyed out.
     QSet<QAction *> m_unavailable;
@@ -205,4 +248,8 @@ private:
     QList<QImage> m_scannedPages;
     bool m_scannedPagesWaiting = false;
     QPointer<SplashPanel> m_aboutPanel;
+    QNetworkAccessManager *m_network = nullptr;
+    // The update check in flight, if any.
+    QPointer<QNetworkReply> m_updateReply;
+    int m_transferTimeoutMs = 15000;
 };

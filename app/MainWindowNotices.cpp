@@ -122,6 +122,18 @@ void MainWindow::exportedImages(const QString &folder)
                       folder, Settings::ImageNeedOpen);
 }
 
+void MainWindow::exportedImagesPartly(const QString &folder, int written, int total,
+                                      const QString &firstFailed)
+{
+    showExportSuccess(tr("%1 of %2 images were saved; %3 could not be written.<br>Open folder "
+                         "<a href=\"%4\">%5</a>")
+                          .arg(written)
+                          .arg(total)
+                          .arg(escapedFileName(firstFailed), fileLink(folder),
+                               escapedFileName(folder)),
+                      folder, Settings::ImageNeedOpen);
+}
+
 void MainWindow::exportImageFailed(const QString &path)
 {
     showNotice(tr("Error while Image file creating.<br>Can't write file %1. Probably, file is "

@@ -2,8 +2,10 @@
 // removing, moving and turning pages, zooming the page view.
 #include "MainWindow.h"
 
+#include "EditHistory.h"
 #include "ImageEditor.h"
 #include "ImageLoading.h"
+#include "OcrCache.h"
 #include "PageCommand.h"
 #include "PageListWidget.h"
 #include "SettingsKeys.h"
@@ -166,11 +168,16 @@ void MainWindow::selectPage(const QString &path)
     QString error;
     if (!m_editor->showPage(path, &error))
         showNotice(error.toHtmlEscaped());
+    // A page arriving during crop mode gets its own box, shown.
+    else if (action(Command::Crop)->isChecked())
+        m_editor->cropping(true);
 }
 
 void MainWindow::documentEmptied()
 {
     m_editor->clearPage();
+    m_editor->history()->clear();
+    OcrCache::instance().clear();
     m_workAreaStack->setCurrentIndex(StartArea);
     m_pagePanelStack->setCurrentIndex(EmptyPanel);
     setActionsEnabled(m_pageActions, false);
@@ -199,6 +206,8 @@ void MainWindow::removeAll()
         return;
     reportIfFailed(m_pageStore->clear());
     m_editor->clearPage();
+    m_editor->history()->clear();
+    OcrCache::instance().clear();
     QCoreApplication::processEvents();
     m_workAreaStack->setCurrentIndex(StartArea);
     QCoreApplication::processEvents();

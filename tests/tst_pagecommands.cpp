@@ -1,10 +1,16 @@
+#include "BrightnessDlg.h"
+#include "CropBoxItem.h"
+#include "EditHistory.h"
 #include "ExportDlg.h"
+#include "ExportWordDlg.h"
+#include "FileSizeLimit.h"
 #include "ImageEditor.h"
 #include "ImageLoading.h"
 #include "KSlabWidget.h"
 #include "MainWindow.h"
 #include "NoticeTexts.h"
 #include "PageListWidget.h"
+#include "PhotoGraphicsView.h"
 #include "RibbonStyle.h"
 #include "ScannerLibrary.h"
 #include "SettingsKeys.h"
@@ -13,6 +19,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QImageReader>
 #include <QLabel>
@@ -22,10 +30,13 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSlider>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <optional>
 
 namespace {
 class NoScanners : public ScannerLibrary
@@ -503,6 +514,88 @@ private slots:
         QVERIFY(notices.first().contains(written.first().toHtmlEscaped()));
     }
 
+    // "Build Word Document" was greyed out: it opens the Word dialog with every page, and the
+    // document holds one picture per page in page order.
+    void buildWordExportsEveryPageInOrder()
+    {
+        QTemporaryDir pictures;
+        QTemporaryDir output;
+        auto window = makeWindow();
+        loadColours(*window, pictures, 3);
+        writeSetting(Settings::WordFolderPlace, 2);
+        writeSetting(Settings::WordDocFolder, output.path());
+        writeSetting(Settings::WordNeedOpen, false);
+        const QStringList pages = window->pageStore()->pagePaths();
+        QVERIFY(window->action(Command::BuildWord)->isEnabled());
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<ExportWordDlg *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->pages(), pages);
+            dialog->apply();
+        });
+        window->action(Command::BuildWord)->trigger();
+
+        const QStringList written = QDir(output.path()).entryList({QStringLiteral("*.docx")});
+        QCOMPARE(written.size(), 1);
+        QProcess list;
+        list.start(QStringLiteral("unzip"),
+                   {QStringLiteral("-Z1"), QDir(output.path()).filePath(written.first()),
+                    QStringLiteral("word/media/*")});
+        QVERIFY(list.waitForFinished(30000));
+        qWarning() << pages << list.readAllStandardError();
+        QStringList expected;
+        for (const QString &page : pages)
+            expected
+                << QStringLiteral("word/media/%1.jpeg").arg(QFileInfo(page).completeBaseName());
+        QCOMPARE(QString::fromUtf8(list.readAllStandardOutput())
+                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 expected);
+        const QStringList notices = noticeTexts(*window);
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices.first().contains(QLatin1String("Word file was created.")));
+    }
+
+    // "Build DjVu File" and "Save As Pictures" were greyed out: each opens its dialog with
+    // every page in order and ends with its notice.
+    void buildDjvuAndPictures_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("DjVu") << int(Command::BuildDjvu) << "DjVu file was created.";
+        QTest::newRow("pictures") << int(Command::ExportFiles) << "Images was saved.";
+    }
+
+    void buildDjvuAndPictures()
+    {
+        QFETCH(int, command);
+        QFETCH(QString, notice);
+        QTemporaryDir pictures;
+        QTemporaryDir output;
+        auto window = makeWindow();
+        loadColours(*window, pictures, 3);
+        writeSetting(Settings::DjvuFolderPlace, 2);
+        writeSetting(Settings::DjvuDocFolder, output.path());
+        writeSetting(Settings::ImageFolderPlace, 2);
+        writeSetting(Settings::ImageDocFolder, output.path());
+        const QStringList pages = window->pageStore()->pagePaths();
+        QAction *action = window->action(Command(command));
+        QVERIFY(action->isEnabled());
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<ExportBaseDlg *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->pages(), pages);
+            for (QCheckBox *open : dialog->findChildren<QCheckBox *>())
+                open->setChecked(false); // no file browser in a test
+            dialog->apply();
+        });
+        action->trigger();
+
+        const QStringList notices = noticeTexts(*window);
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices.first().contains(notice), qPrintable(notices.first()));
+        QCOMPARE(QDir(output.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+    }
+
     // Renumbering renames the current page's file under the editor: a turn after it must
     // turn that page, not the one that took its old name.
     void turnAfterRenumberingTurnsTheRightPage_data()
@@ -566,6 +659,229 @@ private slots:
             QVERIFY(!darkAt(path, 3, 3));
         }
         QVERIFY(noticeTexts(*window).isEmpty());
+    }
+
+    // Crop mode from the ribbon: the panel replaces the strip; accepting cuts the page file
+    // and remakes the thumbnail, cancelling or a failed write leaves both as they were.
+    void cropMode_data()
+    {
+        QTest::addColumn<QString>("leaveBy"); // a button's accessible name, or a key
+        QTest::addColumn<bool>("diskFull");
+        QTest::addColumn<QSize>("page"); // the page file afterwards
+        const QSize cut(50, 500);
+        const QSize whole(2000, 1000);
+        QTest::newRow("Accept") << QStringLiteral("Accept") << false << cut;
+        QTest::newRow("Enter") << QStringLiteral("Return") << false << cut;
+        QTest::newRow("Cancel") << QStringLiteral("Cancel") << false << whole;
+        QTest::newRow("Escape") << QStringLiteral("Escape") << false << whole;
+        QTest::newRow("Accept, disk full") << QStringLiteral("Accept") << true << whole;
+    }
+    void cropMode()
+    {
+        QFETCH(QString, leaveBy);
+        QFETCH(bool, diskFull);
+        QFETCH(QSize, page);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("wide.png"));
+        QVERIFY(solidPage(Qt::darkGreen, QSize(2000, 1000)).save(file));
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->loadFiles({file});
+        const QString pagePath = window->pageStore()->pagePaths().value(0);
+        const QString thumbPath = window->pageStore()->thumbnailPaths().value(0);
+        const QByteArray pageBytes = contentOf(pagePath);
+        const QByteArray thumbBytes = contentOf(thumbPath);
+
+        QAction *crop = window->action(Command::Crop);
+        QVERIFY(crop->isEnabled());
+        crop->trigger();
+        QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::CropPanel));
+        QVERIFY(window->editor()->cropBox()->isVisible());
+        // The box is 1000 x 500; 95 presses take its right edge to the 50-pixel minimum.
+        for (int i = 0; i < 95; ++i)
+            QTest::keyClick(window->editor()->view(), Qt::Key_Left,
+                            Qt::ControlModifier | Qt::ShiftModifier);
+
+        QWidget *panel = window->pagePanelStack()->currentWidget();
+        QPushButton *button = nullptr;
+        for (auto *candidate : panel->findChildren<QPushButton *>()) {
+            if (candidate->accessibleName() == leaveBy)
+                button = candidate;
+        }
+        {
+            const FileSizeLimit limit(diskFull ? 256 : RLIM_INFINITY);
+            if (button)
+                button->click();
+            else
+                QTest::keyClick(window->editor()->view(),
+                                QKeySequence::fromString(leaveBy)[0].key());
+        }
+        QVERIFY(!crop->isChecked());
+        QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::PageStorePanel));
+        QVERIFY(!window->editor()->cropBox()->isVisible());
+        QCOMPARE(QImageReader(pagePath).size(), page);
+        QCOMPARE(window->editor()->currentImage().size(), page);
+        if (page.width() < page.height()) {
+            const QSize thumb = QImageReader(thumbPath).size();
+            QVERIFY2(thumb.width() < thumb.height(), "the thumbnail shows the cut page");
+            return;
+        }
+        QCOMPARE(contentOf(pagePath), pageBytes);
+        QCOMPARE(contentOf(thumbPath), thumbBytes);
+        const QStringList notices = noticeTexts(*window);
+        QCOMPARE(notices.size(), diskFull ? 1 : 0);
+        if (diskFull)
+            QVERIFY(notices.first().contains(QFileInfo(pagePath).fileName()));
+    }
+    void cropModeEndsWithTheDocument()
+    {
+        QTemporaryDir dir;
+        auto window = makeWindow();
+        loadColours(*window, dir, 1);
+        window->action(Command::Crop)->trigger();
+        answerNextQuestion(QMessageBox::Yes);
+        window->action(Command::RemoveAll)->trigger();
+        QVERIFY(!window->action(Command::Crop)->isChecked());
+        QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::EmptyPanel));
+    }
+    // Brightness through the window: Cancel touches nothing, OK changes the page file and
+    // its thumbnail and can be undone, a failed write keeps both and says why.
+    void brightnessOnAPage_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("cancel") << false << false;
+        QTest::newRow("OK") << true << false;
+        QTest::newRow("OK on a full disk") << true << true;
+    }
+    void brightnessOnAPage()
+    {
+        QFETCH(bool, accept);
+        QFETCH(bool, diskFull);
+        QTemporaryDir dir;
+        auto window = makeWindow();
+        QVERIFY(!window->action(Command::Brightness)->isEnabled());
+        loadColours(*window, dir, 1);
+        QVERIFY(window->action(Command::Brightness)->isEnabled());
+        QVERIFY(!window->action(Command::Undo)->isEnabled());
+        const QString page = window->pageStore()->pagePaths().first();
+        const QString thumbnail = window->pageStore()->thumbnailPaths().first();
+        const QByteArray pageBytes = contentOf(page);
+        const QByteArray thumbnailBytes = contentOf(thumbnail);
+
+        window->action(Command::Brightness)->trigger();
+        BrightnessDlg *dialog = window->editor()->brightnessDialog();
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->brightnessSlider()->setValue(60);
+        {
+            const std::optional<FileSizeLimit> limit =
+                diskFull ? std::make_optional<FileSizeLimit>(256) : std::nullopt;
+            dialog->buttons()
+                ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+                ->click();
+        }
+        const bool changed = accept && !diskFull;
+        QCOMPARE(contentOf(page) == pageBytes, !changed);
+        QCOMPARE(contentOf(thumbnail) == thumbnailBytes, !changed);
+        QCOMPARE(window->action(Command::Undo)->isEnabled(), changed);
+        const QStringList notices = noticeTexts(*window);
+        QCOMPARE(notices.size(), diskFull ? 1 : 0);
+        if (diskFull)
+            QVERIFY(notices.first().contains(QFileInfo(page).fileName()));
+        if (!changed)
+            return;
+        // Brighter red: the other channels rise.
+        QVERIFY(colourOf(page).green() > 100 && colourOf(thumbnail).green() > 100);
+        window->action(Command::Undo)->trigger();
+        QCOMPARE(contentOf(page), pageBytes);
+        QVERIFY(near(colourOf(thumbnail), pageColours()[0]));
+        QVERIFY(!window->action(Command::Undo)->isEnabled());
+        QVERIFY(window->action(Command::Redo)->isEnabled());
+    }
+
+    // The kept versions follow their page through moves and renumbering, and go with it.
+    void undoFollowsItsPage_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("edited");       // position of the edited (and current) page
+        QTest::addColumn<QList<int>>("order"); // colour indexes after the command
+        QTest::addColumn<bool>("undoable");
+        QTest::newRow("moved to the top")
+            << int(Command::MoveTop) << 1 << QList<int>{1, 0, 2} << true;
+        QTest::newRow("page before it removed")
+            << int(Command::RemoveAllChecked) << 2 << QList<int>{0, 2} << true;
+        QTest::newRow("the edited page removed")
+            << int(Command::RemoveAllChecked) << 1 << QList<int>{0, 2} << false;
+    }
+    void undoFollowsItsPage()
+    {
+        QFETCH(int, command);
+        QFETCH(int, edited);
+        QFETCH(QList<int>, order);
+        QFETCH(bool, undoable);
+        QTemporaryDir dir;
+        auto window = makeWindow();
+        loadColours(*window, dir, 3);
+        PageListWidget *store = window->pageStore();
+        QList<QByteArray> originals;
+        for (const QString &path : store->pagePaths())
+            originals << contentOf(path);
+        store->slabAt(1)->setChecked(true);
+        store->setCurrentPage(edited);
+        window->rotateRight();
+        window->rotateRight();
+        QVERIFY(window->action(Command::Undo)->isEnabled());
+
+        if (Command(command) == Command::RemoveAllChecked)
+            answerNextQuestion(QMessageBox::Yes);
+        window->action(Command(command))->trigger();
+        QCOMPARE(window->action(Command::Undo)->isEnabled(), undoable);
+        if (undoable) {
+            window->undo();
+            window->undo();
+        }
+        // Every page, the edited one too, as it was loaded; nothing else was changed.
+        for (int i = 0; i < store->count(); ++i)
+            QCOMPARE(contentOf(store->pagePaths().at(i)), originals.at(order.at(i)));
+        QCOMPARE(window->action(Command::Undo)->isEnabled(), false);
+        if (!undoable)
+            QCOMPARE(window->editor()->history()->bytesKept(), 0);
+    }
+
+    // Kept versions live outside the work folder: a restart restores only the pages, and
+    // clearing the document or closing the window removes them.
+    void historyStaysOutOfTheDocument()
+    {
+        QTemporaryDir dir;
+        QList<QByteArray> pages;
+        QString kept;
+        {
+            auto first = makeWindow();
+            loadColours(*first, dir, 2);
+            first->rotateLeft();
+            first->rotateLeft();
+            kept = first->editor()->history()->folder();
+            QCOMPARE(QDir(kept).entryList(QDir::Files).size(), 2);
+            for (const QString &path : first->pageStore()->pagePaths())
+                pages << contentOf(path);
+        }
+        QVERIFY(!QFileInfo::exists(kept));
+        auto second = makeWindow();
+        QCOMPARE(second->pageStore()->waitingPageFiles().size(), 2);
+        second->restoreSession();
+        QCOMPARE(second->pageStore()->count(), 2);
+        for (int i = 0; i < pages.size(); ++i)
+            QCOMPARE(contentOf(second->pageStore()->pagePaths().at(i)), pages.at(i));
+        QVERIFY(!second->action(Command::Undo)->isEnabled());
+
+        second->rotateRight();
+        kept = second->editor()->history()->folder();
+        QVERIFY(QFileInfo(kept).isDir());
+        answerNextQuestion(QMessageBox::Yes);
+        second->removeAll();
+        QVERIFY(!QFileInfo::exists(kept));
+        QCOMPARE(second->editor()->history()->bytesKept(), 0);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "FolderHelpers.h"
 #include "ImageFileWriter.h"
 #include "SettingsKeys.h"
+#include "TestHelpers.h"
 #include "ToneCurve.h"
 
 #include <QCoreApplication>
@@ -116,16 +117,16 @@ private slots:
         QTest::addColumn<double>("contrast");
         QTest::addColumn<int>("level");
         QTest::addColumn<int>("expected");
-        QTest::newRow("identity at 0") << 0.0 << 0.0 << 0 << 0;
-        QTest::newRow("identity at 255") << 0.0 << 0.0 << 255 << 255;
-        QTest::newRow("contrast -100 flattens") << 0.0 << -100.0 << 17 << 128;
-        QTest::newRow("contrast -100 with brightness") << 10.0 << -100.0 << 250 << 154; // 153.5
-        QTest::newRow("brightness clamps high") << 100.0 << 0.0 << 10 << 255;
-        QTest::newRow("brightness clamps low") << -100.0 << 0.0 << 250 << 0;
-        QTest::newRow("contrast doubles distance") << 0.0 << 100.0 << 138 << 148;
-        QTest::newRow("contrast clamps") << 0.0 << 100.0 << 250 << 255;
-        QTest::newRow("rounds half up") << 0.2 << 0.0 << 100 << 101;  // 100.51
-        QTest::newRow("negative rounds") << -0.2 << 0.0 << 100 << 99; // 99.49
+        row("identity at 0", 0.0, 0.0, 0, 0);
+        row("identity at 255", 0.0, 0.0, 255, 255);
+        row("contrast -100 flattens", 0.0, -100.0, 17, 128);
+        row("contrast -100 with brightness", 10.0, -100.0, 250, 154); // 153.5
+        row("brightness clamps high", 100.0, 0.0, 10, 255);
+        row("brightness clamps low", -100.0, 0.0, 250, 0);
+        row("contrast doubles distance", 0.0, 100.0, 138, 148);
+        row("contrast clamps", 0.0, 100.0, 250, 255);
+        row("rounds half up", 0.2, 0.0, 100, 101);  // 100.51
+        row("negative rounds", -0.2, 0.0, 100, 99); // 99.49
     }
     void toneCurveTable()
     {
@@ -144,20 +145,19 @@ private slots:
         QTest::addColumn<double>("brightness");
         QTest::addColumn<double>("contrast");
         QTest::addColumn<QRgb>("expected"); // 0: refused, image unchanged
-        QTest::newRow("alpha kept") << QImage::Format_ARGB32 << qRgba(10, 100, 200, 77) << 10.0
-                                    << 0.0 << qRgba(36, 126, 226, 77); // +25.5 rounds to +26
-        QTest::newRow("8 bit, padded rows") << QImage::Format_Grayscale8 << qRgb(100, 100, 100)
-                                            << 0.0 << -100.0 << qRgb(128, 128, 128);
-        QTest::newRow("24 bit, contrast")
-            << QImage::Format_RGB888 << qRgb(0, 128, 255) << 0.0 << 100.0 << qRgb(0, 128, 255);
-        QTest::newRow("24 bit, brightness") << QImage::Format_RGB888 << qRgb(0, 128, 255) << -50.0
-                                            << 0.0 << qRgb(0, 1, 128); // 0.5 rounds up
-        QTest::newRow("1 bit refused")
-            << QImage::Format_Mono << qRgb(0, 0, 0) << 50.0 << 50.0 << QRgb(0);
-        QTest::newRow("16 bit refused")
-            << QImage::Format_RGB16 << qRgb(0, 0, 0) << 50.0 << 50.0 << QRgb(0);
-        QTest::newRow("64 bit refused")
-            << QImage::Format_RGBA64 << qRgb(0, 0, 0) << 50.0 << 50.0 << QRgb(0);
+        const QRgb black = qRgb(0, 0, 0);
+        // +25.5 rounds to +26
+        row("alpha kept", QImage::Format_ARGB32, qRgba(10, 100, 200, 77), 10.0, 0.0,
+            qRgba(36, 126, 226, 77));
+        row("8 bit, padded rows", QImage::Format_Grayscale8, qRgb(100, 100, 100), 0.0, -100.0,
+            qRgb(128, 128, 128));
+        row("24 bit, contrast", QImage::Format_RGB888, qRgb(0, 128, 255), 0.0, 100.0,
+            qRgb(0, 128, 255));
+        row("24 bit, brightness", QImage::Format_RGB888, qRgb(0, 128, 255), -50.0, 0.0,
+            qRgb(0, 1, 128)); // 0.5 rounds up
+        row("1 bit refused", QImage::Format_Mono, black, 50.0, 50.0, QRgb(0));
+        row("16 bit refused", QImage::Format_RGB16, black, 50.0, 50.0, QRgb(0));
+        row("64 bit refused", QImage::Format_RGBA64, black, 50.0, 50.0, QRgb(0));
     }
     void toneCurveOnImage()
     {
@@ -182,16 +182,12 @@ private slots:
         QVERIFY(!applyToneCurve(null, 1.0, 1.0));
     }
 
-    void settingsKeysAreUnique()
+    void settingsKeys()
     {
         QSet<QString> names;
         for (const SettingKey *key : Settings::allKeys())
             names.insert(QLatin1String(key->name));
-        QCOMPARE(names.size(), Settings::allKeys().size());
-    }
-
-    void settingsWriteIsSeenByNextRead()
-    {
+        QCOMPARE(names.size(), Settings::allKeys().size()); // no two share a stored name
         QSettings().clear();
         writeSetting(Settings::Grayscale, 4);
         QCOMPARE(QSettings().value(QStringLiteral("Grayscale")).toInt(), 4);
@@ -204,15 +200,11 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("format");
         QTest::addColumn<int>("depth");
-        QTest::newRow("colour page") << false << "00000001_o.jpg" << QByteArray("jpeg") << 32;
-        QTest::newRow("black-and-white page")
-            << true << "00000002_o.tiff" << QByteArray("tiff") << 1;
-        // The content always matches the name.
-        QTest::newRow("1-bit into .jpg") << true << "00000003_o.jpg" << QByteArray("jpeg") << 8;
-        QTest::newRow("colour into .tiff")
-            << false << "00000004_o.tiff" << QByteArray("tiff") << 32;
-        QTest::newRow("png") << false << "picture.png" << QByteArray("png") << 32;
-        QTest::newRow("no suffix, 1-bit") << true << "page" << QByteArray("tiff") << 1;
+        // The content always matches the name (the usual pairs come through the page store).
+        row("1-bit into .jpg", true, "00000003_o.jpg", QByteArray("jpeg"), 8);
+        row("colour into .tiff", false, "00000004_o.tiff", QByteArray("tiff"), 32);
+        row("png", false, "picture.png", QByteArray("png"), 32);
+        row("no suffix, 1-bit", true, "page", QByteArray("tiff"), 1);
     }
     void pageImageRule()
     {
@@ -262,10 +254,9 @@ private slots:
         QTest::addColumn<QImage::Format>("format");
         const QRgb black = qRgb(0, 0, 0);
         const QRgb white = qRgb(255, 255, 255);
-        QTest::newRow("white, black") << QList<QRgb>{white, black} << QImage::Format_Mono;
-        QTest::newRow("black, white") << QList<QRgb>{black, white} << QImage::Format_Mono;
-        QTest::newRow("least significant bit first")
-            << QList<QRgb>{white, black} << QImage::Format_MonoLSB;
+        row("white, black", QList<QRgb>{white, black}, QImage::Format_Mono);
+        row("black, white", QList<QRgb>{black, white}, QImage::Format_Mono);
+        row("least significant bit first", QList<QRgb>{white, black}, QImage::Format_MonoLSB);
     }
 
     void blackAndWhiteIsGroup4()
@@ -363,13 +354,13 @@ private slots:
     {
         QTest::addColumn<Planted>("planted");
         QTest::addColumn<bool>("used");
-        QTest::newRow("missing: made") << Planted::Nothing << true;
-        QTest::newRow("own and private") << Planted::PrivateFolder << true;
-        QTest::newRow("open to the group") << Planted::GroupFolder << false;
-        QTest::newRow("open to everyone") << Planted::OpenFolder << false;
-        QTest::newRow("another user's") << Planted::OthersFolder << false;
-        QTest::newRow("a link to a private folder") << Planted::LinkToPrivateFolder << false;
-        QTest::newRow("a file") << Planted::File << false;
+        row("missing: made", Planted::Nothing, true);
+        row("own and private", Planted::PrivateFolder, true);
+        row("open to the group", Planted::GroupFolder, false);
+        row("open to everyone", Planted::OpenFolder, false);
+        row("another user's", Planted::OthersFolder, false);
+        row("a link to a private folder", Planted::LinkToPrivateFolder, false);
+        row("a file", Planted::File, false);
     }
 
     void privateFolder()
@@ -401,16 +392,12 @@ private slots:
         QTest::addColumn<Planted>("inRuntime"); // at <runtime>/quillary
         QTest::addColumn<Planted>("inTemp");    // at <temp>/quillary-<uid>
         QTest::addColumn<QString>("expected");  // "runtime", "temp" or "fresh"
-        QTest::newRow("runtime folder")
-            << Planted::Nothing << Planted::Nothing << QStringLiteral("runtime");
-        QTest::newRow("runtime name open to all")
-            << Planted::OpenFolder << Planted::Nothing << QStringLiteral("temp");
-        QTest::newRow("runtime name a link")
-            << Planted::LinkToPrivateFolder << Planted::Nothing << QStringLiteral("temp");
-        QTest::newRow("both names taken by another user")
-            << Planted::OthersFolder << Planted::OthersFolder << QStringLiteral("fresh");
-        QTest::newRow("both names open to all")
-            << Planted::OpenFolder << Planted::OpenFolder << QStringLiteral("fresh");
+        row("runtime folder", Planted::Nothing, Planted::Nothing, "runtime");
+        row("runtime name open to all", Planted::OpenFolder, Planted::Nothing, "temp");
+        row("runtime name a link", Planted::LinkToPrivateFolder, Planted::Nothing, "temp");
+        row("both names taken by another user", Planted::OthersFolder, Planted::OthersFolder,
+            "fresh");
+        row("both names open to all", Planted::OpenFolder, Planted::OpenFolder, "fresh");
     }
 
     void temporaryFolderIsPrivate()
@@ -451,11 +438,23 @@ private slots:
             QFile file(folder + QLatin1Char('/') + name);
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        removeStaleTempFiles();
+        // Run folders: one of a process id no system hands out, one of this run, one of init.
+        const QString crashed = QStringLiteral("history-99999999-Ab3dEf");
+        const QString ours = QFileInfo(runFolderPattern(QStringLiteral("export"))).fileName();
+        const QString living = QStringLiteral("history-1-Ab3dEf");
         QDir dir(folder);
+        for (const QString &name : {crashed, ours, living}) {
+            QVERIFY(dir.mkpath(name + QStringLiteral("/inner")));
+            QFile file(dir.filePath(name + QStringLiteral("/inner/1.page")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        removeStaleTempFiles();
         QVERIFY(!dir.exists(stale));
         QVERIFY(dir.exists(shortName));
         QVERIFY(dir.exists(other));
+        QVERIFY(!dir.exists(crashed));
+        QVERIFY(dir.exists(ours));
+        QVERIFY(dir.exists(living));
     }
 };
 

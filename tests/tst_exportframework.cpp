@@ -12,6 +12,7 @@
 #include "PdfProgress.h"
 #include "SelectFolderWidget.h"
 #include "SettingsKeys.h"
+#include "TestHelpers.h"
 #include "WordProgress.h"
 
 #include <QCheckBox>
@@ -38,11 +39,6 @@ Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
 namespace {
 using Kind = DestinationSettings::Kind;
-
-template <typename... Values> void row(const char *name, Values... values)
-{
-    (QTest::newRow(name) << ... << values);
-}
 
 template <typename T> T *named(const QWidget &parent, const QString &accessibleName)
 {
@@ -222,41 +218,8 @@ private slots:
         QCOMPARE(DestinationSettings::read(kind).name, name); // names are never read back
     }
 
-    void outputPath_data()
-    {
-        QTest::addColumn<int>("place");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<QString>("expected");
-        const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-        const QString documents =
-            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        row("documents", 1, "scan", Kind::Pdf, documents + QStringLiteral("/scan.pdf"));
-        row("desktop", 0, "scan", Kind::Pdf, desktop + QStringLiteral("/scan.pdf"));
-        row("other folder", 2, "scan", Kind::Pdf, "/srv/out/scan.pdf");
-        row("unknown place: the folder", 5, "scan", Kind::Pdf, "/srv/out/scan.pdf");
-        row("ends in extension", 2, "scan.pdf", Kind::Pdf, "/srv/out/scan.pdf");
-        row("extension in the middle", 2, "a.pdf.b.pdf", Kind::Pdf, "/srv/out/a.b.pdf");
-        row("case-sensitive", 2, "scan.PDF", Kind::Pdf, "/srv/out/scan.PDF.pdf");
-        row("Word", 2, "letter.docx", Kind::Word, "/srv/out/letter.docx");
-        row("DjVu", 2, "book.djvu.djvu", Kind::Djvu, "/srv/out/book.djvu");
-    }
-
-    void outputPath()
-    {
-        QFETCH(int, place);
-        QFETCH(QString, name);
-        QFETCH(Kind, kind);
-        QFETCH(QString, expected);
-        DestinationSettings record;
-        record.folderPlace = place;
-        record.folder = QStringLiteral("/srv/out");
-        record.name = name;
-        QCOMPARE(record.outputPath(DestinationSettings::extension(kind)), expected);
-    }
-
-    // The cases the dialog test below does not show.
-    void destinationCheck_data()
+    // The path a destination gives, or what is wrong with it (the path then unchecked).
+    void destination_data()
     {
         using Problem = DestinationSettings::Problem;
         QTest::addColumn<int>("place");
@@ -264,30 +227,56 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<Problem>("problem");
-        row("fine", 2, "/srv/out", "scan", Kind::Pdf, Problem::None);
-        row("dots inside a name", 2, "/srv/out", "v1..2.pdf", Kind::Pdf, Problem::None);
-        row("documents need no folder field", 1, "", "scan", Kind::Pdf, Problem::None);
-        row("other folder relative", 2, "out", "scan", Kind::Pdf, Problem::NoFolder);
-        row("unknown place, blank folder", 7, " ", "scan", Kind::Word, Problem::NoFolder);
-        row("name blank", 2, "/srv/out", "  ", Kind::Djvu, Problem::NoName);
-        row("only the extension", 2, "/srv/out", ".docx", Kind::Word, Problem::NoName);
-        row("separator", 2, "/srv/out", "sub/scan", Kind::Pdf, Problem::BadName);
-        row("backslash", 2, "/srv/out", "sub\\scan", Kind::Pdf, Problem::BadName);
-        row("sub-folder dot", 2, "/srv/out", ".", Kind::Image, Problem::BadName);
+        QTest::addColumn<QString>("path");
+        const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const char *out = "/srv/out";
+        const auto fine = [out](const char *rowName, int place, const char *name, Kind kind,
+                                const QString &path) {
+            row(rowName, place, QString::fromLatin1(out), QString::fromLatin1(name), kind,
+                Problem::None, path);
+        };
+        fine("documents", 1, "scan", Kind::Pdf, documents + QStringLiteral("/scan.pdf"));
+        fine("desktop", 0, "scan", Kind::Pdf, desktop + QStringLiteral("/scan.pdf"));
+        fine("other folder", 2, "scan", Kind::Pdf, QStringLiteral("/srv/out/scan.pdf"));
+        fine("unknown place: the folder", 5, "scan", Kind::Pdf,
+             QStringLiteral("/srv/out/scan.pdf"));
+        fine("ends in extension", 2, "scan.pdf", Kind::Pdf, QStringLiteral("/srv/out/scan.pdf"));
+        fine("extension in the middle", 2, "a.pdf.b.pdf", Kind::Pdf,
+             QStringLiteral("/srv/out/a.b.pdf"));
+        fine("case-sensitive", 2, "scan.PDF", Kind::Pdf, QStringLiteral("/srv/out/scan.PDF.pdf"));
+        fine("Word", 2, "letter.docx", Kind::Word, QStringLiteral("/srv/out/letter.docx"));
+        fine("DjVu", 2, "book.djvu.djvu", Kind::Djvu, QStringLiteral("/srv/out/book.djvu"));
+        fine("dots inside a name", 2, "v1..2.pdf", Kind::Pdf, QStringLiteral("/srv/out/v1..2.pdf"));
+        // The dialog test below shows the other refusals.
+        const QString unchecked;
+        row("documents need no folder field", 1, "", "scan", Kind::Pdf, Problem::None,
+            documents + QStringLiteral("/scan.pdf"));
+        row("other folder relative", 2, "out", "scan", Kind::Pdf, Problem::NoFolder, unchecked);
+        row("unknown place, blank folder", 7, " ", "scan", Kind::Word, Problem::NoFolder,
+            unchecked);
+        row("name blank", 2, out, "  ", Kind::Djvu, Problem::NoName, unchecked);
+        row("only the extension", 2, out, ".docx", Kind::Word, Problem::NoName, unchecked);
+        row("backslash", 2, out, "sub\\scan", Kind::Pdf, Problem::BadName, unchecked);
+        row("sub-folder dot", 2, out, ".", Kind::Image, Problem::BadName, unchecked);
     }
 
-    void destinationCheck()
+    void destination()
     {
         QFETCH(int, place);
         QFETCH(QString, folder);
         QFETCH(QString, name);
         QFETCH(Kind, kind);
         QFETCH(DestinationSettings::Problem, problem);
+        QFETCH(QString, path);
         DestinationSettings record;
         record.folderPlace = place;
         record.folder = folder;
         record.name = name;
         QCOMPARE(record.check(DestinationSettings::extension(kind)), problem);
+        if (problem == DestinationSettings::Problem::None)
+            QCOMPARE(record.outputPath(DestinationSettings::extension(kind)), path);
     }
 
     // What the dialog does with the destination before the generator runs: refuse it with a
@@ -465,11 +454,9 @@ private slots:
         QFETCH(bool, succeed);
         QFETCH(int, pageCount);
         QTemporaryDir out;
-        writeSetting(Settings::WordFolderPlace, 2);
-        writeSetting(Settings::WordDocFolder, out.path());
         QVERIFY(QDir(out.path()).mkdir(QStringLiteral("tmp")));
         QVERIFY(touch(out.filePath(QStringLiteral("tmp/mine.txt"))));
-        auto dialog = std::make_unique<GeneratorDlg>();
+        auto dialog = loadedDialog(QStringLiteral("letter.docx"), 2, out.path());
         dialog->generator.succeed = succeed;
         QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
         QSignalSpy failed(dialog.get(), &ExportBaseDlg::failed);
@@ -477,11 +464,8 @@ private slots:
             QStringList{QStringLiteral("/srv/1.jpg"), QStringLiteral("/srv/2.jpg")}.mid(0,
                                                                                         pageCount);
         dialog->setPages(pages);
-        named<QLineEdit>(*dialog, QStringLiteral("Document Name"))
-            ->setText(QStringLiteral("letter.docx"));
         named<QCheckBox>(*dialog, QStringLiteral("Open Word document after creation"))
             ->setChecked(false);
-        dialog->show();
 
         QTest::keyClick(dialog.get(), Qt::Key_Return);
         QCOMPARE(dialog->applyCalls, 1);

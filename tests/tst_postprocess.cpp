@@ -3,6 +3,7 @@
 // processors are small shell scripts that record their arguments and write chosen results.
 #include "PageProcessing.h"
 #include "SettingsKeys.h"
+#include "TestHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,11 +14,6 @@
 #include <QTest>
 
 namespace {
-template <typename... Values> void row(const char *name, Values... values)
-{
-    (QTest::newRow(name) << ... << values);
-}
-
 const QSize PageSize(60, 80);
 const QSize SingleSize(30, 40);
 const QSize LeftSize(31, 41);

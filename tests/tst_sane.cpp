@@ -7,6 +7,7 @@
 #include "SaneStatusText.h"
 #include "SettingsKeys.h"
 #include "SourceSelectDlg.h"
+#include "TestHelpers.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -151,12 +152,10 @@ private slots:
         QTest::addColumn<bool>("white");
         QTest::addColumn<QByteArray>("option");
         QTest::addColumn<QVariant>("value");
-        QTest::newRow("grey 50 dpi") << 2 << 50 << false << QByteArray() << QVariant();
-        QTest::newRow("colour 100 dpi") << 4 << 100 << true << QByteArray() << QVariant();
-        QTest::newRow("colour, one frame per colour")
-            << 4 << 50 << true << QByteArray("three-pass") << QVariant(true);
-        QTest::newRow("colour, 16-bit samples")
-            << 4 << 50 << false << QByteArray("depth") << QVariant(16);
+        row("grey 50 dpi", 2, 50, false, QByteArray(), QVariant());
+        row("colour 100 dpi", 4, 100, true, QByteArray(), QVariant());
+        row("colour, one frame per colour", 4, 50, true, QByteArray("three-pass"), QVariant(true));
+        row("colour, 16-bit samples", 4, 50, false, QByteArray("depth"), QVariant(16));
     }
 
     void pageArrivesWithSizeAndDepth()
@@ -196,9 +195,9 @@ private slots:
         QTest::addColumn<int>("paperSource");
         QTest::addColumn<int>("acquireImage");
         QTest::addColumn<int>("expected");
-        QTest::newRow("feeder, all images: ten pages, then empty") << 1 << 1 << 10;
-        QTest::newRow("feeder, one image") << 1 << 0 << 1;
-        QTest::newRow("flatbed, all images: one page") << 0 << 1 << 1;
+        row("feeder, all images: ten pages, then empty", 1, 1, 10);
+        row("feeder, one image", 1, 0, 1);
+        row("flatbed, all images: one page", 0, 1, 1);
     }
 
     void feederRun()
@@ -226,7 +225,7 @@ private slots:
         QTest::addColumn<bool>("fails");
         QTest::addColumn<int>("atPage"); // pages delivered before the failure
 #define STATUS_ROW(name, fails, atPage)                                                            \
-    QTest::newRow(#name " after " #atPage) << QStringLiteral(#name) << int(name) << fails << atPage
+    row(#name " after " #atPage, QStringLiteral(#name), int(name), fails, atPage)
         STATUS_ROW(SANE_STATUS_JAMMED, true, 0);
         STATUS_ROW(SANE_STATUS_JAMMED, true, 2);
         STATUS_ROW(SANE_STATUS_COVER_OPEN, true, 2);
@@ -303,28 +302,24 @@ private slots:
                                          some.left(30)};
         };
         // Reserving lines x bytes per line of these would abort the program.
-        QTest::newRow("1.7 TB announced")
-            << one(frameParameters(SANE_FRAME_RGB, 65535, 65535, 65535 * 6, 16))
-            << int(SANE_STATUS_NO_MEM);
-        QTest::newRow("a gigabyte per line of 100 pixels")
-            << one(frameParameters(SANE_FRAME_GRAY, 100, 100, 1 << 30))
-            << int(SANE_STATUS_UNSUPPORTED);
-        QTest::newRow("padded rows beyond the page bound")
-            << one(frameParameters(SANE_FRAME_RGB, 16384, 16384, 16384 * 12, 16))
-            << int(SANE_STATUS_NO_MEM);
-        QTest::newRow("fewer bytes per line than pixels")
-            << one(frameParameters(SANE_FRAME_GRAY, 100, 3, 99), some)
-            << int(SANE_STATUS_UNSUPPORTED);
-        QTest::newRow("depth 12") << one(frameParameters(SANE_FRAME_GRAY, 10, 3, 15, 12), some)
-                                  << int(SANE_STATUS_UNSUPPORTED);
-        QTest::newRow("three-pass, a colour twice")
-            << QList<ScriptedReader::Frame>{pass(SANE_FRAME_RED, 10), pass(SANE_FRAME_RED, 10),
-                                            pass(SANE_FRAME_BLUE, 10, true)}
-            << int(SANE_STATUS_UNSUPPORTED);
-        QTest::newRow("three-pass, a gigabyte per line in a later frame")
-            << QList<ScriptedReader::Frame>{pass(SANE_FRAME_RED, 10),
-                                            pass(SANE_FRAME_GREEN, 1 << 30)}
-            << int(SANE_STATUS_UNSUPPORTED);
+        row("1.7 TB announced", one(frameParameters(SANE_FRAME_RGB, 65535, 65535, 65535 * 6, 16)),
+            int(SANE_STATUS_NO_MEM));
+        row("a gigabyte per line of 100 pixels",
+            one(frameParameters(SANE_FRAME_GRAY, 100, 100, 1 << 30)), int(SANE_STATUS_UNSUPPORTED));
+        row("padded rows beyond the page bound",
+            one(frameParameters(SANE_FRAME_RGB, 16384, 16384, 16384 * 12, 16)),
+            int(SANE_STATUS_NO_MEM));
+        row("fewer bytes per line than pixels",
+            one(frameParameters(SANE_FRAME_GRAY, 100, 3, 99), some), int(SANE_STATUS_UNSUPPORTED));
+        row("depth 12", one(frameParameters(SANE_FRAME_GRAY, 10, 3, 15, 12), some),
+            int(SANE_STATUS_UNSUPPORTED));
+        row("three-pass, a colour twice",
+            QList<ScriptedReader::Frame>{pass(SANE_FRAME_RED, 10), pass(SANE_FRAME_RED, 10),
+                                         pass(SANE_FRAME_BLUE, 10, true)},
+            int(SANE_STATUS_UNSUPPORTED));
+        row("three-pass, a gigabyte per line in a later frame",
+            QList<ScriptedReader::Frame>{pass(SANE_FRAME_RED, 10), pass(SANE_FRAME_GREEN, 1 << 30)},
+            int(SANE_STATUS_UNSUPPORTED));
     }
 
     void readerRefusesWhatTheDriverAnnounces()
@@ -347,8 +342,8 @@ private slots:
     void readerTakesEachFrameWithItsOwnLineLength_data()
     {
         QTest::addColumn<QList<int>>("strides"); // bytes per line of red, green, blue
-        QTest::newRow("later frames padded more") << QList<int>{5, 8, 6};
-        QTest::newRow("first frame padded most") << QList<int>{8, 5, 6};
+        row("later frames padded more", QList<int>{5, 8, 6});
+        row("first frame padded most", QList<int>{8, 5, 6});
     }
 
     void readerTakesEachFrameWithItsOwnLineLength()

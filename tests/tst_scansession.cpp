@@ -1,6 +1,7 @@
 #include "EzPrevScan.h"
 #include "FakeScannerLibrary.h"
 #include "SettingsKeys.h"
+#include "TestHelpers.h"
 
 #include <QDir>
 #include <QProgressBar>
@@ -13,11 +14,6 @@ namespace {
 const QRgb Red = qRgb(255, 0, 0);
 const QRgb Green = qRgb(0, 255, 0);
 const QRgb Blue = qRgb(0, 0, 255);
-
-template <typename... Values> void row(const char *name, Values... values)
-{
-    (QTest::newRow(name) << ... << values);
-}
 
 QString hex(QRgb colour)
 {

@@ -1,5 +1,6 @@
 #include "SingleInstance.h"
 #include "StartUp.h"
+#include "TestHelpers.h"
 
 #include <QImage>
 #include <QProcess>
@@ -17,7 +18,8 @@ QProcessEnvironment isolatedEnvironment(const QTemporaryDir &home)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("QUILLARY_WEB_HOST"), QStringLiteral("web.test.example.org"));
+    // A loopback port nobody listens on: a first start's update check and report stay here.
+    env.insert(QStringLiteral("QUILLARY_WEB_HOST"), QStringLiteral("127.0.0.1:1"));
     // SANE with no backends: start-up finds no scanner at once.
     env.insert(QStringLiteral("SANE_CONFIG_DIR"), home.path());
     // The window's socket goes into a runtime folder of this test alone.
@@ -62,20 +64,17 @@ bool looksLike(const QString &pagePath, const QColor &colour)
     const QImage page(pagePath);
     if (page.isNull())
         return false;
-    const QColor seen = page.pixelColor(page.width() / 2, page.height() / 2);
-    return qAbs(seen.red() - colour.red()) < 40 && qAbs(seen.green() - colour.green()) < 40 &&
-           qAbs(seen.blue() - colour.blue()) < 40;
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return near(page.pixel(page.width() / 2, page.height() / 2), colour.rgb(), 39);
 }
 
 QString storedSettingsPath(const QTemporaryDir &home)
 {
     return home.filePath(QStringLiteral("config/Plenwick/Quillary.conf"));
+}
+
+QStringList words(const char *text)
+{
+    return QString::fromUtf8(text).split(QLatin1Char(' '));
 }
 
 bool endsWith(QProcess &program, int exitCode)
@@ -95,17 +94,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("uninstall");
-        QTest::newRow("no arguments") << QStringList{QStringLiteral("quillary")} << false;
-        QTest::newRow("switch") << QStringList{QStringLiteral("quillary"), QStringLiteral("-un")}
-                                << true;
-        QTest::newRow("switch among others")
-            << QStringList{QStringLiteral("quillary"), QStringLiteral("x"), QStringLiteral("-un")}
-            << true;
-        QTest::newRow("upper case is not it")
-            << QStringList{QStringLiteral("quillary"), QStringLiteral("-UN")} << false;
-        QTest::newRow("other argument")
-            << QStringList{QStringLiteral("quillary"), QStringLiteral("scan.jpg")} << false;
-        QTest::newRow("alone is not enough") << QStringList{QStringLiteral("-un")} << false;
+        row("no arguments", words("quillary"), false);
+        row("switch", words("quillary -un"), true);
+        row("switch among others", words("quillary x -un"), true);
+        row("upper case is not it", words("quillary -UN"), false);
+        row("other argument", words("quillary scan.jpg"), false);
+        row("alone is not enough", words("-un"), false);
     }
     void uninstallSwitch()
     {
@@ -118,23 +112,14 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("files");
-        const QString program = QStringLiteral("quillary");
-        QTest::newRow("program alone") << QStringList{program} << QStringList{};
-        QTest::newRow("relative and absolute")
-            << QStringList{program, QStringLiteral("scan.jpg"), QStringLiteral("/tmp/a.png"),
-                           QStringLiteral("../up/b.tif")}
-            << QStringList{QStringLiteral("/home/u/docs/scan.jpg"), QStringLiteral("/tmp/a.png"),
-                           QStringLiteral("/home/u/up/b.tif")};
-        QTest::newRow("options left out")
-            << QStringList{program, QStringLiteral("-x"), QStringLiteral("--flag"),
-                           QStringLiteral("a.jpg")}
-            << QStringList{QStringLiteral("/home/u/docs/a.jpg")};
-        QTest::newRow("double dash ends options")
-            << QStringList{program, QStringLiteral("--"), QStringLiteral("-odd.jpg")}
-            << QStringList{QStringLiteral("/home/u/docs/-odd.jpg")};
-        QTest::newRow("file url") << QStringList{program,
-                                                 QStringLiteral("file:///tmp/my%20scan.jpg")}
-                                  << QStringList{QStringLiteral("/tmp/my scan.jpg")};
+        row("program alone", words("quillary"), QStringList());
+        row("relative and absolute", words("quillary scan.jpg /tmp/a.png ../up/b.tif"),
+            words("/home/u/docs/scan.jpg /tmp/a.png /home/u/up/b.tif"));
+        row("options left out", words("quillary -x --flag a.jpg"), words("/home/u/docs/a.jpg"));
+        row("double dash ends options", words("quillary -- -odd.jpg"),
+            words("/home/u/docs/-odd.jpg"));
+        row("file url", words("quillary file:///tmp/my%20scan.jpg"),
+            QStringList{QStringLiteral("/tmp/my scan.jpg")});
     }
     void commandLineFiles()
     {
@@ -145,33 +130,25 @@ private slots:
 
     void handOverRequest_data()
     {
+        using D = SingleInstance::Decoded;
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<SingleInstance::Decoded>("decoded");
         QTest::addColumn<QStringList>("files");
         const QStringList two{QStringLiteral("/a/b c.jpg"), QStringLiteral("/d/\u00e9t\u00e9.png")};
         const QByteArray one = SingleInstance::encodeRequest({QStringLiteral("/xyz.jpg")});
-        QTest::newRow("two files")
-            << SingleInstance::encodeRequest(two) << SingleInstance::Decoded::Complete << two;
-        QTest::newRow("no files") << SingleInstance::encodeRequest({})
-                                  << SingleInstance::Decoded::Complete << QStringList{};
-        QTest::newRow("relative names are not sent")
-            << SingleInstance::encodeRequest(
-                   {QStringLiteral("rel.jpg"), QStringLiteral("/xyz.jpg")})
-            << SingleInstance::Decoded::Complete << QStringList{QStringLiteral("/xyz.jpg")};
-        QTest::newRow("header cut short")
-            << one.left(6) << SingleInstance::Decoded::Incomplete << QStringList{};
-        QTest::newRow("name cut short")
-            << one.chopped(2) << SingleInstance::Decoded::Incomplete << QStringList{};
-        QTest::newRow("foreign bytes") << QByteArray("GET / HTTP/1.0\r\n\r\n")
-                                       << SingleInstance::Decoded::Malformed << QStringList{};
+        const QStringList none;
+        row("two files", SingleInstance::encodeRequest(two), D::Complete, two);
+        row("no files", SingleInstance::encodeRequest({}), D::Complete, none);
+        row("relative names are not sent", SingleInstance::encodeRequest(words("rel.jpg /xyz.jpg")),
+            D::Complete, words("/xyz.jpg"));
+        row("header cut short", one.left(6), D::Incomplete, none);
+        row("name cut short", one.chopped(2), D::Incomplete, none);
+        row("foreign bytes", QByteArray("GET / HTTP/1.0\r\n\r\n"), D::Malformed, none);
         QByteArray huge = SingleInstance::encodeRequest({});
         huge.replace(4, 4, QByteArray(4, '\xff'));
-        QTest::newRow("huge count") << huge << SingleInstance::Decoded::Malformed << QStringList{};
-        QTest::newRow("relative name received")
-            << QByteArray(one).replace("/xyz", "xyz/") << SingleInstance::Decoded::Malformed
-            << QStringList{};
-        QTest::newRow("bytes after the request")
-            << one + "x" << SingleInstance::Decoded::Malformed << QStringList{};
+        row("huge count", huge, D::Malformed, none);
+        row("relative name received", QByteArray(one).replace("/xyz", "xyz/"), D::Malformed, none);
+        row("bytes after the request", one + "x", D::Malformed, none);
     }
     void handOverRequest()
     {
@@ -187,14 +164,12 @@ private slots:
     {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("host");
-        QTest::newRow("russian") << QLocale(QLocale::Russian, QLocale::Russia)
-                                 << QStringLiteral(QUILLARY_RUSSIAN_HOST);
-        QTest::newRow("russian in ukraine")
-            << QLocale(QLocale::Russian, QLocale::Ukraine) << QStringLiteral(QUILLARY_RUSSIAN_HOST);
-        QTest::newRow("english") << QLocale(QLocale::English, QLocale::UnitedStates)
-                                 << QStringLiteral(QUILLARY_DEFAULT_HOST);
-        QTest::newRow("ukrainian") << QLocale(QLocale::Ukrainian, QLocale::Ukraine)
-                                   << QStringLiteral(QUILLARY_DEFAULT_HOST);
+        const QString russian = QStringLiteral(QUILLARY_RUSSIAN_HOST);
+        const QString other = QStringLiteral(QUILLARY_DEFAULT_HOST);
+        row("russian", QLocale(QLocale::Russian, QLocale::Russia), russian);
+        row("russian in ukraine", QLocale(QLocale::Russian, QLocale::Ukraine), russian);
+        row("english", QLocale(QLocale::English, QLocale::UnitedStates), other);
+        row("ukrainian", QLocale(QLocale::Ukrainian, QLocale::Ukraine), other);
     }
     void webHostByLanguage()
     {
@@ -215,8 +190,7 @@ private slots:
         QVERIFY(endsWith(program, 1));
         // The host is stored before the switch is looked at; no window means no Version.
         QSettings stored(storedSettingsPath(home), QSettings::IniFormat);
-        QCOMPARE(stored.value(QStringLiteral("AppUrl")).toString(),
-                 QStringLiteral("web.test.example.org"));
+        QCOMPARE(stored.value(QStringLiteral("AppUrl")).toString(), QStringLiteral("127.0.0.1:1"));
         QVERIFY(!stored.contains(QStringLiteral("Version")));
     }
 
@@ -245,8 +219,7 @@ private slots:
                                  30000);
         QSettings stored(storedSettingsPath(home), QSettings::IniFormat);
         QCOMPARE(stored.value(QStringLiteral("Version")).toString(), QStringLiteral("14.1"));
-        QCOMPARE(stored.value(QStringLiteral("AppUrl")).toString(),
-                 QStringLiteral("web.test.example.org"));
+        QCOMPARE(stored.value(QStringLiteral("AppUrl")).toString(), QStringLiteral("127.0.0.1:1"));
         QVERIFY(QDir(workFolder(home) + QStringLiteral("/Current")).exists());
         QVERIFY(QDir(workFolder(home) + QStringLiteral("/Config")).exists());
         QTest::qWait(1000);
@@ -260,7 +233,7 @@ private slots:
                 {QStringLiteral("red.png")});
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pageFile(home, 1)), 30000);
         QVERIFY(looksLike(pageFile(home, 1), Qt::red));
-        const QByteArray firstPage = contents(pageFile(home, 1));
+        const QByteArray firstPage = contentOf(pageFile(home, 1));
 
         // The socket name was taken over too; a relative name is meant in the second start's
         // own folder.
@@ -270,7 +243,7 @@ private slots:
         QVERIFY(endsWith(second, 0));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pageFile(home, 2)), 30000);
         QVERIFY(looksLike(pageFile(home, 2), Qt::blue));
-        QCOMPARE(contents(pageFile(home, 1)), firstPage);
+        QCOMPARE(contentOf(pageFile(home, 1)), firstPage);
 
         // Without files it only asks for the window.
         QProcess third;

@@ -182,6 +182,8 @@ private:
     bool prepareScan(int singleScan);
     // After a scan run: back from the preview to the pages (or the start).
     void leaveScannerArea();
+    // Starts the auto scan the wizard asked for while another run was going.
+    void startWaitingAutoScan();
     void createExportDialogs();
     void buildStatusBar();
     void buildCentralArea(std::unique_ptr<ScannerLibrary> library);
@@ -244,6 +246,8 @@ private:
     StartPanel *m_startPanel = nullptr;
     // A command that changes the pages is running (see PageCommand).
     bool m_pageCommandRunning = false;
+    // The wizard asked for a scan while another run was going.
+    bool m_autoScanWaiting = false;
     // Scanned pages not yet in the document, in the order they came.
     QList<QImage> m_scannedPages;
     bool m_scannedPagesWaiting = false;

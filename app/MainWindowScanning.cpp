@@ -16,6 +16,8 @@
 #include <QStackedWidget>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 // How often a scanned page that waits for a running page command asks again.
 constexpr int ScannedPageRetryMs = 100;
@@ -67,6 +69,7 @@ void MainWindow::scanPage()
         return;
     m_session->scan();
     leaveScannerArea();
+    startWaitingAutoScan();
 }
 
 void MainWindow::autoScan()
@@ -79,6 +82,12 @@ void MainWindow::autoScan()
 
 void MainWindow::startAutoScan()
 {
+    // The countdown can end while a feeder run still brings pages; the wizard then waits for
+    // a scan of its own, so it starts once that run is over.
+    if (m_session->isScanning()) {
+        m_autoScanWaiting = true;
+        return;
+    }
     if (!prepareScan(0))
         return;
     connect(m_session, &EzPrevScan::percentScan, m_wizard, &AutoScanWizard::scanPercent);
@@ -87,6 +96,14 @@ void MainWindow::startAutoScan()
     connect(m_session, &EzPrevScan::pageScanned, m_wizard, &AutoScanWizard::pageScanned);
     m_session->scan();
     leaveScannerArea();
+    startWaitingAutoScan();
+}
+
+void MainWindow::startWaitingAutoScan()
+{
+    // A wizard closed in the meantime has ended its cycle.
+    if (std::exchange(m_autoScanWaiting, false) && m_wizard->isVisible())
+        QTimer::singleShot(0, this, &MainWindow::startAutoScan);
 }
 
 void MainWindow::cancelAutoScan()

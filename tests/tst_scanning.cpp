@@ -298,6 +298,28 @@ private slots:
                  int(kept > 0 ? MainWindow::EditorArea : MainWindow::StartArea));
     }
 
+    // The countdown ending while a feeder run still brings pages used to leave the wizard
+    // waiting for a scan that never came.
+    void autoScanAskedDuringAFeederRunFollowsIt()
+    {
+        writeSetting(Settings::PaperSource, 1);
+        writeSetting(Settings::AcquireImage, 1);
+        auto scanning = makeWindow({FakeScannerLibrary::page(qRgb(200, 0, 0)),
+                                    FakeScannerLibrary::page(qRgb(0, 200, 0)),
+                                    FakeScannerLibrary::page(qRgb(0, 0, 200))});
+        MainWindow &window = *scanning.window;
+        window.autoScanWizard()->show();
+        bool asked = false;
+        scanning.library->setOnAcquire([&] {
+            if (!std::exchange(asked, true))
+                window.startAutoScan();
+        });
+        window.startAutoScan();
+        QVERIFY(asked);
+        QTRY_COMPARE(scanning.library->calls().count(QStringLiteral("open()")), 2);
+        window.autoScanWizard()->close();
+    }
+
     void autoScanRunsThroughTheWizard()
     {
         writeSetting(Settings::AutoScanNow, true);

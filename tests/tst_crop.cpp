@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QImageReader>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,21 +19,6 @@
 
 namespace {
 using Handle = PhotoGraphicsScene::Handle;
-
-// Quadrants in four colours (black, white, black, white for a 1-bit page).
-QImage quadrants(const QSize &size, bool mono)
-{
-    QImage image(size, QImage::Format_RGB32);
-    const int w = size.width() / 2;
-    const int h = size.height() / 2;
-    QPainter painter(&image);
-    painter.fillRect(0, 0, w, h, mono ? Qt::black : Qt::red);
-    painter.fillRect(w, 0, size.width() - w, h, mono ? Qt::white : Qt::green);
-    painter.fillRect(0, h, w, size.height() - h, mono ? Qt::white : Qt::blue);
-    painter.fillRect(w, h, size.width() - w, size.height() - h, mono ? Qt::black : Qt::yellow);
-    painter.end();
-    return mono ? image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither) : image;
-}
 } // namespace
 
 class TestCrop : public QObject
@@ -49,7 +33,7 @@ private:
     {
         const QString path =
             m_dir->filePath(mono ? QStringLiteral("p_o.tiff") : QStringLiteral("p_o.png"));
-        quadrants(size, mono).save(path, mono ? "TIFF" : "PNG");
+        drawnPage(size, mono ? PageKind::Mono : PageKind::Colour).save(path, mono ? "TIFF" : "PNG");
         if (!m_editor->showPage(path))
             qWarning() << "not shown" << path;
         m_editor->cropping(true);

@@ -6,6 +6,7 @@
 #include "ImageFileWriter.h"
 #include "MessageBoxAnswerer.h"
 #include "SettingsKeys.h"
+#include "TestHelpers.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -65,17 +66,6 @@ QStringList pagesOf(const QString &file)
     return pages;
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 } // namespace
 
 class TestDjvuExport : public QObject
@@ -86,17 +76,12 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QSettings().clear(); }
 
-    void pagesInOrder_data()
-    {
-        QTest::addColumn<QStringList>("kinds");
-        QTest::newRow("every kind") << QStringList{u"grey.jpg"_s,  u"mono.tiff"_s,  u"colour.jpg"_s,
-                                                   u"grey.tiff"_s, u"colour.png"_s, u"mono.png"_s};
-    }
-
-    // Every page in its own folder under the same file name: none may overwrite another.
+    // Every kind of page, each in its own folder under the same file name: none may overwrite
+    // another.
     void pagesInOrder()
     {
-        QFETCH(QStringList, kinds);
+        const QStringList kinds{u"grey.jpg"_s,  u"mono.tiff"_s,  u"colour.jpg"_s,
+                                u"grey.tiff"_s, u"colour.png"_s, u"mono.png"_s};
         QTemporaryDir dir;
         QStringList pages;
         QStringList expected;
@@ -133,15 +118,15 @@ private slots:
     {
         QTest::addColumn<QString>("tool");
         QTest::addColumn<QByteArray>("script"); // empty: the tool is missing; REAL: the real one
-        QTest::newRow("no djvm") << "djvm" << QByteArray();
-        QTest::newRow("no c44") << "c44" << QByteArray();
-        QTest::newRow("no cjb2") << "cjb2" << QByteArray();
-        QTest::newRow("c44 fails") << "c44" << QByteArray("REAL \"$@\"; exit 1");
-        QTest::newRow("cjb2 crashes") << "cjb2" << QByteArray("REAL \"$@\"; kill -SEGV $$");
-        QTest::newRow("c44 leaves nothing") << "c44" << QByteArray("exit 0");
-        QTest::newRow("c44 hangs") << "c44" << QByteArray("exec /bin/sleep 30");
-        QTest::newRow("djvm fails") << "djvm" << QByteArray("REAL \"$@\"; exit 2");
-        QTest::newRow("unreadable page") << QString() << QByteArray();
+        row("no djvm", "djvm", QByteArray());
+        row("no c44", "c44", QByteArray());
+        row("no cjb2", "cjb2", QByteArray());
+        row("c44 fails", "c44", QByteArray("REAL \"$@\"; exit 1"));
+        row("cjb2 crashes", "cjb2", QByteArray("REAL \"$@\"; kill -SEGV $$"));
+        row("c44 leaves nothing", "c44", QByteArray("exit 0"));
+        row("c44 hangs", "c44", QByteArray("exec /bin/sleep 30"));
+        row("djvm fails", "djvm", QByteArray("REAL \"$@\"; exit 2"));
+        row("unreadable page", QString(), QByteArray());
     }
 
     // Each ends as a failure, and the earlier file stays whole.
@@ -180,7 +165,7 @@ private slots:
         generator.setPages(pages);
         QVERIFY(!generator.run(out));
         QCOMPARE(generator.outcome(), DjvuGenerator::Outcome::Failed);
-        QCOMPARE(contents(out), oldBytes);
+        QCOMPARE(contentOf(out), oldBytes);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"out.djvu"_s});
     }
 
@@ -189,8 +174,8 @@ private slots:
     void dialog_data()
     {
         QTest::addColumn<bool>("cancel");
-        QTest::newRow("written") << false;
-        QTest::newRow("cancelled") << true;
+        row("written", false);
+        row("cancelled", true);
     }
 
     void dialog()
@@ -207,9 +192,7 @@ private slots:
 
         ExportDjvuDlg dialog;
         dialog.setPages(pages);
-        for (QLineEdit *field : dialog.findChildren<QLineEdit *>())
-            if (field->accessibleName() == QLatin1String("Document Name"))
-                field->setText(QStringLiteral("Book"));
+        named<QLineEdit>(dialog, "Document Name")->setText(QStringLiteral("Book"));
         dialog.percentBox()->setValue(30);
         dialog.show();
         QSignalSpy applied(&dialog, &ExportBaseDlg::applied);
@@ -231,7 +214,7 @@ private slots:
         QCOMPARE(failed.size(), 0);
         QCOMPARE(applied.size(), cancel ? 0 : 1);
         if (cancel)
-            QCOMPARE(contents(out), oldBytes);
+            QCOMPARE(contentOf(out), oldBytes);
         else
             QCOMPARE(pagesOf(out).size(), pages.size());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"Book.djvu"_s});

@@ -4,6 +4,7 @@
 #include "ImageFileWriter.h"
 #include "ImgProgress.h"
 #include "SettingsKeys.h"
+#include "TestHelpers.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -60,12 +61,6 @@ double difference(const QImage &a, const QImage &b)
     return sum / (3.0 * a.width() * a.height());
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A shown dialog that writes the pages into folder under the name "Scan", in format.
 std::unique_ptr<ExportFileDlg> dialogFor(const QString &folder, const QString &format,
                                          const QStringList &pages)
@@ -75,9 +70,7 @@ std::unique_ptr<ExportFileDlg> dialogFor(const QString &folder, const QString &f
     writeSetting(Settings::ImageFormat, format);
     auto dialog = std::make_unique<ExportFileDlg>();
     dialog->setPages(pages);
-    for (QLineEdit *field : dialog->findChildren<QLineEdit *>())
-        if (field->accessibleName() == QLatin1String("SubFolder"))
-            field->setText(u"Scan"_s);
+    named<QLineEdit>(*dialog, "SubFolder")->setText(u"Scan"_s);
     dialog->show();
     return dialog;
 }
@@ -97,10 +90,10 @@ private slots:
         QTest::addColumn<QString>("format");
         QTest::addColumn<int>("width"); // of the number
         QTest::addColumn<double>("tolerance");
-        QTest::newRow("9 JPEG") << 9 << "jpg" << 1 << 8.0;
-        QTest::newRow("10 PNG") << 10 << "png" << 2 << 0.0;
-        QTest::newRow("100 TIFF") << 100 << "tiff" << 3 << 0.0;
-        QTest::newRow("4 BMP") << 4 << "bmp" << 1 << 0.0;
+        row("9 JPEG", 9, "jpg", 1, 8.0);
+        row("10 PNG", 10, "png", 2, 0.0);
+        row("100 TIFF", 100, "tiff", 3, 0.0);
+        row("4 BMP", 4, "bmp", 1, 0.0);
     }
 
     // Twice with the name Scan: the sub-folders Scan and Scan (1), each with every page.
@@ -137,10 +130,10 @@ private slots:
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("JPEG") << 0 << true;
-        QTest::newRow("TIFF") << 1 << false;
-        QTest::newRow("PNG") << 2 << false;
-        QTest::newRow("BMP") << 3 << false;
+        row("JPEG", 0, true);
+        row("TIFF", 1, false);
+        row("PNG", 2, false);
+        row("BMP", 3, false);
     }
 
     void qualityBox()
@@ -163,10 +156,10 @@ private slots:
         QTest::addColumn<bool>("cancel");
         QTest::addColumn<int>("failedSignals");
         QTest::addColumn<int>("partlySignals");
-        QTest::newRow("sub-folder cannot be made") << true << 0 << false << 1 << 0;
-        QTest::newRow("one page unreadable") << false << 1 << false << 0 << 1;
-        QTest::newRow("every page unreadable") << false << 3 << false << 1 << 0;
-        QTest::newRow("cancel after two pages") << false << 0 << true << 0 << 0;
+        row("sub-folder cannot be made", true, 0, false, 1, 0);
+        row("one page unreadable", false, 1, false, 0, 1);
+        row("every page unreadable", false, 3, false, 1, 0);
+        row("cancel after two pages", false, 0, true, 0, 0);
     }
 
     void failures()
@@ -189,7 +182,7 @@ private slots:
         QVERIFY(blockedFolder ? QFile(destination).open(QIODevice::WriteOnly)
                               : QDir().mkpath(destination + u"/Scan"_s) &&
                                     writeImageFile(pagePicture(7), earlier));
-        const QByteArray earlierBytes = blockedFolder ? QByteArray() : contents(earlier);
+        const QByteArray earlierBytes = blockedFolder ? QByteArray() : contentOf(earlier);
 
         auto dialog = dialogFor(destination, u"png"_s, pages);
         QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
@@ -225,7 +218,7 @@ private slots:
         if (cancel)
             QCOMPARE(writtenAtCancel, 2); // the export really was under way
         if (!blockedFolder)
-            QCOMPARE(contents(earlier), earlierBytes);
+            QCOMPARE(contentOf(earlier), earlierBytes);
     }
 };
 

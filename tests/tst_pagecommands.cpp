@@ -2,7 +2,6 @@
 #include "CropBoxItem.h"
 #include "EditHistory.h"
 #include "ExportDlg.h"
-#include "ExportWordDlg.h"
 #include "FileSizeLimit.h"
 #include "ImageEditor.h"
 #include "ImageLoading.h"
@@ -15,10 +14,10 @@
 #include "ScannerLibrary.h"
 #include "SettingsKeys.h"
 #include "StartPanel.h"
+#include "TestHelpers.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -90,20 +89,6 @@ QList<int> pageColourIndexes(const PageListWidget &store)
         result << found;
     }
     return result;
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return buffer.data();
 }
 
 // A white page with a black square in its top-left corner.
@@ -191,10 +176,7 @@ private slots:
         const QString jpeg = dir.filePath(QStringLiteral("photo.jpg"));
         QVERIFY(solidPage(Qt::red).save(jpeg, "JPG"));
         const QString corrupt = dir.filePath(QStringLiteral("broken & <bad>.jpg"));
-        QFile bad(corrupt);
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("\xff\xd8\xff\xe0 not really a jpeg");
-        bad.close();
+        QVERIFY(writeFile(corrupt, "\xff\xd8\xff\xe0 not really a jpeg"));
         const QImage mono = solidPage(Qt::white).convertToFormat(QImage::Format_Mono);
         const QString monoTiff = dir.filePath(QStringLiteral("letter.tif"));
         QVERIFY(mono.save(monoTiff, "TIFF"));
@@ -204,10 +186,7 @@ private slots:
         QVERIFY(mono.save(upperTif, "TIFF"));
 
         const QString text = dir.filePath(QStringLiteral("notes.txt"));
-        QFile words(text);
-        QVERIFY(words.open(QIODevice::WriteOnly));
-        words.write("just some words");
-        words.close();
+        QVERIFY(writeFile(text, "just some words"));
 
         auto window = makeWindow();
         window->loadFiles({jpeg, corrupt, monoTiff, text, colourTiff, upperTif});
@@ -252,45 +231,38 @@ private slots:
 
         QImage letter = solidPage(Qt::white, QSize(60, 30));
         QPainter(&letter).fillRect(20, 10, 20, 10, Qt::black);
-        QTest::newRow("multi-page TIFF, one page 1-bit")
-            << QStringLiteral("fax.tif")
-            << multiPageTiff({solidPage(Qt::red, QSize(50, 40)),
-                              letter.convertToFormat(QImage::Format_Mono),
-                              solidPage(Qt::blue, QSize(70, 20))})
-            << QStringList{QStringLiteral("jpg"), QStringLiteral("tiff"), QStringLiteral("jpg")}
-            << QList<QSize>{{50, 40}, {60, 30}, {70, 20}}
-            << QList<QColor>{Qt::red, Qt::black, Qt::blue} << QPoint(2, 2) << QColor(Qt::red)
-            << QString();
+        row("multi-page TIFF, one page 1-bit", QStringLiteral("fax.tif"),
+            multiPageTiff({solidPage(Qt::red, QSize(50, 40)),
+                           letter.convertToFormat(QImage::Format_Mono),
+                           solidPage(Qt::blue, QSize(70, 20))}),
+            QStringList{QStringLiteral("jpg"), QStringLiteral("tiff"), QStringLiteral("jpg")},
+            QList<QSize>{{50, 40}, {60, 30}, {70, 20}}, QList<QColor>{Qt::red, Qt::black, Qt::blue},
+            QPoint(2, 2), QColor(Qt::red), QString());
 
         QImage transparent(80, 40, QImage::Format_ARGB32);
         transparent.fill(Qt::transparent);
         QPainter(&transparent).fillRect(0, 0, 12, 12, Qt::black);
-        QTest::newRow("transparent PNG")
-            << QStringLiteral("ink.png") << encoded(transparent, "PNG")
-            << QStringList{QStringLiteral("jpg")} << QList<QSize>{{80, 40}}
-            << QList<QColor>{Qt::white} << QPoint(3, 3) << QColor(Qt::black) << QString();
+        row("transparent PNG", QStringLiteral("ink.png"), encoded(transparent, "PNG"),
+            QStringList{QStringLiteral("jpg")}, QList<QSize>{{80, 40}}, QList<QColor>{Qt::white},
+            QPoint(3, 3), QColor(Qt::black), QString());
 
         QImage blueInk = markedPage(QImage::Format_Mono);
         blueInk.setColor(blueInk.pixelIndex(3, 3), qRgb(0, 0, 255));
-        QTest::newRow("blue ink 1-bit PNG")
-            << QStringLiteral("blue.png") << encoded(blueInk, "PNG")
-            << QStringList{QStringLiteral("jpg")} << QList<QSize>{{80, 40}}
-            << QList<QColor>{Qt::white} << QPoint(3, 3) << QColor(Qt::blue) << QString();
+        row("blue ink 1-bit PNG", QStringLiteral("blue.png"), encoded(blueInk, "PNG"),
+            QStringList{QStringLiteral("jpg")}, QList<QSize>{{80, 40}}, QList<QColor>{Qt::white},
+            QPoint(3, 3), QColor(Qt::blue), QString());
 
         const QByteArray photo = encoded(markedPage(), "JPG");
-        QTest::newRow("JPEG turned by EXIF")
-            << QStringLiteral("phone.jpg") << turnedByExif(photo)
-            << QStringList{QStringLiteral("jpg")} << QList<QSize>{{40, 80}}
-            << QList<QColor>{Qt::white} << QPoint(36, 3) << QColor(Qt::black) << QString();
+        row("JPEG turned by EXIF", QStringLiteral("phone.jpg"), turnedByExif(photo),
+            QStringList{QStringLiteral("jpg")}, QList<QSize>{{40, 80}}, QList<QColor>{Qt::white},
+            QPoint(36, 3), QColor(Qt::black), QString());
 
-        QTest::newRow("JPEG cut in the middle, end marker after it")
-            << QStringLiteral("cut.jpg") << photo.left(photo.size() / 2) + QByteArray("\xff\xd9", 2)
-            << QStringList() << QList<QSize>() << QList<QColor>() << QPoint() << QColor()
-            << QStringLiteral("damaged");
-        QTest::newRow("words named .png")
-            << QStringLiteral("notes.png") << QByteArray("just some words") << QStringList()
-            << QList<QSize>() << QList<QColor>() << QPoint() << QColor()
-            << QStringLiteral("not a picture");
+        row("JPEG cut in the middle, end marker after it", QStringLiteral("cut.jpg"),
+            photo.left(photo.size() / 2) + QByteArray("\xff\xd9", 2), QStringList(), QList<QSize>(),
+            QList<QColor>(), QPoint(), QColor(), QStringLiteral("damaged"));
+        row("words named .png", QStringLiteral("notes.png"), QByteArray("just some words"),
+            QStringList(), QList<QSize>(), QList<QColor>(), QPoint(), QColor(),
+            QStringLiteral("not a picture"));
     }
     void loadingPictures()
     {
@@ -303,13 +275,10 @@ private slots:
         QFETCH(QColor, probeColour);
         QFETCH(QString, reason);
         QTemporaryDir dir;
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
+        QVERIFY(writeFile(dir.filePath(name), bytes));
 
         auto window = makeWindow();
-        window->loadFiles({file.fileName()});
+        window->loadFiles({dir.filePath(name)});
 
         const QStringList pages = window->pageStore()->pagePaths();
         QCOMPARE(pages.size(), suffixes.size());
@@ -343,22 +312,19 @@ private slots:
         QTest::addColumn<QList<int>>("checked");
         QTest::addColumn<int>("current");
         QTest::addColumn<QList<int>>("remaining");
-        QTest::newRow("current page in the middle")
-            << int(Command::RemovePage) << QList<int>{} << 1 << QList<int>{0, 2, 3};
-        QTest::newRow("all") << int(Command::RemoveAll) << QList<int>{} << 2 << QList<int>{};
-        QTest::newRow("all but current in the middle")
-            << int(Command::RemoveAllButThis) << QList<int>{} << 2 << QList<int>{2};
-        QTest::newRow("checked, none checked")
-            << int(Command::RemoveAllChecked) << QList<int>{} << 0 << QList<int>{0, 1, 2, 3};
-        QTest::newRow("checked, some")
-            << int(Command::RemoveAllChecked) << QList<int>{0, 2} << 3 << QList<int>{1, 3};
-        QTest::newRow("checked, all")
-            << int(Command::RemoveAllChecked) << QList<int>{0, 1, 2, 3} << 0 << QList<int>{};
-        QTest::newRow("unchecked, some")
-            << int(Command::RemoveAllUnchecked) << QList<int>{1} << 0 << QList<int>{1};
-        QTest::newRow("unchecked, all checked")
-            << int(Command::RemoveAllUnchecked) << QList<int>{0, 1, 2, 3} << 0
-            << QList<int>{0, 1, 2, 3};
+        row("current page in the middle", int(Command::RemovePage), QList<int>{}, 1,
+            QList<int>{0, 2, 3});
+        row("all", int(Command::RemoveAll), QList<int>{}, 2, QList<int>{});
+        row("all but current in the middle", int(Command::RemoveAllButThis), QList<int>{}, 2,
+            QList<int>{2});
+        row("checked, none checked", int(Command::RemoveAllChecked), QList<int>{}, 0,
+            QList<int>{0, 1, 2, 3});
+        row("checked, some", int(Command::RemoveAllChecked), QList<int>{0, 2}, 3, QList<int>{1, 3});
+        row("checked, all", int(Command::RemoveAllChecked), QList<int>{0, 1, 2, 3}, 0,
+            QList<int>{});
+        row("unchecked, some", int(Command::RemoveAllUnchecked), QList<int>{1}, 0, QList<int>{1});
+        row("unchecked, all checked", int(Command::RemoveAllUnchecked), QList<int>{0, 1, 2, 3}, 0,
+            QList<int>{0, 1, 2, 3});
     }
     void removing()
     {
@@ -473,110 +439,56 @@ private slots:
             loadColours(*first, dir, 2);
         }
         auto second = makeWindow();
-        QFile broken(second->pageStore()->currentFolder() + QStringLiteral("/00000002_o.jpg"));
-        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        broken.write("garbage");
-        broken.close();
+        QVERIFY(writeFile(second->pageStore()->currentFolder() + QStringLiteral("/00000002_o.jpg"),
+                          "garbage"));
         second->restoreSession();
         QCOMPARE(pageColourIndexes(*second->pageStore()), QList<int>{0});
         QCOMPARE(noticeTexts(*second).filter(QStringLiteral("Wrong file format")).size(), 1);
     }
 
-    void buildPdfExportsEveryPageInOrder()
-    {
-        QTemporaryDir pictures;
-        QTemporaryDir output;
-        auto window = makeWindow();
-        loadColours(*window, pictures, 3);
-        window->pageStore()->slabAt(1)->setChecked(true); // checked or not, every page goes
-        writeSetting(Settings::FolderPlace, 2);
-        writeSetting(Settings::DocFolder, output.path());
-        writeSetting(Settings::NeedOpen, false);
-        const QStringList pages = window->pageStore()->pagePaths();
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<ExportDlg *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QCOMPARE(dialog->pages(), pages);
-            dialog->apply();
-        });
-        window->action(Command::BuildPdf)->trigger();
-
-        const QStringList written = QDir(output.path()).entryList({QStringLiteral("*.pdf")});
-        QCOMPARE(written.size(), 1);
-        QProcess info;
-        info.start(QStringLiteral("pdfinfo"), {QDir(output.path()).filePath(written.first())});
-        QVERIFY(info.waitForFinished(30000));
-        QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
-                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n"))));
-        const QStringList notices = noticeTexts(*window);
-        QCOMPARE(notices.size(), 1);
-        QVERIFY(notices.first().contains(QLatin1String("PDF file was created.")));
-        QVERIFY(notices.first().contains(written.first().toHtmlEscaped()));
-    }
-
-    // "Build Word Document" was greyed out: it opens the Word dialog with every page, and the
-    // document holds one picture per page in page order.
-    void buildWordExportsEveryPageInOrder()
-    {
-        QTemporaryDir pictures;
-        QTemporaryDir output;
-        auto window = makeWindow();
-        loadColours(*window, pictures, 3);
-        writeSetting(Settings::WordFolderPlace, 2);
-        writeSetting(Settings::WordDocFolder, output.path());
-        writeSetting(Settings::WordNeedOpen, false);
-        const QStringList pages = window->pageStore()->pagePaths();
-        QVERIFY(window->action(Command::BuildWord)->isEnabled());
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<ExportWordDlg *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QCOMPARE(dialog->pages(), pages);
-            dialog->apply();
-        });
-        window->action(Command::BuildWord)->trigger();
-
-        const QStringList written = QDir(output.path()).entryList({QStringLiteral("*.docx")});
-        QCOMPARE(written.size(), 1);
-        QProcess list;
-        list.start(QStringLiteral("unzip"),
-                   {QStringLiteral("-Z1"), QDir(output.path()).filePath(written.first()),
-                    QStringLiteral("word/media/*")});
-        QVERIFY(list.waitForFinished(30000));
-        qWarning() << pages << list.readAllStandardError();
-        QStringList expected;
-        for (const QString &page : pages)
-            expected
-                << QStringLiteral("word/media/%1.jpeg").arg(QFileInfo(page).completeBaseName());
-        QCOMPARE(QString::fromUtf8(list.readAllStandardOutput())
-                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-                 expected);
-        const QStringList notices = noticeTexts(*window);
-        QCOMPARE(notices.size(), 1);
-        QVERIFY(notices.first().contains(QLatin1String("Word file was created.")));
-    }
-
-    // "Build DjVu File" and "Save As Pictures" were greyed out: each opens its dialog with
-    // every page in order and ends with its notice.
-    void buildDjvuAndPictures_data()
+    // The four export commands: each opens its dialog with every page in order, checked or
+    // not, writes one document that a reader finds all pages in, and ends with its notice.
+    void exportCommands_data()
     {
         QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("reader"); // run on the written file or folder
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("says"); // what the reader prints
         QTest::addColumn<QString>("notice");
-        QTest::newRow("DjVu") << int(Command::BuildDjvu) << "DjVu file was created.";
-        QTest::newRow("pictures") << int(Command::ExportFiles) << "Images was saved.";
+        const QString media = QStringLiteral("word/media/0000000%1_o.jpeg\n");
+        row("PDF", int(Command::BuildPdf), QStringLiteral("pdfinfo"), QStringList(),
+            QStringLiteral("Pages:\\s+3\\n"), QStringLiteral("PDF file was created."));
+        row("Word", int(Command::BuildWord), QStringLiteral("unzip"),
+            QStringList{QStringLiteral("-Z1")}, media.arg(1) + media.arg(2) + media.arg(3),
+            QStringLiteral("Word file was created."));
+        row("DjVu", int(Command::BuildDjvu), QStringLiteral("djvused"),
+            QStringList{QStringLiteral("-e"), QStringLiteral("n")}, QStringLiteral("^3\\n$"),
+            QStringLiteral("DjVu file was created."));
+        row("pictures", int(Command::ExportFiles), QStringLiteral("ls"), QStringList(),
+            QStringLiteral("^(.+_\\d\\.\\w+\\n){3}$"), QStringLiteral("Images was saved."));
     }
-
-    void buildDjvuAndPictures()
+    void exportCommands()
     {
         QFETCH(int, command);
+        QFETCH(QString, reader);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, says);
         QFETCH(QString, notice);
         QTemporaryDir pictures;
         QTemporaryDir output;
         auto window = makeWindow();
         loadColours(*window, pictures, 3);
-        writeSetting(Settings::DjvuFolderPlace, 2);
-        writeSetting(Settings::DjvuDocFolder, output.path());
-        writeSetting(Settings::ImageFolderPlace, 2);
-        writeSetting(Settings::ImageDocFolder, output.path());
+        window->pageStore()->slabAt(1)->setChecked(true);
+        for (const auto &[place, folder] :
+             {std::pair(Settings::FolderPlace, Settings::DocFolder),
+              std::pair(Settings::WordFolderPlace, Settings::WordDocFolder),
+              std::pair(Settings::DjvuFolderPlace, Settings::DjvuDocFolder),
+              std::pair(Settings::ImageFolderPlace, Settings::ImageDocFolder)}) {
+            writeSetting(place, 2);
+            writeSetting(folder, output.path());
+        }
+        writeSetting(Settings::NeedOpen, false);
+        writeSetting(Settings::WordNeedOpen, false);
         const QStringList pages = window->pageStore()->pagePaths();
         QAction *action = window->action(Command(command));
         QVERIFY(action->isEnabled());
@@ -590,46 +502,18 @@ private slots:
         });
         action->trigger();
 
+        const QStringList written =
+            QDir(output.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QCOMPARE(written.size(), 1);
+        QProcess process;
+        process.start(reader, arguments << QDir(output.path()).filePath(written.first()));
+        QVERIFY(process.waitForFinished(30000));
+        const QString said = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY2(said.contains(QRegularExpression(says)), qPrintable(said));
         const QStringList notices = noticeTexts(*window);
         QCOMPARE(notices.size(), 1);
         QVERIFY2(notices.first().contains(notice), qPrintable(notices.first()));
-        QCOMPARE(QDir(output.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
-    }
-
-    // Renumbering renames the current page's file under the editor: a turn after it must
-    // turn that page, not the one that took its old name.
-    void turnAfterRenumberingTurnsTheRightPage_data()
-    {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<int>("current");
-        QTest::addColumn<QList<int>>("order"); // colour indexes after the command
-        QTest::newRow("move to top") << int(Command::MoveTop) << 1 << QList<int>{1, 0, 2};
-        QTest::newRow("page before it removed")
-            << int(Command::RemoveAllChecked) << 2 << QList<int>{0, 2};
-    }
-    void turnAfterRenumberingTurnsTheRightPage()
-    {
-        QFETCH(int, command);
-        QFETCH(int, current);
-        QFETCH(QList<int>, order);
-        QTemporaryDir dir;
-        auto window = makeWindow();
-        loadColours(*window, dir, 3);
-        PageListWidget *store = window->pageStore();
-        store->slabAt(1)->setChecked(true);
-        store->setCurrentPage(current);
-        if (Command(command) == Command::RemoveAllChecked)
-            answerNextQuestion(QMessageBox::Yes);
-        window->action(Command(command))->trigger();
-        QCOMPARE(pageColourIndexes(*store), order);
-
-        window->rotateRight();
-        const int turned = store->currentIndex();
-        QCOMPARE(order.at(turned), current == 1 ? 1 : 2);
-        for (int i = 0; i < store->count(); ++i)
-            QCOMPARE(QImageReader(store->pagePaths().at(i)).size(),
-                     i == turned ? QSize(40, 60) : QSize(60, 40));
-        QCOMPARE(pageColourIndexes(*store), order);
+        QVERIFY(notices.first().contains(written.first().toHtmlEscaped()));
     }
 
     void turningTurnsFileAndThumbnail()
@@ -670,11 +554,11 @@ private slots:
         QTest::addColumn<QSize>("page"); // the page file afterwards
         const QSize cut(50, 500);
         const QSize whole(2000, 1000);
-        QTest::newRow("Accept") << QStringLiteral("Accept") << false << cut;
-        QTest::newRow("Enter") << QStringLiteral("Return") << false << cut;
-        QTest::newRow("Cancel") << QStringLiteral("Cancel") << false << whole;
-        QTest::newRow("Escape") << QStringLiteral("Escape") << false << whole;
-        QTest::newRow("Accept, disk full") << QStringLiteral("Accept") << true << whole;
+        row("Accept", QStringLiteral("Accept"), false, cut);
+        row("Enter", QStringLiteral("Return"), false, cut);
+        row("Cancel", QStringLiteral("Cancel"), false, whole);
+        row("Escape", QStringLiteral("Escape"), false, whole);
+        row("Accept, disk full", QStringLiteral("Accept"), true, whole);
     }
     void cropMode()
     {
@@ -703,12 +587,8 @@ private slots:
             QTest::keyClick(window->editor()->view(), Qt::Key_Left,
                             Qt::ControlModifier | Qt::ShiftModifier);
 
-        QWidget *panel = window->pagePanelStack()->currentWidget();
-        QPushButton *button = nullptr;
-        for (auto *candidate : panel->findChildren<QPushButton *>()) {
-            if (candidate->accessibleName() == leaveBy)
-                button = candidate;
-        }
+        QPushButton *button =
+            named<QPushButton>(*window->pagePanelStack()->currentWidget(), qPrintable(leaveBy));
         {
             const FileSizeLimit limit(diskFull ? 256 : RLIM_INFINITY);
             if (button)
@@ -751,9 +631,9 @@ private slots:
     {
         QTest::addColumn<bool>("accept");
         QTest::addColumn<bool>("diskFull");
-        QTest::newRow("cancel") << false << false;
-        QTest::newRow("OK") << true << false;
-        QTest::newRow("OK on a full disk") << true << true;
+        row("cancel", false, false);
+        row("OK", true, false);
+        row("OK on a full disk", true, true);
     }
     void brightnessOnAPage()
     {
@@ -800,21 +680,19 @@ private slots:
         QVERIFY(window->action(Command::Redo)->isEnabled());
     }
 
-    // The kept versions follow their page through moves and renumbering, and go with it.
-    void undoFollowsItsPage_data()
+    // Renumbering renames the edited page's file under the editor: a turn after it turns that
+    // page, not the one that took its old name, and its kept versions follow it (or go with it).
+    void editsFollowTheirPage_data()
     {
         QTest::addColumn<int>("command");
         QTest::addColumn<int>("edited");       // position of the edited (and current) page
         QTest::addColumn<QList<int>>("order"); // colour indexes after the command
         QTest::addColumn<bool>("undoable");
-        QTest::newRow("moved to the top")
-            << int(Command::MoveTop) << 1 << QList<int>{1, 0, 2} << true;
-        QTest::newRow("page before it removed")
-            << int(Command::RemoveAllChecked) << 2 << QList<int>{0, 2} << true;
-        QTest::newRow("the edited page removed")
-            << int(Command::RemoveAllChecked) << 1 << QList<int>{0, 2} << false;
+        row("moved to the top", int(Command::MoveTop), 1, QList<int>{1, 0, 2}, true);
+        row("page before it removed", int(Command::RemoveAllChecked), 2, QList<int>{0, 2}, true);
+        row("the edited page removed", int(Command::RemoveAllChecked), 1, QList<int>{0, 2}, false);
     }
-    void undoFollowsItsPage()
+    void editsFollowTheirPage()
     {
         QFETCH(int, command);
         QFETCH(int, edited);
@@ -836,17 +714,24 @@ private slots:
         if (Command(command) == Command::RemoveAllChecked)
             answerNextQuestion(QMessageBox::Yes);
         window->action(Command(command))->trigger();
+        QCOMPARE(pageColourIndexes(*store), order);
         QCOMPARE(window->action(Command::Undo)->isEnabled(), undoable);
-        if (undoable) {
+        if (!undoable)
+            QCOMPARE(window->editor()->history()->bytesKept(), 0);
+
+        window->rotateRight();
+        const int turned = store->currentIndex();
+        if (undoable)
+            QCOMPARE(order.at(turned), edited);
+        for (int i = 0; i < store->count(); ++i)
+            QCOMPARE(QImageReader(store->pagePaths().at(i)).size(),
+                     i == turned ? QSize(40, 60) : QSize(60, 40));
+        for (int undo = undoable ? 3 : 1; undo > 0; --undo)
             window->undo();
-            window->undo();
-        }
         // Every page, the edited one too, as it was loaded; nothing else was changed.
         for (int i = 0; i < store->count(); ++i)
             QCOMPARE(contentOf(store->pagePaths().at(i)), originals.at(order.at(i)));
-        QCOMPARE(window->action(Command::Undo)->isEnabled(), false);
-        if (!undoable)
-            QCOMPARE(window->editor()->history()->bytesKept(), 0);
+        QVERIFY(!window->action(Command::Undo)->isEnabled());
     }
 
     // Kept versions live outside the work folder: a restart restores only the pages, and

@@ -9,6 +9,7 @@
 #include "PdfProgress.h"
 #include "SelectFolderWidget.h"
 #include "SettingsKeys.h"
+#include "TestHelpers.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMap>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -41,30 +41,6 @@ const QStringList TemplateParts = {QStringLiteral("[Content_Types].xml"),
                                    QStringLiteral("word/webSettings.xml"),
                                    QStringLiteral("word/theme/theme1.xml"),
                                    QStringLiteral("word/_rels/document.xml.rels")};
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A page drawn with a frame and a diagonal, so that a conversion that loses pixels shows.
-QImage drawnPage(const QSize &size, QImage::Format format, int dpi)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setPen(QPen(Qt::black, 5));
-    painter.drawRect(image.rect().adjusted(10, 10, -10, -10));
-    painter.drawLine(QPoint(0, 0), QPoint(size.width(), size.height()));
-    painter.end();
-    image = format == QImage::Format_Mono ? image.convertToFormat(format, Qt::ThresholdDither)
-                                          : image.convertToFormat(format);
-    const int dotsPerMeter = qRound(dpi / 0.0254);
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    return image;
-}
 
 // Every entry of the ZIP package at path, by name; empty when it is no readable ZIP file.
 QMap<QString, QByteArray> readPackage(const QString &path)
@@ -135,15 +111,15 @@ private slots:
         {
             const char *name;
             QSize size;
-            QImage::Format format;
+            PageKind kind;
             int dpi;
-        } pages[] = {{"00000001_o.jpg", QSize(600, 800), QImage::Format_Grayscale8, 300},
-                     {"00000002_o.tiff", QSize(2480, 3508), QImage::Format_Mono, 300},
-                     {"00000003_o.jpg", QSize(400, 300), QImage::Format_RGB32, 96},
-                     {"00000004_o.jpg", QSize(300, 400), QImage::Format_RGB32, 150}};
+        } pages[] = {{"00000001_o.jpg", QSize(600, 800), PageKind::Grey, 300},
+                     {"00000002_o.tiff", QSize(2480, 3508), PageKind::Mono, 300},
+                     {"00000003_o.jpg", QSize(400, 300), PageKind::Colour, 96},
+                     {"00000004_o.jpg", QSize(300, 400), PageKind::Colour, 150}};
         for (const auto &page : pages) {
             const QString path = m_pageDir.filePath(QLatin1String(page.name));
-            QVERIFY(writePageImage(drawnPage(page.size, page.format, page.dpi), path));
+            QVERIFY(writePageImage(drawnPage(page.size, page.kind, page.dpi), path));
             m_pages << path;
         }
         m_missing = m_pageDir.filePath(QStringLiteral("00000000_o.jpg"));
@@ -161,13 +137,11 @@ private slots:
         QTest::addColumn<QSize>("pixels");
         QTest::addColumn<int>("dpi");
         QTest::addColumn<QSize>("emu");
-        QTest::newRow("A4 at 300 dpi: width cap")
-            << QSize(2480, 3508) << 300 << QSize(5254942, 7433200);
-        QTest::newRow("very tall: height cap after the width cap")
-            << QSize(2000, 12000) << 300 << QSize(1385887, 8315325);
-        QTest::newRow("small page: natural size")
-            << QSize(600, 800) << 300 << QSize(1828800, 2438400);
-        QTest::newRow("no resolution: 96 dpi") << QSize(96, 192) << 0 << QSize(914400, 1828800);
+        row("A4 at 300 dpi: width cap", QSize(2480, 3508), 300, QSize(5254942, 7433200));
+        row("very tall: height cap after the width cap", QSize(2000, 12000), 300,
+            QSize(1385887, 8315325));
+        row("small page: natural size", QSize(600, 800), 300, QSize(1828800, 2438400));
+        row("no resolution: 96 dpi", QSize(96, 192), 0, QSize(914400, 1828800));
     }
 
     void extent()
@@ -185,10 +159,9 @@ private slots:
     {
         QTest::addColumn<QList<int>>("pages"); // indexes into m_pages; -1 a missing file
         QTest::addColumn<QList<QSize>>("extents");
-        QTest::newRow("a missing file, then grey, 1-bit and colour pages")
-            << QList<int>{-1, 0, 1, 2}
-            << QList<QSize>{{1828800, 2438400}, {5254942, 7433200}, {3810000, 2857500}};
-        QTest::newRow("no usable page") << QList<int>{-1} << QList<QSize>{};
+        row("a missing file, then grey, 1-bit and colour pages", QList<int>{-1, 0, 1, 2},
+            QList<QSize>{{1828800, 2438400}, {5254942, 7433200}, {3810000, 2857500}});
+        row("no usable page", QList<int>{-1}, QList<QSize>{});
     }
 
     void package()
@@ -268,7 +241,7 @@ private slots:
             const QByteArray bytes = entries.value(mediaName);
             QCOMPARE(typeOf(mediaName), sniffedType(bytes));
 
-            const QByteArray page = contents(existing.at(n));
+            const QByteArray page = contentOf(existing.at(n));
             if (page.startsWith("\xFF\xD8"))
                 QCOMPARE(bytes, page); // JPEG pages byte for byte
             else
@@ -289,10 +262,10 @@ private slots:
         QTest::addColumn<bool>("earlierFile");
         QTest::addColumn<int>("cancelAtPage"); // 0: never
         QTest::addColumn<bool>("folderInTheWay");
-        QTest::newRow("finished, replaces the earlier file") << true << 0 << false;
-        QTest::newRow("cancelled, earlier file kept") << true << 2 << false;
-        QTest::newRow("cancelled, no file made") << false << 2 << false;
-        QTest::newRow("a folder of that name: failed") << false << 0 << true;
+        row("finished, replaces the earlier file", true, 0, false);
+        row("cancelled, earlier file kept", true, 2, false);
+        row("cancelled, no file made", false, 2, false);
+        row("a folder of that name: failed", false, 0, true);
     }
 
     void dialogOutcome()
@@ -303,10 +276,7 @@ private slots:
         const QString path = m_out.filePath(QStringLiteral("kept.docx"));
         QVERIFY(!folderInTheWay || QDir().mkdir(path));
         const QByteArray earlier("earlier export");
-        if (earlierFile) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
-        }
+        QVERIFY(!earlierFile || writeFile(path, earlier));
         writeSetting(Settings::WordFolderPlace, 2);
         writeSetting(Settings::WordDocFolder, m_out.path());
 
@@ -316,10 +286,7 @@ private slots:
         QSignalSpy applied(&dialog, &ExportWordDlg::applied);
         QSignalSpy failed(&dialog, &ExportWordDlg::failed);
         dialog.setPages(m_pages);
-        for (QLineEdit *edit : dialog.findChildren<QLineEdit *>()) {
-            if (edit->accessibleName() == QLatin1String("Document Name"))
-                edit->setText(QStringLiteral("kept"));
-        }
+        named<QLineEdit>(dialog, "Document Name")->setText(QStringLiteral("kept"));
         dialog.show();
 
         MessageBoxAnswerer answerer(QMessageBox::Yes);
@@ -362,7 +329,7 @@ private slots:
         } else {
             QCOMPARE(applied.count(), 0);
             if (earlierFile)
-                QCOMPARE(contents(path), earlier);
+                QCOMPARE(contentOf(path), earlier);
         }
     }
 

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QPainter>
 #include <QRgb>
 #include <QString>
 #include <QTest>
@@ -24,4 +28,66 @@ inline QByteArray contentOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// image as the bytes of a file in format.
+inline QByteArray encoded(const QImage &image, const char *format, bool progressive = false)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return buffer.data();
+}
+
+// The child of type T the user knows by accessibleName, or null.
+template <typename T> T *named(const QObject &parent, const char *accessibleName)
+{
+    for (T *widget : parent.findChildren<T *>()) {
+        if (widget->accessibleName() == QLatin1String(accessibleName))
+            return widget;
+    }
+    return nullptr;
+}
+
+enum class PageKind
+{
+    Colour,
+    Grey,
+    Mono
+};
+
+// Quadrants with a distinct top-left one, plus lines so that compression has detail to keep.
+// dpi 0 leaves the resolution unstated.
+inline QImage drawnPage(const QSize &size, PageKind kind = PageKind::Colour, int dpi = 0)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const int w = size.width() / 2;
+    const int h = size.height() / 2;
+    painter.fillRect(0, 0, w, h, kind == PageKind::Colour ? Qt::red : Qt::black);
+    if (kind == PageKind::Colour) {
+        painter.fillRect(w, 0, w + 1, h, Qt::green);
+        painter.fillRect(0, h, w, h + 1, Qt::blue);
+    }
+    for (int x = w + 3; x < size.width() - 8; x += 7)
+        painter.drawLine(x, h, x + 5, size.height() - 8);
+    painter.end();
+    if (kind == PageKind::Mono)
+        image = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    else if (kind == PageKind::Grey)
+        image = image.convertToFormat(QImage::Format_Grayscale8);
+    if (dpi > 0) {
+        image.setDotsPerMeterX(qRound(dpi / 0.0254));
+        image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    }
+    return image;
 }

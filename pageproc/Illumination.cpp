@@ -1,12 +1,107 @@
 #include "Illumination.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 constexpr int Reduction = 4;
 // The estimated paper tone is mapped to this value first, then stretched to white; a target
 // below 255 keeps the map from clipping on bright spots.
 constexpr int BackgroundTarget = 200;
+
+// Every fourth pixel of every fourth row, as Leptonica's rank value with factor 4 takes the
+// channels' samples.
+constexpr int TintSampling = 4;
+
+// The grey map's lift applied to the colour page's pixels within part.
+class ColourLift
+{
+public:
+    ColourLift(PIX *page, PIX *inverseMap, const PixelRect &part, int tileX, int tileY)
+        : m_page(page), m_map(inverseMap), m_part(part), m_tileX(tileX), m_tileY(tileY)
+    {
+    }
+
+    // count pixels of the part's row y, every step-th from its left edge, lifted into out;
+    // through the three 256-entry tables of map (red, green, blue) when given.
+    void row(int y, int step, int count, l_uint32 *out, const l_uint32 *map) const
+    {
+        const int pageY = m_part.y + y;
+        const l_uint32 *mapLine =
+            pixGetData(m_map) +
+            static_cast<size_t>(std::min(pixGetHeight(m_map) - 1, pageY / m_tileY)) *
+                pixGetWpl(m_map);
+        const l_uint32 *in =
+            pixGetData(m_page) + static_cast<size_t>(pageY) * pixGetWpl(m_page) + m_part.x;
+        const int lastTile = pixGetWidth(m_map) - 1;
+        // The lift changes only at tile edges: no division per pixel.
+        int tile = std::min(lastTile, m_part.x / m_tileX);
+        int nextEdge = (tile + 1) * m_tileX - m_part.x;
+        l_uint32 lift = GET_DATA_TWO_BYTES(mapLine, tile);
+        for (int i = 0, x = 0; i < count; ++i, x += step) {
+            if (x >= nextEdge) {
+                tile = std::min(lastTile, (m_part.x + x) / m_tileX);
+                nextEdge = (tile + 1) * m_tileX - m_part.x;
+                lift = GET_DATA_TWO_BYTES(mapLine, tile);
+            }
+            const l_uint32 pixel = in[x];
+            l_uint32 red = std::min<l_uint32>(255, ((pixel >> L_RED_SHIFT) & 0xff) * lift / 256);
+            l_uint32 green =
+                std::min<l_uint32>(255, ((pixel >> L_GREEN_SHIFT) & 0xff) * lift / 256);
+            l_uint32 blue = std::min<l_uint32>(255, ((pixel >> L_BLUE_SHIFT) & 0xff) * lift / 256);
+            if (map) {
+                red = map[red];
+                green = map[256 + green];
+                blue = map[512 + blue];
+            }
+            out[i] = (red << L_RED_SHIFT) | (green << L_GREEN_SHIFT) | (blue << L_BLUE_SHIFT);
+        }
+    }
+
+private:
+    PIX *m_page;
+    PIX *m_map;
+    PixelRect m_part;
+    int m_tileX;
+    int m_tileY;
+};
+
+// Tables (red, green, blue, 256 entries each) taking each channel's paper, its median on
+// sample (none: the target tone), to white and faint ink to black; empty when out of memory.
+std::vector<l_uint32> paperToWhite(PIX *sample)
+{
+    l_int32 channels[3] = {BackgroundTarget, BackgroundTarget, BackgroundTarget};
+    const l_int32 colours[3] = {COLOR_RED, COLOR_GREEN, COLOR_BLUE};
+    for (int c = 0; c < 3 && sample; ++c) {
+        PixPtr channel(pixScaleRGBToGrayFast(sample, 1, colours[c]));
+        l_float32 median = 0.0f;
+        if (channel && pixGetRankValueMasked(channel.get(), nullptr, 0, 0, TintSampling, 0.5f,
+                                             &median, nullptr) == 0)
+            channels[c] = lept_roundftoi(median);
+    }
+    NumaPtr maps[3];
+    for (int c = 0; c < 3; ++c) {
+        const int paper = std::clamp(channels[c], BackgroundTarget * 3 / 4, 255);
+        const int white = paper * (BackgroundTarget - 10) / BackgroundTarget;
+        maps[c].reset(numaGammaTRC(1.0f, white * 40 / BackgroundTarget, white));
+    }
+    // The tables are read back from Leptonica's own mapping of every value.
+    PixPtr ramp(pixCreate(256, 1, 32));
+    if (!maps[0] || !maps[1] || !maps[2] || !ramp)
+        return {};
+    for (l_uint32 v = 0; v < 256; ++v)
+        pixGetData(ramp.get())[v] = (v << L_RED_SHIFT) | (v << L_GREEN_SHIFT) | (v << L_BLUE_SHIFT);
+    if (pixTRCMapGeneral(ramp.get(), nullptr, maps[0].get(), maps[1].get(), maps[2].get()) != 0)
+        return {};
+    std::vector<l_uint32> tables(3 * 256);
+    for (int v = 0; v < 256; ++v) {
+        const l_uint32 mapped = pixGetData(ramp.get())[v];
+        tables[v] = (mapped >> L_RED_SHIFT) & 0xff;
+        tables[256 + v] = (mapped >> L_GREEN_SHIFT) & 0xff;
+        tables[512 + v] = (mapped >> L_BLUE_SHIFT) & 0xff;
+    }
+    return tables;
+}
 } // namespace
 
 PixPtr findPictureRegions(PIX *grey, int dpi, int paper)
@@ -70,34 +165,39 @@ PixPtr Illumination::normalisedGrey() const
     return normalised;
 }
 
-PixPtr Illumination::normaliseColour(PIX *part, int x, int y) const
+PixPtr Illumination::normaliseColour(PIX *page, const PixelRect &part) const
 {
-    if (!m_inverseMap)
-        return PixPtr(pixCopy(nullptr, part));
-    // The grey map lifts every channel alike, which is all the lighting does; one pass over
-    // the colour pixels instead of a map per channel.
-    const int columns = (pixGetWidth(part) + m_tileX - 1) / m_tileX;
-    const int rows = (pixGetHeight(part) + m_tileY - 1) / m_tileY;
-    BOX *box = boxCreate(x / m_tileX, y / m_tileY, columns, rows);
-    PixPtr map(pixClipRectangle(m_inverseMap.get(), box, nullptr));
-    boxDestroy(&box);
-    PixPtr normalised(
-        map ? pixApplyInvBackgroundRGBMap(part, map.get(), map.get(), map.get(), m_tileX, m_tileY)
-            : nullptr);
-    if (!normalised)
-        return PixPtr(pixCopy(nullptr, part));
-    // Each channel's paper to white, so tinted paper comes out white as well.
-    l_uint32 tint = 0;
-    l_int32 channels[3] = {BackgroundTarget, BackgroundTarget, BackgroundTarget};
-    if (pixGetRankValue(normalised.get(), 4, 0.5f, &tint) == 0)
-        extractRGBValues(tint, &channels[0], &channels[1], &channels[2]);
-    NumaPtr maps[3];
-    for (int c = 0; c < 3; ++c) {
-        const int paper = std::clamp(channels[c], BackgroundTarget * 3 / 4, 255);
-        const int white = paper * (BackgroundTarget - 10) / BackgroundTarget;
-        maps[c].reset(numaGammaTRC(1.0f, white * 40 / BackgroundTarget, white));
+    if (!m_inverseMap) {
+        BOX *box = boxCreate(part.x, part.y, part.width, part.height);
+        PixPtr copy(pixClipRectangle(page, box, nullptr));
+        boxDestroy(&box);
+        return copy;
     }
-    if (maps[0] && maps[1] && maps[2])
-        pixTRCMapGeneral(normalised.get(), nullptr, maps[0].get(), maps[1].get(), maps[2].get());
+    // The grey map lifts every channel alike, which is all the lighting does. The paper's
+    // tint is measured on a sample of lifted pixels first, so that lifting and taking each
+    // channel's paper to white are one pass over the part, read straight from the page.
+    const ColourLift lift(page, m_inverseMap.get(), part, m_tileX, m_tileY);
+    PixPtr sample;
+    if (part.width >= TintSampling && part.height >= TintSampling) {
+        sample.reset(pixCreate(part.width / TintSampling, part.height / TintSampling, 32));
+        if (!sample)
+            return nullptr;
+        for (int y = 0; y < pixGetHeight(sample.get()); ++y)
+            lift.row(y * TintSampling, TintSampling, pixGetWidth(sample.get()),
+                     pixGetData(sample.get()) + static_cast<size_t>(y) * pixGetWpl(sample.get()),
+                     nullptr);
+    }
+    const std::vector<l_uint32> toWhite = paperToWhite(sample.get());
+    if (toWhite.empty())
+        return nullptr;
+    PixPtr normalised(pixCreateNoInit(part.width, part.height, 32));
+    if (!normalised)
+        return nullptr;
+    pixCopySpp(normalised.get(), page);
+    for (int y = 0; y < part.height; ++y)
+        lift.row(y, 1, part.width,
+                 pixGetData(normalised.get()) +
+                     static_cast<size_t>(y) * pixGetWpl(normalised.get()),
+                 toWhite.data());
     return normalised;
 }

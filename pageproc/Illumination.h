@@ -16,9 +16,9 @@ public:
 
     // The grey page with its paper brought to white and the ink to full black.
     PixPtr normalisedGrey() const;
-    // The same correction for a part of the colour page (32 bpp) whose top left corner is at
-    // (x, y), a multiple of tileWidth() and tileHeight(); the paper's tint goes too.
-    PixPtr normaliseColour(PIX *part, int x, int y) const;
+    // The same correction for part of the colour page (32 bpp), as a new image of part's
+    // size; the paper's tint goes too. part must lie within the page.
+    PixPtr normaliseColour(PIX *page, const PixelRect &part) const;
     int tileWidth() const { return m_tileX; }
     int tileHeight() const { return m_tileY; }
 

@@ -1,5 +1,7 @@
 #include "PageInput.h"
 
+#include "TiffInput.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -62,7 +64,10 @@ PageInputResult readPageImage(const std::string &path)
     }
     std::fclose(file);
 
-    PixPtr read(pixRead(path.c_str()));
+    // A colour TIFF, the usual hand-over, is read directly: Leptonica builds it pixel by pixel.
+    PixPtr read = readRgbTiff(path);
+    if (!read)
+        read.reset(pixRead(path.c_str()));
     if (!read || pixGetWidth(read.get()) < 1 || pixGetHeight(read.get()) < 1) {
         result.error = "the input file '" + path + "' is not an image that can be read";
         return result;

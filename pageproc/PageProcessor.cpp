@@ -30,12 +30,6 @@ PixPtr whiteCanvas(PIX *like, int width, int height)
     return canvas;
 }
 
-// Copies source onto canvas at (x, y), clipping at the canvas's edges.
-void paste(PIX *canvas, int x, int y, PIX *source)
-{
-    pixRasterop(canvas, x, y, pixGetWidth(source), pixGetHeight(source), PIX_SRC, source, 0, 0);
-}
-
 // The part of the deskewed page (in the coordinates of the image enlarged by the rotation)
 // that is kept: the page's own size, or the content plus margins.
 PixelRect keptArea(const Rotation &rotation, const PixelRect &content, const PageSettings &settings)
@@ -105,13 +99,11 @@ PixPtr processPage(PIX *page, const PageSettings &settings)
     if (!framed)
         return nullptr;
     if (!needed.isEmpty()) {
-        PixPtr part = clipped(source, needed);
-        if (part && normaliseColour)
-            part = illumination.normaliseColour(part.get(), needed.x, needed.y);
-        PixPtr turned = part ? rotatePart(part.get(), needed, rotation, region) : nullptr;
-        if (!turned)
+        PixPtr part = normaliseColour ? illumination.normaliseColour(source, needed)
+                                      : clipped(source, needed);
+        if (!part || !rotatePartOnto(part.get(), needed, rotation, region, framed.get(),
+                                     region.x - area.x, region.y - area.y))
             return nullptr;
-        paste(framed.get(), region.x - area.x, region.y - area.y, turned.get());
     }
     PixPtr result = resample(std::move(framed), settings);
     if (settings.blackAndWhite)

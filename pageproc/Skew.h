@@ -31,3 +31,8 @@ PixelRect rotationSource(const Rotation &rotation, const PixelRect &area, int al
 // only its content is kept.
 PixPtr rotatePart(PIX *part, const PixelRect &source, const Rotation &rotation,
                   const PixelRect &area);
+
+// The same, drawn straight onto canvas, which is already white, with area's top left corner
+// at (canvasX, canvasY): no image of area's size in between.
+bool rotatePartOnto(PIX *part, const PixelRect &source, const Rotation &rotation,
+                    const PixelRect &area, PIX *canvas, int canvasX, int canvasY);

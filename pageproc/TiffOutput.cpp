@@ -1,5 +1,7 @@
 #include "TiffOutput.h"
 
+#include "DeflateTiff.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,15 +12,6 @@
 #include <vector>
 
 namespace {
-// libtiff's pseudo-tag for the deflate level (TIFFTAG_ZIPQUALITY), set like a tag.
-constexpr l_int32 ZipLevelTag = 65557;
-
-struct SarrayDeleter
-{
-    void operator()(SARRAY *sarray) const { sarrayDestroy(&sarray); }
-};
-using SarrayPtr = std::unique_ptr<SARRAY, SarrayDeleter>;
-
 struct LeptonicaFree
 {
     void operator()(l_uint8 *data) const { lept_free(data); }
@@ -56,22 +49,19 @@ int finish(int descriptor, size_t expectedSize)
     return error;
 }
 
-// Deflate at zlib's level 3 instead of 6: half the time on a scanned page, whose sensor
-// noise no level squeezes, for a file a few per cent larger.
-l_int32 encode(PIX *pix, l_int32 compression, l_uint8 **encoded, size_t *size)
+// 1 bpp pages through Leptonica's G4 writer; grey and colour through our own deflate writer.
+bool encode(PIX *pix, std::vector<l_uint8> &encoded)
 {
-    if (compression != IFF_TIFF_ZIP)
-        return pixWriteMemTiff(encoded, size, pix, compression);
-    NumaPtr tags(numaCreate(1));
-    SarrayPtr values(sarrayCreate(1));
-    SarrayPtr types(sarrayCreate(1));
-    if (!tags || !values || !types)
-        return 1;
-    numaAddNumber(tags.get(), ZipLevelTag);
-    sarrayAddString(values.get(), "3", L_COPY);
-    sarrayAddString(types.get(), "l_int32", L_COPY);
-    return pixWriteMemTiffCustom(encoded, size, pix, compression, tags.get(), values.get(),
-                                 types.get(), nullptr);
+    if (pixGetDepth(pix) != 1)
+        return encodeDeflateTiff(pix, encoded);
+    l_uint8 *data = nullptr;
+    size_t size = 0;
+    const bool ok = pixWriteMemTiff(&data, &size, pix, IFF_TIFF_G4) == 0 && data && size > 0;
+    const std::unique_ptr<l_uint8, LeptonicaFree> bytes(data);
+    if (!ok)
+        return false;
+    encoded.assign(data, data + size);
+    return true;
 }
 
 // True when what is on the disk reads back as a TIFF of pix's size.
@@ -87,14 +77,9 @@ bool readsBack(const char *path, PIX *pix)
 std::string writeTiff(PIX *pix, const std::string &folder, const std::string &name)
 {
     const std::string target = folder + "/" + name;
-    const l_int32 compression = pixGetDepth(pix) == 1 ? IFF_TIFF_G4 : IFF_TIFF_ZIP;
-    l_uint8 *encoded = nullptr;
-    size_t size = 0;
-    if (encode(pix, compression, &encoded, &size) != 0 || !encoded || size == 0) {
-        lept_free(encoded);
+    std::vector<l_uint8> bytes;
+    if (!encode(pix, bytes) || bytes.empty())
         return "can't encode '" + target + "' as TIFF";
-    }
-    const std::unique_ptr<l_uint8, LeptonicaFree> bytes(encoded);
 
     std::string pattern = folder + "/." + name + ".XXXXXX";
     std::vector<char> temporary(pattern.begin(), pattern.end());
@@ -107,11 +92,11 @@ std::string writeTiff(PIX *pix, const std::string &folder, const std::string &na
     umask(mask);
     fchmod(descriptor, 0666 & ~mask);
 
-    int error = writeAll(descriptor, bytes.get(), size);
+    int error = writeAll(descriptor, bytes.data(), bytes.size());
     if (error != 0)
         close(descriptor);
     else
-        error = finish(descriptor, size);
+        error = finish(descriptor, bytes.size());
     if (error == 0 && !readsBack(temporary.data(), pix))
         error = EIO;
     if (error == 0 && std::rename(temporary.data(), target.c_str()) != 0)

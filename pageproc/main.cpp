@@ -19,8 +19,12 @@
 #include "PageProcessor.h"
 #include "TiffOutput.h"
 
+#include <tiffio.h>
+
+#include <climits>
 #include <csignal>
 #include <cstdio>
+#include <malloc.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,9 +61,16 @@ int main(int argc, char **argv)
 {
     // Our own one-line messages are the only output.
     setMsgSeverity(L_SEVERITY_NONE);
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
     // Past a file-size limit a write should fail with EFBIG, like on a full disk, instead of
     // killing us with a half-written file left behind.
     signal(SIGXFSZ, SIG_IGN);
+    // A page's images are tens of megabytes each, made and dropped one after another. Kept
+    // on the heap instead of each in a fresh mapping, their memory is reused rather than
+    // zeroed again page by page by the kernel.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, INT_MAX);
 
     const ParsedArguments parsed = parseArguments(argc, argv);
     if (!parsed.error.empty())

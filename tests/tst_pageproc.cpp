@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QProcess>
@@ -396,6 +397,67 @@ private slots:
                      qPrintable(QStringLiteral("band %1").arg(band)));
     }
 
+    // A colour page's result does not depend on how the page reached the processor: an RGB
+    // TIFF, plain or LZW-compressed, read directly, gives what a PNG read by the general
+    // reader gives, resolution included; and ImageMagick reads the written page with the
+    // same pixels as Qt.
+    void colourResultIsTheSameFromEveryInputForm_data()
+    {
+        QTest::addColumn<int>("compression"); // Qt's TIFF writer: 0 none, 1 LZW
+        row("TIFF, uncompressed", 0);
+        row("TIFF, LZW", 1);
+    }
+
+    void colourResultIsTheSameFromEveryInputForm()
+    {
+        QFETCH(int, compression);
+        // Lamp light falling off to one side and a tinted paper, so every colour step works.
+        QImage page = turned(drawnPage(QImage::Format_RGB888), 2.0);
+        {
+            QPainter painter(&page);
+            painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+            QLinearGradient light(0, 0, page.width(), page.height());
+            light.setColorAt(0.0, QColor(250, 240, 215));
+            light.setColorAt(1.0, QColor(170, 160, 150));
+            painter.fillRect(page.rect(), light);
+        }
+        page.setDotsPerMeterX(qRound(200 / 0.0254));
+        page.setDotsPerMeterY(qRound(200 / 0.0254));
+        const QString png = m_dir.filePath(QStringLiteral("form.png"));
+        const QString tiff = m_dir.filePath(QStringLiteral("form.tif"));
+        QVERIFY(page.save(png, "PNG"));
+        QImageWriter writer(tiff, "tiff");
+        writer.setCompression(compression);
+        QVERIFY(writer.write(page));
+        // No --dpi: the resolution stored in the file counts.
+        const QStringList arguments = QStringLiteral("-l=1 --color-mode=color_grayscale "
+                                                     "--normalize-illumination --white-margins "
+                                                     "--margins=2")
+                                          .split(QLatin1Char(' '));
+        const QString fromPng = outputFolder();
+        const QString fromTiff = outputFolder();
+
+        QCOMPARE(run(QStringList(arguments) << png << fromPng).exitCode, 0);
+        QCOMPARE(run(QStringList(arguments) << tiff << fromTiff).exitCode, 0);
+
+        const QImage expected = result(fromPng);
+        const QImage actual = result(fromTiff);
+        QVERIFY(!expected.isNull() && !expected.allGray());
+        QCOMPARE(qRound(actual.dotsPerMeterX() * 0.0254), 200);
+        QCOMPARE(actual.convertToFormat(QImage::Format_RGB888),
+                 expected.convertToFormat(QImage::Format_RGB888));
+        QProcess magick;
+        magick.start(QStringLiteral("convert"),
+                     {fromTiff + QStringLiteral("/proc.tif"), QStringLiteral("-depth"),
+                      QStringLiteral("8"), QStringLiteral("rgb:-")});
+        QVERIFY2(magick.waitForFinished(60000), "ImageMagick's convert did not run");
+        const QImage rgb = actual.convertToFormat(QImage::Format_RGB888);
+        QByteArray pixels;
+        for (int y = 0; y < rgb.height(); ++y)
+            pixels.append(reinterpret_cast<const char *>(rgb.constScanLine(y)), rgb.width() * 3);
+        QVERIFY(magick.readAllStandardOutput() == pixels);
+    }
+
     void edgeShadowIsNeverContent_data()
     {
         QTest::addColumn<double>("degrees");
@@ -597,6 +659,10 @@ private slots:
         row("missing input", QString(), QByteArray(), out);
         row("input is text", QString(), QByteArray("not a picture\n"), out);
         row("input is a cut-off TIFF", QString(), page.left(page.size() / 3), out);
+        QFile colour(input(drawnPage(QImage::Format_RGB888), "colour.tif"));
+        QVERIFY(colour.open(QIODevice::ReadOnly));
+        row("input is a cut-off colour TIFF", QString(), colour.readAll().left(colour.size() / 3),
+            out);
     }
 
     void refusesWithOneLineAndWritesNothing()

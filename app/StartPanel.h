@@ -20,7 +20,7 @@ public:
     QString message() const;
     QPushButton *restoreButton() const { return m_restore; }
 
-    // The placeholder caption of the window's empty areas: bold, white, with a hard shadow.
+    // The caption of the window's empty areas: bold, white, with a hard shadow.
     static QLabel *captionLabel(Qt::Alignment alignment);
 
     // "1 page from your last session", "N pages from your last session".

@@ -12,15 +12,10 @@
 #   WORK_DIR   where pages and outputs go (default: a temporary folder, removed at the end)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-build=${1:-$root/build-bench}
-work=${2:-$(mktemp -d)}
-[ -n "${2:-}" ] || trap 'rm -rf "$work"' EXIT
+source "$here/../common.sh"
+bench_folders "$@"
 
-if [ ! -x "$build/bench/djvu/quillary-djvubench" ] || [ ! -x "$build/bench/pdf/quillary-pdfbench" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DQUILLARY_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
-    ninja -j2 -C "$build" quillary-djvubench quillary-pdfbench >/dev/null
-fi
+bench_build quillary-djvubench quillary-pdfbench
 ours="$build/bench/djvu/quillary-djvubench"
 draw="$build/bench/pdf/quillary-pdfbench"
 

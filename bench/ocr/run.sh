@@ -12,17 +12,12 @@
 #   WORK_DIR   where pages and PDFs go (default: a temporary folder, removed at the end)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-build=${1:-$root/build-bench}
-work=${2:-$(mktemp -d)}
-[ -n "${2:-}" ] || trap 'rm -rf "$work"' EXIT
+source "$here/../common.sh"
+bench_folders "$@"
 pages=${PAGES:-20}
 langs=${LANGS:-eng+rus}
 
-if [ ! -x "$build/bench/ocr/quillary-ocrbench" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DQUILLARY_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
-    ninja -j2 -C "$build" quillary-ocrbench >/dev/null
-fi
+bench_build quillary-ocrbench
 bench="$build/bench/ocr/quillary-ocrbench"
 for tool in img2pdf ocrmypdf pdftotext; do
     command -v $tool >/dev/null || { echo "$tool is not installed"; exit 1; }

@@ -13,31 +13,13 @@
 #   WORK_DIR   where pages and PDFs go (default: a temporary folder, removed at the end)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-build=${1:-$root/build-bench}
-work=${2:-$(mktemp -d)}
-[ -n "${2:-}" ] || trap 'rm -rf "$work"' EXIT
+source "$here/../common.sh"
+bench_folders "$@"
 
-if [ ! -x "$build/bench/pdf/quillary-pdfbench" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DQUILLARY_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
-    ninja -j2 -C "$build" quillary-pdfbench >/dev/null
-fi
+bench_build quillary-pdfbench
 bench="$build/bench/pdf/quillary-pdfbench"
 command -v img2pdf >/dev/null || { echo "img2pdf is not installed (apt-get install img2pdf)"; exit 1; }
 
-# Runs a command under /usr/bin/time -v; prints "seconds kilobytes".
-measure() {
-    local log
-    log=$(mktemp)
-    /usr/bin/time -v "$@" >/dev/null 2>"$log"
-    local wall rss
-    wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$log")
-    rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$log")
-    rm -f "$log"
-    # m:ss.ss or h:mm:ss
-    awk -v t="$wall" -v r="$rss" 'BEGIN { n = split(t, p, ":"); s = 0;
-        for (i = 1; i <= n; ++i) s = s * 60 + p[i]; printf "%.2f %d\n", s, r }'
-}
 
 # Median of three runs: "seconds kilobytes" (memory of the median-time run).
 median3() {

@@ -10,6 +10,7 @@
 #include "SettingsKeys.h"
 #include "SplashPanel.h"
 #include "TestHelpers.h"
+#include "UrlCatcher.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -53,16 +54,6 @@ std::unique_ptr<MainWindow> makeWindow(const QStringList &scanners = {})
 }
 
 } // namespace
-
-// Receives the addresses the window asks the desktop to open.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened << url; }
-};
 
 class TestMainWindow : public QObject
 {

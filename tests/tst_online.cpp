@@ -7,6 +7,7 @@
 #include "StartUp.h"
 #include "TestHelpers.h"
 #include "UpdateDlg.h"
+#include "UrlCatcher.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -146,16 +147,6 @@ std::unique_ptr<MainWindow> makeWindow(MainWindow::StartOption option = MainWind
 } // namespace
 
 Q_DECLARE_METATYPE(Answer)
-
-// Receives the addresses the program asks the desktop to open.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened << url; }
-};
 
 class TestOnline : public QObject
 {

@@ -94,6 +94,6 @@ void AccessibleSlab::doAction(const QString &actionName)
 QStringList AccessibleSlab::keyBindingsForAction(const QString &actionName) const
 {
     if (actionName == toggleAction())
-        return {QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText)};
+        return {QKeySequence(Qt::CTRL | Qt::Key_Space).toString(QKeySequence::NativeText)};
     return {};
 }

@@ -46,6 +46,8 @@ void ImageListWidget::addSlab(KSlabWidget *tile)
     connect(tile, &KSlabWidget::arrowPressed, this, &ImageListWidget::stepFromSlab);
     KSlabWidget *last = m_slabs.isEmpty() ? nullptr : m_slabs.last();
     m_slabs.insert(int(m_slabs.size()), tile);
+    // Only one tile is a Tab stop, so Tab passes the strip in one step; arrows move inside.
+    tile->setFocusPolicy(m_current || last ? Qt::ClickFocus : Qt::StrongFocus);
     m_layout->addWidget(tile);
     m_layout->update();
     // The tiles before keep their order: only the new one joins the chain.
@@ -143,8 +145,8 @@ void ImageListWidget::setCurrentSlab(KSlabWidget *tile)
     for (KSlabWidget *other : std::as_const(m_slabs))
         other->setUnfocused();
     tile->focusIn();
+    makeCurrent(tile);
     tile->setFocus();
-    m_current = tile;
     scrollToSlab(tile, 1, false);
 }
 
@@ -154,7 +156,7 @@ void ImageListWidget::setCurrentIndex(quint16 position, int hint)
         return;
     KSlabWidget *tile = *std::next(m_slabs.cbegin(), position);
     tile->focusIn();
-    m_current = tile;
+    makeCurrent(tile);
     scrollToSlab(tile, hint, true);
 }
 
@@ -199,7 +201,7 @@ void ImageListWidget::setFocusSlab()
     QPointer<KSlabWidget> previous = m_current;
     if (previous)
         previous->setUnfocused();
-    m_current = tile;
+    makeCurrent(tile);
     if (QAccessible::isActive()) {
         QAccessible::State changed;
         changed.selected = true;
@@ -279,8 +281,24 @@ int ImageListWidget::senderPosition() const
     return m_slabs.key(qobject_cast<KSlabWidget *>(sender()), 0);
 }
 
+void ImageListWidget::makeCurrent(KSlabWidget *tile)
+{
+    if (m_current && m_current != tile) {
+        m_current->setFocusPolicy(Qt::ClickFocus);
+    } else if (!m_current) {
+        for (KSlabWidget *other : std::as_const(m_slabs))
+            other->setFocusPolicy(Qt::ClickFocus);
+    }
+    m_current = tile;
+    tile->setFocusPolicy(Qt::StrongFocus);
+}
+
 void ImageListWidget::rechainTabOrder()
 {
+    // The Tab stop went with a removed current tile: the first tile takes it until a page is
+    // made current.
+    if (!m_current && !m_slabs.isEmpty())
+        m_slabs.first()->setFocusPolicy(Qt::StrongFocus);
     KSlabWidget *previous = nullptr;
     for (KSlabWidget *tile : std::as_const(m_slabs)) {
         if (previous)

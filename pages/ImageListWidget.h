@@ -19,7 +19,7 @@ class KSlabWidget;
 // positions are contiguous again.
 //
 // Keyboard: the arrow keys on a focused tile move to its neighbour (Up and Down by a row);
-// Space toggles the tile's check mark (KSlabWidget). Assistive technology sees a list of
+// Ctrl+Space toggles the tile's check mark (KSlabWidget). Assistive technology sees a list of
 // "Page N" items (AccessibleImageList, AccessibleSlab).
 class ImageListWidget : public QScrollArea
 {
@@ -81,6 +81,8 @@ protected:
     int detachSlab(KSlabWidget *tile);
     // Position of the tile that sent the running signal, 0 when it is not one of ours.
     int senderPosition() const;
+    // The current tile is the strip's one Tab stop.
+    void makeCurrent(KSlabWidget *tile);
     // Keyboard tab order follows the positions.
     void rechainTabOrder();
     void scrollToSlab(KSlabWidget *tile, int hint, bool withMargin);

@@ -32,14 +32,20 @@ const QLatin1String kViewStyle("QAbstractScrollArea {border: none; background-co
 constexpr int kMinThumbSide = 100;
 constexpr int kMaxThumbSide = 1001;
 
-// Space and the arrow keys without modifiers belong to the focused tile, not to the window's
-// shortcuts (Space also scans).
-bool isTileKey(const QKeyEvent *event)
+// Ctrl+Space toggles the check mark; plain Space stays the window's scan key, so scanning
+// page after page works wherever the new page's tile has taken the focus.
+bool isToggleKey(const QKeyEvent *event)
 {
-    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-        return false;
+    return event->key() == Qt::Key_Space &&
+           (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+// The plain arrow keys belong to the focused tile, not to the window's shortcuts.
+bool isArrowKey(const QKeyEvent *event)
+{
     const int key = event->key();
-    return key == Qt::Key_Space || (key >= Qt::Key_Left && key <= Qt::Key_Down);
+    return (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && key >= Qt::Key_Left &&
+           key <= Qt::Key_Down;
 }
 } // namespace
 
@@ -225,7 +231,7 @@ bool KSlabWidget::event(QEvent *event)
 
 bool KSlabWidget::ownsKey(const QKeyEvent *event) const
 {
-    return isTileKey(event) && (m_checkBox || event->key() != Qt::Key_Space);
+    return isArrowKey(event) || (m_checkBox && isToggleKey(event));
 }
 
 void KSlabWidget::keyPressEvent(QKeyEvent *event)
@@ -234,12 +240,10 @@ void KSlabWidget::keyPressEvent(QKeyEvent *event)
         QFrame::keyPressEvent(event);
         return;
     }
-    if (event->key() == Qt::Key_Space) {
-        if (m_checkBox)
-            m_checkBox->toggle();
-    } else {
+    if (isToggleKey(event))
+        m_checkBox->toggle();
+    else
         emit arrowPressed(event->key());
-    }
     event->accept();
 }
 

@@ -79,7 +79,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    // Space (with a check box) and the plain arrow keys.
+    // Ctrl+Space (with a check box) and the plain arrow keys.
     bool ownsKey(const QKeyEvent *event) const;
     void fitImage();
     void setToolTips(const QString &text);

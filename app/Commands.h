@@ -59,7 +59,7 @@ struct CommandInfo
     const char *text;  // command text with mnemonic
     const char *icon;  // resource path
     const char *toolTip;
-    const char *shortcut; // empty when none
+    const char *shortcut; // key sequences in portable text, "; " between them; empty when none
     bool checkable;
     int lists;
 };

@@ -28,7 +28,6 @@
 #include <QEventLoop>
 #include <QGraphicsDropShadowEffect>
 #include <QLabel>
-#include <QListView>
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
@@ -159,8 +158,7 @@ void MainWindow::buildRibbon()
         QAction *action = group->addAction(QIcon(QLatin1String(info.icon)), tr(info.text),
                                            Qt::ToolButtonTextUnderIcon);
         action->setToolTip(tr(info.toolTip));
-        if (*info.shortcut)
-            action->setShortcut(QKeySequence(QLatin1String(info.shortcut)));
+        action->setShortcuts(QKeySequence::listFromString(QLatin1String(info.shortcut)));
         action->setCheckable(info.checkable);
         if (QWidget *button = group->widgetFor(action))
             button->setMinimumWidth(CommandMinimumWidth);
@@ -286,15 +284,13 @@ void MainWindow::buildStatusBar()
     statusBar()->showMessage(tr("Ready"));
 }
 
-QWidget *MainWindow::framedBackground(QWidget *content)
+void MainWindow::setSunkenBackground(QFrame *stack)
 {
-    // An empty list view gives the framed, filled background the stacks sit on.
-    auto *background = new QListView;
-    background->viewport()->setAutoFillBackground(true);
-    auto *layout = new QVBoxLayout(background);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(content);
-    return background;
+    // The stack draws the sunken, list-coloured background itself, so that no wrapper stands
+    // between assistive technology and the pages.
+    stack->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    stack->setBackgroundRole(QPalette::Base);
+    stack->setAutoFillBackground(true);
 }
 
 void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
@@ -331,8 +327,10 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     QStyle *splitterStyle = QStyleFactory::create(QStringLiteral("Fusion"));
     splitterStyle->setParent(m_splitter);
     m_splitter->setStyle(splitterStyle);
-    m_splitter->addWidget(framedBackground(m_workAreaStack));
-    m_pagePanel = framedBackground(m_pagePanelStack);
+    setSunkenBackground(m_workAreaStack);
+    m_splitter->addWidget(m_workAreaStack);
+    setSunkenBackground(m_pagePanelStack);
+    m_pagePanel = m_pagePanelStack;
     m_splitter->addWidget(m_pagePanel);
     m_splitter->setStretchFactor(0, 1);
     m_splitter->setSizes({100, 0});
@@ -425,8 +423,7 @@ void MainWindow::createExportDialogs()
     m_imageDialog = new ExportFileDlg(this);
     connect(m_imageDialog, &ExportFileDlg::applied, this, &MainWindow::exportedImages);
     connect(m_imageDialog, &ExportFileDlg::failed, this, &MainWindow::exportImageFailed);
-    connect(m_imageDialog, &ExportFileDlg::partlyApplied, this,
-            &MainWindow::exportedImagesPartly);
+    connect(m_imageDialog, &ExportFileDlg::partlyApplied, this, &MainWindow::exportedImagesPartly);
 }
 
 void MainWindow::buildPdf()

@@ -13,8 +13,8 @@
 
 class QAction;
 class QComboBox;
+class QFrame;
 class QLabel;
-class QListView;
 class QMenu;
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -32,6 +32,7 @@ class PageListWidget;
 struct WriteResult;
 class SplashPanel;
 class StartPanel;
+class UpdateDlg;
 struct SettingKey;
 
 namespace Ribbon {
@@ -187,7 +188,7 @@ private:
     void createExportDialogs();
     void buildStatusBar();
     void buildCentralArea(std::unique_ptr<ScannerLibrary> library);
-    QWidget *framedBackground(QWidget *content);
+    void setSunkenBackground(QFrame *stack);
     QWidget *buildCropPanel();
     void buildScannerList();
     void applyStoredFastSettings();
@@ -255,5 +256,7 @@ private:
     QNetworkAccessManager *m_network = nullptr;
     // The update check in flight, if any.
     QPointer<QNetworkReply> m_updateReply;
+    // The offer of a newer version while it is shown.
+    QPointer<UpdateDlg> m_updateDialog;
     int m_transferTimeoutMs = 15000;
 };

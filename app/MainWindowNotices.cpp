@@ -28,7 +28,17 @@ QString fileLink(const QString &path)
 
 QString escapedFileName(const QString &path)
 {
-    return QFileInfo(QDir::fromNativeSeparators(path)).fileName().toHtmlEscaped();
+    // cleanPath: an image folder arrives as ".../Scan/", whose file name would be empty.
+    return QFileInfo(QDir::cleanPath(QDir::fromNativeSeparators(path))).fileName().toHtmlEscaped();
+}
+
+// The folder an export went into, as a second line with its own link.
+QString folderLine(const QString &path)
+{
+    const QString folder =
+        QFileInfo(QDir::cleanPath(QDir::fromNativeSeparators(path))).absolutePath();
+    return MainWindow::tr("<br>In folder <a href=\"%1\">%2</a>")
+        .arg(fileLink(folder), QDir::toNativeSeparators(folder).toHtmlEscaped());
 }
 } // namespace
 
@@ -68,7 +78,7 @@ Ribbon::OfficePopupWindow *MainWindow::showNotice(const QString &message)
 void MainWindow::showExportSuccess(const QString &message, const QString &target,
                                    const SettingKey &openKey)
 {
-    showNotice(message);
+    showNotice(message + folderLine(target));
     if (readSetting(openKey, QVariant()).toBool())
         QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(target)));
 }
@@ -117,7 +127,7 @@ void MainWindow::exportedDjvuFailed(const QString &path)
 
 void MainWindow::exportedImages(const QString &folder)
 {
-    showExportSuccess(tr("Images was saved.<br>Open folder <a href=\"%1\">%2</a>")
+    showExportSuccess(tr("Images were saved.<br>Open folder <a href=\"%1\">%2</a>")
                           .arg(fileLink(folder), escapedFileName(folder)),
                       folder, Settings::ImageNeedOpen);
 }
@@ -125,13 +135,13 @@ void MainWindow::exportedImages(const QString &folder)
 void MainWindow::exportedImagesPartly(const QString &folder, int written, int total,
                                       const QString &firstFailed)
 {
-    showExportSuccess(tr("%1 of %2 images were saved; %3 could not be written.<br>Open folder "
-                         "<a href=\"%4\">%5</a>")
-                          .arg(written)
-                          .arg(total)
-                          .arg(escapedFileName(firstFailed), fileLink(folder),
-                               escapedFileName(folder)),
-                      folder, Settings::ImageNeedOpen);
+    showExportSuccess(
+        tr("%1 of %2 images were saved; %3 could not be written.<br>Open folder "
+           "<a href=\"%4\">%5</a>")
+            .arg(written)
+            .arg(total)
+            .arg(escapedFileName(firstFailed), fileLink(folder), escapedFileName(folder)),
+        folder, Settings::ImageNeedOpen);
 }
 
 void MainWindow::exportImageFailed(const QString &path)

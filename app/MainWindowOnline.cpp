@@ -7,7 +7,6 @@
 #include "UpdateDlg.h"
 #include "UpdateFile.h"
 
-#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -28,6 +27,11 @@ void MainWindow::update()
     // One check at a time: a second answer would stack a second dialog on the first.
     if (m_updateReply)
         return;
+    if (m_updateDialog) {
+        m_updateDialog->raise();
+        m_updateDialog->activateWindow();
+        return;
+    }
     QString host = readSetting(Settings::AppUrl).toString();
     if (host.isEmpty())
         host = StartUp::vendorHost();
@@ -43,9 +47,7 @@ void MainWindow::update()
             reply->abort();
         }
     });
-    // After the request is out, so a click that waits in the queue finds the check running.
     showNotice(tr("Checking for update"));
-    QCoreApplication::processEvents();
 }
 
 void MainWindow::replyFinished(QNetworkReply *reply)
@@ -65,14 +67,19 @@ void MainWindow::replyFinished(QNetworkReply *reply)
     if (!offer)
         return;
     if (!offer->isNewerThan(QLatin1String(StartUp::ProductVersion))) {
-        showNotice(tr("You use a latest version of Quillary."));
+        showNotice(tr("You are using the latest version of Quillary."));
         return;
     }
-    UpdateDlg dialog(this);
-    dialog.setUpdate(offer->version(), offer->address());
-    if (dialog.exec() == QDialog::Accepted)
+    // Not exec(): a nested event loop here would hold up whoever waits for this answer,
+    // such as the first-start report.
+    m_updateDialog = new UpdateDlg(this);
+    m_updateDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_updateDialog->setUpdate(offer->version(), offer->address());
+    connect(m_updateDialog, &QDialog::accepted, this, [this] {
         showNotice(tr("Thank you for updating Quillary.<p>Please close the program and run the "
                       "install file."));
+    });
+    m_updateDialog->open();
 }
 
 void MainWindow::checkInstall()
@@ -81,9 +88,9 @@ void MainWindow::checkInstall()
     // reports on the next start; other keys in the store say nothing about it.
     if (readSetting(Settings::FirstRunDone).toBool())
         return;
-    update();
     auto *counter = new InstCnt(this);
     counter->setTransferTimeout(m_transferTimeoutMs);
     connect(counter, &InstCnt::reported, this, [] { writeSetting(Settings::FirstRunDone, true); });
     counter->reportInstall();
+    update();
 }

@@ -160,7 +160,7 @@ void MainWindow::takeScannedPage(const QImage &scanned)
     ProcessedPages processed;
     {
         std::unique_ptr<WaitingDlg, WaitingDlgCloser> waiting(new WaitingDlg(this));
-        waiting->showMessage(book ? tr("Splitting on pages...") : tr("Image processing..."));
+        waiting->showMessage(book ? tr("Splitting into pages...") : tr("Image processing..."));
         processed = processScannedPage(scanned, book, asTiff);
     }
     int added = 0;
@@ -193,7 +193,7 @@ void MainWindow::scanCancel()
 
 void MainWindow::scanFailed()
 {
-    QString message = tr("Scanning has cancelled.");
+    QString message = tr("Scanning was cancelled.");
     const QString reason = m_session->library()->errorText();
     if (!reason.isEmpty())
         message += QStringLiteral("<br>") + reason.toHtmlEscaped();

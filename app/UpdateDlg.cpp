@@ -30,7 +30,7 @@ UpdateDlg::UpdateDlg(QWidget *parent) : QDialog(parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
-        labelWithPointSize(tr("There are new version of Quillary"), HeadingPointSize));
+        labelWithPointSize(tr("There is a new version of Quillary"), HeadingPointSize));
     auto *current = labelWithPointSize(
         tr("Current Version: %1").arg(QLatin1String(StartUp::ProductVersion)), VersionPointSize);
     current->setTextFormat(Qt::PlainText);

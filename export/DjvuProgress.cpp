@@ -2,6 +2,6 @@
 
 DjvuProgress::DjvuProgress(int pageCount, QWidget *parent)
     : PdfProgress(pageCount, tr("Creating DjVu file.\nPlease wait."),
-                  tr("Writting DjVu file.\nPlease wait."), false, parent)
+                  tr("Writing DjVu file.\nPlease wait."), false, parent)
 {
 }

@@ -76,8 +76,8 @@ ExportDlg::ExportDlg(QWidget *parent)
     m_orientation->addItem(tr("Landscape"), PdfPageOptions::Landscape);
     m_scale = new QComboBox(group);
     m_scale->addItem(tr("By dots per inch"), PdfLayout::ByDpi);
-    m_scale->addItem(tr("Stretch to paper list"), PdfLayout::Stretch);
-    m_scale->addItem(tr("Stretch with keeping aspect"), PdfLayout::KeepAspect);
+    m_scale->addItem(tr("Stretch to fill the paper"), PdfLayout::Stretch);
+    m_scale->addItem(tr("Stretch, keeping proportions"), PdfLayout::KeepAspect);
 
     auto *form = new QFormLayout;
     const QString paperLabel = tr("&Paper size:");

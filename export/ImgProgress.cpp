@@ -2,6 +2,6 @@
 
 ImgProgress::ImgProgress(int pageCount, QWidget *parent)
     : PdfProgress(pageCount, tr("Creating images.\nPlease wait."),
-                  tr("Writting images.\nPlease wait."), false, parent)
+                  tr("Writing images.\nPlease wait."), false, parent)
 {
 }

@@ -11,7 +11,7 @@
 
 PdfProgress::PdfProgress(int pageCount, QWidget *parent)
     : PdfProgress(pageCount, tr("Creating PDF document.\nPlease wait."),
-                  tr("Writting PDF document.\nPlease wait."), true, parent)
+                  tr("Writing PDF document.\nPlease wait."), true, parent)
 {
 }
 

@@ -2,6 +2,6 @@
 
 WordProgress::WordProgress(int pageCount, QWidget *parent)
     : PdfProgress(pageCount, tr("Creating MS Word document.\nPlease wait."),
-                  tr("Writting MS Word document.\nPlease wait."), false, parent)
+                  tr("Writing MS Word document.\nPlease wait."), false, parent)
 {
 }

@@ -24,7 +24,7 @@
 
 namespace {
 const QString Checking = QStringLiteral("Checking for update");
-const QString Latest = QStringLiteral("You use a latest version of Quillary.");
+const QString Latest = QStringLiteral("You are using the latest version of Quillary.");
 const QString ThankYou = QStringLiteral(
     "Thank you for updating Quillary.<p>Please close the program and run the install file.");
 const QString NoConnection =
@@ -158,7 +158,7 @@ private slots:
         QApplication::setStyle(new Ribbon::RibbonStyle);
         for (const char *scheme : {"http", "https", "file", "javascript"})
             QDesktopServices::setUrlHandler(QLatin1String(scheme), &m_urls, "open");
-        // The update dialog runs modally inside the answer: read it, then press "Download".
+        // The update dialog is window-modal: read it, then press "Download".
         connect(&m_dialogWatcher, &QTimer::timeout, this, [this] {
             auto *dialog = qobject_cast<UpdateDlg *>(QApplication::activeModalWidget());
             if (!dialog)
@@ -221,7 +221,7 @@ private slots:
         const QStringList expected = silent    ? QStringList{Checking}
                                      : offered ? QStringList{Checking, ThankYou}
                                                : QStringList{Checking, Latest};
-        QCOMPARE(notices(*window), expected);
+        QTRY_COMPARE(notices(*window), expected);
         const QString shown = m_dialogText;
         QCOMPARE(shown.isEmpty(), !offered);
         if (!offered) {

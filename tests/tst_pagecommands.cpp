@@ -465,7 +465,7 @@ private slots:
             QStringList{QStringLiteral("-e"), QStringLiteral("n")}, QStringLiteral("^3\\n$"),
             QStringLiteral("DjVu file was created."));
         row("pictures", int(Command::ExportFiles), QStringLiteral("ls"), QStringList(),
-            QStringLiteral("^(.+_\\d\\.\\w+\\n){3}$"), QStringLiteral("Images was saved."));
+            QStringLiteral("^(.+_\\d\\.\\w+\\n){3}$"), QStringLiteral("Images were saved."));
     }
     void exportCommands()
     {

@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(named<QComboBox>(d.dialog, "Orientation")->currentText(),
                  QStringLiteral("Landscape"));
         QCOMPARE(named<QComboBox>(d.dialog, "Scale")->currentText(),
-                 QStringLiteral("Stretch with keeping aspect"));
+                 QStringLiteral("Stretch, keeping proportions"));
         QVERIFY(!named<QCheckBox>(d.dialog, "By Page Center")->isChecked());
         QVERIFY(!named<QCheckBox>(d.dialog, "Open PDF document after creation")->isChecked());
         QCOMPARE(named<QDoubleSpinBox>(d.dialog, "Left")->value(), 1.5);

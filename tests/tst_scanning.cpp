@@ -164,7 +164,7 @@ private slots:
         window.scanPage(); // the scanner gives nothing this time
         QCOMPARE(window.pageStore()->count(), 1);
         QCOMPARE(noticeTexts(window),
-                 QStringList{QStringLiteral("<h4>Scanning has cancelled.</h4>")});
+                 QStringList{QStringLiteral("<h4>Scanning was cancelled.</h4>")});
         QCOMPARE(window.workAreaStack()->currentIndex(), int(MainWindow::EditorArea));
     }
 

@@ -19,6 +19,7 @@
 #include <QDialogButtonBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -261,6 +262,27 @@ private slots:
         QCOMPARE(window->splitter()->sizes().at(0) + panelWidth, total);
         window->workAreaStack()->setCurrentIndex(MainWindow::StartArea);
         QCOMPARE(window->splitter()->sizes().at(1), 0);
+    }
+
+    // The test screen (800 x 800) is smaller than the size the window wishes for: it still
+    // fits, frame included, maximised and restored, with the slider of the status bar in it.
+    void fitsSmallScreen()
+    {
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QRect available = window->screen()->availableGeometry();
+        QVERIFY(available.width() < 1024);
+        const QSize frame = window->frameGeometry().size() - window->size();
+        const QSize smallest = window->minimumSize() + frame;
+        QVERIFY(smallest.width() <= available.width() && smallest.height() <= available.height());
+        QVERIFY(available.contains(window->frameGeometry()));
+        window->showNormal();
+        QTRY_VERIFY(available.contains(window->frameGeometry()));
+        const QWidget *slider = window->sliderPane();
+        QVERIFY(slider->isVisible());
+        QVERIFY(
+            window->rect().contains(QRect(slider->mapTo(window.get(), QPoint()), slider->size())));
     }
 
     void exportOutcomes_data()

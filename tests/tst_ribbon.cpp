@@ -1,5 +1,6 @@
 // The ribbon layer: mnemonic text, page and group order, buttons and rows bound to their
-// actions, key tips, the slider pane, notice popups and theme painting.
+// actions, key tips, the slider pane, notice popups, theme painting and a ribbon narrower than
+// its groups.
 #include "OfficePopupWindow.h"
 #include "RibbonBar.h"
 #include "RibbonButton.h"
@@ -13,6 +14,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -508,6 +510,43 @@ private slots:
         QCOMPARE(style.theme(), theme);
         QVERIFY(bar.grab().toImage() != before);
         bar.setStyle(nullptr);
+    }
+
+    // A window narrower than the groups scrolls them sideways instead of cutting them off:
+    // arrows show where more is, and a command reached by the keyboard comes into view.
+    void narrowRibbonScrolls()
+    {
+        RibbonMainWindow window;
+        RibbonBar *bar = window.ribbonBar();
+        RibbonGroup *first = addGroup(bar, QStringLiteral("&First"));
+        RibbonGroup *last = bar->page(0)->addGroup(QStringLiteral("&Last"));
+        QAction *firstCommand = addLarge(first, QStringLiteral("Command 0"));
+        for (int i = 1; i < 8; ++i)
+            addLarge(i < 4 ? first : last, QStringLiteral("Command %1").arg(i));
+        QAction *lastCommand = addLarge(last, QStringLiteral("Far &Away"));
+        RibbonPage *page = bar->page(0);
+        QVERIFY(page->sizeHint().width() > 400);
+        QVERIFY(window.minimumSizeHint().width() < 300);
+        window.resize(300, 400);
+        QVERIFY(showActive(&window));
+
+        QToolButton *left = named<QToolButton>(*page, "Scroll ribbon left");
+        QToolButton *right = named<QToolButton>(*page, "Scroll ribbon right");
+        QVERIFY(left && right);
+        QVERIFY(!left->isVisible() && right->isVisible());
+        const auto shown = [page](QWidget *widget) {
+            return page->rect().contains(QRect(widget->mapTo(page, QPoint()), widget->size()));
+        };
+        QWidget *near = first->widgetFor(firstCommand);
+        QWidget *far = last->widgetFor(lastCommand);
+        QVERIFY(shown(near) && !shown(far));
+        far->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(shown(far));
+        QVERIFY(left->isVisible() && !right->isVisible());
+        // Back to the start with the arrow.
+        while (left->isVisible())
+            QTest::mouseClick(left, Qt::LeftButton);
+        QVERIFY(shown(near) && !shown(far));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "ContrastChecks.h"
 #include "MainWindow.h"
 #include "NoticeTexts.h"
 #include "OfficePopupWindow.h"
@@ -17,8 +18,10 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>
@@ -283,6 +286,23 @@ private slots:
         QVERIFY(slider->isVisible());
         QVERIFY(
             window->rect().contains(QRect(slider->mapTo(window.get(), QPoint()), slider->size())));
+    }
+
+    // Under a dark palette the notice is dark and its title light, not black on dark.
+    void noticeTitleReadsOnDarkPalette()
+    {
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Ribbon::OfficePopupWindow *notice = window->showNotice(QStringLiteral("Ready"));
+        QVERIFY(QTest::qWaitForWindowExposed(notice));
+        const QImage drawn = notice->grab().toImage();
+        const QRect title = notice->findChild<QLabel *>(QStringLiteral("titleLabel"))->geometry();
+        QVERIFY(matchesPalette(drawn.pixel(title.topLeft() + QPoint(1, 1)), darkPalette()));
+        QVERIFY(textContrast(drawn, title) >= 4.5);
     }
 
     void exportOutcomes_data()

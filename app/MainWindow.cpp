@@ -81,7 +81,8 @@ MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> libra
     createNetwork();
 
     setWindowState(windowState() | Qt::WindowMaximized);
-    setMinimumSize(1024, 768);
+    // Less on a screen that cannot hold it, so the status bar and the slider stay on screen.
+    setPreferredMinimumSize(QSize(1024, 768));
     setWindowTitle(tr("Quillary - Automatic Scan to PDF, DjVu, JPEG, TIFF, BMP, PNG"));
     applyStoredFastSettings();
 

@@ -64,7 +64,9 @@ Ribbon::OfficePopupWindow *MainWindow::showNotice(const QString &message)
     container->setAlignment(Qt::AlignTop);
     container->setWordWrap(true);
     container->setOpenExternalLinks(true);
-    popup->setTitleText(tr("<p><font color=\"black\"><h4>&nbsp;Quillary Message</h4></font></p>"));
+    // No colour of its own: the notice gives its title the text colour of its band, which is
+    // light under a dark palette.
+    popup->setTitleText(tr("<p><h4>&nbsp;Quillary Message</h4></p>"));
     popup->setAnimation(NoticeAnimationSlide);
     popup->setAnimationSpeed(NoticeAnimationSpeed);
     popup->setDragDropEnabled(true);

@@ -6,6 +6,8 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -19,14 +21,60 @@ const QLatin1String
     kCheckBoxStyle(".QCheckBox::indicator { width: 24px; height: 24px; } "
                    ".QCheckBox::indicator:unchecked {image: url(:/listwidget/uncheck.png); }  "
                    ".QCheckBox::indicator:checked {image: url(:/listwidget/check.png); }");
-const QLatin1String kFrameUnfocused("QFrame { border: 2px solid silver;  border-radius: 4px; "
-                                    "padding: 0px; background-color: white;}");
-const QLatin1String kFrameFocused("QFrame { border: 2px solid gray;  border-radius: 4px; "
-                                  "padding: 0px; background-color: white;}");
-const QLatin1String kCaptionUnfocused(
-    "QLabel {border: none; border-radius: 1px; color: white; background-color: "
-    "qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 silver, stop: 1 gray);}");
-const QLatin1String kViewStyle("QAbstractScrollArea {border: none; background-color: white;} ");
+
+// The tile's colours come from the application palette, so tiles suit a dark desktop as well
+// as a light one; under the usual light palette they keep the white tile with silver and grey
+// edges. The application's palette, not the tile's: style sheets write their colours into it.
+QColor mixed(const QColor &a, const QColor &b, qreal t)
+{
+    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
+                            a.greenF() + (b.greenF() - a.greenF()) * t,
+                            a.blueF() + (b.blueF() - a.blueF()) * t);
+}
+
+bool isDark(const QPalette &palette)
+{
+    return palette.color(QPalette::Base).lightnessF() < palette.color(QPalette::Text).lightnessF();
+}
+
+QString tileFrameStyle(const QPalette &palette, bool focused)
+{
+    const QColor base = palette.color(QPalette::Base);
+    const QColor edge = mixed(base, palette.color(QPalette::Text), focused ? 0.5 : 0.25);
+    return QStringLiteral("QFrame { border: 2px solid %1; border-radius: 4px; padding: 0px; "
+                          "background-color: %2; }")
+        .arg(edge.name(), base.name());
+}
+
+QString captionStyle(const QColor &top, const QColor &bottom, const QColor &text)
+{
+    return QStringLiteral("QLabel { border: none; border-radius: 1px; color: %1; background-color: "
+                          "qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 %2, stop: 1 %3); }")
+        .arg(text.name(), top.name(), bottom.name());
+}
+
+QString unfocusedCaptionStyle(const QPalette &palette)
+{
+    // A grey bar: deep with light text on a light palette, raised with the palette's light
+    // text on a dark one; readable either way.
+    const QColor base = palette.color(QPalette::Base);
+    const QColor text = palette.color(QPalette::Text);
+    if (isDark(palette))
+        return captionStyle(mixed(base, text, 0.32), mixed(base, text, 0.24), text);
+    return captionStyle(mixed(base, text, 0.58), mixed(base, text, 0.72), base);
+}
+
+QString viewStyle(const QPalette &palette)
+{
+    return QStringLiteral("QAbstractScrollArea { border: none; background-color: %1; }")
+        .arg(palette.color(QPalette::Base).name());
+}
+
+// A thin line around the page picture, so that a white page stays visible on a white tile.
+QColor outlineColor(const QPalette &palette)
+{
+    return mixed(palette.color(QPalette::Base), palette.color(QPalette::Text), 0.4);
+}
 
 // The range a tile accepts; the window's slider stays well inside it.
 constexpr int kMinThumbSide = 100;
@@ -100,8 +148,11 @@ void KSlabWidget::setImage(const QImage &image)
     if (m_hasImage)
         clearImage();
     m_scene = new QGraphicsScene(this);
-    m_scene->setBackgroundBrush(Qt::white);
-    m_scene->addPixmap(QPixmap::fromImage(image));
+    const QPalette palette = QGuiApplication::palette();
+    m_scene->setBackgroundBrush(palette.color(QPalette::Base));
+    const QGraphicsPixmapItem *page = m_scene->addPixmap(QPixmap::fromImage(image));
+    // Cosmetic, so it stays one pixel wide at every thumbnail size.
+    m_outline = m_scene->addRect(page->boundingRect(), QPen(outlineColor(palette), 0));
     m_image = image;
     m_view->setScene(m_scene);
     fitImage();
@@ -120,6 +171,7 @@ bool KSlabWidget::clearImage()
     m_view->setScene(nullptr);
     delete m_scene;
     m_scene = nullptr;
+    m_outline = nullptr;
     m_image = QImage();
     m_scale = 1.0;
     m_view->resetTransform();
@@ -176,13 +228,13 @@ void KSlabWidget::setContextMenu(QMenu *menu)
 
 void KSlabWidget::setFocused()
 {
-    const QString highlight = QGuiApplication::palette().color(QPalette::Highlight).name();
+    const QPalette palette = QGuiApplication::palette();
+    const QColor highlight = palette.color(QPalette::Highlight);
+    m_paletteKey = palette.cacheKey();
     m_drawnFocused = true;
-    setStyleSheet(kFrameFocused);
+    setStyleSheet(tileFrameStyle(palette, true));
     m_caption->setStyleSheet(
-        QLatin1String("QLabel {border: none; border-radius: 1px; color: white; "
-                      "background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 ") +
-        highlight + QLatin1String(", stop: 1 ") + highlight + QLatin1String("); }"));
+        captionStyle(highlight, highlight, palette.color(QPalette::HighlightedText)));
 }
 
 void KSlabWidget::setUnfocused()
@@ -191,11 +243,35 @@ void KSlabWidget::setUnfocused()
     // already drawn unfocused looks the same without it.
     if (m_styled && !m_drawnFocused)
         return;
+    const QPalette palette = QGuiApplication::palette();
+    m_paletteKey = palette.cacheKey();
     m_styled = true;
     m_drawnFocused = false;
-    setStyleSheet(kFrameUnfocused);
-    m_caption->setStyleSheet(kCaptionUnfocused);
-    m_view->setStyleSheet(kViewStyle);
+    setStyleSheet(tileFrameStyle(palette, false));
+    m_caption->setStyleSheet(unfocusedCaptionStyle(palette));
+    m_view->setStyleSheet(viewStyle(palette));
+}
+
+void KSlabWidget::changeEvent(QEvent *event)
+{
+    // The desktop switched between light and dark: draw the tile again in the new colours.
+    // The style sheets change the tile's palette too, so only a new application palette counts.
+    if (event->type() == QEvent::PaletteChange && m_styled &&
+        QGuiApplication::palette().cacheKey() != m_paletteKey) {
+        const QPalette palette = QGuiApplication::palette();
+        m_view->setStyleSheet(viewStyle(palette));
+        if (m_scene)
+            m_scene->setBackgroundBrush(palette.color(QPalette::Base));
+        if (m_outline)
+            m_outline->setPen(QPen(outlineColor(palette), 0));
+        if (m_drawnFocused) {
+            setFocused();
+        } else {
+            m_styled = false;
+            setUnfocused();
+        }
+    }
+    QFrame::changeEvent(event);
 }
 
 void KSlabWidget::focusIn()

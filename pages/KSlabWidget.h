@@ -6,6 +6,7 @@
 
 class KGraphicsView;
 class QCheckBox;
+class QGraphicsRectItem;
 class QGraphicsScene;
 class QKeyEvent;
 class QLabel;
@@ -77,6 +78,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // Ctrl+Space (with a check box) and the plain arrow keys.
@@ -93,10 +95,13 @@ private:
     QSize m_size;
     QImage m_image;
     QGraphicsScene *m_scene = nullptr;
+    QGraphicsRectItem *m_outline = nullptr;
     double m_scale = 1.0;
     bool m_hasImage = false;
     int m_rotation = 0;
     // Which style sheets are applied, so unchanged ones are not set again.
     bool m_styled = false;
     bool m_drawnFocused = false;
+    // The application palette the style sheets were made from.
+    qint64 m_paletteKey = 0;
 };

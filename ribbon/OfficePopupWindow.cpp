@@ -247,6 +247,10 @@ void OfficePopupWindow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::StyleChange)
         connectTheme();
+    // A dark or light desktop palette switched at run time. Not on PaletteChange: applying
+    // the theme sets the palette and would come back here.
+    else if (event->type() == QEvent::ApplicationPaletteChange)
+        applyTheme();
     QWidget::changeEvent(event);
 }
 
@@ -302,13 +306,21 @@ QRect OfficePopupWindow::targetGeometry() const
 void OfficePopupWindow::connectTheme()
 {
     disconnect(m_themeConnection);
-    const auto apply = [this] {
-        setPalette(ThemeColors::forWidget(this).panelPalette(QPalette()));
-        update();
-    };
     if (OfficeStyle *style = OfficeStyle::of(this))
-        m_themeConnection = connect(style, &OfficeStyle::themeChanged, this, apply);
-    apply();
+        m_themeConnection =
+            connect(style, &OfficeStyle::themeChanged, this, &OfficePopupWindow::applyTheme);
+    applyTheme();
+}
+
+void OfficePopupWindow::applyTheme()
+{
+    const ThemeColors colors = ThemeColors::forWidget(this);
+    setPalette(colors.panelPalette(QPalette()));
+    // The title sits on the band, which has the colours of the ribbon's tab row.
+    QPalette titlePalette = palette();
+    titlePalette.setColor(QPalette::WindowText, colors.barText);
+    m_title->setPalette(titlePalette);
+    update();
 }
 
 } // namespace Ribbon

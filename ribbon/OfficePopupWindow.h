@@ -71,6 +71,7 @@ private:
     QRect anchorRect() const;
     QRect targetGeometry() const;
     void connectTheme();
+    void applyTheme();
 
     QVBoxLayout *m_layout;
     QLabel *m_title;

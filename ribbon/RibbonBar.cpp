@@ -120,6 +120,11 @@ void RibbonBar::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::StyleChange)
         connectTheme();
+    // A dark or light desktop palette switched at run time reaches the bar as a change of
+    // the palette it inherits: the panel palette follows. The bar's own palette is never set
+    // here, so this cannot loop.
+    else if (event->type() == QEvent::PaletteChange)
+        applyTheme();
     QWidget::changeEvent(event);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ThemeColors.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QStyleOption>
@@ -17,9 +18,9 @@ void RibbonStyle::drawPrimitive(QStyle::PrimitiveElement element, const QStyleOp
         OfficeStyle::drawPrimitive(element, option, painter, widget);
         return;
     }
-    // A soft vertical gradient: light under the ribbon, a little deeper towards the
-    // status bar, so the white pages in the work area stand out.
-    const ThemeColors colors = ThemeColors::forTheme(theme());
+    // A soft vertical gradient: light under the ribbon (or dark under a dark palette), a
+    // little deeper towards the status bar, so the white pages in the work area stand out.
+    const ThemeColors colors = ThemeColors::forTheme(theme(), QGuiApplication::palette());
     const QRect r = option->rect;
     QLinearGradient gradient(r.topLeft(), r.bottomLeft());
     gradient.setColorAt(0.0, colors.workspaceTop);

@@ -93,7 +93,7 @@ void RibbonTabBar::paintEvent(QPaintEvent *event)
         }
         painter.setPen(current ? colors.pageText : colors.barText);
         if (!isTabEnabled(i))
-            painter.setPen(colors.separator.darker(140));
+            painter.setPen(colors.disabledText);
         painter.drawText(tabRect(i), textFlags(), tabText(i));
 
         if (current && hasFocus()) {

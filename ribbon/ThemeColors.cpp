@@ -2,7 +2,7 @@
 
 #include "OfficeStyle.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace Ribbon {
@@ -12,6 +12,14 @@ namespace {
 QColor rgb(QRgb value)
 {
     return QColor::fromRgb(value);
+}
+
+// a moved by the fraction t towards b.
+QColor mixed(const QColor &a, const QColor &b, qreal t)
+{
+    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
+                            a.greenF() + (b.greenF() - a.greenF()) * t,
+                            a.blueF() + (b.blueF() - a.blueF()) * t);
 }
 
 } // namespace
@@ -92,14 +100,50 @@ ThemeColors ThemeColors::forTheme(int theme)
         c.accent = rgb(0x2a6bc0);
         break;
     }
+    c.accentText = Qt::white;
+    c.disabledText = c.separator.darker(140);
     return c;
+}
+
+ThemeColors ThemeColors::forTheme(int theme, const QPalette &palette)
+{
+    return isDark(palette) ? fromPalette(palette) : forTheme(theme);
+}
+
+ThemeColors ThemeColors::fromPalette(const QPalette &palette)
+{
+    // The same layering as the light themes: the tab row a little deeper than the window, the
+    // panel raised towards the text colour, lines between the two.
+    const QColor window = palette.color(QPalette::Window);
+    const QColor text = palette.color(QPalette::WindowText);
+    ThemeColors c;
+    c.barTop = window;
+    c.barBottom = mixed(window, Qt::black, 0.15);
+    c.barText = text;
+    c.pageTop = mixed(window, text, 0.10);
+    c.pageBottom = mixed(window, text, 0.05);
+    c.pageText = text;
+    c.border = mixed(window, text, 0.30);
+    c.hover = mixed(window, text, 0.16);
+    c.separator = mixed(window, text, 0.22);
+    c.workspaceTop = mixed(window, text, 0.06);
+    c.workspaceBottom = mixed(window, Qt::black, 0.35);
+    c.accent = palette.color(QPalette::Highlight);
+    c.accentText = palette.color(QPalette::HighlightedText);
+    c.disabledText = mixed(c.pageTop, text, 0.45);
+    return c;
+}
+
+bool ThemeColors::isDark(const QPalette &palette)
+{
+    return palette.color(QPalette::Window).lightnessF() <
+           palette.color(QPalette::WindowText).lightnessF();
 }
 
 ThemeColors ThemeColors::forWidget(const QWidget *widget)
 {
-    if (const OfficeStyle *style = OfficeStyle::of(widget))
-        return forTheme(style->theme());
-    return forTheme(Azure);
+    const OfficeStyle *style = OfficeStyle::of(widget);
+    return forTheme(style ? style->theme() : Azure, QGuiApplication::palette());
 }
 
 QPalette ThemeColors::panelPalette(const QPalette &base) const
@@ -112,10 +156,10 @@ QPalette ThemeColors::panelPalette(const QPalette &base) const
     palette.setColor(QPalette::Base, pageTop.lighter(103));
     palette.setColor(QPalette::Text, pageText);
     palette.setColor(QPalette::Highlight, accent);
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, separator.darker(140));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, separator.darker(140));
-    palette.setColor(QPalette::Disabled, QPalette::Text, separator.darker(140));
+    palette.setColor(QPalette::HighlightedText, accentText);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, disabledText);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, disabledText);
+    palette.setColor(QPalette::Disabled, QPalette::Text, disabledText);
     return palette;
 }
 

@@ -32,13 +32,23 @@ struct ThemeColors
     QColor separator;    // thin line between groups
     QColor workspaceTop; // work area background, top edge
     QColor workspaceBottom;
-    QColor accent; // selection and focus inside the ribbon
+    QColor accent;       // selection and focus inside the ribbon
+    QColor accentText;   // text on the accent colour
+    QColor disabledText; // commands and tabs that cannot be used
 
     static bool isValid(int theme) { return theme >= 0 && theme < ThemeCount; }
     static ThemeColors forTheme(int theme);
+    // The numbered themes are all light: under a dark palette they would glare amid dark
+    // dialogs, so there the colours are blended from the palette's own roles instead.
+    static ThemeColors forTheme(int theme, const QPalette &palette);
+    static ThemeColors fromPalette(const QPalette &palette);
+    // Whether palette draws light text on dark windows.
+    static bool isDark(const QPalette &palette);
 
-    // The colours for widget: those of its style's theme when the style is ours, otherwise
-    // those of the default theme, so the ribbon also looks right under any other style.
+    // The colours for widget under the application palette: those of its style's theme when
+    // the style is ours, otherwise those of the default theme, so the ribbon also looks right
+    // under any other style. The application palette, not the widget's, since the ribbon sets
+    // panel palettes of its own.
     static ThemeColors forWidget(const QWidget *widget);
 
     // base with the window, button and selection roles taken from the theme, for widgets

@@ -1,3 +1,4 @@
+#include "ContrastChecks.h"
 #include "MainWindow.h"
 #include "NoticeTexts.h"
 #include "OfficePopupWindow.h"
@@ -17,8 +18,11 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -269,6 +273,44 @@ private slots:
         QCOMPARE(window->splitter()->sizes().at(0) + panelWidth, total);
         window->workAreaStack()->setCurrentIndex(MainWindow::StartArea);
         QCOMPARE(window->splitter()->sizes().at(1), 0);
+    }
+
+    // The test screen (800 x 800) is smaller than the size the window wishes for: it still
+    // fits, frame included, maximised and restored, with the slider of the status bar in it.
+    void fitsSmallScreen()
+    {
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QRect available = window->screen()->availableGeometry();
+        QVERIFY(available.width() < 1024);
+        const QSize frame = window->frameGeometry().size() - window->size();
+        const QSize smallest = window->minimumSize() + frame;
+        QVERIFY(smallest.width() <= available.width() && smallest.height() <= available.height());
+        QVERIFY(available.contains(window->frameGeometry()));
+        window->showNormal();
+        QTRY_VERIFY(available.contains(window->frameGeometry()));
+        const QWidget *slider = window->sliderPane();
+        QVERIFY(slider->isVisible());
+        QVERIFY(
+            window->rect().contains(QRect(slider->mapTo(window.get(), QPoint()), slider->size())));
+    }
+
+    // Under a dark palette the notice is dark and its title light, not black on dark.
+    void noticeTitleReadsOnDarkPalette()
+    {
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Ribbon::OfficePopupWindow *notice = window->showNotice(QStringLiteral("Ready"));
+        QVERIFY(QTest::qWaitForWindowExposed(notice));
+        const QImage drawn = notice->grab().toImage();
+        const QRect title = notice->findChild<QLabel *>(QStringLiteral("titleLabel"))->geometry();
+        QVERIFY(matchesPalette(drawn.pixel(title.topLeft() + QPoint(1, 1)), darkPalette()));
+        QVERIFY(textContrast(drawn, title) >= 4.5);
     }
 
     void exportOutcomes_data()

@@ -1,5 +1,7 @@
 // The ribbon layer: mnemonic text, page and group order, buttons and rows bound to their
-// actions, key tips, the slider pane, notice popups and theme painting.
+// actions, key tips, the slider pane, notice popups, theme painting, light and dark palettes and
+// a ribbon narrower than its groups.
+#include "ContrastChecks.h"
 #include "OfficePopupWindow.h"
 #include "RibbonBar.h"
 #include "RibbonButton.h"
@@ -13,14 +15,17 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QStyleOption>
 #include <QTabBar>
 #include <QTimer>
@@ -508,6 +513,92 @@ private slots:
         QCOMPARE(style.theme(), theme);
         QVERIFY(bar.grab().toImage() != before);
         bar.setStyle(nullptr);
+    }
+
+    void followsPalette_data()
+    {
+        QTest::addColumn<bool>("dark");
+        row("light", false);
+        row("dark", true);
+    }
+
+    // Under a dark desktop palette the ribbon and the notices are dark as well (not light
+    // islands), and what they say stays readable on them, as under the light palette.
+    void followsPalette()
+    {
+        QFETCH(bool, dark);
+        const QPalette palette = dark ? darkPalette() : QApplication::style()->standardPalette();
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(palette);
+        const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
+        RibbonStyle style;
+        style.setTheme(4);
+        RibbonBar bar;
+        bar.setStyle(&style);
+        RibbonGroup *group = addGroup(&bar, QStringLiteral("&Pages"));
+        addLarge(group, QStringLiteral("Scan &Page"));
+        bar.resize(500, bar.sizeHint().height());
+        QVERIFY(showActive(&bar));
+        const QImage ribbon = bar.grab().toImage();
+        const auto areaOf = [&bar](const QWidget *widget) {
+            return QRect(widget->mapTo(&bar, QPoint()), widget->size());
+        };
+        const QWidget *page = bar.page(0);
+        QVERIFY(matchesPalette(ribbon.pixel(2, 2), palette));
+        QVERIFY(matchesPalette(
+            ribbon.pixel(areaOf(page).center().x() + 200, areaOf(page).center().y()), palette));
+        QVERIFY2(textContrast(ribbon, areaOf(bar.findChild<QTabBar *>())) >= 4.5, "page titles");
+        QVERIFY2(textContrast(ribbon,
+                              areaOf(group->findChild<QLabel *>(QStringLiteral("caption")))) >= 4.5,
+                 "group caption");
+
+        const auto host = showHost();
+        QPointer<OfficePopupWindow> popup = makePopup(host.get());
+        popup->setTitleText(QStringLiteral("<h4>&nbsp;Quillary Message</h4>"));
+        popup->showPopup();
+        QVERIFY(QTest::qWaitForWindowExposed(popup));
+        const QImage notice = popup->grab().toImage();
+        const QRect title = popup->findChild<QLabel *>(QStringLiteral("titleLabel"))->geometry();
+        QVERIFY(matchesPalette(notice.pixel(title.topLeft() + QPoint(1, 1)), palette));
+        QVERIFY2(textContrast(notice, title) >= 4.5, "notice title");
+        popup->close();
+    }
+
+    // A window narrower than the groups scrolls them sideways instead of cutting them off:
+    // arrows show where more is, and a command reached by the keyboard comes into view.
+    void narrowRibbonScrolls()
+    {
+        RibbonMainWindow window;
+        RibbonBar *bar = window.ribbonBar();
+        RibbonGroup *first = addGroup(bar, QStringLiteral("&First"));
+        RibbonGroup *last = bar->page(0)->addGroup(QStringLiteral("&Last"));
+        QAction *firstCommand = addLarge(first, QStringLiteral("Command 0"));
+        for (int i = 1; i < 8; ++i)
+            addLarge(i < 4 ? first : last, QStringLiteral("Command %1").arg(i));
+        QAction *lastCommand = addLarge(last, QStringLiteral("Far &Away"));
+        RibbonPage *page = bar->page(0);
+        QVERIFY(page->sizeHint().width() > 400);
+        QVERIFY(window.minimumSizeHint().width() < 300);
+        window.resize(300, 400);
+        QVERIFY(showActive(&window));
+
+        QToolButton *left = named<QToolButton>(*page, "Scroll ribbon left");
+        QToolButton *right = named<QToolButton>(*page, "Scroll ribbon right");
+        QVERIFY(left && right);
+        QVERIFY(!left->isVisible() && right->isVisible());
+        const auto shown = [page](QWidget *widget) {
+            return page->rect().contains(QRect(widget->mapTo(page, QPoint()), widget->size()));
+        };
+        QWidget *near = first->widgetFor(firstCommand);
+        QWidget *far = last->widgetFor(lastCommand);
+        QVERIFY(shown(near) && !shown(far));
+        far->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(shown(far));
+        QVERIFY(left->isVisible() && !right->isVisible());
+        // Back to the start with the arrow.
+        while (left->isVisible())
+            QTest::mouseClick(left, Qt::LeftButton);
+        QVERIFY(shown(near) && !shown(far));
     }
 };
 

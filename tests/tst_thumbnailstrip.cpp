@@ -1,6 +1,7 @@
 // The thumbnail strip and its tiles: sizes and turns a tile accepts, check marks, which tile
 // is current, the order of tiles after removals, and what keyboard and assistive technology
 // users can do with the pages.
+#include "ContrastChecks.h"
 #include "FlowLayout.h"
 #include "ImageEditor.h"
 #include "ImageListWidget.h"
@@ -11,12 +12,15 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGraphicsView>
 #include <QLabel>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -92,6 +96,45 @@ private slots:
         tile.setTitle(QStringLiteral("Page 12"));
         QCOMPARE(tile.findChild<QLabel *>()->text(), QStringLiteral("Page 12"));
         QCOMPARE(tile.accessibleName(), QStringLiteral("Page 12"));
+    }
+
+    void tilesFollowPalette_data()
+    {
+        QTest::addColumn<bool>("dark");
+        row("light", false);
+        row("dark", true);
+    }
+
+    // Tiles take the desktop's light or dark colours with a readable caption, and a white
+    // page keeps a visible edge on a white (or any) tile.
+    void tilesFollowPalette()
+    {
+        QFETCH(bool, dark);
+        const QPalette palette = dark ? darkPalette() : QApplication::style()->standardPalette();
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(palette);
+        const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
+        KSlabWidget tile(220, 220, QStringLiteral("Page 12"));
+        QImage page(200, 100, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        tile.setImage(page);
+        tile.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tile));
+        const QRect caption = tile.findChild<QLabel *>()->geometry();
+        // The current tile's caption has the palette's selection colours.
+        QVERIFY2(textContrast(tile.grab().toImage(), caption) >= 3, "current caption");
+        tile.setUnfocused();
+        const QImage drawn = tile.grab().toImage();
+        QVERIFY2(textContrast(drawn, caption) >= 4.5, "caption");
+        // Below the landscape page lies the tile's own surface.
+        const QRect view = tile.findChild<QGraphicsView *>()->geometry();
+        QVERIFY(matchesPalette(drawn.pixel(view.center().x(), view.bottom() - 4), palette));
+        // Up from the middle of the page, its top edge stands out from the white page.
+        int y = view.center().y();
+        while (y > view.top() && drawn.pixel(view.center().x(), y) == QColor(Qt::white).rgb())
+            --y;
+        QVERIFY2(contrast(drawn.pixel(view.center().x(), y), QColor(Qt::white).rgb()) >= 1.5,
+                 "page edge");
     }
 
     void currentTile()

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QPalette>
+#include <QRect>
+
+#include <cmath>
+
+// Readability measured on what was drawn: relative luminance and contrast ratio as the web's
+// accessibility guidelines define them (1 for equal colours, 21 for black on white).
+inline double luminance(QRgb rgb)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+           0.0722 * channel(qBlue(rgb));
+}
+
+inline double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The most frequent colour inside area of image: the background behind text.
+inline QRgb backgroundIn(const QImage &image, const QRect &area)
+{
+    QHash<QRgb, int> counts;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            ++counts[image.pixel(x, y) | 0xff000000];
+    QRgb best = 0;
+    int bestCount = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > bestCount) {
+            best = it.key();
+            bestCount = it.value();
+        }
+    }
+    return best;
+}
+
+// How well the text inside area stands out: the strongest contrast of any pixel against the
+// background there.
+inline double textContrast(const QImage &image, const QRect &area)
+{
+    const QRgb background = backgroundIn(image, area);
+    double best = 1.0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            best = qMax(best, contrast(image.pixel(x, y), background));
+    return best;
+}
+
+// Whether a background drawn as rgb belongs with palette: nearer its window colour than its
+// text colour, so a dark palette gets dark surfaces and a light one light surfaces.
+inline bool matchesPalette(QRgb rgb, const QPalette &palette)
+{
+    return contrast(rgb, palette.color(QPalette::Window).rgb()) <
+           contrast(rgb, palette.color(QPalette::WindowText).rgb());
+}
+
+// The two palettes widgets must read well under: Qt's own light one and a dark desktop's.
+inline QPalette darkPalette()
+{
+    return QPalette(QColor(0x35, 0x35, 0x35), QColor(0x30, 0x30, 0x30));
+}

@@ -19,6 +19,10 @@ namespace Ribbon {
 
 namespace {
 
+// Where a large button's icon starts: the style's button margin plus half the 6 pixels it
+// adds around the icon.
+constexpr int LargeButtonIconTop = 6;
+
 // Second keys for clashing tips; digits first, as they never start another tip's key.
 const QString &suffixes()
 {
@@ -211,8 +215,9 @@ void KeyTipController::showPageTips()
     const QStringList keys = assignKeys(texts);
     for (int i = 0; i < keys.size(); ++i) {
         const QRect rect = m_tabs->tabRect(i);
-        addTip(keys.at(i), m_tabs, QPoint(rect.center().x(), rect.bottom()),
-               {{}, nullptr, i, {}, {}});
+        // Below the title, so the title stays readable.
+        addTip(keys.at(i), m_tabs, QPoint(rect.center().x(), rect.bottom() + 1),
+               Qt::AlignHCenter | Qt::AlignTop, {{}, nullptr, i, {}, {}});
     }
 }
 
@@ -255,24 +260,36 @@ void KeyTipController::showCommandTips()
         texts.append(target.text);
     const QStringList keys = assignKeys(texts);
     for (qsizetype i = 0; i < targets.size(); ++i) {
-        QWidget *anchor = targets.at(i).anchor;
-        // Buttons get their tip on the bottom edge, rows at the label's left end.
-        const QPoint point = targets.at(i).tip.action
-                                 ? QPoint(anchor->width() / 2, anchor->height())
-                                 : QPoint(0, anchor->height() / 2);
-        addTip(keys.at(i), anchor, point, targets.at(i).tip);
+        const Target &target = targets.at(i);
+        // Never over the words the tip stands for: large buttons get it beside their icon,
+        // rows at the right end of their control, small buttons on their lower edge.
+        if (auto *button = qobject_cast<QToolButton *>(target.anchor);
+            button && button->toolButtonStyle() == Qt::ToolButtonTextUnderIcon) {
+            const QSize icon = button->iconSize();
+            addTip(keys.at(i), button,
+                   QPoint((button->width() + icon.width()) / 2 + 2,
+                          LargeButtonIconTop + icon.height() / 2),
+                   Qt::AlignLeft | Qt::AlignVCenter, target.tip);
+        } else if (QWidget *control = target.tip.target) {
+            addTip(keys.at(i), control, QPoint(control->width() - 2, control->height() / 2),
+                   Qt::AlignRight | Qt::AlignVCenter, target.tip);
+        } else {
+            addTip(keys.at(i), target.anchor,
+                   QPoint(target.anchor->width() / 2, target.anchor->height()), Qt::AlignCenter,
+                   target.tip);
+        }
     }
 }
 
 void KeyTipController::addTip(const QString &key, QWidget *anchor, const QPoint &point,
-                              const Tip &tip)
+                              Qt::Alignment side, const Tip &tip)
 {
     if (key.isEmpty())
         return;
     QWidget *window = m_bar->window();
     auto *label = new KeyTipLabel(key, window);
     label->setEnabled(anchor->isEnabled() && (!tip.action || tip.action->isEnabled()));
-    label->placeAt(anchor->mapTo(window, point));
+    label->placeAt(anchor->mapTo(window, point), side);
     label->show();
     Tip added = tip;
     added.key = key;

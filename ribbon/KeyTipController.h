@@ -61,7 +61,9 @@ private:
     void back();
     void showPageTips();
     void showCommandTips();
-    void addTip(const QString &key, QWidget *anchor, const QPoint &point, const Tip &tip);
+    // The tip's side given by side (as in KeyTipLabel::placeAt) goes to point of anchor.
+    void addTip(const QString &key, QWidget *anchor, const QPoint &point, Qt::Alignment side,
+                const Tip &tip);
     void clearTips();
     void leave();
 

@@ -14,8 +14,10 @@ class KeyTipLabel : public QLabel
 public:
     KeyTipLabel(const QString &key, QWidget *parent);
 
-    // Centres the label on centre (parent coordinates), kept inside the parent.
-    void placeAt(const QPoint &centre);
+    // Puts the label's side named by side (Qt::AlignLeft: its left edge, Qt::AlignHCenter:
+    // its middle, ...; the same for top and bottom) on point (parent coordinates), kept
+    // inside the parent.
+    void placeAt(const QPoint &point, Qt::Alignment side = Qt::AlignCenter);
 };
 
 } // namespace Ribbon

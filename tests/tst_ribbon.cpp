@@ -222,15 +222,48 @@ private slots:
                     texts << tip->text();
             return texts;
         };
+        // Words a tip must leave readable: page titles, row labels, large buttons' captions
+        // (below the icon).
+        const auto coveredWords = [&window, bar] {
+            QList<QPair<QString, QRect>> words;
+            auto *tabs = bar->findChild<QTabBar *>();
+            for (int i = 0; i < tabs->count(); ++i)
+                words.append(
+                    {tabs->tabText(i), QRect(tabs->mapTo(&window, tabs->tabRect(i).topLeft()),
+                                             tabs->tabRect(i).size())});
+            for (QWidget *w : bar->findChildren<QWidget *>()) {
+                if (!w->isVisible())
+                    continue;
+                auto *label = qobject_cast<QLabel *>(w);
+                auto *button = qobject_cast<QToolButton *>(w);
+                const int captionTop = button ? button->iconSize().height() + 9 : 0;
+                if ((label && label->buddy()) ||
+                    (button && button->toolButtonStyle() == Qt::ToolButtonTextUnderIcon))
+                    words.append({label ? label->text() : button->text(),
+                                  QRect(w->mapTo(&window, QPoint(0, captionTop)),
+                                        QSize(w->width(), w->height() - captionTop))});
+            }
+            QStringList covered;
+            for (QLabel *tip : window.findChildren<QLabel *>(QStringLiteral("keyTip"))) {
+                for (const auto &[text, rect] : words) {
+                    if (tip->isVisible() && tip->geometry().intersects(rect))
+                        covered << tip->text() + QLatin1String(" covers ") + text;
+                }
+            }
+            return covered;
+        };
         QVERIFY(showActive(&window));
 
         QTest::keyClick(&window, Qt::Key_Alt);
         QCOMPARE(shownTips().size(), 2);
+        QCOMPARE(coveredWords(), QStringList());
         for (qsizetype i = 0; i < keys.size(); ++i) {
             QTest::keyClick(&window, keys[i] == u'<' ? '\x1b' : char(keys[i].unicode()));
             const QStringList tips = shownTips();
-            if (i == 0) // the page's tips: one per command and row, all different
+            if (i == 0) { // the page's tips: one per command and row, all different
                 QCOMPARE(QSet<QString>(tips.begin(), tips.end()).size(), keys[0] == u'E' ? 4 : 3);
+                QCOMPARE(coveredWords(), QStringList());
+            }
         }
         QVERIFY(shownTips().isEmpty());
         auto spy = spies.begin();

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QCoreApplication>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -170,6 +171,26 @@ void ImageListWidget::activateSlab(KSlabWidget *tile)
     setCurrentIndex(quint16(position), position >= currentSlabIndex() ? 1 : -1);
     if (guard)
         guard->setFocus(Qt::OtherFocusReason);
+}
+
+void ImageListWidget::setTileWidth(int width)
+{
+    m_tileWidth = width;
+    updateGeometry();
+}
+
+QSize ImageListWidget::minimumSizeHint() const
+{
+    // A tile cut off at the edge hides part of its page and its check mark's row.
+    const QMargins margins = widget()->layout()->contentsMargins();
+    const int width = m_tileWidth + margins.left() + margins.right() +
+                      verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
+    return QScrollArea::minimumSizeHint().expandedTo(QSize(width, 0));
+}
+
+QSize ImageListWidget::sizeHint() const
+{
+    return QScrollArea::sizeHint().expandedTo(minimumSizeHint());
 }
 
 void ImageListWidget::rotateSlabAt(int position, quint16 angle)

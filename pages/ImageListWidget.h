@@ -56,6 +56,11 @@ public:
     // Makes tile current, gives it keyboard focus and scrolls it into view (keyboard and
     // assistive technology).
     void activateSlab(KSlabWidget *tile);
+    // The strip never gets narrower than one tile of this width beside its scroll bar.
+    void setTileWidth(int width);
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
     // Turns the view of the tile at position; the image is not changed.
     void rotateSlabAt(int position, quint16 angle);
     // Moves every tile after the gap at position one place up.
@@ -94,4 +99,5 @@ protected:
     QMap<int, KSlabWidget *> m_slabs;
     FlowLayout *m_layout = nullptr;
     QPointer<KSlabWidget> m_current;
+    int m_tileWidth = 0;
 };

@@ -45,6 +45,7 @@ PageListWidget::PageListWidget(QWidget *parent, const QString &workFolder)
     : ImageListWidget(parent), m_folder(workFolder), m_earlier(m_folder.workFolder())
 {
     setAccessibleName(tr("Pages"));
+    setTileWidth(m_thumbBox.width());
     connect(this, &ImageListWidget::selected, this, qOverload<int>(&PageListWidget::pageSelected));
 }
 
@@ -429,6 +430,7 @@ void PageListWidget::resizeThumbs(const QSize &size)
     m_thumbBox = size;
     for (KSlabWidget *tile : std::as_const(m_slabs))
         tile->setThumbSize(size.width(), size.height());
+    setTileWidth(size.width());
 }
 
 void PageListWidget::setPageMenu(QMenu *menu)

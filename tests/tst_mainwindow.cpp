@@ -273,6 +273,14 @@ private slots:
         QCOMPARE(window->splitter()->sizes().at(0) + panelWidth, total);
         window->workAreaStack()->setCurrentIndex(MainWindow::StartArea);
         QCOMPARE(window->splitter()->sizes().at(1), 0);
+
+        // Tiles are never cut off: the panel widens with the thumbnail size.
+        window->workAreaStack()->setCurrentIndex(MainWindow::EditorArea);
+        window->pagePanelStack()->setCurrentIndex(MainWindow::PageStorePanel);
+        for (const int side : {200, 300}) {
+            window->sliderPane()->setSliderPosition(side);
+            QTRY_VERIFY(window->pageStore()->viewport()->width() >= side + 12);
+        }
     }
 
     // The test screen (800 x 800) is smaller than the size the window wishes for: it still

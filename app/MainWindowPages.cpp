@@ -104,6 +104,11 @@ void MainWindow::loadFiles(const QStringList &files)
     int added = 0;
     for (const QString &file : files) {
         const LoadedFile loaded = readImageFilePages(file);
+        if (loaded.failure == LoadFailure::Missing || loaded.failure == LoadFailure::NotAFile) {
+            // Not a matter of file format: say what is wrong with the name given.
+            showNotice(tr("Sorry, can't load file.<br>%1").arg(loaded.error.toHtmlEscaped()));
+            continue;
+        }
         if (!loaded) {
             showLoadFailure(file, loadFailureReason(loaded.failure));
             continue;

@@ -24,6 +24,11 @@ constexpr int HeaderSize = 8;
 // Far more than any list of file names; a bigger count is not a request of ours.
 constexpr quint32 MaxBodyBytes = 4 * 1024 * 1024;
 constexpr char Accepted = 'A';
+// The sender's answer to Accepted: it has seen the acceptance and ends. Only then are the
+// files added, so a sender that gave up (and told its user so) never has them added later.
+constexpr char Committed = 'C';
+// Set on a socket whose request waits for the sender's Committed.
+constexpr char AwaitingCommit[] = "quillaryAwaitingCommit";
 // A caller that connects and never finishes its request is not kept waiting on.
 constexpr int RequestTimeoutMs = 10000;
 // How often requests held back by a busy window are tried again.
@@ -93,8 +98,11 @@ SingleInstance::Outcome SingleInstance::start(const QStringList &files, int time
         const int remaining = int(qMax<qint64>(1, timeoutMs - clock.elapsed()));
         if (socket.waitForConnected(qMin(remaining, 1000)))
             return handOver(socket, files, int(qMax<qint64>(1, timeoutMs - clock.elapsed())));
-        if (clock.elapsed() >= timeoutMs)
+        if (clock.elapsed() >= timeoutMs) {
+            qCWarning(lcInstance) << "the running window did not answer within" << timeoutMs
+                                  << "ms";
             return Outcome::NoAnswer;
+        }
         QThread::msleep(ReconnectPauseMs);
     }
 }
@@ -109,12 +117,17 @@ SingleInstance::Outcome SingleInstance::handOver(QLocalSocket &socket, const QSt
         return Outcome::NoAnswer;
     while (socket.bytesAvailable() < 1) {
         const qint64 left = remainingMs - clock.elapsed();
-        if (left <= 0 || !socket.waitForReadyRead(int(left)))
+        if (left <= 0 || !socket.waitForReadyRead(int(left))) {
+            qCWarning(lcInstance) << "the running window did not answer within" << remainingMs
+                                  << "ms";
             return Outcome::NoAnswer;
+        }
     }
     char answer = 0;
     socket.getChar(&answer);
-    return answer == Accepted ? Outcome::HandedOver : Outcome::NoAnswer;
+    if (answer != Accepted || !socket.putChar(Committed) || !socket.waitForBytesWritten(1000))
+        return Outcome::NoAnswer;
+    return Outcome::HandedOver;
 }
 
 void SingleInstance::listen()
@@ -145,6 +158,19 @@ void SingleInstance::acceptConnection()
 
 void SingleInstance::readRequest(QLocalSocket *socket)
 {
+    const QVariant accepted = socket->property(AwaitingCommit);
+    if (accepted.isValid()) {
+        char answer = 0;
+        if (socket->getChar(&answer) && answer == Committed) {
+            socket->setProperty(AwaitingCommit, QVariant());
+            socket->disconnectFromServer();
+            m_pending.append(accepted.toStringList());
+            deliver();
+        } else if (answer != 0) {
+            socket->abort();
+        }
+        return;
+    }
     // Only this one socket's bytes gather under its property, so callers never mix.
     QByteArray buffer = socket->property("request").toByteArray() + socket->readAll();
     QStringList files;
@@ -158,11 +184,11 @@ void SingleInstance::readRequest(QLocalSocket *socket)
         socket->deleteLater();
         return;
     case Decoded::Complete:
+        // A sender that has gone meanwhile never reads this and never commits: its files are
+        // dropped with the socket.
         socket->setProperty("request", QVariant());
+        socket->setProperty(AwaitingCommit, files);
         socket->putChar(Accepted);
-        socket->disconnectFromServer();
-        m_pending.append(files);
-        deliver();
         return;
     }
 }

@@ -54,7 +54,9 @@ public:
     static QString serverNameFor(const QString &workFolder);
 
     // A request on the wire: magic, big-endian byte count, the paths in UTF-8 joined by NUL
-    // (which no path can hold). Only absolute paths are sent or accepted.
+    // (which no path can hold). Only absolute paths are sent or accepted. The window answers
+    // one byte of acceptance, the sender one byte of commitment, and only a committed request
+    // is delivered: files of a start that gave up waiting are never added.
     static QByteArray encodeRequest(const QStringList &files);
     static Decoded decodeRequest(const QByteArray &buffer, QStringList *files);
 

@@ -226,6 +226,12 @@ LoadedFile readImageFilePages(const QString &path)
     const QFileInfo info(path);
     const QString name = info.fileName();
     LoadedFile result;
+    if (!info.exists() || !info.isFile()) {
+        result.failure = info.exists() ? LoadFailure::NotAFile : LoadFailure::Missing;
+        result.error = ImageLoading::tr("Can't open %1: it is %2.")
+                           .arg(name, loadFailureReason(result.failure));
+        return result;
+    }
     QImageReader reader(path);
     reader.setAutoTransform(true);
     if (!reader.canRead()) {
@@ -265,6 +271,10 @@ QString loadFailureReason(LoadFailure failure)
     switch (failure) {
     case LoadFailure::None:
         return QString();
+    case LoadFailure::Missing:
+        return ImageLoading::tr("missing");
+    case LoadFailure::NotAFile:
+        return ImageLoading::tr("not a regular file");
     case LoadFailure::NotAPicture:
         return ImageLoading::tr("not a picture");
     case LoadFailure::Damaged:

@@ -8,6 +8,8 @@
 enum class LoadFailure
 {
     None,
+    Missing,
+    NotAFile, // a folder, a pipe or a device: opening a pipe would wait for a writer for ever
     NotAPicture,
     Damaged,
     TooLarge
@@ -45,7 +47,8 @@ QImage readPageImage(const QString &path, QString *error = nullptr);
 // document never holds half a file. Any thread.
 LoadedFile readImageFilePages(const QString &path);
 
-// A short reason for the user: "damaged", "too large", "not a picture"; empty for None.
+// A short reason for the user: "damaged", "too large", "not a picture", "missing", "not a
+// regular file"; empty for None.
 QString loadFailureReason(LoadFailure failure);
 
 // Lets the image reader allocate enough for a 600 dpi colour A3 page (the toolkit's default

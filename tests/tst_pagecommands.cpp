@@ -188,8 +188,12 @@ private slots:
         const QString text = dir.filePath(QStringLiteral("notes.txt"));
         QVERIFY(writeFile(text, "just some words"));
 
+        const QString folder = dir.filePath(QStringLiteral("album.png"));
+        QVERIFY(QDir().mkpath(folder));
+
         auto window = makeWindow();
-        window->loadFiles({jpeg, corrupt, monoTiff, text, colourTiff, upperTif});
+        window->loadFiles({jpeg, corrupt, monoTiff, text, dir.filePath(QStringLiteral("gone.jpg")),
+                           folder, colourTiff, upperTif});
 
         PageListWidget *store = window->pageStore();
         QCOMPARE(store->count(), 4);
@@ -205,7 +209,11 @@ private slots:
                                              "broken &amp; &lt;bad&gt;.jpg<br>The file is "
                                              "damaged.</h4>"),
                               QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
-                                             "notes.txt<br>The file is not a picture.</h4>")}));
+                                             "notes.txt<br>The file is not a picture.</h4>"),
+                              QStringLiteral("<h4>Sorry, can't load file.<br>Can't open gone.jpg: "
+                                             "it is missing.</h4>"),
+                              QStringLiteral("<h4>Sorry, can't load file.<br>Can't open album.png: "
+                                             "it is not a regular file.</h4>")}));
         QCOMPARE(readSetting(Settings::LastPath).toString(),
                  QFileInfo(upperTif).absoluteFilePath());
         QVERIFY(window->action(Command::RotateLeft)->isEnabled());

@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/stat.h>
+
 namespace {
 // The real program, run with its own home so it never touches the user's settings.
 QProcessEnvironment isolatedEnvironment(const QTemporaryDir &home)
@@ -228,9 +231,13 @@ private slots:
         QVERIFY(killed.waitForFinished(10000));
         QVERIFY(QFile::exists(lock));
 
+        // A pipe named on the command line is refused before it is opened: opening it would
+        // wait for a writer and freeze the window for good.
+        const QString pipe = home.filePath(QStringLiteral("pictures/pipe.png"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         QProcess first;
         startIn(first, home, home.filePath(QStringLiteral("pictures")),
-                {QStringLiteral("red.png")});
+                {QStringLiteral("pipe.png"), QStringLiteral("red.png")});
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pageFile(home, 1)), 30000);
         QVERIFY(looksLike(pageFile(home, 1), Qt::red));
         const QByteArray firstPage = contentOf(pageFile(home, 1));
@@ -251,6 +258,30 @@ private slots:
         QVERIFY(endsWith(third, 0));
         QCOMPARE(first.state(), QProcess::Running);
         QVERIFY(!QFile::exists(pageFile(home, 3)));
+
+        // A start that gave up on a stopped window (and said so) never has its file added
+        // when the window goes on: the next page is the next start's.
+        const QString green = writePicture(home, QStringLiteral("green.png"), Qt::green);
+        QCOMPARE(::kill(pid_t(first.processId()), SIGSTOP), 0);
+        QProcess refused;
+        startIn(refused, home, home.path(), {green});
+        // Until it has given up: it says so (an older start only waits its 10 s).
+        QElapsedTimer waited;
+        waited.start();
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (said += refused.readAllStandardError()).contains("did not answer") ||
+                waited.elapsed() > 15000,
+            20000);
+        refused.kill(); // its message box waits for a click
+        QVERIFY(refused.waitForFinished(10000));
+        QCOMPARE(::kill(pid_t(first.processId()), SIGCONT), 0);
+        QProcess after;
+        startIn(after, home, home.path(), {blue});
+        QVERIFY(endsWith(after, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pageFile(home, 3)), 30000);
+        QVERIFY(looksLike(pageFile(home, 3), Qt::blue));
+        QVERIFY(!QFile::exists(pageFile(home, 4)));
         first.kill();
         QVERIFY(first.waitForFinished(10000));
     }

@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSysInfo>
+#include <QTimer>
 #include <QUrlQuery>
 
 InstCnt::InstCnt(QObject *parent) : QObject(parent), m_network(new QNetworkAccessManager(this))
@@ -49,6 +50,8 @@ void InstCnt::reportInstall()
     // Nothing in the answer is used: drop what a server sends instead of collecting it.
     connect(reply, &QNetworkReply::readyRead, reply,
             [reply] { reply->skip(reply->bytesAvailable()); });
+    // The transfer timeout starts again with every byte; a trickling server gets one deadline.
+    QTimer::singleShot(m_timeoutMs, reply, &QNetworkReply::abort);
 }
 
 void InstCnt::replyFinished(QNetworkReply *reply)

@@ -10,10 +10,13 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 namespace {
 // Set on a reply dropped for sending more than an update file can be.
 constexpr char OversizedProperty[] = "quillaryOversized";
+// Set on a reply dropped at the check's deadline.
+constexpr char OverdueProperty[] = "quillaryOverdue";
 } // namespace
 
 void MainWindow::createNetwork()
@@ -47,6 +50,12 @@ void MainWindow::update()
             reply->abort();
         }
     });
+    // One deadline for the whole check: the transfer timeout starts again with every byte, so
+    // a server that trickles its answer would keep the check running for ever.
+    QTimer::singleShot(m_transferTimeoutMs, reply, [reply] {
+        reply->setProperty(OverdueProperty, true);
+        reply->abort();
+    });
     showNotice(tr("Checking for update"));
 }
 
@@ -55,8 +64,14 @@ void MainWindow::replyFinished(QNetworkReply *reply)
     reply->deleteLater();
     if (reply == m_updateReply)
         m_updateReply = nullptr;
-    if (reply->property(OversizedProperty).toBool())
+    // Whether the server answered at all: then a failure is in what it sent.
+    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
+    const QString unreadable = tr("The answer of the update server could not be read.");
+    if (reply->property(OversizedProperty).toBool() ||
+        (answered && reply->property(OverdueProperty).toBool())) {
+        showNotice(unreadable);
         return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         showNotice(tr("ERROR!<br>Can't connect to the update server. Please check network "
                       "settings."));
@@ -64,8 +79,10 @@ void MainWindow::replyFinished(QNetworkReply *reply)
     }
     const std::optional<UpdateFile> offer =
         UpdateFile::parse(reply->read(UpdateFile::MaximumSize + 1));
-    if (!offer)
+    if (!offer) {
+        showNotice(unreadable);
         return;
+    }
     if (!offer->isNewerThan(QLatin1String(StartUp::ProductVersion))) {
         showNotice(tr("You are using the latest version of Quillary."));
         return;

@@ -29,14 +29,16 @@ const QString ThankYou = QStringLiteral(
     "Thank you for updating Quillary.<p>Please close the program and run the install file.");
 const QString NoConnection =
     QStringLiteral("ERROR!<br>Can't connect to the update server. Please check network settings.");
+const QString Unreadable = QStringLiteral("The answer of the update server could not be read.");
 const QString UpdatePath = QStringLiteral("/update/update.xml");
 const QString ReportPath = QStringLiteral("/instcnt/inst.php");
 
 enum class Answer
 {
-    Serve,  // status and body, then the connection closes
-    Close,  // closes the connection without a word
-    Silent, // keeps the connection open and never answers
+    Serve,   // status and body, then the connection closes
+    Close,   // closes the connection without a word
+    Silent,  // keeps the connection open and never answers
+    Trickle, // status, then the body a byte at a time, each in time for a transfer timeout
 };
 
 // An HTTP server on the loopback interface, answering each path as told and keeping the
@@ -91,6 +93,14 @@ private:
         case Answer::Close:
             socket->close();
             return;
+        case Answer::Trickle: {
+            socket->write(
+                QByteArrayLiteral("HTTP/1.1 200 Answer\r\nContent-Length: 100000\r\n\r\n"));
+            auto *drip = new QTimer(socket);
+            connect(drip, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+            drip->start(50);
+            return;
+        }
         case Answer::Serve:
             socket->write(QStringLiteral("HTTP/1.1 %1 Answer\r\nContent-Type: text/xml\r\n"
                                          "Content-Length: %2\r\nConnection: close\r\n\r\n")
@@ -218,7 +228,7 @@ private slots:
         window->update();
         QTRY_COMPARE(finished.size(), 1);
 
-        const QStringList expected = silent    ? QStringList{Checking}
+        const QStringList expected = silent    ? QStringList{Checking, Unreadable}
                                      : offered ? QStringList{Checking, ThankYou}
                                                : QStringList{Checking, Latest};
         QTRY_COMPARE(notices(*window), expected);
@@ -241,23 +251,24 @@ private slots:
         QTest::addColumn<Answer>("kind");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<bool>("reported"); // the connection error notice, else silence
-        row("connection closed", Answer::Close, 0, QByteArray(), true);
-        row("not found", Answer::Serve, 404, QByteArray("gone"), true);
-        row("no answer", Answer::Silent, 0, QByteArray(), true);
+        QTest::addColumn<QString>("said");
+        row("connection closed", Answer::Close, 0, QByteArray(), NoConnection);
+        row("not found", Answer::Serve, 404, QByteArray("gone"), NoConnection);
+        row("no answer", Answer::Silent, 0, QByteArray(), NoConnection);
+        row("a byte at a time", Answer::Trickle, 0, QByteArray(), Unreadable);
         // An update file offering 14.2, padded past any update file's size.
         row("ten megabytes", Answer::Serve, 200,
             updateFile(QStringLiteral("14.2"), QStringLiteral("https://dl.example.org/q.deb"))
                 .replace("</update>", "<!--" + QByteArray(10 << 20, 'x') + "--></update>"),
-            false);
-        row("not xml", Answer::Serve, 200, QByteArray("<html><p>hi"), false);
+            Unreadable);
+        row("not xml", Answer::Serve, 200, QByteArray("<html><p>hi"), Unreadable);
     }
     void updateFailure()
     {
         QFETCH(Answer, kind);
         QFETCH(int, status);
         QFETCH(QByteArray, body);
-        QFETCH(bool, reported);
+        QFETCH(QString, said);
         m_server->answer(UpdatePath, kind, status, body);
         auto window = makeWindow();
         window->setTransferTimeout(300);
@@ -273,9 +284,7 @@ private slots:
         // Qt itself sends a GET once more when the connection closes unanswered.
         if (kind != Answer::Close)
             QCOMPARE(m_server->requests(UpdatePath).size(), 1);
-        const QStringList expected =
-            reported ? QStringList{Checking, NoConnection} : QStringList{Checking};
-        QCOMPARE(notices(*window), expected);
+        QCOMPARE(notices(*window), (QStringList{Checking, said}));
         QVERIFY(m_dialogText.isEmpty());
         // Over: the next check is sent.
         const qsizetype sent = m_server->requests(UpdatePath).size();

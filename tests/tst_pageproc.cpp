@@ -397,6 +397,56 @@ private slots:
                      qPrintable(QStringLiteral("band %1").arg(band)));
     }
 
+    void lightingLeavesPictureTonesAlone_data()
+    {
+        QTest::addColumn<bool>("colour");
+        row("grey page", false);
+        row("colour page", true);
+    }
+
+    // Only the paper is lit up: printed blocks keep their levels where the lamp is dim, and
+    // the paper beside them is white.
+    void lightingLeavesPictureTonesAlone()
+    {
+        QFETCH(bool, colour);
+        QImage page = drawnPage(colour ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
+        const QList<QColor> blocks{QColor(186, 54, 35), QColor(88, 88, 88), QColor(118, 118, 118)};
+        QList<QRect> placed;
+        {
+            QPainter painter(&page);
+            painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+            QLinearGradient light(0, 0, page.width(), 0);
+            light.setColorAt(0.0, QColor(250, 250, 250));
+            light.setColorAt(1.0, QColor(195, 195, 195));
+            painter.fillRect(page.rect(), light);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            for (int i = 0; i < blocks.size(); ++i) {
+                placed.append(QRect(px(40 + 50 * i), px(200), px(15), px(15)));
+                painter.fillRect(placed.last(), blocks.at(i));
+            }
+        }
+        const QString out = outputFolder();
+
+        QCOMPARE(run(options(QStringLiteral("color_grayscale"), 5.0)
+                     << QStringLiteral("--normalize-illumination") << input(page) << out)
+                     .exitCode,
+                 0);
+        const QImage cut = result(out).convertToFormat(QImage::Format_RGB32);
+        const QPoint shift(Content.left() - px(5), Content.top() - px(5));
+        for (const QRect &block : placed) {
+            const QRgb drawn = page.pixel(block.center());
+            const QRgb kept = cut.pixel(block.center() - shift);
+            QVERIFY2(
+                std::abs(qRed(kept) - qRed(drawn)) <= 3 &&
+                    std::abs(qGreen(kept) - qGreen(drawn)) <= 3 &&
+                    std::abs(qBlue(kept) - qBlue(drawn)) <= 3,
+                qPrintable(
+                    QStringLiteral("%1 became %2").arg(QColor(drawn).name(), QColor(kept).name())));
+        }
+        const QImage grey = cut.convertToFormat(QImage::Format_Grayscale8);
+        QVERIFY(paperLevel(grey, grey.width() * 3 / 4, grey.width()) >= 250);
+    }
+
     // A colour page's result does not depend on how the page reached the processor: an RGB
     // TIFF, plain or LZW-compressed, read directly, gives what a PNG read by the general
     // reader gives, resolution included; and ImageMagick reads the written page with the

@@ -114,6 +114,57 @@ TiffHandle open(MemoryFile *file, const char *mode, QString *error)
     return TiffHandle(tiff);
 }
 
+// The fields of a 1-bit Group 4 file in one strip, so that its code is one stream.
+bool setOneStripFields(TIFF *tiff, uint32_t width, uint32_t height, uint16_t photometric)
+{
+    return TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width) &&
+           TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height) &&
+           TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1) &&
+           TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+           TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+           TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4) &&
+           TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, photometric) &&
+           TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
+           TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
+}
+
+// The raw data of the first strip of a file open for reading; empty when it can't be read whole.
+QByteArray oneStripCode(TIFF *tiff, qint64 fileSize)
+{
+    uint64_t *counts = nullptr;
+    if (!TIFFGetField(tiff, TIFFTAG_STRIPBYTECOUNTS, &counts) || !counts || counts[0] == 0 ||
+        counts[0] > uint64_t(fileSize))
+        return {};
+    QByteArray code(qsizetype(counts[0]), '\0');
+    if (TIFFReadRawStrip(tiff, 0, code.data(), code.size()) != code.size())
+        return {};
+    return code;
+}
+
+// Every strip of a Group 4 file is a code of its own, begun afresh at its first row, so
+// strips joined are no single code. Their rows are coded again as one stream, row by row:
+// lossless, and as small as a file written in one strip. Empty when a row can't be read.
+QByteArray codeAsOneStrip(TIFF *source, uint32_t width, uint32_t height, uint16_t photometric)
+{
+    MemoryFile file;
+    QString message;
+    TiffHandle target = open(&file, "w", &message);
+    if (!target || !setOneStripFields(target.get(), width, height, photometric))
+        return {};
+    QByteArray row(qsizetype(TIFFScanlineSize(source)), '\0');
+    for (uint32_t y = 0; y < height; ++y) {
+        if (TIFFReadScanline(source, row.data(), y, 0) != 1 ||
+            TIFFWriteScanline(target.get(), row.data(), y, 0) != 1)
+            return {};
+    }
+    if (TIFFFlush(target.get()) != 1 || !message.isEmpty())
+        return {};
+    target.reset();
+    file.position = 0;
+    const TiffHandle written = open(&file, "r", &message);
+    return written ? oneStripCode(written.get(), file.data.size()) : QByteArray();
+}
+
 bool isBlackAndWhite(QRgb a, QRgb b)
 {
     const auto black = [](QRgb c) { return (c & 0xffffff) == 0; };
@@ -151,16 +202,8 @@ QByteArray Group4Tiff::encode(const QImage &image, QString *error)
         return fail(message);
     const uint32_t width = uint32_t(mono.width());
     const uint32_t height = uint32_t(mono.height());
-    bool ok = TIFFSetField(tiff.get(), TIFFTAG_IMAGEWIDTH, width) &&
-              TIFFSetField(tiff.get(), TIFFTAG_IMAGELENGTH, height) &&
-              TIFFSetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, 1) &&
-              TIFFSetField(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, 1) &&
-              TIFFSetField(tiff.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-              TIFFSetField(tiff.get(), TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4) &&
-              TIFFSetField(tiff.get(), TIFFTAG_PHOTOMETRIC,
-                           zeroIsWhite ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK) &&
-              TIFFSetField(tiff.get(), TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
-              TIFFSetField(tiff.get(), TIFFTAG_ROWSPERSTRIP, height);
+    bool ok = setOneStripFields(tiff.get(), width, height,
+                                zeroIsWhite ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK);
     // The resolution as Qt's own TIFF writer states it, so every reader finds the same dpi.
     const int perMeterX = mono.dotsPerMeterX();
     const int perMeterY = mono.dotsPerMeterY();
@@ -203,7 +246,7 @@ Group4Tiff::Code Group4Tiff::read(const QString &path)
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_FILLORDER, &fillOrder);
     if (compression != COMPRESSION_CCITTFAX4 || bits != 1 || samples != 1 ||
-        fillOrder != FILLORDER_MSB2LSB || TIFFNumberOfStrips(tiff.get()) != 1 ||
+        fillOrder != FILLORDER_MSB2LSB || TIFFIsTiled(tiff.get()) ||
         !TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric) ||
         (photometric != PHOTOMETRIC_MINISWHITE && photometric != PHOTOMETRIC_MINISBLACK) ||
         !TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
@@ -217,13 +260,10 @@ Group4Tiff::Code Group4Tiff::read(const QString &path)
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
     if (orientation != ORIENTATION_TOPLEFT)
         return {};
-    uint64_t *counts = nullptr;
-    if (!TIFFGetField(tiff.get(), TIFFTAG_STRIPBYTECOUNTS, &counts) || !counts || counts[0] == 0 ||
-        counts[0] > uint64_t(file.data.size()))
-        return {};
-    QByteArray code(qsizetype(counts[0]), '\0');
-    const tmsize_t got = TIFFReadRawStrip(tiff.get(), 0, code.data(), code.size());
-    if (got != code.size() || !message.isEmpty())
+    const QByteArray code = TIFFNumberOfStrips(tiff.get()) > 1
+                                ? codeAsOneStrip(tiff.get(), width, height, photometric)
+                                : oneStripCode(tiff.get(), file.data.size());
+    if (code.isEmpty() || !message.isEmpty())
         return {};
     return {code, QSize(int(width), int(height)), photometric == PHOTOMETRIC_MINISBLACK};
 }

@@ -20,7 +20,8 @@ public:
     static QByteArray encode(const QImage &image, QString *error);
 
     // The Group 4 code of a file as encode() writes it (one strip, 1 bit, most significant
-    // bit first, no uncompressed mode). code is empty for any other file.
+    // bit first, no uncompressed mode). A file of several strips has its rows coded again
+    // as one stream, as encode() would. code is empty for any other file.
     struct Code
     {
         QByteArray code;

@@ -13,7 +13,19 @@ constexpr int BackgroundTarget = 200;
 // channels' samples.
 constexpr int TintSampling = 4;
 
-// The grey map's lift applied to the colour page's pixels within part.
+// Only what comes out near paper white is lit up: ink and pictures keep their own tones, so
+// lighting correction never moves a photograph's colours or a grey's level. Between the two a
+// ramp of 64 levels of the corrected brightness, so that a picture's light tones do not band.
+constexpr l_uint32 KeptBelow = 176;
+
+l_uint32 keepDark(l_uint32 original, l_uint32 corrected, l_uint32 brightness)
+{
+    const l_uint32 weight =
+        std::min<l_uint32>(64, brightness > KeptBelow ? brightness - KeptBelow : 0);
+    return (original * (64 - weight) + corrected * weight + 32) / 64;
+}
+
+// The grey map's lift applied to the pixels of the colour or grey page within part.
 class ColourLift
 {
 public:
@@ -22,8 +34,9 @@ public:
     {
     }
 
-    // count pixels of the part's row y, every step-th from its left edge, lifted into out;
-    // through the three 256-entry tables of map (red, green, blue) when given.
+    // count pixels of the part's row y, every step-th from its left edge, lifted into out
+    // (words for a colour page, bytes for a grey one). With map, the three 256-entry tables
+    // (red, green, blue) that take the paper to white, the result is the corrected pixel.
     void row(int y, int step, int count, l_uint32 *out, const l_uint32 *map) const
     {
         const int pageY = m_part.y + y;
@@ -31,8 +44,8 @@ public:
             pixGetData(m_map) +
             static_cast<size_t>(std::min(pixGetHeight(m_map) - 1, pageY / m_tileY)) *
                 pixGetWpl(m_map);
-        const l_uint32 *in =
-            pixGetData(m_page) + static_cast<size_t>(pageY) * pixGetWpl(m_page) + m_part.x;
+        const l_uint32 *in = pixGetData(m_page) + static_cast<size_t>(pageY) * pixGetWpl(m_page);
+        const bool grey = pixGetDepth(m_page) == 8;
         const int lastTile = pixGetWidth(m_map) - 1;
         // The lift changes only at tile edges: no division per pixel.
         int tile = std::min(lastTile, m_part.x / m_tileX);
@@ -44,17 +57,30 @@ public:
                 nextEdge = (tile + 1) * m_tileX - m_part.x;
                 lift = GET_DATA_TWO_BYTES(mapLine, tile);
             }
-            const l_uint32 pixel = in[x];
-            l_uint32 red = std::min<l_uint32>(255, ((pixel >> L_RED_SHIFT) & 0xff) * lift / 256);
-            l_uint32 green =
-                std::min<l_uint32>(255, ((pixel >> L_GREEN_SHIFT) & 0xff) * lift / 256);
-            l_uint32 blue = std::min<l_uint32>(255, ((pixel >> L_BLUE_SHIFT) & 0xff) * lift / 256);
-            if (map) {
-                red = map[red];
-                green = map[256 + green];
-                blue = map[512 + blue];
+            if (grey) {
+                const l_uint32 value = GET_DATA_BYTE(in, m_part.x + x);
+                const l_uint32 lifted = std::min<l_uint32>(255, value * lift / 256);
+                SET_DATA_BYTE(out, i, map ? keepDark(value, map[lifted], map[lifted]) : lifted);
+                continue;
             }
-            out[i] = (red << L_RED_SHIFT) | (green << L_GREEN_SHIFT) | (blue << L_BLUE_SHIFT);
+            const l_uint32 pixel = in[m_part.x + x];
+            const l_uint32 red = (pixel >> L_RED_SHIFT) & 0xff;
+            const l_uint32 green = (pixel >> L_GREEN_SHIFT) & 0xff;
+            const l_uint32 blue = (pixel >> L_BLUE_SHIFT) & 0xff;
+            l_uint32 newRed = std::min<l_uint32>(255, red * lift / 256);
+            l_uint32 newGreen = std::min<l_uint32>(255, green * lift / 256);
+            l_uint32 newBlue = std::min<l_uint32>(255, blue * lift / 256);
+            if (map) {
+                newRed = map[newRed];
+                newGreen = map[256 + newGreen];
+                newBlue = map[512 + newBlue];
+                const l_uint32 luminance = (77 * newRed + 150 * newGreen + 29 * newBlue) >> 8;
+                newRed = keepDark(red, newRed, luminance);
+                newGreen = keepDark(green, newGreen, luminance);
+                newBlue = keepDark(blue, newBlue, luminance);
+            }
+            out[i] =
+                (newRed << L_RED_SHIFT) | (newGreen << L_GREEN_SHIFT) | (newBlue << L_BLUE_SHIFT);
         }
     }
 
@@ -67,7 +93,8 @@ private:
 };
 
 // Tables (red, green, blue, 256 entries each) taking each channel's paper, its median on
-// sample (none: the target tone), to white and faint ink to black; empty when out of memory.
+// sample (none: the target tone), to white; black stays black, so no tone is clipped below
+// the paper. Empty when out of memory.
 std::vector<l_uint32> paperToWhite(PIX *sample)
 {
     l_int32 channels[3] = {BackgroundTarget, BackgroundTarget, BackgroundTarget};
@@ -83,7 +110,7 @@ std::vector<l_uint32> paperToWhite(PIX *sample)
     for (int c = 0; c < 3; ++c) {
         const int paper = std::clamp(channels[c], BackgroundTarget * 3 / 4, 255);
         const int white = paper * (BackgroundTarget - 10) / BackgroundTarget;
-        maps[c].reset(numaGammaTRC(1.0f, white * 40 / BackgroundTarget, white));
+        maps[c].reset(numaGammaTRC(1.0f, 0, white));
     }
     // The tables are read back from Leptonica's own mapping of every value.
     PixPtr ramp(pixCreate(256, 1, 32));
@@ -165,7 +192,7 @@ PixPtr Illumination::normalisedGrey() const
     return normalised;
 }
 
-PixPtr Illumination::normaliseColour(PIX *page, const PixelRect &part) const
+PixPtr Illumination::normalisePart(PIX *page, const PixelRect &part) const
 {
     if (!m_inverseMap) {
         BOX *box = boxCreate(part.x, part.y, part.width, part.height);
@@ -177,8 +204,9 @@ PixPtr Illumination::normaliseColour(PIX *page, const PixelRect &part) const
     // tint is measured on a sample of lifted pixels first, so that lifting and taking each
     // channel's paper to white are one pass over the part, read straight from the page.
     const ColourLift lift(page, m_inverseMap.get(), part, m_tileX, m_tileY);
+    const bool colour = pixGetDepth(page) == 32;
     PixPtr sample;
-    if (part.width >= TintSampling && part.height >= TintSampling) {
+    if (colour && part.width >= TintSampling && part.height >= TintSampling) {
         sample.reset(pixCreate(part.width / TintSampling, part.height / TintSampling, 32));
         if (!sample)
             return nullptr;
@@ -190,7 +218,7 @@ PixPtr Illumination::normaliseColour(PIX *page, const PixelRect &part) const
     const std::vector<l_uint32> toWhite = paperToWhite(sample.get());
     if (toWhite.empty())
         return nullptr;
-    PixPtr normalised(pixCreateNoInit(part.width, part.height, 32));
+    PixPtr normalised(pixCreateNoInit(part.width, part.height, pixGetDepth(page)));
     if (!normalised)
         return nullptr;
     pixCopySpp(normalised.get(), page);

@@ -14,11 +14,13 @@ class Illumination
 public:
     Illumination(PIX *grey, int dpi);
 
-    // The grey page with its paper brought to white and the ink to full black.
+    // The grey page with its paper brought to white and the ink to full black, for finding
+    // the content and for black and white.
     PixPtr normalisedGrey() const;
-    // The same correction for part of the colour page (32 bpp), as a new image of part's
-    // size; the paper's tint goes too. part must lie within the page.
-    PixPtr normaliseColour(PIX *page, const PixelRect &part) const;
+    // Part of the page as it is kept in grey (8 bpp) or colour (32 bpp), as a new image of
+    // part's size: the paper white, its tint gone, while ink and pictures keep their tones.
+    // part must lie within the page.
+    PixPtr normalisePart(PIX *page, const PixelRect &part) const;
     int tileWidth() const { return m_tileX; }
     int tileHeight() const { return m_tileY; }
 

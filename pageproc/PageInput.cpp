@@ -65,7 +65,13 @@ PageInputResult readPageImage(const std::string &path)
     std::fclose(file);
 
     // A colour TIFF, the usual hand-over, is read directly: Leptonica builds it pixel by pixel.
-    PixPtr read = readRgbTiff(path);
+    // Tiled TIFFs too, which Leptonica cannot read.
+    TiffInputResult tiff = readTiff(path);
+    if (!tiff.error.empty()) {
+        result.error = tiff.error;
+        return result;
+    }
+    PixPtr read = std::move(tiff.pix);
     if (!read)
         read.reset(pixRead(path.c_str()));
     if (!read || pixGetWidth(read.get()) < 1 || pixGetHeight(read.get()) < 1) {

@@ -86,21 +86,19 @@ PixPtr processPage(PIX *page, const PageSettings &settings)
     const bool paintWhite = settings.whiteMargins && !content.isEmpty();
     const PixelRect region = paintWhite ? content : area;
 
-    // Black and white always starts from the normalised grey.
-    const bool colour = pixGetDepth(page) == 32 && !settings.blackAndWhite;
-    PIX *source = colour || !(settings.blackAndWhite || settings.normalizeIllumination)
-                      ? page
-                      : normalisedGrey.get();
-    const bool normaliseColour = colour && settings.normalizeIllumination;
+    // Black and white always starts from the normalised grey; grey and colour pages keep their
+    // own pixels, with only the paper's lighting corrected when asked.
+    PIX *source = settings.blackAndWhite ? normalisedGrey.get() : page;
+    const bool normalise = !settings.blackAndWhite && settings.normalizeIllumination;
     const PixelRect needed =
-        rotationSource(rotation, region, normaliseColour ? illumination.tileWidth() : 1,
-                       normaliseColour ? illumination.tileHeight() : 1);
+        rotationSource(rotation, region, normalise ? illumination.tileWidth() : 1,
+                       normalise ? illumination.tileHeight() : 1);
     PixPtr framed = whiteCanvas(source, area.width, area.height);
     if (!framed)
         return nullptr;
     if (!needed.isEmpty()) {
-        PixPtr part = normaliseColour ? illumination.normaliseColour(source, needed)
-                                      : clipped(source, needed);
+        PixPtr part =
+            normalise ? illumination.normalisePart(source, needed) : clipped(source, needed);
         if (!part || !rotatePartOnto(part.get(), needed, rotation, region, framed.get(),
                                      region.x - area.x, region.y - area.y))
             return nullptr;

@@ -25,7 +25,7 @@ bool startsLikeTiff(const std::string &path)
                     (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 && magic[3] == 42));
 }
 
-// Only the plain form; anything else (palettes, YCbCr, tiles, extra samples, turned
+// Only the plain form of strips; any other (palettes, YCbCr, extra samples, turned
 // orientation, 16 bits) goes the general way.
 bool isPlainRgb(TIFF *tiff)
 {
@@ -69,24 +69,125 @@ bool readStrips(TIFF *tiff, PIX *pix)
     }
     return true;
 }
+// The most pixel bytes one stored byte can give with the file's compression, from each
+// code's own limits: a PackBits run, the longest LZW string in one 12-bit code, a deflate
+// match of 258 bytes in two bits, a JPEG block of 64 samples in two bits, a fax row in one
+// bit. Codes without a known limit get a generous one.
+double maxExpansion(TIFF *tiff)
+{
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return 1;
+    case COMPRESSION_PACKBITS:
+        return 64;
+    case COMPRESSION_LZW:
+        return 2731;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return 1032;
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG:
+        return 1024;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        return 8.0 * static_cast<double>(TIFFIsTiled(tiff) ? TIFFTileRowSize64(tiff)
+                                                           : TIFFScanlineSize64(tiff));
+    default:
+        return 65536;
+    }
+}
+
+// Whether the strips or tiles stored in the file, as far as the file really holds them, can
+// decode to the pixels the header declares. Checked before any pixel buffer exists, since
+// every reader sizes its buffers from the declared size.
+bool holdsDeclaredPixels(TIFF *tiff, uint64_t fileSize)
+{
+    const bool tiled = TIFFIsTiled(tiff);
+    const uint32_t pieces = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    // Every piece takes an entry of the file's offset table.
+    if (pieces == 0 || pieces > fileSize)
+        return false;
+    double needed = 0;
+    if (tiled) {
+        needed = static_cast<double>(TIFFTileSize64(tiff)) * pieces;
+    } else {
+        uint32_t height = 0;
+        uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+        needed = static_cast<double>(TIFFScanlineSize64(tiff)) * height *
+                 (planar == PLANARCONFIG_SEPARATE ? samples : 1);
+    }
+    uint64_t held = 0;
+    for (uint32_t piece = 0; piece < pieces; ++piece) {
+        const uint64_t offset = TIFFGetStrileOffset(tiff, piece);
+        if (offset < fileSize)
+            held += std::min(TIFFGetStrileByteCount(tiff, piece), fileSize - offset);
+    }
+    return needed > 0 && static_cast<double>(held) * maxExpansion(tiff) >= needed;
+}
+
+// Any tiled TIFF libtiff can turn into RGBA (grey, palette, 16 bits, every orientation),
+// into the page's own buffer: 32 bpp words of the image's width, one per pixel.
+bool readTiles(TIFF *tiff, PIX *pix)
+{
+    const auto width = static_cast<uint32_t>(pixGetWidth(pix));
+    const auto height = static_cast<uint32_t>(pixGetHeight(pix));
+    l_uint32 *data = pixGetData(pix);
+    if (pixGetWpl(pix) != pixGetWidth(pix) ||
+        !TIFFReadRGBAImageOriented(tiff, width, height, data, ORIENTATION_TOPLEFT, 1))
+        return false;
+    const size_t count = static_cast<size_t>(width) * height;
+    for (size_t i = 0; i < count; ++i) {
+        const l_uint32 rgba = data[i];
+        data[i] = (l_uint32(TIFFGetR(rgba)) << L_RED_SHIFT) |
+                  (l_uint32(TIFFGetG(rgba)) << L_GREEN_SHIFT) |
+                  (l_uint32(TIFFGetB(rgba)) << L_BLUE_SHIFT);
+    }
+    return true;
+}
+
+uint64_t fileSize(const std::string &path)
+{
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return 0;
+    const bool sought = std::fseek(file, 0, SEEK_END) == 0;
+    const long size = sought ? std::ftell(file) : -1;
+    std::fclose(file);
+    return size > 0 ? static_cast<uint64_t>(size) : 0;
+}
 } // namespace
 
-PixPtr readRgbTiff(const std::string &path)
+TiffInputResult readTiff(const std::string &path)
 {
+    TiffInputResult result;
     if (!startsLikeTiff(path))
-        return nullptr;
+        return result;
     const std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(path.c_str(), "r"));
     uint32_t width = 0, height = 0;
-    if (!tiff || !isPlainRgb(tiff.get()) || !TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
-        !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height) || width < 1 || height < 1 ||
-        width > 100000 || height > 100000)
-        return nullptr;
+    if (!tiff || !TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+        !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height) || width < 1 || height < 1)
+        return result;
+    if (width > 100000 || height > 100000 || !holdsDeclaredPixels(tiff.get(), fileSize(path))) {
+        result.error = "the input file '" + path + "' declares " + std::to_string(width) + " x " +
+                       std::to_string(height) + " pixels but holds too little image data for them";
+        return result;
+    }
+    const bool tiled = TIFFIsTiled(tiff.get());
+    if (!tiled && !isPlainRgb(tiff.get()))
+        return result;
     PixPtr pix(pixCreateNoInit(static_cast<int>(width), static_cast<int>(height), 32));
     if (!pix)
-        return nullptr;
+        return result;
     pixSetSpp(pix.get(), 3);
-    if (!readStrips(tiff.get(), pix.get()))
-        return nullptr;
+    if (!(tiled ? readTiles(tiff.get(), pix.get()) : readStrips(tiff.get(), pix.get())))
+        return result;
     // The resolution as Leptonica's own reader would give it, units and all.
     std::FILE *file = std::fopen(path.c_str(), "rb");
     l_int32 xRes = 0, yRes = 0;
@@ -95,5 +196,6 @@ PixPtr readRgbTiff(const std::string &path)
             pixSetResolution(pix.get(), xRes, yRes);
         std::fclose(file);
     }
-    return pix;
+    result.pix = std::move(pix);
+    return result;
 }

@@ -1,6 +1,7 @@
 // The page processor program, run for real on pages drawn here: deskew, black and white,
 // margins, illumination, spreads split at the gutter, and the refusals of a bad command line
 // or an unusable input.
+#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -17,6 +18,7 @@
 
 #include <cmath>
 #include <sys/resource.h>
+#include <tuple>
 
 namespace {
 constexpr int Dpi = 150;
@@ -252,13 +254,15 @@ private:
 
     // fileSizeLimit > 0: the processor runs with that RLIMIT_FSIZE, so every write past it
     // fails with EFBIG, as on a full disk (and without needing root to mount a small one).
-    static Run run(const QStringList &arguments, rlim_t fileSizeLimit = 0)
+    // Another resource limits something else, such as the memory it may take.
+    static Run run(const QStringList &arguments, rlim_t fileSizeLimit = 0,
+                   int resource = RLIMIT_FSIZE)
     {
         QProcess process;
         if (fileSizeLimit > 0) {
-            process.setChildProcessModifier([fileSizeLimit] {
+            process.setChildProcessModifier([fileSizeLimit, resource] {
                 const rlimit limit{fileSizeLimit, fileSizeLimit};
-                setrlimit(RLIMIT_FSIZE, &limit);
+                setrlimit(resource, &limit);
             });
         }
         process.start(QStringLiteral(QUILLARY_PAGEPROC), arguments);
@@ -395,6 +399,56 @@ private slots:
             QVERIFY2(paperLevel(grey, ink.left() + band * third, ink.left() + (band + 1) * third) >=
                          245,
                      qPrintable(QStringLiteral("band %1").arg(band)));
+    }
+
+    void lightingLeavesPictureTonesAlone_data()
+    {
+        QTest::addColumn<bool>("colour");
+        row("grey page", false);
+        row("colour page", true);
+    }
+
+    // Only the paper is lit up: printed blocks keep their levels where the lamp is dim, and
+    // the paper beside them is white.
+    void lightingLeavesPictureTonesAlone()
+    {
+        QFETCH(bool, colour);
+        QImage page = drawnPage(colour ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
+        const QList<QColor> blocks{QColor(186, 54, 35), QColor(88, 88, 88), QColor(118, 118, 118)};
+        QList<QRect> placed;
+        {
+            QPainter painter(&page);
+            painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+            QLinearGradient light(0, 0, page.width(), 0);
+            light.setColorAt(0.0, QColor(250, 250, 250));
+            light.setColorAt(1.0, QColor(195, 195, 195));
+            painter.fillRect(page.rect(), light);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            for (int i = 0; i < blocks.size(); ++i) {
+                placed.append(QRect(px(40 + 50 * i), px(200), px(15), px(15)));
+                painter.fillRect(placed.last(), blocks.at(i));
+            }
+        }
+        const QString out = outputFolder();
+
+        QCOMPARE(run(options(QStringLiteral("color_grayscale"), 5.0)
+                     << QStringLiteral("--normalize-illumination") << input(page) << out)
+                     .exitCode,
+                 0);
+        const QImage cut = result(out).convertToFormat(QImage::Format_RGB32);
+        const QPoint shift(Content.left() - px(5), Content.top() - px(5));
+        for (const QRect &block : placed) {
+            const QRgb drawn = page.pixel(block.center());
+            const QRgb kept = cut.pixel(block.center() - shift);
+            QVERIFY2(
+                std::abs(qRed(kept) - qRed(drawn)) <= 3 &&
+                    std::abs(qGreen(kept) - qGreen(drawn)) <= 3 &&
+                    std::abs(qBlue(kept) - qBlue(drawn)) <= 3,
+                qPrintable(
+                    QStringLiteral("%1 became %2").arg(QColor(drawn).name(), QColor(kept).name())));
+        }
+        const QImage grey = cut.convertToFormat(QImage::Format_Grayscale8);
+        QVERIFY(paperLevel(grey, grey.width() * 3 / 4, grey.width()) >= 250);
     }
 
     // A colour page's result does not depend on how the page reached the processor: an RGB
@@ -589,6 +643,69 @@ private slots:
         QVERIFY2(
             std::abs(left.width() - gutter) <= size.width() / 100,
             qPrintable(QStringLiteral("split at %1, gutter at %2").arg(left.width()).arg(gutter)));
+    }
+
+    void tiledTiffReadLikeStrips_data()
+    {
+        QTest::addColumn<QImage::Format>("format");
+        row("8-bit RGB", QImage::Format_RGB888);
+        row("16-bit RGB", QImage::Format_RGBX64);
+    }
+
+    // Tiles are only another layout of the same pixels: the page comes out as from strips.
+    void tiledTiffReadLikeStrips()
+    {
+        QFETCH(QImage::Format, format);
+        const QString strips =
+            input(drawnPage(QImage::Format_RGB32).convertToFormat(format), "strips.tif");
+        const QString tiles = m_dir.filePath(QStringLiteral("tiles.tif"));
+        QFile::remove(tiles);
+        QProcess tiffcp;
+        tiffcp.start(QStringLiteral("tiffcp"),
+                     QStringLiteral("-t -w 128 -l 128").split(QLatin1Char(' ')) << strips << tiles);
+        QVERIFY2(tiffcp.waitForFinished() && tiffcp.exitCode() == 0,
+                 "tiffcp (libtiff-tools) failed");
+        const QStringList arguments = options(QStringLiteral("color_grayscale"));
+        const QString fromStrips = outputFolder();
+        const QString fromTiles = outputFolder();
+        QCOMPARE(run(QStringList(arguments) << strips << fromStrips).exitCode, 0);
+
+        const Run ran = run(QStringList(arguments) << tiles << fromTiles);
+
+        QVERIFY2(ran.exitCode == 0, ran.standardError.constData());
+        QCOMPARE(result(fromTiles), result(fromStrips));
+    }
+
+    // 142 bytes that claim a 20000 x 25000 colour page: refused from what the file holds,
+    // well within a memory limit a tenth of the claimed size.
+    void tinyFileClaimingAHugePageRefusedUpFront()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("claims.tif"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QDataStream tiff(&file);
+        tiff.setByteOrder(QDataStream::LittleEndian);
+        const quint32 width = 20000, height = 25000, entries = 10;
+        const quint32 pixels = 8 + 2 + entries * 12 + 4;
+        tiff << quint16(0x4949) << quint16(42) << quint32(8) << quint16(entries);
+        // tag, type (3 short, 4 long), value: one RGB strip of 8 bytes
+        for (const auto &[tag, type, value] :
+             {std::tuple(256, 4, width), std::tuple(257, 4, height), std::tuple(258, 3, 8u),
+              std::tuple(259, 3, 1u), std::tuple(262, 3, 2u), std::tuple(273, 4, pixels),
+              std::tuple(277, 3, 3u), std::tuple(278, 4, height), std::tuple(279, 4, 8u),
+              std::tuple(284, 3, 1u)})
+            tiff << quint16(tag) << quint16(type) << quint32(1) << quint32(value);
+        tiff << quint32(0) << quint64(~0ull);
+        file.close();
+        const QString out = outputFolder();
+
+        const Run ran = run({QStringLiteral("--dpi=150"), path, out}, 200 << 20, RLIMIT_AS);
+
+        QCOMPARE(ran.exitCode, 1);
+        QCOMPARE(ran.standardError.count('\n'), 1);
+        QVERIFY2(ran.standardError.contains("holds too little image data"),
+                 ran.standardError.constData());
+        QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void fullDiskFailsAndLeavesNothing_data()

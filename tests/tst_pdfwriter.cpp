@@ -326,15 +326,19 @@ private slots:
     void groupFourPageAsItIs_data()
     {
         QTest::addColumn<bool>("blackFirst"); // palette black, white: a min-is-black file
-        row("min-is-white", false);
-        row("min-is-black", true);
+        QTest::addColumn<int>("stripRows");   // 0: one strip, as the program writes it
+        row("min-is-white", false, 0);
+        row("min-is-black", true, 0);
+        row("min-is-white in strips of 256 rows", false, 256);
+        row("min-is-black in strips of 256 rows", true, 256);
     }
 
     void groupFourPageAsItIs()
     {
         QFETCH(bool, blackFirst);
+        QFETCH(int, stripRows);
         QTemporaryDir dir;
-        QImage picture(200, 120, QImage::Format_RGB32);
+        QImage picture(200, 600, QImage::Format_RGB32);
         picture.fill(Qt::white);
         {
             QPainter painter(&picture);
@@ -350,8 +354,14 @@ private slots:
         // 72 dpi: one pixel is one point, so a render at 72 dpi shows the pixels one to one.
         mono.setDotsPerMeterX(2835);
         mono.setDotsPerMeterY(2835);
-        const QString page = dir.filePath(QStringLiteral("00000001_o.tiff"));
-        QVERIFY(writePageImage(mono, page));
+        const QString oneStrip = dir.filePath(QStringLiteral("00000001_o.tiff"));
+        QVERIFY(writePageImage(mono, oneStrip));
+        QString page = oneStrip;
+        if (stripRows > 0) {
+            page = dir.filePath(QStringLiteral("00000002_o.tiff"));
+            run(QStringLiteral("tiffcp"),
+                {QStringLiteral("-r"), QString::number(stripRows), oneStrip, page});
+        }
         const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
         const PdfWriter writer(optionsFor(PaperSizes::A4, false, 0, false, {}));
         QCOMPARE(writer.write({page}, pdf).outcome, PdfWriter::Outcome::Written);
@@ -363,11 +373,12 @@ private slots:
         QCOMPARE(images[0].bitsPerComponent, 1);
         QCOMPARE(images[0].width, 200);
         QCOMPARE(images[0].xPpi, 72);
-        // The stored stream is the file's own code, byte for byte, and decodes to its pixels.
+        // The stored stream is the code of the page in one strip, byte for byte (strips are
+        // coded again as one stream), and decodes to its pixels.
         run(QStringLiteral("pdfimages"),
             {QStringLiteral("-ccitt"), pdf, dir.filePath(QStringLiteral("x"))});
         QCOMPARE(contents(dir.filePath(QStringLiteral("x-000.ccitt"))),
-                 Group4Tiff::read(page).code);
+                 Group4Tiff::read(oneStrip).code);
         run(QStringLiteral("pdfimages"),
             {QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("y"))});
         const QImage decoded(dir.filePath(QStringLiteral("y-000.png")));

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -504,21 +505,30 @@ private slots:
         QCOMPARE(readImage(m_store->pagePaths().at(0)).size(), QSize(100, 50));
     }
 
-    void clearEmptiesFolderAndRestartsNumbering()
+    // Remove All deletes the document's pages and nothing else of the folder: not a page
+    // file of the last session that could not be restored, nor what others left there.
+    void clearRemovesOnlyTheDocumentsPages()
     {
         for (int id = 1; id <= 3; ++id)
             QVERIFY(m_store->addPage(pictureFor(id), false));
         const QString folder = m_store->currentFolder();
+        QVERIFY(writeFile(folder + QStringLiteral("/restore-00000002_o.jpg"), "not a picture"));
+        QVERIFY(writeFile(folder + QStringLiteral("/.directory"), "[Desktop Entry]"));
         QVERIFY(QDir(folder).mkpath(QStringLiteral("leftover/inner")));
+        const QStringList others =
+            entries(folder).filter(QRegularExpression(QStringLiteral("^[.lr]")));
 
         QVERIFY(m_store->clear());
         QCOMPARE(m_store->count(), 0);
-        QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(entries(folder), QStringList());
+        QCOMPARE(entries(folder), others);
+        QCOMPARE(contentOf(folder + QStringLiteral("/restore-00000002_o.jpg")),
+                 QByteArray("not a picture"));
 
         QVERIFY(m_store->addPage(pictureFor(9), false));
         QCOMPARE(entries(folder), numberedFiles({{9, false}}));
         QCOMPARE(m_store->slabAt(0)->title(), QStringLiteral("Page 1"));
+        // Put aside with the earlier sessions, as a whole.
+        QCOMPARE(entries(m_store->earlierSessions().newest()), others);
     }
 
     void putAsideKeepsTheNewestSessions_data()

@@ -27,12 +27,14 @@ QLabel *StartPanel::captionLabel(Qt::Alignment alignment)
 
 StartPanel::StartPanel(QWidget *parent)
     : QWidget(parent), m_message(captionLabel(Qt::AlignCenter)),
-      m_restore(new QPushButton(tr("&Restore"))), m_removal(new QLabel)
+      m_restore(new QPushButton(tr("&Restore"))), m_removal(captionLabel(Qt::AlignCenter))
 {
     m_message->setWordWrap(true);
+    // The caption's look at the usual size: a sentence to read, not a heading.
+    QFont font = this->font();
+    font.setBold(true);
+    m_removal->setFont(font);
     m_removal->setWordWrap(true);
-    m_removal->setAlignment(Qt::AlignCenter);
-    m_removal->setStyleSheet(QStringLiteral(".QLabel {color: white;}"));
 
     m_restore->setAccessibleName(tr("Restore"));
     m_restore->setToolTip(tr("Restore Session"));

@@ -471,7 +471,7 @@ void MainWindow::resizeThumbs(int v)
 void MainWindow::workAreaChanged(int index)
 {
     if (index == StartArea) {
-        m_startPanel->setWaitingPages(int(m_pageStore->waitingPageFiles().size()));
+        updateStartPanel();
         m_splitter->setSizes({100, 0});
         return;
     }

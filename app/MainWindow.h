@@ -209,6 +209,9 @@ private:
     void takeScannedPage(const QImage &scanned);
     // Shows how many pages of the last session wait, on the start area and in a notice.
     void offerWaitingPages();
+    // Tells the start area what waits and which kept session a new document would delete;
+    // returns the number of waiting pages.
+    int updateStartPanel();
     void turnPage(int degrees);
     void connectEditing();
     // Undo and Redo are available only when the page shown has something to take back or

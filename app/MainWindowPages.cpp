@@ -154,16 +154,36 @@ void MainWindow::restoreSession()
     if (outcome.added == 0)
         m_pagePanelStack->setCurrentIndex(panelBefore);
     finishBatch(outcome.added);
-    m_startPanel->setWaitingPages(int(m_pageStore->waitingPageFiles().size()));
+    updateStartPanel();
 }
 
 void MainWindow::offerWaitingPages()
 {
+    const int waiting = updateStartPanel();
+    if (waiting == 0)
+        return;
+    QString text = StartPanel::waitingText(waiting) +
+                   tr("<br>\"Restore Session\" brings them back; a new page puts them aside.");
+    if (!m_startPanel->removalWarning().isEmpty())
+        text += QLatin1String("<br>") + m_startPanel->removalWarning().toHtmlEscaped();
+    showNotice(text);
+}
+
+int MainWindow::updateStartPanel()
+{
     const int waiting = int(m_pageStore->waitingPageFiles().size());
     m_startPanel->setWaitingPages(waiting);
-    if (waiting > 0)
-        showNotice(StartPanel::waitingText(waiting) +
-                   tr("<br>\"Restore Session\" brings them back; a new page puts them aside."));
+    // Only putting waiting pages aside deletes a kept session; the user hears of it first.
+    const EarlierSessions &earlier = m_pageStore->earlierSessions();
+    const QList<EarlierSessions::Session> removed =
+        waiting > 0 ? earlier.removedByNextKeep() : QList<EarlierSessions::Session>();
+    if (removed.isEmpty())
+        m_startPanel->setRemovalWarning(QString());
+    else
+        m_startPanel->setRemovalWarning(
+            StartPanel::removalText(int(earlier.sessions().size()), removed.first().pages,
+                                    removed.first().lastChanged.date()));
+    return waiting;
 }
 
 void MainWindow::selectPage(const QString &path)

@@ -1,7 +1,9 @@
 #include "StartPanel.h"
 
+#include <QDate>
 #include <QGraphicsDropShadowEffect>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -25,9 +27,14 @@ QLabel *StartPanel::captionLabel(Qt::Alignment alignment)
 
 StartPanel::StartPanel(QWidget *parent)
     : QWidget(parent), m_message(captionLabel(Qt::AlignCenter)),
-      m_restore(new QPushButton(tr("&Restore")))
+      m_restore(new QPushButton(tr("&Restore"))), m_removal(captionLabel(Qt::AlignCenter))
 {
     m_message->setWordWrap(true);
+    // The caption's look at the usual size: a sentence to read, not a heading.
+    QFont font = this->font();
+    font.setBold(true);
+    m_removal->setFont(font);
+    m_removal->setWordWrap(true);
 
     m_restore->setAccessibleName(tr("Restore"));
     m_restore->setToolTip(tr("Restore Session"));
@@ -37,14 +44,41 @@ StartPanel::StartPanel(QWidget *parent)
     layout->addStretch(1);
     layout->addWidget(m_message);
     layout->addWidget(m_restore, 0, Qt::AlignHCenter);
+    layout->addWidget(m_removal);
     layout->addStretch(1);
     setWaitingPages(0);
+    setRemovalWarning(QString());
 }
 
 QString StartPanel::waitingText(int count)
 {
     return count == 1 ? tr("1 page from your last session")
                       : tr("%1 pages from your last session").arg(count);
+}
+
+QString StartPanel::removalText(int sessions, int pages, const QDate &date)
+{
+    const QString day = QLocale().toString(date, QStringLiteral("d MMMM yyyy"));
+    return pages == 1 ? tr("%1 earlier sessions kept; the oldest, 1 page of %2, will be removed "
+                           "when you start a new document.")
+                            .arg(sessions)
+                            .arg(day)
+                      : tr("%1 earlier sessions kept; the oldest, %2 pages of %3, will be "
+                           "removed when you start a new document.")
+                            .arg(sessions)
+                            .arg(pages)
+                            .arg(day);
+}
+
+void StartPanel::setRemovalWarning(const QString &text)
+{
+    m_removal->setText(text);
+    m_removal->setVisible(!text.isEmpty());
+}
+
+QString StartPanel::removalWarning() const
+{
+    return m_removal->text();
 }
 
 void StartPanel::setWaitingPages(int count)

@@ -1,7 +1,5 @@
 #include "PageFolder.h"
 
-#include "FolderHelpers.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -243,11 +241,4 @@ WriteResult PageFolder::adoptPage(const QString &source, int number, QStringList
     if (files)
         *files = target;
     return {true, QString()};
-}
-
-WriteResult PageFolder::clear() const
-{
-    if (removeFolderContents(m_currentFolder))
-        return {true, QString()};
-    return {false, tr("Some files in %1 could not be deleted.").arg(m_currentFolder)};
 }

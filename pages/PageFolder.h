@@ -65,9 +65,6 @@ public:
     // it always tells where the files are, also after a failure.
     WriteResult renumber(QList<Files> &pages) const;
 
-    // Deletes everything inside the current folder; the folder itself stays.
-    WriteResult clear() const;
-
     // The thumbnail file that goes with a page image file: "X_o.jpg" or "X_o.tiff" -> "X_s.jpg".
     static QString thumbnailFor(const QString &pageImage);
     // Whether path holds what its name promises: a JPEG under ".jpg", a 1-bit TIFF under

@@ -312,7 +312,14 @@ WriteResult PageListWidget::clear()
     if (m_busy)
         return busy();
     const BusyMark mark(m_busy);
-    const WriteResult result = m_folder.clear();
+    // Only the document's own files: pages of the last session still waiting there, and
+    // whatever else someone put in the folder, stay to be restored or put aside.
+    WriteResult result = done();
+    for (const PageFolder::Files &files : std::as_const(m_files)) {
+        const WriteResult deleted = PageFolder::removeFiles(files);
+        if (!deleted && result)
+            result = deleted;
+    }
     clearSlabs();
     m_files.clear();
     m_nextNumber = 0;

@@ -75,6 +75,8 @@ public:
     QString workFolder() const;
     QString currentFolder() const;
     QString configFolder() const;
+    // Where pages of earlier runs are kept aside.
+    const EarlierSessions &earlierSessions() const { return m_earlier; }
     // Largest thumbnail width and height for pages added from now on.
     QSize thumbnailBox() const { return m_thumbBox; }
 
@@ -85,7 +87,8 @@ public:
     // Removes the pages at positions with one renumbering at the end; the page after the
     // first removed position (or the new last page) becomes current, announced once.
     WriteResult removePages(QList<int> positions);
-    // Removes every page and everything in the current folder; numbering starts at 1 again.
+    // Removes every page with its files; numbering starts at 1 again. Files in the current
+    // folder that are no page of the document stay.
     WriteResult clear();
 
     // Move the current page one place or to an end; the files are renumbered to follow.

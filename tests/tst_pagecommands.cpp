@@ -454,6 +454,53 @@ private slots:
         QCOMPARE(noticeTexts(*second).filter(QStringLiteral("Wrong file format")).size(), 1);
     }
 
+    // A new document puts the waiting pages aside and deletes the oldest kept session beyond
+    // the limit; the start says so beforehand, and only then.
+    void startWarnsBeforeASessionIsDeleted_data()
+    {
+        QTest::addColumn<int>("kept");     // sessions kept aside, the oldest with 2 pages
+        QTest::addColumn<bool>("waiting"); // pages of the last run wait in "Current"
+        QTest::addColumn<QString>("warning");
+        row("five kept, pages waiting", EarlierSessions::KeptSessions, true,
+            QStringLiteral("5 earlier sessions kept; the oldest, 2 pages of 3 March 2024, will be "
+                           "removed when you start a new document."));
+        row("four kept", EarlierSessions::KeptSessions - 1, true, QString());
+        row("nothing waits to be put aside", EarlierSessions::KeptSessions, false, QString());
+    }
+    void startWarnsBeforeASessionIsDeleted()
+    {
+        QFETCH(int, kept);
+        QFETCH(bool, waiting);
+        QFETCH(QString, warning);
+        const QString work = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString oldest = work + QStringLiteral("/Earlier Sessions/2024-03-03 10-00-00.000");
+        for (int i = 0; i < kept; ++i) {
+            const QString folder =
+                work + QStringLiteral("/Earlier Sessions/2024-03-0%1 10-00-00.000").arg(i + 3);
+            QVERIFY(QDir().mkpath(folder));
+            for (int page = 1; page <= (i == 0 ? 2 : 1); ++page) {
+                const QString path = folder + QStringLiteral("/0000000%1_o.jpg").arg(page);
+                QVERIFY(solidPage(pageColours()[page]).save(path));
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QVERIFY(file.setFileTime(QDateTime(QDate(2024, 3, 3), QTime(12, 0)),
+                                         QFileDevice::FileModificationTime));
+            }
+        }
+        QTemporaryDir dir;
+        if (waiting) {
+            auto first = makeWindow();
+            loadColours(*first, dir, 1);
+        }
+
+        auto window = makeWindow();
+        QCOMPARE(window->startPanel()->removalWarning(), warning);
+        QCOMPARE(noticeTexts(*window).filter(QStringLiteral("will be removed")).size(),
+                 warning.isEmpty() ? 0 : 1);
+        loadColours(*window, dir, 1);
+        QCOMPARE(QFileInfo::exists(oldest), warning.isEmpty());
+    }
+
     // The four export commands: each opens its dialog with every page in order, checked or
     // not, writes one document that a reader finds all pages in, and ends with its notice.
     void exportCommands_data()

@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QImageReader>
 #include <QPainter>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -503,21 +505,139 @@ private slots:
         QCOMPARE(readImage(m_store->pagePaths().at(0)).size(), QSize(100, 50));
     }
 
-    void clearEmptiesFolderAndRestartsNumbering()
+    // Remove All deletes the document's pages and nothing else of the folder: not a page
+    // file of the last session that could not be restored, nor what others left there.
+    void clearRemovesOnlyTheDocumentsPages()
     {
         for (int id = 1; id <= 3; ++id)
             QVERIFY(m_store->addPage(pictureFor(id), false));
         const QString folder = m_store->currentFolder();
+        QVERIFY(writeFile(folder + QStringLiteral("/restore-00000002_o.jpg"), "not a picture"));
+        QVERIFY(writeFile(folder + QStringLiteral("/.directory"), "[Desktop Entry]"));
         QVERIFY(QDir(folder).mkpath(QStringLiteral("leftover/inner")));
+        const QStringList others =
+            entries(folder).filter(QRegularExpression(QStringLiteral("^[.lr]")));
 
         QVERIFY(m_store->clear());
         QCOMPARE(m_store->count(), 0);
-        QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(entries(folder), QStringList());
+        QCOMPARE(entries(folder), others);
+        QCOMPARE(contentOf(folder + QStringLiteral("/restore-00000002_o.jpg")),
+                 QByteArray("not a picture"));
 
         QVERIFY(m_store->addPage(pictureFor(9), false));
         QCOMPARE(entries(folder), numberedFiles({{9, false}}));
         QCOMPARE(m_store->slabAt(0)->title(), QStringLiteral("Page 1"));
+        // Put aside with the earlier sessions, as a whole.
+        QCOMPARE(entries(m_store->earlierSessions().newest()), others);
+    }
+
+    void putAsideKeepsTheNewestSessions_data()
+    {
+        // kept: session folders named by date, as older versions made them, one page each
+        // with ids 10, 11 … in this order. waiting: page 1 of the last run waits in
+        // "Current", else only a file manager's ".directory" is there. A new page starts a
+        // document and is removed again; then Restore runs until nothing comes back.
+        QTest::addColumn<QStringList>("kept");
+        QTest::addColumn<bool>("waiting");
+        QTest::addColumn<QList<int>>("restored");
+        QStringList ahead;
+        QStringList past;
+        for (int month = 1; month <= EarlierSessions::KeptSessions; ++month) {
+            ahead << QStringLiteral("2099-%1-01 10-00-00.000").arg(month, 2, 10, QLatin1Char('0'));
+            past << QStringLiteral("2020-%1-01 10-00-00.000").arg(month, 2, 10, QLatin1Char('0'));
+        }
+        // The session just put aside is the newest whatever the clock says.
+        row("clock behind the kept sessions", ahead, true, QList<int>{1, 14, 13, 12, 11});
+        row("only .directory waits: no session", past, false, QList<int>{14, 13, 12, 11, 10});
+    }
+
+    void putAsideKeepsTheNewestSessions()
+    {
+        QFETCH(QStringList, kept);
+        QFETCH(bool, waiting);
+        QFETCH(QList<int>, restored);
+        const QString earlier = m_root->path() + QStringLiteral("/Earlier Sessions/");
+        for (int i = 0; i < kept.size(); ++i) {
+            QVERIFY(QDir().mkpath(earlier + kept.at(i)));
+            writePageFile(earlier + kept.at(i) + QStringLiteral("/00000001_o.jpg"),
+                          {10 + i, false});
+        }
+        const QString directory = m_store->currentFolder() + QStringLiteral("/.directory");
+        if (waiting)
+            writePageFile(m_store->currentFolder() + QStringLiteral("/00000001_o.jpg"), {1, false});
+        else
+            QVERIFY(writeFile(directory, "[Desktop Entry]"));
+
+        QVERIFY(m_store->addPage(pictureFor(2), false));
+        QVERIFY(m_store->clear());
+        for (int restore = 0; restore < 10 && m_store->restoreSession().added > 0; ++restore) {
+        }
+        QList<Page> pages;
+        for (int id : restored)
+            pages.append({id, false});
+        QCOMPARE(verifyPages(pages), QString());
+        QCOMPARE(QFileInfo::exists(directory), !waiting);
+    }
+
+    void killWhilePuttingAsideSplitsNothing_data()
+    {
+        // A new document's first page while 60 pages of the last run wait; the process is
+        // killed just before its n-th call of the system call named. The put-aside is one
+        // rename and a new "Current"; the page and its thumbnail appear by link.
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<bool>("killed"); // surely: the program takes that step
+        row("before the put-aside", "rename,renameat,renameat2", 1, true);
+        // "Current" is made at the start, then again after the put-aside.
+        row("after the put-aside, before \"Current\" is made again", "mkdir", 2, true);
+        row("before the new page", "linkat", 1, true);
+        row("before its thumbnail", "linkat", 2, true);
+        row("where a file-by-file move would be half-way", "rename,renameat,renameat2", 30, false);
+    }
+
+    void killWhilePuttingAsideSplitsNothing()
+    {
+        QFETCH(QString, call);
+        QFETCH(int, n);
+        QFETCH(bool, killed);
+        QList<Page> earlier;
+        for (int id = 0; id < 60; ++id) {
+            earlier.append({id, id % 7 == 0});
+            QVERIFY(m_store->addPage(pictureFor(id, id % 7 == 0), id % 7 == 0));
+        }
+        delete m_store;
+        m_store = nullptr;
+        QTemporaryDir other;
+        const QString picture = other.filePath(QStringLiteral("new.png"));
+        QVERIFY(pictureFor(99).save(picture));
+        QStringList arguments{QStringLiteral("-f"), QStringLiteral("-o"),
+                              QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                              QStringLiteral("trace=") + call};
+        // Folders are counted where "Current" is made only.
+        if (call == QLatin1String("mkdir"))
+            arguments << QStringLiteral("-P") << m_root->path() + QStringLiteral("/Current");
+        arguments << QStringLiteral("-e")
+                  << QStringLiteral("inject=%1:signal=KILL:when=%2").arg(call).arg(n)
+                  << QStringLiteral(QUILLARY_TEST_ADDPAGE) << m_root->path() << picture;
+        QProcess child;
+        child.start(QStringLiteral("strace"), arguments);
+        QVERIFY2(child.waitForFinished(60000), qPrintable(child.errorString()));
+        QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() == 0);
+        if (killed)
+            QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        // The next start: one Restore brings every earlier page back, in order; the new page,
+        // when it was written, is the last session and comes back first.
+        m_store = new PageListWidget(nullptr, m_root->path());
+        QList<Page> expected;
+        qsizetype added = m_store->restoreSession().added;
+        if (added == 1) {
+            expected.append({99, false});
+            added = m_store->restoreSession().added;
+        }
+        QCOMPARE(added, earlier.size());
+        expected += earlier;
+        QCOMPARE(verifyPages(expected), QString());
     }
 
     void writeFailuresAreReported_data()

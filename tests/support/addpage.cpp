@@ -1,0 +1,20 @@
+// Adds one page to the document of a work folder, the way the first page of a new document
+// is added, in a process that a test may kill at any step: addpage <work folder> <picture>.
+#include "PageListWidget.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QStandardPaths>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
+    QStandardPaths::setTestModeEnabled(true);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 3)
+        return 2;
+    PageListWidget store(nullptr, arguments.at(1));
+    return store.addPage(QImage(arguments.at(2)), false) ? 0 : 1;
+}

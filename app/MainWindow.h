@@ -151,14 +151,16 @@ public slots:
     void undo();
     void redo();
 
+    // The failures: reason, when given, says why (a page that could not be read, a missing
+    // tool); without one the output could not be written.
     void exported(const QString &path);
-    void exportFailed(const QString &path);
+    void exportFailed(const QString &path, const QString &reason = QString());
     void exportedWord(const QString &path);
-    void exportedWordFailed(const QString &path);
+    void exportedWordFailed(const QString &path, const QString &reason = QString());
     void exportedDjvu(const QString &path);
-    void exportedDjvuFailed(const QString &path);
+    void exportedDjvuFailed(const QString &path, const QString &reason = QString());
     void exportedImages(const QString &folder);
-    void exportImageFailed(const QString &path);
+    void exportImageFailed(const QString &path, const QString &reason = QString());
     // Some pages of an image export were written, others not.
     void exportedImagesPartly(const QString &folder, int written, int total,
                               const QString &firstFailed);

@@ -32,6 +32,12 @@ QString escapedFileName(const QString &path)
     return QFileInfo(QDir::cleanPath(QDir::fromNativeSeparators(path))).fileName().toHtmlEscaped();
 }
 
+// A failed export's notice: the reason when known, else what the writer says of the file.
+QString failureText(const QString &heading, const QString &reason, const QString &cannotWrite)
+{
+    return heading + (reason.isEmpty() ? cannotWrite : reason.toHtmlEscaped());
+}
+
 // The folder an export went into, as a second line with its own link.
 QString folderLine(const QString &path)
 {
@@ -92,11 +98,12 @@ void MainWindow::exported(const QString &path)
                       path, Settings::NeedOpen);
 }
 
-void MainWindow::exportFailed(const QString &path)
+void MainWindow::exportFailed(const QString &path, const QString &reason)
 {
-    showNotice(tr("Error while PDF file creating.<br>Can't write file %1. Probably, file is "
-                  "opened or you can't write to folder.")
-                   .arg(escapedFileName(path)));
+    showNotice(failureText(tr("Error while PDF file creating.<br>"), reason,
+                           tr("Can't write file %1. Probably, file is opened or you can't write "
+                              "to folder.")
+                               .arg(escapedFileName(path))));
 }
 
 void MainWindow::exportedWord(const QString &path)
@@ -106,11 +113,12 @@ void MainWindow::exportedWord(const QString &path)
                       path, Settings::WordNeedOpen);
 }
 
-void MainWindow::exportedWordFailed(const QString &path)
+void MainWindow::exportedWordFailed(const QString &path, const QString &reason)
 {
-    showNotice(tr("Error while Word file creating.<br>Can't write file %1. Probably, file is "
-                  "opened or you can't write to folder.")
-                   .arg(escapedFileName(path)));
+    showNotice(failureText(tr("Error while Word file creating.<br>"), reason,
+                           tr("Can't write file %1. Probably, file is opened or you can't write "
+                              "to folder.")
+                               .arg(escapedFileName(path))));
 }
 
 void MainWindow::exportedDjvu(const QString &path)
@@ -120,11 +128,12 @@ void MainWindow::exportedDjvu(const QString &path)
                       path, Settings::DjvuNeedOpen);
 }
 
-void MainWindow::exportedDjvuFailed(const QString &path)
+void MainWindow::exportedDjvuFailed(const QString &path, const QString &reason)
 {
-    showNotice(tr("Error while DjVu file creating.<br>Can't write file %1. Probably, file is "
-                  "opened or you can't write to folder.")
-                   .arg(escapedFileName(path)));
+    showNotice(failureText(tr("Error while DjVu file creating.<br>"), reason,
+                           tr("Can't write file %1. Probably, file is opened or you can't write "
+                              "to folder.")
+                               .arg(escapedFileName(path))));
 }
 
 void MainWindow::exportedImages(const QString &folder)
@@ -146,9 +155,9 @@ void MainWindow::exportedImagesPartly(const QString &folder, int written, int to
         folder, Settings::ImageNeedOpen);
 }
 
-void MainWindow::exportImageFailed(const QString &path)
+void MainWindow::exportImageFailed(const QString &path, const QString &reason)
 {
-    showNotice(tr("Error while Image file creating.<br>Can't write file %1. Probably, file is "
-                  "opened.")
-                   .arg(escapedFileName(path)));
+    showNotice(failureText(
+        tr("Error while Image file creating.<br>"), reason,
+        tr("Can't write file %1. Probably, file is opened.").arg(escapedFileName(path))));
 }

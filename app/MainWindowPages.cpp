@@ -148,6 +148,8 @@ void MainWindow::restoreSession()
         showLoadFailure(path);
     for (const QString &error : outcome.errors)
         showNotice(error.toHtmlEscaped());
+    for (const QString &damaged : outcome.damaged)
+        showNotice(damaged.toHtmlEscaped() + tr("<br>The page is kept as it was found."));
     // A command that silently does nothing looks broken.
     if (outcome.added == 0 && outcome.unreadable.isEmpty() && outcome.errors.isEmpty())
         showNotice(tr("There is no earlier session to restore."));

@@ -95,9 +95,10 @@ QString DestinationSettings::outputFolder() const
 
 QString DestinationSettings::bareName(const QString &extension) const
 {
+    // Only a trailing extension, in any case: "report.pdfs" and "Q3 .pdf review" keep theirs.
     QString bare = name;
-    if (!extension.isEmpty())
-        bare.remove(extension, Qt::CaseSensitive);
+    if (!extension.isEmpty() && bare.endsWith(extension, Qt::CaseInsensitive))
+        bare.chop(extension.size());
     return bare;
 }
 

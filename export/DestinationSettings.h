@@ -49,7 +49,7 @@ public:
 
     // The desktop, the user's documents folder or the chosen folder, by folder place.
     QString outputFolder() const;
-    // outputFolder() + "/" + name without any occurrence of extension + extension, in
+    // outputFolder() + "/" + name without a trailing extension (in any case) + extension, in
     // native separators.
     QString outputPath(const QString &extension) const;
     // Whether outputPath(extension) names one new entry inside a known folder.

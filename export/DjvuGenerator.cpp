@@ -29,6 +29,14 @@ QString tr(const char *text)
 }
 
 // The tool's last words, for the log.
+// For the user: the tools come in one Debian package.
+QString missingTool(const QString &name)
+{
+    return tr("The DjVu tool %1 is not installed. Install it with: apt-get install "
+              "djvulibre-bin")
+        .arg(name);
+}
+
 QString lastLine(const QByteArray &output)
 {
     const QList<QByteArray> lines = output.trimmed().split('\n');
@@ -123,6 +131,7 @@ bool DjvuGenerator::run(const QString &outputPath)
 {
     m_outcome = Outcome::Failed;
     m_error.clear();
+    setFailureReason(QString());
     DjvuProgress progress(int(pages().size()), progressWindow());
     m_progress = &progress;
     progress.setCreatingPhase();
@@ -136,6 +145,7 @@ bool DjvuGenerator::run(const QString &outputPath)
     } else if (toolPath(QStringLiteral("djvm")).isEmpty()) {
         // Known before any page is encoded: nothing could be bundled.
         fail(tr("djvm was not found."));
+        setFailureReason(missingTool(QStringLiteral("djvm")));
     } else {
         m_outcome = encodePages(work, outputs);
         if (m_outcome == Outcome::Written && !bundle(work, outputs, outputPath) &&
@@ -179,13 +189,17 @@ DjvuGenerator::Outcome DjvuGenerator::encodePages(const QString &work, QStringLi
             const int position = next++;
             const DjvuPageJob job =
                 DjvuPageJob::prepare(list.at(position), position, work, percent);
-            if (!job.isValid())
+            if (!job.isValid()) {
+                setFailureReason(job.error());
                 return stop(job.error());
+            }
             const QString name = job.toolName();
             if (!tools.contains(name))
                 tools.insert(name, toolPath(name));
-            if (tools.value(name).isEmpty())
+            if (tools.value(name).isEmpty()) {
+                setFailureReason(missingTool(name));
                 return stop(tr("%1 was not found.").arg(name));
+            }
             outputs.append(job.output());
             ++running;
             startTool(&owner, tools.value(name), job.arguments(), work, job.output(), m_timeLimitMs,

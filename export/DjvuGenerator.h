@@ -33,7 +33,8 @@ public:
     // True only when the complete file was written to outputPath.
     bool run(const QString &outputPath) override;
 
-    // How the last run() ended, and why it failed (for the log; the notice names the file).
+    // How the last run() ended, and why it failed (for the log; failureReason() is for the
+    // notice).
     Outcome outcome() const { return m_outcome; }
     bool wasCancelled() const override { return m_outcome == Outcome::Cancelled; }
     const QString &error() const { return m_error; }

@@ -2,9 +2,8 @@
 
 #include "ImageFileWriter.h"
 #include "ImageHeader.h"
+#include "PageFileCheck.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -18,11 +17,6 @@ constexpr int maxBitonalDpi = 1200;
 QString positionStem(int position)
 {
     return QStringLiteral("%1").arg(position + 1, 5, 10, QLatin1Char('0'));
-}
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("DjvuPageJob", text);
 }
 
 bool isOneBit(QImage::Format format)
@@ -47,11 +41,15 @@ DjvuPageJob DjvuPageJob::prepare(const QString &page, int position, const QStrin
     DjvuPageJob job;
     const QString stem = workFolder + QLatin1Char('/') + positionStem(position);
     job.m_output = workFolder + QLatin1Char('/') + outputName(position);
-    const QString shownPage = QDir::toNativeSeparators(page);
-
+    // The encoders fill a page cut short with grey and report success.
+    const PageFileCheck check = PageFileCheck::check(page);
+    if (!check) {
+        job.m_error = check.pageMessage(position);
+        return job;
+    }
     QImageReader reader(page);
     if (!reader.canRead()) {
-        job.m_error = tr("%1 cannot be read.").arg(shownPage);
+        job.m_error = PageFileCheck::pageMessage(position, page, reader.errorString());
         return job;
     }
     QString input;
@@ -67,7 +65,7 @@ DjvuPageJob DjvuPageJob::prepare(const QString &page, int position, const QStrin
     } else {
         const QImage image = reader.read();
         if (image.isNull()) {
-            job.m_error = tr("%1 cannot be read: %2").arg(shownPage, reader.errorString());
+            job.m_error = PageFileCheck::pageMessage(position, page, reader.errorString());
             return job;
         }
         dpi = image.logicalDpiX();

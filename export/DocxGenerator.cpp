@@ -4,6 +4,7 @@
 #include "FolderHelpers.h"
 #include "FolderRemoval.h"
 #include "ImageHeader.h"
+#include "PageFileCheck.h"
 #include "WordProgress.h"
 
 #include <quazip/quazip.h>
@@ -92,6 +93,7 @@ QString DocxGenerator::workFolder()
 bool DocxGenerator::run(const QString &outputPath)
 {
     m_cancelled = false;
+    m_failureReason.clear();
     WordProgress progress(int(m_pages.size()), m_progressWindow);
     progress.setCreatingPhase();
     progress.open();
@@ -160,12 +162,23 @@ bool DocxGenerator::run(const QString &outputPath)
     for (int i = 0; i < m_pages.size(); ++i) {
         const QString &path = m_pages.at(i);
         if (QFileInfo(path).isFile()) {
+            // Pictures go in byte for byte: a page cut short would make a document that shows
+            // a broken picture.
+            const auto unreadable = [&](const QString &message) {
+                m_failureReason = message;
+                return finish(false, message);
+            };
+            const PageFileCheck check = PageFileCheck::check(path);
+            if (!check)
+                return unreadable(check.pageMessage(i));
             const ImageHeader header = ImageHeader::read(path);
             QImageReader reader(path);
             reader.setDecideFormatFromContent(true);
             const QByteArray format = reader.format();
-            if (!header.isValid() || format.isEmpty())
-                return finish(false, QStringLiteral("The page %1 cannot be read.").arg(path));
+            if (!header.isValid() || format.isEmpty()) {
+                return unreadable(PageFileCheck::pageMessage(
+                    i, path, PageFileCheck::reasonFor(PageFileCheck::Problem::Damaged)));
+            }
 
             bool added = false;
             QString target;
@@ -179,10 +192,11 @@ bool DocxGenerator::run(const QString &outputPath)
                 const QImage image = reader.read();
                 QByteArray png;
                 QBuffer buffer(&png);
-                if (image.isNull() || !buffer.open(QIODevice::WriteOnly) ||
-                    !image.save(&buffer, "PNG")) {
-                    return finish(false, QStringLiteral("The page %1 cannot be read.").arg(path));
-                }
+                if (image.isNull())
+                    return unreadable(PageFileCheck::pageMessage(i, path, reader.errorString()));
+                if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+                    return finish(false,
+                                  QStringLiteral("The page %1 cannot be converted.").arg(path));
                 target = mediaName(path, n, QStringLiteral("png"), usedNames);
                 added = addEntry(package, QStringLiteral("word/media/") + target, png, false);
             }

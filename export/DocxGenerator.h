@@ -13,7 +13,8 @@ class QWidget;
 // them. The package is the template ":/template/docx.zip" with the picture relationships and
 // the page paragraphs spliced in and the pictures added under "word/media/". JPEG and PNG
 // pages go in byte for byte; any other page (a black-and-white TIFF) is converted to PNG, so
-// that each picture's content matches its declared type. Missing page files are skipped.
+// that each picture's content matches its declared type. Missing page files are skipped; a
+// page file that is there but damaged (PageFileCheck) fails the export.
 //
 // The package is streamed straight into the output, one page at a time, and replaces an
 // earlier file only when complete: a failure or a cancel leaves that file as it was.
@@ -41,8 +42,12 @@ public:
     virtual bool wasCancelled() const { return m_cancelled; }
     // The window the progress dialog belongs to; none by default.
     void setProgressWindow(QWidget *window) { m_progressWindow = window; }
+    // Why the last run() failed, for the user, when it was not the output that could not be
+    // written (a damaged page, a missing tool); empty otherwise.
+    const QString &failureReason() const { return m_failureReason; }
 
 protected:
+    void setFailureReason(const QString &reason) { m_failureReason = reason; }
     QWidget *progressWindow() const { return m_progressWindow; }
     // The private temporary folder, created empty on first use; an empty text when it cannot
     // be created (then run() fails).
@@ -52,5 +57,6 @@ private:
     QStringList m_pages;
     QWidget *m_progressWindow = nullptr;
     bool m_cancelled = false;
+    QString m_failureReason;
     std::unique_ptr<QTemporaryDir> m_workFolder;
 };

@@ -231,6 +231,6 @@ void ExportBaseDlg::applyWith(DocxGenerator &generator, const std::function<void
     if (written)
         emit applied(path);
     else if (!generator.wasCancelled())
-        emit failed(path);
+        emit failed(path, generator.failureReason());
     close();
 }

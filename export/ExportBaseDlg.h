@@ -38,8 +38,10 @@ public:
 signals:
     // Export written to path.
     void applied(const QString &path);
-    // path (the output, or a page file that could not be read) failed.
-    void failed(const QString &path);
+    // path (the output, or a page file that could not be read) failed. reason, for the user:
+    // why, when it was not the output that could not be written (a page that could not be
+    // read, a missing tool); empty for a write failure.
+    void failed(const QString &path, const QString &reason = QString());
 
 public slots:
     // The accept button.

@@ -292,7 +292,7 @@ void ExportDlg::apply()
     case PdfWriter::Outcome::UnsupportedPage:
     case PdfWriter::Outcome::UnreadablePage:
         // The user may remove the page and try again: the dialog stays.
-        emit failed(result.path);
+        emit failed(result.path, result.message);
         break;
     case PdfWriter::Outcome::CannotWrite:
         hide();

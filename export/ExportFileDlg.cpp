@@ -2,6 +2,7 @@
 
 #include "ImageFileWriter.h"
 #include "ImgProgress.h"
+#include "PageFileCheck.h"
 #include "SettingsKeys.h"
 
 #include <QComboBox>
@@ -145,6 +146,8 @@ void ExportFileDlg::apply()
     const int quality = writerQuality(format, m_quality->value());
     QStringList written;
     QString firstFailed;
+    QString unreadablePage;
+    QString unreadable;
     bool cancelled = false;
     for (int k = 1; k <= total; ++k) {
         progress.setWritingPhase(k);
@@ -157,7 +160,17 @@ void ExportFileDlg::apply()
                                           .arg(record.name)
                                           .arg(k, width, 10, QLatin1Char('0'))
                                           .arg(format);
-        const QImage image = QImageReader(pages().at(k - 1)).read();
+        // The decoder fills a page cut short with grey: such a page stops the export.
+        const QString page = pages().at(k - 1);
+        const PageFileCheck check = PageFileCheck::check(page);
+        QImageReader reader(page);
+        const QImage image = check ? reader.read() : QImage();
+        if (image.isNull()) {
+            unreadablePage = QDir::toNativeSeparators(page);
+            unreadable = check ? PageFileCheck::pageMessage(k - 1, page, reader.errorString())
+                               : check.pageMessage(k - 1);
+            break;
+        }
         if (writeImageFile(image, file, format.toLatin1().constData(), quality))
             written.append(file);
         else if (firstFailed.isEmpty())
@@ -165,8 +178,8 @@ void ExportFileDlg::apply()
     }
     endProgress();
 
-    // Nothing of a cancelled or fruitless export stays behind.
-    if (cancelled || written.isEmpty()) {
+    // Nothing of a cancelled, fruitless or incomplete export stays behind.
+    if (cancelled || written.isEmpty() || !unreadable.isEmpty()) {
         for (const QString &file : written)
             QFile::remove(file);
         QDir(destination).rmdir(subFolder);
@@ -174,7 +187,9 @@ void ExportFileDlg::apply()
     hide();
     // A cancel was the user's own wish: no notice.
     if (!cancelled) {
-        if (written.isEmpty())
+        if (!unreadable.isEmpty())
+            emit failed(unreadablePage, unreadable);
+        else if (written.isEmpty())
             emit failed(firstFailed);
         else if (written.size() < total)
             emit partlyApplied(QDir::toNativeSeparators(folder), int(written.size()), total,

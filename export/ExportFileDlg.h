@@ -10,10 +10,11 @@ class QSpinBox;
 // numbered in list order ("Scan_01.jpg" …), in a new sub-folder of the destination that
 // never replaces anything ("Scan", else "Scan (1)", "Scan (2)" …).
 //
-// Every file is written whole or not at all. A cancel removes what this export wrote,
-// sub-folder included. Outcomes: applied(folder) when every page was written;
-// partlyApplied() when some were; failed(path) when none was or the sub-folder could not be
-// made. Use: create once; setPages() before every showing, then exec(). GUI thread only.
+// Every file is written whole or not at all. A cancel, or a page that cannot be read, removes
+// what this export wrote, sub-folder included. Outcomes: applied(folder) when every page was
+// written; partlyApplied() when some could not be written; failed(path) when none was or the
+// sub-folder could not be made, and failed(page, reason) for a page that cannot be read. Use:
+// create once; setPages() before every showing, then exec(). GUI thread only.
 class ExportFileDlg : public ExportBaseDlg
 {
     Q_OBJECT

@@ -40,6 +40,12 @@ QByteArray number(double value)
     return text == "-0" ? QByteArray("0") : text;
 }
 
+// A glyph's code in a Type 0 font with Identity-H: its index in four hex digits.
+QByteArray glyphHex(quint32 glyph)
+{
+    return QByteArray::number(glyph, 16).rightJustified(4, '0').toUpper();
+}
+
 QByteArray utf16Hex(const QString &text)
 {
     QByteArray hex;
@@ -122,11 +128,18 @@ QByteArray PdfTextLayer::pageContent(PoDoFo::PdfPage *page, const OcrPage &text,
             const char32_t character = codePoint;
             const quint32 glyph = glyphFor(codePoint, QString::fromUcs4(&character, 1));
             width += advance(glyph);
-            glyphs += QByteArray::number(glyph, 16).rightJustified(4, '0').toUpper();
+            glyphs += glyphHex(glyph);
         }
         if (glyphs.isEmpty() || width <= 0 || word.box.width() <= 0)
             continue;
-
+        // Readers join words whose boxes nearly touch ("chargea"): a space ends the word, and
+        // it takes its share of the box, so that readers that go by the gaps between letters
+        // see one too. A line's last word needs none: the next word starts a line of its own.
+        if (!word.endsLine) {
+            const quint32 space = glyphFor(' ', QStringLiteral(" "));
+            width += advance(space);
+            glyphs += glyphHex(space);
+        }
         const QRectF box(word.box.x(), word.box.y(), word.box.width() + 1, word.box.height() + 1);
         double baseline = box.bottom();
         if (!word.baseline.isNull() && word.baseline.dx() != 0) {
@@ -219,8 +232,7 @@ void PdfTextLayer::finish()
         const QList<quint32> block = glyphs.mid(from, 100);
         cmap += QByteArray::number(block.size()) + " beginbfchar\n";
         for (const quint32 glyph : block) {
-            cmap += '<' + QByteArray::number(glyph, 16).rightJustified(4, '0').toUpper() + "> <" +
-                    utf16Hex(m_unicode.value(glyph)) + ">\n";
+            cmap += '<' + glyphHex(glyph) + "> <" + utf16Hex(m_unicode.value(glyph)) + ">\n";
         }
         cmap += "endbfchar\n";
     }

@@ -16,8 +16,9 @@ class PdfStreamedDocument;
 
 // The invisible text over a page's picture, so that readers find, select and copy the
 // recognised words. Each word is drawn in text render mode 3 at its box and stretched to the
-// box's width, in DejaVu Sans embedded whole (its glyphs cover Latin and Cyrillic), with a
-// ToUnicode map so that copied text is the recognised text.
+// box's width, followed by a space unless it ends its line, in DejaVu Sans embedded whole (its
+// glyphs cover Latin and Cyrillic), with a ToUnicode map so that copied text is the recognised
+// text.
 //
 // The font's objects are written by finish(), once every page is known: the width and
 // ToUnicode tables then hold exactly the glyphs used. A document without words gets none.

@@ -2,6 +2,7 @@
 
 #include "Group4Tiff.h"
 #include "ImageHeader.h"
+#include "PageFileCheck.h"
 #include "PaperSizes.h"
 #include "PdfLayout.h"
 #include "PdfSaveFileDevice.h"
@@ -135,12 +136,13 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
     QSaveFile file(outputPath);
     if (!file.open(QIODevice::WriteOnly)) {
         qCWarning(lcPdfWriter) << "cannot open" << outputPath << file.errorString();
-        return {Outcome::CannotWrite, outputPath, file.errorString()};
+        return {Outcome::CannotWrite, outputPath, file.errorString(), QString()};
     }
 
     const PoDoFo::EPdfPageSize pageSize = pdfPageSize(m_options.paperId);
     PdfSaveFileDevice device(&file);
     QString currentPage;
+    int pageIndex = -1;
     try {
         PoDoFo::PdfStreamedDocument document(&device);
         std::unique_ptr<PdfTextLayer> textLayer;
@@ -149,19 +151,29 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
         for (int i = 0; i < pages.size(); ++i) {
             if (pageStarted && !pageStarted(i)) {
                 device.discard();
-                return {Outcome::Cancelled, QString(), QString()};
+                return {Outcome::Cancelled, QString(), QString(), QString()};
             }
             currentPage = pages.at(i);
+            pageIndex = i;
             const QString suffix = QFileInfo(currentPage).suffix();
             const bool tiff = suffix == QLatin1String("tiff");
             if (!tiff && suffix != QLatin1String("jpg")) {
                 device.discard();
-                return {Outcome::UnsupportedPage, currentPage, QString()};
+                return {Outcome::UnsupportedPage, currentPage, QString(),
+                        PageFileCheck::pageMessage(i, currentPage,
+                                                   tr("it is neither a JPEG nor a TIFF page"))};
+            }
+            // JPEG and Group 4 code go into the file unchecked by the PDF library: a page cut
+            // short would be written as it is and reported as a good file.
+            const PageFileCheck check = PageFileCheck::check(currentPage);
+            if (!check) {
+                device.discard();
+                return {Outcome::UnreadablePage, currentPage, check.reason(), check.pageMessage(i)};
             }
             OcrPage words;
             if (pageText && !pageText(i, &words)) {
                 device.discard();
-                return {Outcome::Cancelled, QString(), QString()};
+                return {Outcome::Cancelled, QString(), QString(), QString()};
             }
 
             PoDoFo::PdfPage *page = document.CreatePage(
@@ -205,13 +217,15 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
         qCWarning(lcPdfWriter) << "PDF library failed:" << describe(error) << "page" << currentPage
                                << "output" << outputPath;
         if (!currentPage.isEmpty() && !device.hasFailed())
-            return {Outcome::UnreadablePage, currentPage, describe(error)};
-        return {Outcome::CannotWrite, outputPath, describe(error)};
+            return {Outcome::UnreadablePage, currentPage, describe(error),
+                    PageFileCheck::pageMessage(pageIndex, currentPage,
+                                               tr("the PDF library could not load it"))};
+        return {Outcome::CannotWrite, outputPath, describe(error), QString()};
     }
 
     if (!file.commit()) {
         qCWarning(lcPdfWriter) << "cannot replace" << outputPath << file.errorString();
-        return {Outcome::CannotWrite, outputPath, file.errorString()};
+        return {Outcome::CannotWrite, outputPath, file.errorString(), QString()};
     }
-    return {Outcome::Written, outputPath, QString()};
+    return {Outcome::Written, outputPath, QString(), QString()};
 }

@@ -43,6 +43,8 @@ public:
         QString path;
         // Diagnostic detail, not for the user.
         QString detail;
+        // For the user, for the page failures: which page could not be read and why.
+        QString message;
     };
 
     // Called before page index (0-based) is written; returning false cancels the export.

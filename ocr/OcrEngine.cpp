@@ -119,6 +119,7 @@ OcrPage OcrEngine::recognise(const QImage &image, int dpi, const std::atomic<boo
             it->RowAttributes(&height, &descenders, &ascenders);
             word.ascent = qMax(0.0f, height + descenders);
             word.descent = qMax(0.0f, -descenders);
+            word.endsLine = it->IsAtFinalElement(tesseract::RIL_TEXTLINE, level);
             page.words.append(word);
         } while (it->Next(level));
     }

@@ -17,6 +17,8 @@ struct OcrWord
     // same for every word of a line, so that a reader keeps the line's words together.
     qreal ascent = 0;
     qreal descent = 0;
+    // The last word of its text line: the next word starts the next line.
+    bool endsLine = false;
 };
 
 // What recognition found on one page image, in reading order.

@@ -2,6 +2,7 @@
 
 #include "FlowLayout.h"
 #include "KSlabWidget.h"
+#include "PageFileCheck.h"
 #include "ToneCurve.h"
 
 #include <QCoreApplication>
@@ -120,16 +121,21 @@ PageListWidget::RestoreOutcome PageListWidget::restoreSession(const std::functio
         const int number = count() + 1;
         PageFolder::Files files;
         QImage thumbnail;
+        const PageFileCheck check = PageFileCheck::check(source);
         if (PageFolder::isPageFileOfItsKind(source)) {
             const WriteResult adopted = m_folder.adoptPage(source, number, queue, &files);
             if (!adopted) {
                 outcome.errors << adopted.error;
                 continue;
             }
+            // A damaged page still comes back in its place: the user sees it and decides.
+            if (!check)
+                outcome.damaged << check.pageMessage(number - 1);
             thumbnail = restoredThumbnail(files);
         } else {
             // Not what its name says (written by something else): decoded and written anew.
-            const QImage image = QImageReader(source).read();
+            // The decoder fills a cut-off picture with grey: that must not replace the file.
+            const QImage image = check ? QImageReader(source).read() : QImage();
             const bool asTiff = QFileInfo(source).suffix() == QLatin1String("tiff");
             if (image.isNull()) {
                 outcome.unreadable << source;

@@ -51,6 +51,9 @@ public:
         QStringList unreadable;
         // Messages for the user about files that could not be moved or written.
         QStringList errors;
+        // For the user: pages brought back whose file is damaged (PageFileCheck), kept as
+        // they are so that nothing of them is lost.
+        QStringList damaged;
     };
     // Appends the pages of the last session: the page files waiting in the current folder,
     // or else those of the newest kept earlier session. A page file of the right kind is

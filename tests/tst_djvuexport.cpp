@@ -118,15 +118,22 @@ private slots:
     {
         QTest::addColumn<QString>("tool");
         QTest::addColumn<QByteArray>("script"); // empty: the tool is missing; REAL: the real one
-        row("no djvm", "djvm", QByteArray());
-        row("no c44", "c44", QByteArray());
-        row("no cjb2", "cjb2", QByteArray());
-        row("c44 fails", "c44", QByteArray("REAL \"$@\"; exit 1"));
-        row("cjb2 crashes", "cjb2", QByteArray("REAL \"$@\"; kill -SEGV $$"));
-        row("c44 leaves nothing", "c44", QByteArray("exit 0"));
-        row("c44 hangs", "c44", QByteArray("exec /bin/sleep 30"));
-        row("djvm fails", "djvm", QByteArray("REAL \"$@\"; exit 2"));
-        row("unreadable page", QString(), QByteArray());
+        QTest::addColumn<QString>("reason");    // for the user's notice; empty: cannot write
+        const auto missing = [](const char *name) {
+            return QStringLiteral("The DjVu tool %1 is not installed. Install it with: apt-get "
+                                  "install djvulibre-bin")
+                .arg(QLatin1String(name));
+        };
+        row("no djvm", "djvm", QByteArray(), missing("djvm"));
+        row("no c44", "c44", QByteArray(), missing("c44"));
+        row("no cjb2", "cjb2", QByteArray(), missing("cjb2"));
+        row("c44 fails", "c44", QByteArray("REAL \"$@\"; exit 1"), QString());
+        row("cjb2 crashes", "cjb2", QByteArray("REAL \"$@\"; kill -SEGV $$"), QString());
+        row("c44 leaves nothing", "c44", QByteArray("exit 0"), QString());
+        row("c44 hangs", "c44", QByteArray("exec /bin/sleep 30"), QString());
+        row("djvm fails", "djvm", QByteArray("REAL \"$@\"; exit 2"), QString());
+        row("unreadable page", QString(), QByteArray(),
+            u"Page 2 (page.jpg) cannot be read: the file is not a picture."_s);
     }
 
     // Each ends as a failure, and the earlier file stays whole.
@@ -134,6 +141,7 @@ private slots:
     {
         QFETCH(QString, tool);
         QFETCH(QByteArray, script);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         QTemporaryDir tools; // the PATH: the real tools, but for `tool`
         for (const QString &name : {u"c44"_s, u"cjb2"_s, u"djvm"_s}) {
@@ -165,6 +173,7 @@ private slots:
         generator.setPages(pages);
         QVERIFY(!generator.run(out));
         QCOMPARE(generator.outcome(), DjvuGenerator::Outcome::Failed);
+        QCOMPARE(generator.failureReason(), reason);
         QCOMPARE(contentOf(out), oldBytes);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"out.djvu"_s});
     }

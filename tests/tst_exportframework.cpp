@@ -243,11 +243,14 @@ private slots:
         fine("unknown place: the folder", 5, "scan", Kind::Pdf,
              QStringLiteral("/srv/out/scan.pdf"));
         fine("ends in extension", 2, "scan.pdf", Kind::Pdf, QStringLiteral("/srv/out/scan.pdf"));
-        fine("extension in the middle", 2, "a.pdf.b.pdf", Kind::Pdf,
-             QStringLiteral("/srv/out/a.b.pdf"));
-        fine("case-sensitive", 2, "scan.PDF", Kind::Pdf, QStringLiteral("/srv/out/scan.PDF.pdf"));
+        fine("extension in the middle", 2, "Q3 .pdf review", Kind::Pdf,
+             QStringLiteral("/srv/out/Q3 .pdf review.pdf"));
+        fine("extension at the start of the end", 2, "report.pdfs", Kind::Pdf,
+             QStringLiteral("/srv/out/report.pdfs.pdf"));
+        fine("any case", 2, "scan.PDF", Kind::Pdf, QStringLiteral("/srv/out/scan.pdf"));
         fine("Word", 2, "letter.docx", Kind::Word, QStringLiteral("/srv/out/letter.docx"));
-        fine("DjVu", 2, "book.djvu.djvu", Kind::Djvu, QStringLiteral("/srv/out/book.djvu"));
+        fine("DjVu, only the last", 2, "book.djvu.djvu", Kind::Djvu,
+             QStringLiteral("/srv/out/book.djvu.djvu"));
         fine("dots inside a name", 2, "v1..2.pdf", Kind::Pdf, QStringLiteral("/srv/out/v1..2.pdf"));
         // The dialog test below shows the other refusals.
         const QString unchecked;

@@ -146,9 +146,8 @@ private slots:
         QCOMPARE(dialog->qualityBox()->isVisible(), shown);
     }
 
-    // No sub-folder, or no page written: failed, nothing left behind. Some pages: the user
-    // learns how many and which failed first. Cancel after two pages: nothing of this export
-    // stays, and the earlier sub-folder is untouched.
+    // No sub-folder, or a page that cannot be read: failed, nothing left behind. Cancel after
+    // two pages: nothing of this export stays, and the earlier sub-folder is untouched.
     void failures_data()
     {
         QTest::addColumn<bool>("blockedFolder");
@@ -157,7 +156,7 @@ private slots:
         QTest::addColumn<int>("failedSignals");
         QTest::addColumn<int>("partlySignals");
         row("sub-folder cannot be made", true, 0, false, 1, 0);
-        row("one page unreadable", false, 1, false, 0, 1);
+        row("one page unreadable", false, 1, false, 1, 0);
         row("every page unreadable", false, 3, false, 1, 0);
         row("cancel after two pages", false, 0, true, 0, 0);
     }

@@ -145,7 +145,7 @@ private slots:
         QTest::addColumn<QString>("probe");
         row("english", m_english, QStringLiteral("eng"),
             QStringLiteral("The quick brown fox jumps over the lazy dog today"),
-            QStringLiteral("quick"));
+            QStringLiteral("jumps")); // a line's last word: no space shares its box
         row("russian", m_russian, QStringLiteral("eng+rus"),
             QStringLiteral("Съешь же ещё этих мягких французских булок"), QStringLiteral("булок"));
     }
@@ -182,6 +182,49 @@ private slots:
             qMax(qMax(qAbs(found.left() - drawn.left()), qAbs(found.right() - drawn.right())),
                  qMax(qAbs(found.top() - drawn.top()), qAbs(found.bottom() - drawn.bottom())));
         QVERIFY2(off < 1.0, qPrintable(QStringLiteral("%1 points off").arg(off)));
+    }
+
+    // Words whose boxes almost touch, one letter each, as the engine gives them: the text
+    // layer keeps them apart and its lines apart, as pdftotext reads them in the order of the
+    // file (as copying does).
+    void wordsStayApart_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        row("Latin", QStringList{QStringLiteral("a I")});
+        row("Cyrillic", QStringList{QStringLiteral("в и с у")});
+        row("two lines", QStringList{QStringLiteral("a I"), QStringLiteral("в и")});
+    }
+    void wordsStayApart()
+    {
+        QFETCH(QStringList, lines);
+        OcrPage text;
+        text.imageSize = QImage(m_english).size();
+        for (int y = 0; y < lines.size(); ++y) {
+            const QStringList words = lines.at(y).split(QLatin1Char(' '));
+            for (int x = 0; x < words.size(); ++x) {
+                OcrWord word;
+                word.text = words.at(x);
+                word.box = QRect(100 + 41 * x, 100 + 100 * y, 40, 60); // one pixel apart
+                word.endsLine = x == words.size() - 1;
+                text.words << word;
+            }
+        }
+        const QString pdf = m_dir.filePath(QStringLiteral("apart.pdf"));
+        QCOMPARE(PdfWriter(corner())
+                     .write({m_english}, pdf, {},
+                            [&text](int, OcrPage *page) {
+                                *page = text;
+                                return true;
+                            })
+                     .outcome,
+                 PdfWriter::Outcome::Written);
+        QStringList said;
+        for (const QString &line :
+             run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")})
+                 .split(QLatin1Char('\n')))
+            if (!line.trimmed().isEmpty()) // blank lines and the page's form feed
+                said << line.trimmed();
+        QCOMPARE(said, lines);
     }
 
     // Without recognition nothing of the text layer reaches the file; with it switched off in

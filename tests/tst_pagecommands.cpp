@@ -36,6 +36,7 @@
 #include <QtTest>
 
 #include <optional>
+#include <tuple>
 
 namespace {
 class NoScanners : public ScannerLibrary
@@ -439,19 +440,35 @@ private slots:
         QVERIFY(!window->action(Command::RotateLeft)->isEnabled());
     }
 
+    // A file that is no picture is skipped; a page cut short comes back as it is, and the
+    // notice says which page it is. Neither file is touched.
+    void restoreSkipsAnUnreadableFile_data()
+    {
+        QTest::addColumn<bool>("cut");
+        QTest::addColumn<QString>("notice");
+        row("garbage", false, QStringLiteral("Wrong file format"));
+        row("JPEG cut short", true,
+            QStringLiteral("<h4>Page 2 (00000002_o.jpg) cannot be read: the file is "
+                           "incomplete.<br>The page is kept as it was found.</h4>"));
+    }
     void restoreSkipsAnUnreadableFile()
     {
+        QFETCH(bool, cut);
+        QFETCH(QString, notice);
         QTemporaryDir dir;
         {
             auto first = makeWindow();
             loadColours(*first, dir, 2);
         }
         auto second = makeWindow();
-        QVERIFY(writeFile(second->pageStore()->currentFolder() + QStringLiteral("/00000002_o.jpg"),
-                          "garbage"));
+        const QString damaged =
+            second->pageStore()->currentFolder() + QStringLiteral("/00000002_o.jpg");
+        const QByteArray bytes = cut ? contentOf(damaged).chopped(10) : QByteArray("garbage");
+        QVERIFY(writeFile(damaged, bytes));
         second->restoreSession();
-        QCOMPARE(pageColourIndexes(*second->pageStore()), QList<int>{0});
-        QCOMPARE(noticeTexts(*second).filter(QStringLiteral("Wrong file format")).size(), 1);
+        QCOMPARE(pageColourIndexes(*second->pageStore()).size(), cut ? 2 : 1);
+        QCOMPARE(contentOf(damaged), bytes);
+        QCOMPARE(noticeTexts(*second).filter(notice).size(), 1);
     }
 
     // A new document puts the waiting pages aside and deletes the oldest kept session beyond
@@ -510,17 +527,29 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("says"); // what the reader prints
         QTest::addColumn<QString>("notice");
+        QTest::addColumn<bool>("cut"); // the second page's file cut short: nothing is written
         const QString media = QStringLiteral("word/media/0000000%1_o.jpeg\n");
         row("PDF", int(Command::BuildPdf), QStringLiteral("pdfinfo"), QStringList(),
-            QStringLiteral("Pages:\\s+3\\n"), QStringLiteral("PDF file was created."));
+            QStringLiteral("Pages:\\s+3\\n"), QStringLiteral("PDF file was created."), false);
         row("Word", int(Command::BuildWord), QStringLiteral("unzip"),
             QStringList{QStringLiteral("-Z1")}, media.arg(1) + media.arg(2) + media.arg(3),
-            QStringLiteral("Word file was created."));
+            QStringLiteral("Word file was created."), false);
         row("DjVu", int(Command::BuildDjvu), QStringLiteral("djvused"),
             QStringList{QStringLiteral("-e"), QStringLiteral("n")}, QStringLiteral("^3\\n$"),
-            QStringLiteral("DjVu file was created."));
+            QStringLiteral("DjVu file was created."), false);
         row("pictures", int(Command::ExportFiles), QStringLiteral("ls"), QStringList(),
-            QStringLiteral("^(.+_\\d\\.\\w+\\n){3}$"), QStringLiteral("Images were saved."));
+            QStringLiteral("^(.+_\\d\\.\\w+\\n){3}$"), QStringLiteral("Images were saved."), false);
+        const QString damaged =
+            QStringLiteral("<br>Page 2 (00000002_o.jpg) cannot be read: the file is incomplete.");
+        for (const auto &[name, command, kind] :
+             {std::tuple("PDF, a page cut short", Command::BuildPdf, "PDF"),
+              std::tuple("Word, a page cut short", Command::BuildWord, "Word"),
+              std::tuple("DjVu, a page cut short", Command::BuildDjvu, "DjVu"),
+              std::tuple("pictures, a page cut short", Command::ExportFiles, "Image")}) {
+            row(name, int(command), QString(), QStringList(), QString(),
+                QStringLiteral("Error while %1 file creating.").arg(QLatin1String(kind)) + damaged,
+                true);
+        }
     }
     void exportCommands()
     {
@@ -529,10 +558,14 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, says);
         QFETCH(QString, notice);
+        QFETCH(bool, cut);
         QTemporaryDir pictures;
         QTemporaryDir output;
         auto window = makeWindow();
         loadColours(*window, pictures, 3);
+        const QString second = window->pageStore()->pagePaths().at(1);
+        if (cut)
+            QVERIFY(writeFile(second, contentOf(second).chopped(10)));
         window->pageStore()->slabAt(1)->setChecked(true);
         for (const auto &[place, folder] :
              {std::pair(Settings::FolderPlace, Settings::DocFolder),
@@ -554,11 +587,17 @@ private slots:
             for (QCheckBox *open : dialog->findChildren<QCheckBox *>())
                 open->setChecked(false); // no file browser in a test
             dialog->apply();
+            dialog->close(); // the PDF dialog stays open over a page that cannot be read
         });
         action->trigger();
 
         const QStringList written =
             QDir(output.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        if (cut) {
+            QVERIFY(written.isEmpty());
+            QCOMPARE(noticeTexts(*window), QStringList{QStringLiteral("<h4>%1</h4>").arg(notice)});
+            return;
+        }
         QCOMPARE(written.size(), 1);
         QProcess process;
         process.start(reader, arguments << QDir(output.path()).filePath(written.first()));

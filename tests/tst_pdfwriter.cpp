@@ -471,6 +471,8 @@ private slots:
         row("suffix case", "page.JPG", "out.pdf", O::UnsupportedPage, true);
         row("not a JPEG", "garbage.jpg", "out.pdf", O::UnreadablePage, true);
         row("missing page", "missing.jpg", "out.pdf", O::UnreadablePage, true);
+        // The PDF library takes it as it is; qpdf then finds invalid JPEG data in the file.
+        row("JPEG cut short", "cut.jpg", "out.pdf", O::UnreadablePage, true);
         // Root ignores permissions: a folder that cannot hold files is a path below a file.
         row("folder is a file", "small.jpg", "afile/out.pdf", O::CannotWrite, false);
         row("output is a folder", "small.jpg", "adir", O::CannotWrite, false);
@@ -489,6 +491,8 @@ private slots:
         QVERIFY(
             QImage(10, 10, QImage::Format_RGB32).save(dir.filePath(QStringLiteral("page.png"))));
         QVERIFY(writeFile(dir.filePath(QStringLiteral("garbage.jpg")), "this is not an image"));
+        const QByteArray jpeg = contents(m_smallJpeg);
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() * 3 / 4)));
         QVERIFY(writeFile(dir.filePath(QStringLiteral("afile")), QByteArray()));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("adir")));
         QVERIFY(QFile::copy(m_smallJpeg, dir.filePath(QStringLiteral("adir/inside.jpg"))));
@@ -502,6 +506,11 @@ private slots:
                 .write({dir.filePath(QStringLiteral("small.jpg")), pagePath}, outputPath);
         QCOMPARE(result.outcome, outcome);
         QCOMPARE(result.path, namesPage ? pagePath : outputPath);
+        // The user learns which page, by the number its tile shows.
+        QCOMPARE(
+            result.message.startsWith(
+                QStringLiteral("Page 2 (%1) cannot be read: ").arg(QFileInfo(pagePath).fileName())),
+            namesPage);
         QCOMPARE(entries(dir.path()), before);
         QCOMPARE(entries(dir.filePath(QStringLiteral("adir"))),
                  QStringList{QStringLiteral("inside.jpg")});

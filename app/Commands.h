@@ -21,6 +21,7 @@ enum class Command
     RotateLeft,
     RotateRight,
     RotateFlip,
+    TurnChecked,
     ZoomIn,
     ZoomOut,
     ZoomFit,

@@ -214,6 +214,8 @@ void MainWindow::connectCommands()
     }
     connect(action(Command::Crop), &QAction::toggled, this, &MainWindow::crop);
     connected.insert(Command::Crop);
+    // A choice the turn commands read, not a command of its own.
+    connected.insert(Command::TurnChecked);
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
         if (!connected.contains(it.key())) {
             m_unavailable.insert(it.value());
@@ -427,27 +429,39 @@ void MainWindow::createExportDialogs()
     connect(m_imageDialog, &ExportFileDlg::partlyApplied, this, &MainWindow::exportedImagesPartly);
 }
 
+void MainWindow::preparePages(ExportBaseDlg *dialog)
+{
+    const QStringList pages = m_pageStore->pagePaths();
+    dialog->setPages(pages);
+    QStringList checked;
+    for (int index = 0; index < pages.size(); ++index) {
+        if (m_pageStore->isChecked(index))
+            checked.append(pages.at(index));
+    }
+    dialog->setCheckedPages(checked);
+}
+
 void MainWindow::buildPdf()
 {
-    m_pdfDialog->setPages(m_pageStore->pagePaths());
+    preparePages(m_pdfDialog);
     m_pdfDialog->exec();
 }
 
 void MainWindow::buildWord()
 {
-    m_wordDialog->setPages(m_pageStore->pagePaths());
+    preparePages(m_wordDialog);
     m_wordDialog->exec();
 }
 
 void MainWindow::buildDjvu()
 {
-    m_djvuDialog->setPages(m_pageStore->pagePaths());
+    preparePages(m_djvuDialog);
     m_djvuDialog->exec();
 }
 
 void MainWindow::exportFiles()
 {
-    m_imageDialog->setPages(m_pageStore->pagePaths());
+    preparePages(m_imageDialog);
     m_imageDialog->exec();
 }
 

@@ -24,6 +24,7 @@ class QStackedWidget;
 class AutoScanWizard;
 class EzPrevScan;
 class ExportDjvuDlg;
+class ExportBaseDlg;
 class ExportDlg;
 class ExportFileDlg;
 class ExportWordDlg;
@@ -188,6 +189,8 @@ private:
     // Starts the auto scan the wizard asked for while another run was going.
     void startWaitingAutoScan();
     void createExportDialogs();
+    // All pages, and the checked ones for "Checked pages only".
+    void preparePages(ExportBaseDlg *dialog);
     void buildStatusBar();
     void buildCentralArea(std::unique_ptr<ScannerLibrary> library);
     void setSunkenBackground(QFrame *stack);
@@ -214,7 +217,9 @@ private:
     // Tells the start area what waits and which kept session a new document would delete;
     // returns the number of waiting pages.
     int updateStartPanel();
+    // Turns the current page, or every checked page while "Turn Checked Pages" is on.
     void turnPage(int degrees);
+    void turnCheckedPages(int degrees);
     void connectEditing();
     // Undo and Redo are available only when the page shown has something to take back or
     // make again.

@@ -326,6 +326,10 @@ void MainWindow::turnPage(int degrees)
     const PageCommand command(m_pageCommandRunning);
     if (!command || m_pageStore->currentIndex() < 0)
         return;
+    if (action(Command::TurnChecked)->isChecked()) {
+        turnCheckedPages(degrees);
+        return;
+    }
     const WriteResult turned = m_editor->rotateBy(degrees);
     if (!turned) {
         reportIfFailed(turned);
@@ -337,6 +341,32 @@ void MainWindow::turnPage(int degrees)
         reportIfFailed(m_pageStore->rotateThumbRight());
     else
         reportIfFailed(m_pageStore->rotateThumbFlip());
+}
+
+void MainWindow::turnCheckedPages(int degrees)
+{
+    QList<int> checked;
+    for (int index = 0; index < m_pageStore->count(); ++index) {
+        if (m_pageStore->isChecked(index))
+            checked.append(index);
+    }
+    if (checked.isEmpty()) {
+        showNotice(tr("No page is checked.<br>Check the pages to turn, or switch off \"Turn "
+                      "Checked Pages\" to turn the current page."));
+        return;
+    }
+    const BatchGuard batch(this);
+    const QStringList paths = m_pageStore->pagePaths();
+    const int quarterTurns = ((degrees / 90) % 4 + 4) % 4;
+    for (const int index : std::as_const(checked)) {
+        // Through the editor, so each turn can be taken back on its page like any other edit.
+        const WriteResult turned = m_editor->turnPageFile(paths.at(index), degrees);
+        if (!turned) {
+            reportIfFailed(turned);
+            return;
+        }
+        reportIfFailed(m_pageStore->rotateThumbAt(index, quint16(quarterTurns * 90)));
+    }
 }
 
 void MainWindow::rotateLeft()

@@ -169,6 +169,23 @@ WriteResult ImageEditor::rotateBy(int degrees)
     return written;
 }
 
+WriteResult ImageEditor::turnPageFile(const QString &path, int degrees)
+{
+    if (path == m_path)
+        return rotateBy(degrees);
+    QString error;
+    const QImage page = readPageImage(path, &error);
+    if (page.isNull())
+        return {false, error};
+    const QImage turned = turnedImage(page, degrees);
+    if (turned.isNull())
+        return {false, tr("Not enough memory to turn the page.")};
+    const WriteResult written =
+        m_history->rewrite(path, [&] { return writePageImage(turned, path); });
+    emit historyChanged();
+    return written;
+}
+
 WriteResult ImageEditor::saveEditedImage(const QImage &edited)
 {
     // Written first, so a failed write leaves the file, the working image and the screen alike.

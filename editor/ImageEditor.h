@@ -50,6 +50,9 @@ public:
     // and the result is a failure without a message. Processes pending events once before the
     // work, so another command may run first.
     WriteResult rotateBy(int degrees);
+    // Turns the page file at path as rotateBy does, whether or not it is the page shown; its
+    // file as it was goes into the history. On failure the file stays as it was.
+    WriteResult turnPageFile(const QString &path, int degrees);
     // Adds steps x 0.05 to the zoom, kept within 0.05 and 2.0. Nothing without a page.
     void zoomBy(int steps);
     // Cuts the page to the visible crop box and writes it over its file, as rotateBy does,

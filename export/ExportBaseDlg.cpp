@@ -82,6 +82,14 @@ ExportBaseDlg::ExportBaseDlg(Kind kind, const QString &acceptText, QWidget *pare
     m_open->setAccessibleName(plain(m_open->text()));
     m_settingsLayout->addWidget(m_open);
 
+    m_checkedOnly = new QCheckBox(tr("Checked pages &only"), group);
+    m_checkedOnly->setAccessibleName(tr("Checked pages only"));
+    m_settingsLayout->addWidget(m_checkedOnly);
+    connect(m_checkedOnly, &QCheckBox::toggled, this, [this](bool on) {
+        m_pages = on ? m_checkedPages : m_allPages;
+        pagesChanged();
+    });
+
     m_buttons = new QDialogButtonBox(this);
     QPushButton *accept = m_buttons->addButton(acceptText, QDialogButtonBox::AcceptRole);
     accept->setAccessibleName(plain(acceptText));
@@ -99,7 +107,20 @@ ExportBaseDlg::ExportBaseDlg(Kind kind, const QString &acceptText, QWidget *pare
 void ExportBaseDlg::setPages(const QStringList &pages)
 {
     m_pages = pages;
+    m_allPages = pages;
+    setCheckedPages({});
     loadDestination();
+}
+
+void ExportBaseDlg::setCheckedPages(const QStringList &checked)
+{
+    m_checkedPages = checked;
+    // Every showing starts with all pages: a choice left on from an earlier export would
+    // silently leave pages out.
+    const QSignalBlocker block(m_checkedOnly);
+    m_checkedOnly->setChecked(false);
+    m_checkedOnly->setEnabled(!checked.isEmpty());
+    m_pages = m_allPages;
 }
 
 void ExportBaseDlg::desktop(bool)

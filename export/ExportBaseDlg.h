@@ -31,6 +31,9 @@ public:
     const QStringList &pages() const { return m_pages; }
     // Sets the pages to export, in order, and loads the stored destination into the widgets.
     virtual void setPages(const QStringList &pages);
+    // After setPages(): the checked ones among them, offered with "Checked pages only" (off
+    // at every showing, greyed when none is checked).
+    void setCheckedPages(const QStringList &checked);
 
     // The folder field, owned by the dialog; for replacing its folder chooser.
     SelectFolderWidget *folderField() const { return m_folder; }
@@ -79,12 +82,17 @@ protected:
     // confirmOutputPath() gives no path.
     void applyWith(DocxGenerator &generator, const std::function<void()> &confirmed = {});
 
+    // The pages to export changed with "Checked pages only".
+    virtual void pagesChanged() {}
+
 private:
     // Warns with message and puts the focus on field, where the user fixes it.
     void refuse(const QString &message, QWidget *field);
 
     Kind m_kind;
     QStringList m_pages;
+    QStringList m_allPages;
+    QStringList m_checkedPages;
     QWidget *m_settingsGroup;
     QVBoxLayout *m_settingsLayout;
     QRadioButton *m_desktop;
@@ -93,5 +101,6 @@ private:
     SelectFolderWidget *m_folder;
     QLineEdit *m_name;
     QCheckBox *m_open;
+    QCheckBox *m_checkedOnly;
     QDialogButtonBox *m_buttons;
 };

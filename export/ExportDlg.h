@@ -51,6 +51,9 @@ public slots:
     void updateTimer();
     void updatePreview();
 
+protected:
+    void pagesChanged() override { showPage(0); }
+
 private:
     void loadOptions();
     void showPage(int index);

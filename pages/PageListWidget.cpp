@@ -484,11 +484,15 @@ WriteResult PageListWidget::setContrast(int brightness, int contrast)
 
 WriteResult PageListWidget::rotateThumb(quint16 angle)
 {
-    const int current = currentIndex();
-    KSlabWidget *tile = slabAt(current);
+    return rotateThumbAt(currentIndex(), angle);
+}
+
+WriteResult PageListWidget::rotateThumbAt(int index, quint16 angle)
+{
+    KSlabWidget *tile = slabAt(index);
     if (!tile)
         return done();
-    rotateSlabAt(current, angle);
+    rotateSlabAt(index, angle);
     return PageFolder::rotateThumbnail(m_files.value(tile).thumbnail, angle);
 }
 

@@ -105,6 +105,8 @@ public:
     WriteResult rotateThumbLeft();
     WriteResult rotateThumbRight();
     WriteResult rotateThumbFlip();
+    // The same for the page at index by angle (90, 180 or 270) degrees clockwise.
+    WriteResult rotateThumbAt(int index, quint16 angle);
     // Makes the current page's thumbnail again from image (the page after an edit).
     WriteResult updateThumbnail(const QImage &image);
 

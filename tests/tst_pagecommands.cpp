@@ -528,17 +528,23 @@ private slots:
         QTest::addColumn<QString>("says"); // what the reader prints
         QTest::addColumn<QString>("notice");
         QTest::addColumn<bool>("cut"); // the second page's file cut short: nothing is written
+        QTest::addColumn<bool>("checkedOnly"); // only the second page, the checked one
         const QString media = QStringLiteral("word/media/0000000%1_o.jpeg\n");
         row("PDF", int(Command::BuildPdf), QStringLiteral("pdfinfo"), QStringList(),
-            QStringLiteral("Pages:\\s+3\\n"), QStringLiteral("PDF file was created."), false);
+            QStringLiteral("Pages:\\s+3\\n"), QStringLiteral("PDF file was created."), false,
+            false);
+        row("PDF, checked pages only", int(Command::BuildPdf), QStringLiteral("pdfinfo"),
+            QStringList(), QStringLiteral("Pages:\\s+1\\n"),
+            QStringLiteral("PDF file was created."), false, true);
         row("Word", int(Command::BuildWord), QStringLiteral("unzip"),
             QStringList{QStringLiteral("-Z1")}, media.arg(1) + media.arg(2) + media.arg(3),
-            QStringLiteral("Word file was created."), false);
+            QStringLiteral("Word file was created."), false, false);
         row("DjVu", int(Command::BuildDjvu), QStringLiteral("djvused"),
             QStringList{QStringLiteral("-e"), QStringLiteral("n")}, QStringLiteral("^3\\n$"),
-            QStringLiteral("DjVu file was created."), false);
+            QStringLiteral("DjVu file was created."), false, false);
         row("pictures", int(Command::ExportFiles), QStringLiteral("ls"), QStringList(),
-            QStringLiteral("^(.+_\\d\\.\\w+\\n){3}$"), QStringLiteral("Images were saved."), false);
+            QStringLiteral("^(.+_\\d\\.\\w+\\n){3}$"), QStringLiteral("Images were saved."), false,
+            false);
         const QString damaged =
             QStringLiteral("<br>Page 2 (00000002_o.jpg) cannot be read: the file is incomplete.");
         for (const auto &[name, command, kind] :
@@ -548,7 +554,7 @@ private slots:
               std::tuple("pictures, a page cut short", Command::ExportFiles, "Image")}) {
             row(name, int(command), QString(), QStringList(), QString(),
                 QStringLiteral("Error while %1 file creating.").arg(QLatin1String(kind)) + damaged,
-                true);
+                true, false);
         }
     }
     void exportCommands()
@@ -559,6 +565,7 @@ private slots:
         QFETCH(QString, says);
         QFETCH(QString, notice);
         QFETCH(bool, cut);
+        QFETCH(bool, checkedOnly);
         QTemporaryDir pictures;
         QTemporaryDir output;
         auto window = makeWindow();
@@ -586,6 +593,8 @@ private slots:
             QCOMPARE(dialog->pages(), pages);
             for (QCheckBox *open : dialog->findChildren<QCheckBox *>())
                 open->setChecked(false); // no file browser in a test
+            named<QCheckBox>(*dialog, "Checked pages only")->setChecked(checkedOnly);
+            QCOMPARE(dialog->pages(), checkedOnly ? QStringList{second} : pages);
             dialog->apply();
             dialog->close(); // the PDF dialog stays open over a page that cannot be read
         });
@@ -636,6 +645,36 @@ private slots:
             QVERIFY(darkAt(path, 76, 36));
             QVERIFY(!darkAt(path, 3, 3));
         }
+        QVERIFY(noticeTexts(*window).isEmpty());
+    }
+
+    // Turns act on the current page, or with "Turn Checked Pages" on every checked page.
+    void turningCheckedPages()
+    {
+        QTemporaryDir dir;
+        auto window = makeWindow();
+        QStringList files;
+        for (int i = 0; i < 4; ++i) {
+            files << dir.filePath(QStringLiteral("%1.png").arg(i));
+            QVERIFY(solidPage(Qt::white, QSize(80, 40)).save(files.last()));
+        }
+        window->loadFiles(files);
+        PageListWidget *store = window->pageStore();
+        for (const int checked : {0, 2, 3})
+            store->slabAt(checked)->setChecked(true);
+        const auto upright = [store] {
+            QString sides;
+            for (const QString &path : store->pagePaths() + store->thumbnailPaths())
+                sides += QImageReader(path).size().width() < QImageReader(path).size().height()
+                             ? QLatin1Char('|')
+                             : QLatin1Char('-');
+            return sides;
+        };
+        window->rotateRight(); // the current page, the last one, whatever is checked
+        QCOMPARE(upright(), QStringLiteral("---|---|"));
+        window->action(Command::TurnChecked)->setChecked(true);
+        window->rotateRight();
+        QCOMPARE(upright(), QStringLiteral("|-|-|-|-"));
         QVERIFY(noticeTexts(*window).isEmpty());
     }
 

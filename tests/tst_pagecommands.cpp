@@ -10,7 +10,6 @@
 #include "MainWindow.h"
 #include "NoticeTexts.h"
 #include "PageListWidget.h"
-#include "PdfPages.h"
 #include "PdfWriter.h"
 #include "PhotoGraphicsView.h"
 #include "RibbonStyle.h"
@@ -436,7 +435,7 @@ private slots:
 
         QRect words;
         const QByteArray text = textOnlyPdf(&words);
-        const double scale = PdfRenderDpi / 72.0;
+        const double scale = 300 / 72.0; // pages are drawn at 300 dpi
         row("text only: drawn", text, QStringList{QStringLiteral("jpg")},
             QVariantList{QRect(words.topLeft() * scale, words.size() * scale)}, QString());
 

@@ -203,7 +203,7 @@ private:
     bool confirm(const QString &question);
     // reason: a short word such as "damaged", shown under the file name; may be empty.
     void showLoadFailure(const QString &path, const QString &reason = QString());
-    bool addPageToStore(const QImage &image, bool asTiff);
+    bool addPageToStore(const QImage &image, bool asTiff, const QByteArray &jpeg = QByteArray());
     void finishBatch(int added);
     void documentEmptied();
     void reportIfFailed(const WriteResult &result);

@@ -60,10 +60,10 @@ void MainWindow::showLoadFailure(const QString &path, const QString &reason)
     showNotice(text);
 }
 
-bool MainWindow::addPageToStore(const QImage &image, bool asTiff)
+bool MainWindow::addPageToStore(const QImage &image, bool asTiff, const QByteArray &jpeg)
 {
     m_pagePanelStack->setCurrentIndex(PageStorePanel);
-    const WriteResult written = m_pageStore->addPage(image, asTiff);
+    const WriteResult written = m_pageStore->addPage(image, asTiff, jpeg);
     if (!written)
         showNotice(tr("The page could not be saved.<br>%1").arg(written.error.toHtmlEscaped()));
     return written.ok;
@@ -86,8 +86,9 @@ void MainWindow::loadFile()
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     const QStringList files = QFileDialog::getOpenFileNames(
         this, tr("Open Image"), folder,
-        tr("All Image Files (*.png *.jpeg *.jpg *.bmp *.tiff *.tif);;Bitmaps (*.bmp);;TIFF Image "
-           "File (*.tiff *.tif);;JPEG Image File (*.jpeg *.jpg);;PNG Image File (*.png)"));
+        tr("All Image Files (*.png *.jpeg *.jpg *.bmp *.tiff *.tif *.pdf);;Bitmaps (*.bmp);;TIFF "
+           "Image File (*.tiff *.tif);;JPEG Image File (*.jpeg *.jpg);;PNG Image File "
+           "(*.png);;PDF Document (*.pdf)"));
     loadFiles(files);
 }
 
@@ -116,7 +117,7 @@ void MainWindow::loadFiles(const QStringList &files)
         int addedOfFile = 0;
         for (const LoadedPage &page : loaded.pages) {
             // The store has said why; the next pages would only fail the same way.
-            if (!addPageToStore(page.image, page.asTiff))
+            if (!addPageToStore(page.image, page.asTiff, page.jpeg))
                 break;
             ++addedOfFile;
         }

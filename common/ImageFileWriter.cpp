@@ -85,7 +85,11 @@ WriteResult writeImageFile(const QImage &image, const QString &path, const char 
         if (!writer.write(image))
             return failure(path, writer.errorString());
     }
+    return writeFileBytes(bytes, path);
+}
 
+WriteResult writeFileBytes(const QByteArray &bytes, const QString &path)
+{
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))

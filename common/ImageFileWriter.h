@@ -19,6 +19,9 @@ struct WriteResult
 WriteResult writeImageFile(const QImage &image, const QString &path, const char *format = nullptr,
                            int quality = -1);
 
+// Writes bytes that are already a whole file (a JPEG taken as it is) the same safe way.
+WriteResult writeFileBytes(const QByteArray &bytes, const QString &path);
+
 // The page image rule: a 1-bit image is written as TIFF (Group 4), any other as JPEG with the
 // stored JPEG quality. Where the file's suffix names another format (a 1-bit
 // image into ".jpg", a grey one into ".tiff", ".png" …), the suffix decides, so the content

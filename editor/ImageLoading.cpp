@@ -1,6 +1,7 @@
 #include "ImageLoading.h"
 
 #include "PageFileCheck.h"
+#include "PdfPages.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -142,7 +143,7 @@ LoadedPage asPage(QImage image, bool tiffSuffix)
         image = image.convertToFormat(QImage::Format_RGB32);
     }
     const bool asTiff = tiffSuffix && image.depth() == 1;
-    return {image, asTiff};
+    return {image, asTiff, QByteArray()};
 }
 } // namespace
 
@@ -172,6 +173,8 @@ LoadedFile readImageFilePages(const QString &path)
                            .arg(name, loadFailureReason(result.failure));
         return result;
     }
+    if (isPdfFile(path))
+        return readPdfPages(path);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     if (!reader.canRead()) {
@@ -221,6 +224,8 @@ QString loadFailureReason(LoadFailure failure)
         return ImageLoading::tr("damaged");
     case LoadFailure::TooLarge:
         return ImageLoading::tr("too large");
+    case LoadFailure::Protected:
+        return ImageLoading::tr("protected by a password");
     }
     return QString();
 }

@@ -12,7 +12,8 @@ enum class LoadFailure
     NotAFile, // a folder, a pipe or a device: opening a pipe would wait for a writer for ever
     NotAPicture,
     Damaged,
-    TooLarge
+    TooLarge,
+    Protected // a PDF file locked by a password
 };
 
 // One page taken from an image file, ready for the page store.
@@ -21,6 +22,10 @@ struct LoadedPage
     QImage image;
     // A 1-bit black-and-white picture from a ".tif"/".tiff" file: kept as a TIFF page.
     bool asTiff = false;
+    // The page's JPEG file as it is (a picture taken out of a PDF), stored byte for byte
+    // instead of coding image again; image is then only its picture for the thumbnail and
+    // may be smaller than the page.
+    QByteArray jpeg;
 };
 
 // Every picture of one image file, or why there is none.
@@ -40,7 +45,8 @@ struct LoadedFile
 // download or a full disk), and any read error. Any thread; the caller owns the image.
 QImage readPageImage(const QString &path, QString *error = nullptr);
 
-// Reads an image file chosen by the user as pages of the document: every picture of a
+// Reads an image file chosen by the user as pages of the document (a PDF file through
+// readPdfPages): every picture of a
 // multi-page file in file order, turned as its EXIF orientation says, transparent pixels laid
 // on white, a 1-bit picture whose palette is not black and white converted through its colours.
 // Each picture is checked as readPageImage does; one bad picture refuses the whole file, so a
@@ -48,7 +54,7 @@ QImage readPageImage(const QString &path, QString *error = nullptr);
 LoadedFile readImageFilePages(const QString &path);
 
 // A short reason for the user: "damaged", "too large", "not a picture", "missing", "not a
-// regular file"; empty for None.
+// regular file", "protected by a password"; empty for None.
 QString loadFailureReason(LoadFailure failure);
 
 // Lets the image reader allocate enough for a 600 dpi colour A3 page (the toolkit's default

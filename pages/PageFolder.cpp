@@ -49,7 +49,7 @@ QImage PageFolder::makeThumbnail(const QImage &image, const QSize &box)
 }
 
 WriteResult PageFolder::writePage(const QImage &image, bool asTiff, int number, const QSize &box,
-                                  Files *files, QImage *thumbnail) const
+                                  Files *files, QImage *thumbnail, const QByteArray &jpeg) const
 {
     if (image.isNull())
         return {false, tr("The page has no picture.")};
@@ -64,7 +64,8 @@ WriteResult PageFolder::writePage(const QImage &image, bool asTiff, int number, 
     else if (image.depth() == 1)
         page = image.convertToFormat(QImage::Format_Grayscale8);
 
-    WriteResult result = writePageImage(page, names.image);
+    WriteResult result = jpeg.isEmpty() || asTiff ? writePageImage(page, names.image)
+                                                  : writeFileBytes(jpeg, names.image);
     if (!result)
         return result;
     const QImage thumb = makeThumbnail(image, box);

@@ -48,8 +48,11 @@ public:
     // Writes page number from image: the page image (1-bit TIFF when asTiff, else JPEG with
     // the stored quality) and the thumbnail. Both files or neither: on failure nothing of the
     // page is left behind. On success files and thumbnail receive what was written.
+    // jpeg not empty: the page image file is these bytes as they are (asTiff false), and
+    // image their picture, for the thumbnail only.
     WriteResult writePage(const QImage &image, bool asTiff, int number, const QSize &box,
-                          Files *files, QImage *thumbnail) const;
+                          Files *files, QImage *thumbnail,
+                          const QByteArray &jpeg = QByteArray()) const;
 
     // Thumbnail files: JPEG with the writer's default quality.
     static WriteResult writeThumbnail(const QImage &thumbnail, const QString &path);

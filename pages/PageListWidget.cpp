@@ -52,7 +52,7 @@ PageListWidget::PageListWidget(QWidget *parent, const QString &workFolder)
 
 PageListWidget::~PageListWidget() = default;
 
-WriteResult PageListWidget::addPage(const QImage &image, bool asTiff)
+WriteResult PageListWidget::addPage(const QImage &image, bool asTiff, const QByteArray &jpeg)
 {
     // A new document never writes over the pages of an earlier run.
     if (count() == 0) {
@@ -67,7 +67,8 @@ WriteResult PageListWidget::addPage(const QImage &image, bool asTiff)
     PageFolder::Files files;
     QImage thumbnail;
     if (result)
-        result = m_folder.writePage(image, asTiff, m_nextNumber, m_thumbBox, &files, &thumbnail);
+        result =
+            m_folder.writePage(image, asTiff, m_nextNumber, m_thumbBox, &files, &thumbnail, jpeg);
     if (!result)
         return result;
 

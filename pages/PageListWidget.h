@@ -38,8 +38,9 @@ public:
     // Appends a page made from image and makes it current. asTiff: stored as a 1-bit TIFF
     // (black-and-white pages), else as a JPEG with the stored quality. On failure no page is
     // added and no file of it is left. The first page of a document moves the files of an
-    // earlier run aside first (EarlierSessions).
-    WriteResult addPage(const QImage &image, bool asTiff);
+    // earlier run aside first (EarlierSessions). jpeg not empty: the page is that JPEG file
+    // byte for byte, image only its picture for the thumbnail (see PageFolder::writePage).
+    WriteResult addPage(const QImage &image, bool asTiff, const QByteArray &jpeg = QByteArray());
 
     // Page files of an earlier run waiting in the current folder, owned by no page.
     QStringList waitingPageFiles() const;

@@ -4,11 +4,13 @@
 #include "ExportDlg.h"
 #include "FileSizeLimit.h"
 #include "ImageEditor.h"
+#include "ImageFileWriter.h"
 #include "ImageLoading.h"
 #include "KSlabWidget.h"
 #include "MainWindow.h"
 #include "NoticeTexts.h"
 #include "PageListWidget.h"
+#include "PdfWriter.h"
 #include "PhotoGraphicsView.h"
 #include "RibbonStyle.h"
 #include "ScannerLibrary.h"
@@ -18,6 +20,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -25,6 +28,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -125,6 +129,88 @@ QByteArray multiPageTiff(const QList<QImage> &pictures)
     tiffcp.start(QStringLiteral("tiffcp"), arguments);
     tiffcp.waitForFinished(30000);
     return contentOf(arguments.last());
+}
+
+// Runs a command-line tool; false when it fails.
+bool runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+// The PDF img2pdf makes of the files, in order.
+QByteArray img2pdf(const QList<QPair<QString, QByteArray>> &files)
+{
+    QTemporaryDir dir;
+    QStringList arguments;
+    for (const auto &[name, bytes] : files) {
+        arguments << dir.filePath(name);
+        writeFile(arguments.last(), bytes);
+    }
+    arguments << QStringLiteral("-o") << dir.filePath(QStringLiteral("out.pdf"));
+    return runTool(QStringLiteral("img2pdf"), arguments)
+               ? contentOf(dir.filePath(QStringLiteral("out.pdf")))
+               : QByteArray();
+}
+
+// The PDF our own export makes of the page files (JPEG and Group 4 TIFF pages).
+QByteArray exported(const QList<QImage> &pages)
+{
+    QTemporaryDir dir;
+    QStringList paths;
+    for (int i = 0; i < pages.size(); ++i) {
+        paths << dir.filePath(QStringLiteral("%1_o.%2").arg(i).arg(
+            pages[i].depth() == 1 ? QStringLiteral("tiff") : QStringLiteral("jpg")));
+        writePageImage(pages[i], paths.last());
+    }
+    const QString out = dir.filePath(QStringLiteral("out.pdf"));
+    return PdfWriter(PdfPageOptions()).write(paths, out).outcome == PdfWriter::Outcome::Written
+               ? contentOf(out)
+               : QByteArray();
+}
+
+// The JPEG stream of page (1-based) of pdf as pdfimages takes it out.
+QByteArray embeddedJpeg(const QByteArray &pdf, int page)
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("in.pdf")), pdf);
+    runTool(QStringLiteral("pdfimages"),
+            {QStringLiteral("-all"), QStringLiteral("-f"), QString::number(page),
+             QStringLiteral("-l"), QString::number(page), dir.filePath(QStringLiteral("in.pdf")),
+             dir.filePath(QStringLiteral("out"))});
+    return contentOf(dir.filePath(QStringLiteral("out-000.jpg")));
+}
+
+// The PDF qpdf makes of pdf, locked with the user password "u".
+QByteArray encrypted(const QByteArray &pdf)
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("in.pdf")), pdf);
+    runTool(QStringLiteral("qpdf"),
+            {QStringLiteral("--encrypt"), QStringLiteral("u"), QStringLiteral("o"),
+             QStringLiteral("256"), QStringLiteral("--"), dir.filePath(QStringLiteral("in.pdf")),
+             dir.filePath(QStringLiteral("out.pdf"))});
+    return contentOf(dir.filePath(QStringLiteral("out.pdf")));
+}
+
+// An A4 page of text only, the words in the rectangle (points from the top left) returned.
+QByteArray textOnlyPdf(QRect *words)
+{
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(72);
+    QPainter painter(&writer);
+    QFont font = painter.font();
+    font.setPointSize(48);
+    painter.setFont(font);
+    *words = QRect(72, 72, 400, 100);
+    painter.drawText(*words, Qt::AlignCenter, QStringLiteral("Quillary"));
+    painter.end();
+    return pdf;
 }
 
 // Answers the next question box with the given button.
@@ -304,6 +390,98 @@ private slots:
         // A refused file changes nothing else.
         QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), !pages.isEmpty());
         QCOMPARE(readSetting(Settings::LastPath).toString().isEmpty(), pages.isEmpty());
+        const QStringList notices = noticeTexts(*window);
+        if (reason.isEmpty()) {
+            QVERIFY(notices.isEmpty());
+        } else {
+            QCOMPARE(notices.size(), 1);
+            QCOMPARE(notices[0], QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
+                                                "%1<br>The file is %2.</h4>")
+                                     .arg(name, reason));
+        }
+    }
+
+    // A PDF page that is one picture comes in as that picture without loss (a JPEG as its
+    // own bytes, a black-and-white one with the same bits); any other page is drawn; a locked
+    // or damaged PDF is refused as a whole. expected per page: the JPEG file's bytes, the
+    // 1-bit picture, or the rectangle (at 300 dpi) where a drawn page shows ink.
+    void loadingPdf_data()
+    {
+        QTest::addColumn<QByteArray>("pdf");
+        QTest::addColumn<QStringList>("suffixes");
+        QTest::addColumn<QVariantList>("expected");
+        QTest::addColumn<QString>("reason");
+
+        const QByteArray photo = encoded(markedPage(), "JPG");
+        QImage letter = solidPage(Qt::white, QSize(203, 61));
+        {
+            QPainter painter(&letter);
+            painter.fillRect(20, 10, 37, 21, Qt::black);
+            painter.fillRect(202, 60, 1, 1, Qt::black); // the last bit of a row padded to bytes
+        }
+        letter = letter.convertToFormat(QImage::Format_Mono);
+        const QByteArray scanned = img2pdf(
+            {{QStringLiteral("a.jpg"), photo}, {QStringLiteral("b.png"), encoded(letter, "PNG")}});
+        row("img2pdf: JPEG and 1-bit PNG pages", scanned,
+            QStringList{QStringLiteral("jpg"), QStringLiteral("tiff")}, QVariantList{photo, letter},
+            QString());
+
+        const QImage greyPhoto = markedPage(QImage::Format_Grayscale8);
+        const QImage fax = markedPage().scaled(97, 64).convertToFormat(QImage::Format_Mono);
+        const QByteArray ours = exported({fax, greyPhoto});
+        row("our export: Group 4 and JPEG pages", ours,
+            QStringList{QStringLiteral("tiff"), QStringLiteral("jpg")},
+            QVariantList{fax, embeddedJpeg(ours, 2)}, QString());
+
+        QRect words;
+        const QByteArray text = textOnlyPdf(&words);
+        const double scale = 300 / 72.0; // pages are drawn at 300 dpi
+        row("text only: drawn", text, QStringList{QStringLiteral("jpg")},
+            QVariantList{QRect(words.topLeft() * scale, words.size() * scale)}, QString());
+
+        row("cut in the middle", scanned.left(scanned.size() / 2), QStringList(), QVariantList(),
+            QStringLiteral("damaged"));
+        row("locked by a password", encrypted(scanned), QStringList(), QVariantList(),
+            QStringLiteral("protected by a password"));
+    }
+    void loadingPdf()
+    {
+        QFETCH(QByteArray, pdf);
+        QFETCH(QStringList, suffixes);
+        QFETCH(QVariantList, expected);
+        QFETCH(QString, reason);
+        QVERIFY(!pdf.isEmpty());
+        QTemporaryDir dir;
+        const QString name = QStringLiteral("scan.pdf");
+        QVERIFY(writeFile(dir.filePath(name), pdf));
+
+        auto window = makeWindow();
+        window->loadFiles({dir.filePath(name)});
+
+        const QStringList pages = window->pageStore()->pagePaths();
+        QCOMPARE(pages.size(), suffixes.size());
+        for (int i = 0; i < pages.size(); ++i) {
+            QCOMPARE(QFileInfo(pages[i]).suffix(), suffixes[i]);
+            const QVariant &want = expected[i];
+            if (want.typeId() == QMetaType::QByteArray) {
+                QCOMPARE(contentOf(pages[i]), want.toByteArray());
+            } else if (want.typeId() == QMetaType::QImage) {
+                const QImage page(pages[i]);
+                QCOMPARE(page.depth(), 1);
+                QCOMPARE(page.convertToFormat(QImage::Format_RGB32),
+                         want.value<QImage>().convertToFormat(QImage::Format_RGB32));
+            } else {
+                const QImage page = QImage(pages[i]).convertToFormat(QImage::Format_Grayscale8);
+                QVERIFY(qAbs(page.width() - 2480) <= 1 && qAbs(page.height() - 3508) <= 1);
+                const QRect box = want.toRect();
+                int ink = 0;
+                for (int y = box.top(); y <= box.bottom(); ++y)
+                    for (int x = box.left(); x <= box.right(); ++x)
+                        ink += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
+                QVERIFY2(ink > 1000, qPrintable(QString::number(ink)));
+                QCOMPARE(qGray(page.pixel(10, 10)), 255);
+            }
+        }
         const QStringList notices = noticeTexts(*window);
         if (reason.isEmpty()) {
             QVERIFY(notices.isEmpty());

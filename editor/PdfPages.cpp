@@ -1,10 +1,13 @@
 #include "PdfPages.h"
 
+#include "SettingsKeys.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTransform>
 #include <QtEndian>
 
@@ -421,7 +424,18 @@ Refusal renderPages(const QString &path, const QList<int> &indexes, QList<Loaded
             return {LoadFailure::Damaged, PdfPages::tr("page %1 can't be drawn.").arg(index + 1)};
         // The page background is white paper; a page file holds no transparency.
         image = image.convertToFormat(QImage::Format_RGB32);
-        pages[index].image = image;
+        // Encoded at once, as its page file will be, and only a preview kept: a long PDF of
+        // drawn pages would otherwise hold some 35 MB a page until the whole file is read.
+        QBuffer encoded(&pages[index].jpeg);
+        encoded.open(QIODevice::WriteOnly);
+        QImageWriter writer(&encoded, "jpeg");
+        writer.setQuality(readSetting(Settings::JpegQuality).toInt());
+        if (!writer.write(image))
+            return {LoadFailure::TooLarge, PdfPages::tr("page %1 is too large.").arg(index + 1)};
+        pages[index].image = qMax(image.width(), image.height()) > PreviewSide
+                                 ? image.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio,
+                                                Qt::SmoothTransformation)
+                                 : image;
     }
     return {};
 }

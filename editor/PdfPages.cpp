@@ -30,9 +30,9 @@ using namespace PoDoFo;
 // The limits readPageImage sets for a picture file hold for a drawn page too.
 constexpr int MaxSide = 40000;
 constexpr qint64 MaxPixels = 600'000'000;
-// JPEG pages keep their own file; the picture in memory only makes the thumbnail, so a
-// smaller one spares memory for files of hundreds of pages.
-constexpr int PreviewSide = 1024;
+// JPEG pages keep their own file; the picture in memory only makes the thumbnail (at most
+// 300 pixels), so a small one spares time and memory for files of hundreds of pages.
+constexpr int PreviewSide = 400;
 constexpr double PointsPerInch = 72.0;
 constexpr double InchesPerMeter = 1 / 0.0254;
 

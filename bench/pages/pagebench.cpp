@@ -4,6 +4,7 @@
 //   quillary-pagebench restore                  restores every waiting page
 //   quillary-pagebench remove-all-but-current   restores them (untimed), makes the middle
 //                                               page current and removes all the others
+//   quillary-pagebench import FILE              loads FILE (a PDF, say) as pages, as From File
 //
 // Prints "<pages> <seconds> <peak resident MB>" on one line. Run on the offscreen platform.
 #include "MainWindow.h"
@@ -49,8 +50,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (mode != QLatin1String("restore") && mode != QLatin1String("remove-all-but-current")) {
-        QTextStream(stderr) << "usage: quillary-pagebench restore|remove-all-but-current\n";
+    const bool import = mode == QLatin1String("import") && argc > 2;
+    if (mode != QLatin1String("restore") && mode != QLatin1String("remove-all-but-current") &&
+        !import) {
+        QTextStream(stderr)
+            << "usage: quillary-pagebench restore|remove-all-but-current|import FILE\n";
         return 2;
     }
 
@@ -58,7 +62,10 @@ int main(int argc, char *argv[])
     window.show();
     QCoreApplication::processEvents();
     QElapsedTimer timer;
-    if (mode == QLatin1String("restore")) {
+    if (import) {
+        timer.start();
+        window.loadFiles({QString::fromLocal8Bit(argv[2])});
+    } else if (mode == QLatin1String("restore")) {
         timer.start();
         window.restoreSession();
     } else {

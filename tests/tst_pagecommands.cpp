@@ -139,17 +139,20 @@ void answerNextQuestion(QMessageBox::StandardButton answer)
     });
 }
 
-// Drags data over the strip and drops it at gap: before the tile at gap (count: after the last
-// tile), -1 below the last row; the events a drag over the strip's viewport delivers.
-void dropOnStrip(PageListWidget &store, QMimeData *data, int gap)
+// Drags data over the window and drops it at gap: before the tile at gap (count: after the
+// last tile), -1 below the last row, -2 on the page view; the events a drag delivers.
+void dropOnWindow(MainWindow &window, QMimeData *data, int gap)
 {
-    QWidget *viewport = store.viewport();
+    PageListWidget &store = *window.pageStore();
+    QWidget *viewport = gap == -2 ? window.editor()->view()->viewport() : store.viewport();
     const int count = store.count();
     const KSlabWidget *tile = store.slabAt(gap < 0 ? count - 1 : qMin(gap, count - 1));
-    const QPoint point =
-        tile->mapTo(viewport, gap < 0        ? QPoint(tile->width() / 2, tile->height() + 8)
-                              : gap == count ? QPoint(tile->width() - 2, tile->height() / 2)
-                                             : QPoint(2, tile->height() / 2));
+    QPoint point = viewport->rect().center();
+    if (gap != -2) {
+        point = tile->mapTo(viewport, gap < 0        ? QPoint(tile->width() / 2, tile->height() + 8)
+                                      : gap == count ? QPoint(tile->width() - 2, tile->height() / 2)
+                                                     : QPoint(2, tile->height() / 2));
+    }
     QDragEnterEvent enter(point, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &enter);
     QDragMoveEvent move(point, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
@@ -415,6 +418,8 @@ private slots:
             QList<int>{0, 3, 4, 5, 1, 2});
         row("three files below the tiles: after the current page", 3, QList<int>{}, 0, -1, -1,
             false, QList<int>{0, 3, 4, 5, 1, 2});
+        row("three files on the page view: after the current page", 3, QList<int>{}, 1, -1, -2,
+            false, QList<int>{0, 1, 3, 4, 5, 2});
         row("a page while another command runs", 6, QList<int>{}, 2, 1, 5, true,
             QList<int>{0, 1, 2, 3, 4, 5});
         row("files while another command runs", 3, QList<int>{}, 2, -1, 1, true,
@@ -457,14 +462,14 @@ private slots:
         const int shownColour = dragged < 0 && !duringQuestion ? pages + 2 : current;
         if (duringQuestion) {
             QTimer::singleShot(0, [&] {
-                dropOnStrip(*store, data, gap);
+                dropOnWindow(*window, data, gap);
                 qobject_cast<QMessageBox *>(QApplication::activeModalWidget())
                     ->button(QMessageBox::No)
                     ->click();
             });
             window->action(Command::RemovePage)->trigger();
         } else {
-            dropOnStrip(*store, data, gap);
+            dropOnWindow(*window, data, gap);
         }
 
         QCOMPARE(pageColourIndexes(*store), order);

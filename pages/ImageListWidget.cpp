@@ -443,14 +443,17 @@ bool ImageListWidget::isOwnDrag(const QMimeData *data) const
 int ImageListWidget::gapAt(const QPoint &point) const
 {
     const QPoint at = widget()->mapFrom(viewport(), point);
+    const bool single = columnCount() == 1;
     int gap = 0;
     int bottom = -1;
     for (const KSlabWidget *tile : m_slabs) {
         const QLayoutItem *item = m_layout->itemForWidget(tile);
         const QRect rect = item ? item->geometry() : tile->geometry();
         bottom = qMax(bottom, rect.bottom());
-        // Tiles of the rows above, and those of its row left of the point, come before it.
-        if (rect.bottom() < at.y() || (rect.top() <= at.y() && rect.center().x() < at.x()))
+        // Tiles of the rows above, and those of its row left of the point, come before it; in
+        // a single column the tiles are rows of their own, split at half their height.
+        if (single ? rect.center().y() < at.y()
+                   : rect.bottom() < at.y() || (rect.top() <= at.y() && rect.center().x() < at.x()))
             ++gap;
     }
     return at.y() > bottom ? -1 : gap;
@@ -476,21 +479,28 @@ void ImageListWidget::showMarker(int gap)
         m_marker->hide();
         return;
     }
-    // Between two tiles of a row, else at the start of the row of the one after (or past the
-    // last tile).
-    QRect rect;
-    int x = 0;
-    if (afterItem && (!beforeItem || beforeItem->geometry().top() != afterItem->geometry().top())) {
-        rect = afterItem->geometry();
-        x = rect.left() - kMarkerWidth;
-    } else if (afterItem) {
-        rect = afterItem->geometry();
-        x = (beforeItem->geometry().right() + rect.left() - kMarkerWidth) / 2;
+    const QRect afterRect = afterItem ? afterItem->geometry() : QRect();
+    const QRect beforeRect = beforeItem ? beforeItem->geometry() : QRect();
+    if (columnCount() == 1) {
+        // A single column: a line across, in the space between the two tiles.
+        const int y = !afterItem    ? beforeRect.bottom() + 1
+                      : !beforeItem ? afterRect.top() - kMarkerWidth
+                                    : (beforeRect.bottom() + afterRect.top() - kMarkerWidth) / 2;
+        const QRect rect = afterItem ? afterRect : beforeRect;
+        m_marker->setGeometry(rect.left(), qMax(0, y), rect.width(), kMarkerWidth);
     } else {
-        rect = beforeItem->geometry();
-        x = rect.right() + 1;
+        // Between two tiles of a row, else at the start of the row of the one after (or past
+        // the last tile).
+        QRect rect = afterRect;
+        int x = afterRect.left() - kMarkerWidth;
+        if (!afterItem) {
+            rect = beforeRect;
+            x = beforeRect.right() + 1;
+        } else if (beforeItem && beforeRect.top() == afterRect.top()) {
+            x = (beforeRect.right() + afterRect.left() - kMarkerWidth) / 2;
+        }
+        m_marker->setGeometry(qMax(0, x), rect.top(), kMarkerWidth, rect.height());
     }
-    m_marker->setGeometry(qMax(0, x), rect.top(), kMarkerWidth, rect.height());
     m_marker->raise();
     m_marker->show();
 }

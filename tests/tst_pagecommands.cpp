@@ -150,8 +150,8 @@ void dropOnWindow(MainWindow &window, QMimeData *data, int gap)
     QPoint point = viewport->rect().center();
     if (gap != -2) {
         point = tile->mapTo(viewport, gap < 0        ? QPoint(tile->width() / 2, tile->height() + 8)
-                                      : gap == count ? QPoint(tile->width() - 2, tile->height() / 2)
-                                                     : QPoint(2, tile->height() / 2));
+                                      : gap == count ? QPoint(tile->width() - 2, tile->height() - 2)
+                                                     : QPoint(2, 2));
     }
     QDragEnterEvent enter(point, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &enter);

@@ -266,12 +266,13 @@ class DesktopTest(unittest.TestCase):
         sizes = [picture_size(os.path.join(program.pages, f)) for f in program.page_files()]
         self.assertEqual(sorted(set(sizes)), sizes)
 
-        def centre(index, across=0.5):
+        def point(index, across, down):
             box = strip.getChildAtIndex(index).queryComponent().getExtents(
                 pyatspi.DESKTOP_COORDS)
-            return box.x + int(box.width * across), box.y + box.height // 2
+            return box.x + int(box.width * across), box.y + int(box.height * down)
 
-        start, end = centre(0), centre(2, 0.75)
+        # The lower right of page 3 is after it in a column and in a row alike.
+        start, end = point(0, 0.5, 0.5), point(2, 0.75, 0.85)
         xdotool("mousemove", *map(str, start))
         xdotool("mousedown", "1")
         # Several steps, as a hand moves: the first ones start the drag.

@@ -10,6 +10,7 @@
 #include "ImageEditor.h"
 #include "OptionsDlg.h"
 #include "PageListWidget.h"
+#include "PhotoGraphicsView.h"
 #include "RibbonBar.h"
 #include "RibbonGroup.h"
 #include "RibbonPage.h"
@@ -318,6 +319,10 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     m_editor = new ImageEditor;
     m_editor->setContextMenu(m_editorMenu);
     connect(m_pageStore, &PageListWidget::currentPageRenamed, m_editor, &ImageEditor::followRename);
+    connect(m_pageStore, &ImageListWidget::slabsDropped, this, &MainWindow::dropPages);
+    connect(m_pageStore, &ImageListWidget::filesDropped, this, &MainWindow::dropFiles);
+    connect(m_editor->view(), &PhotoGraphicsView::filesDropped, this,
+            [this](const QStringList &files) { dropFiles(files); });
     m_workAreaStack->addWidget(m_session);
     m_workAreaStack->addWidget(m_editor);
 

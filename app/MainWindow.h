@@ -123,6 +123,11 @@ public slots:
     void loadFile();
     // Adds the files as pages in order; unreadable ones get a notice and are skipped.
     void loadFiles(const QStringList &files);
+    // Files dropped on the window: loaded as loadFiles() does, then put at gap (0 .. count:
+    // before that page; -1: after the current page).
+    void dropFiles(const QStringList &files, int gap = -1);
+    // Pages dragged in the strip, dropped at gap.
+    void dropPages(const QList<int> &positions, int gap);
     // Another start asked for this window: brings it to the front and adds files as pages.
     void bringForward(const QStringList &files);
     void restoreSession();

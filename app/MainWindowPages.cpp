@@ -128,6 +128,32 @@ void MainWindow::loadFiles(const QStringList &files)
     finishBatch(added);
 }
 
+void MainWindow::dropFiles(const QStringList &files, int gap)
+{
+    const int before = m_pageStore->count();
+    const int current = m_pageStore->currentIndex();
+    const int to = gap >= 0 ? qMin(gap, before) : (current >= 0 ? current + 1 : before);
+    loadFiles(files);
+    if (m_pageStore->count() == before)
+        return;
+    const PageCommand command(m_pageCommandRunning);
+    if (!command)
+        return;
+    QList<int> added;
+    for (int position = before; position < m_pageStore->count(); ++position)
+        added << position;
+    reportIfFailed(m_pageStore->movePages(added, to));
+    // The last new page stays current: show it where it landed.
+    m_pageStore->setCurrentPage(m_pageStore->currentIndex());
+}
+
+void MainWindow::dropPages(const QList<int> &positions, int gap)
+{
+    const PageCommand command(m_pageCommandRunning);
+    if (command)
+        reportIfFailed(m_pageStore->movePages(positions, gap));
+}
+
 void MainWindow::restoreSession()
 {
     const PageCommand command(m_pageCommandRunning);

@@ -1,6 +1,9 @@
 #include "PhotoGraphicsView.h"
 
+#include "DroppedFiles.h"
+
 #include <QAccessibleWidget>
+#include <QDropEvent>
 #include <QWheelEvent>
 
 namespace {
@@ -29,4 +32,31 @@ PhotoGraphicsView::PhotoGraphicsView(QWidget *parent) : QGraphicsView(parent)
 void PhotoGraphicsView::wheelEvent(QWheelEvent *event)
 {
     event->ignore();
+}
+
+void PhotoGraphicsView::dragEnterEvent(QDragEnterEvent *event)
+{
+    dragMoveEvent(event);
+}
+
+void PhotoGraphicsView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (droppedFiles(event).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void PhotoGraphicsView::dropEvent(QDropEvent *event)
+{
+    const QStringList files = droppedFiles(event);
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit filesDropped(files);
 }

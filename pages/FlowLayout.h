@@ -36,6 +36,7 @@ public:
     void moveItemDown(int index);
     void moveItemToFirst(int index);
     void moveItemToLast(int index);
+    void moveItem(int from, int to);
     // Closes the gap left at index by takeAt(): later items each move one position up.
     void closeGap(int index);
     // Closes every gap at once, keeping the order.
@@ -47,7 +48,6 @@ public:
     QLayoutItem *takeWidget(const QWidget *widget);
 
 private:
-    void moveItem(int from, int to);
     // Places the items inside rect when place is true; returns the height they need.
     int doLayout(const QRect &rect, bool place) const;
     int effectiveSpacing() const;

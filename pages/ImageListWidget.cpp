@@ -1,17 +1,29 @@
 #include "ImageListWidget.h"
 
 #include "AccessibleImageList.h"
+#include "DroppedFiles.h"
 #include "FlowLayout.h"
 #include "KSlabWidget.h"
 
 #include <QAccessible>
 #include <QCoreApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QFrame>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 // Extra room beyond the tile when scrolling to it, so the next row peeks out.
 constexpr int kScrollMargin = 12;
+// A drag this close to the top or bottom edge scrolls the strip, by this much a tick.
+constexpr int kDragScrollZone = 32;
+constexpr int kDragScrollStep = 12;
+constexpr int kDragScrollIntervalMs = 40;
+constexpr int kMarkerWidth = 4;
+constexpr int kDragPixmapWidth = 96;
 } // namespace
 
 ImageListWidget::ImageListWidget(QWidget *parent) : QScrollArea(parent)
@@ -34,6 +46,15 @@ ImageListWidget::ImageListWidget(QWidget *parent) : QScrollArea(parent)
     // scrolling remains.
     setWidgetResizable(true);
     setWidget(container);
+
+    viewport()->setAcceptDrops(true);
+    m_marker = new QFrame(container);
+    m_marker->setStyleSheet(QStringLiteral("QFrame { background-color: palette(highlight); }"));
+    m_marker->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_marker->hide();
+    m_scrollTimer = new QTimer(this);
+    m_scrollTimer->setInterval(kDragScrollIntervalMs);
+    connect(m_scrollTimer, &QTimer::timeout, this, &ImageListWidget::autoScroll);
 }
 
 ImageListWidget::~ImageListWidget() = default;
@@ -45,6 +66,7 @@ void ImageListWidget::addSlab(KSlabWidget *tile)
     connect(tile, &KSlabWidget::focused, this, &ImageListWidget::setFocusSlab);
     connect(tile, &KSlabWidget::mouseDoubleClicked, this, &ImageListWidget::sendDMouseClicked);
     connect(tile, &KSlabWidget::arrowPressed, this, &ImageListWidget::stepFromSlab);
+    connect(tile, &KSlabWidget::dragRequested, this, &ImageListWidget::startDrag);
     KSlabWidget *last = m_slabs.isEmpty() ? nullptr : m_slabs.last();
     m_slabs.insert(int(m_slabs.size()), tile);
     // Only one tile is a Tab stop, so Tab passes the strip in one step; arrows move inside.
@@ -341,4 +363,226 @@ void ImageListWidget::scrollToSlab(KSlabWidget *tile, int hint, bool withMargin)
     if (withMargin)
         y += hint >= 0 ? kScrollMargin : -kScrollMargin;
     ensureVisible(rect.left(), y, 0, 0);
+}
+
+QString ImageListWidget::pagesMimeType()
+{
+    return QStringLiteral("application/x-quillary-pages");
+}
+
+QMimeData *ImageListWidget::dragData(const QList<int> &positions)
+{
+    m_dragged.clear();
+    QStringList numbers;
+    for (int position : positions) {
+        if (KSlabWidget *tile = slabAt(position)) {
+            m_dragged.append(tile);
+            numbers << QString::number(position);
+        }
+    }
+    auto *data = new QMimeData;
+    // Another window of the program may get this too: the process and the strip say whose.
+    data->setData(pagesMimeType(), QStringLiteral("%1 %2\n%3")
+                                       .arg(QCoreApplication::applicationPid())
+                                       .arg(quintptr(this))
+                                       .arg(numbers.join(QLatin1Char(',')))
+                                       .toUtf8());
+    data->setUrls(urlsFor(positions));
+    return data;
+}
+
+QList<int> ImageListWidget::dragPositions(int position) const
+{
+    const KSlabWidget *tile = slabAt(position);
+    if (!tile)
+        return {};
+    if (!tile->isChecked())
+        return {position};
+    QList<int> positions;
+    for (int other = 0; other < slabCount(); ++other) {
+        if (slabAt(other)->isChecked())
+            positions << other;
+    }
+    return positions;
+}
+
+QList<QUrl> ImageListWidget::urlsFor(const QList<int> &) const
+{
+    return {};
+}
+
+void ImageListWidget::startDrag()
+{
+    auto *tile = qobject_cast<KSlabWidget *>(sender());
+    const int position = slabPosition(tile);
+    if (position < 0)
+        return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(dragData(dragPositions(position)));
+    const QPixmap picture = tile->grab();
+    drag->setPixmap(
+        picture.scaledToWidth(qMin(kDragPixmapWidth, picture.width()), Qt::SmoothTransformation));
+    QPointer<ImageListWidget> guard(this);
+    // Copy only: a file manager must never take the page file away from the document.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+    if (!guard)
+        return;
+    m_dragged.clear();
+    endDrag();
+}
+
+bool ImageListWidget::isOwnDrag(const QMimeData *data) const
+{
+    const QByteArray own = QStringLiteral("%1 %2\n")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(quintptr(this))
+                               .toUtf8();
+    return !m_dragged.isEmpty() && data->data(pagesMimeType()).startsWith(own);
+}
+
+int ImageListWidget::gapAt(const QPoint &point) const
+{
+    const QPoint at = widget()->mapFrom(viewport(), point);
+    const bool single = columnCount() == 1;
+    int gap = 0;
+    int bottom = -1;
+    for (const KSlabWidget *tile : m_slabs) {
+        const QLayoutItem *item = m_layout->itemForWidget(tile);
+        const QRect rect = item ? item->geometry() : tile->geometry();
+        bottom = qMax(bottom, rect.bottom());
+        // Tiles of the rows above, and those of its row left of the point, come before it; in
+        // a single column the tiles are rows of their own, split at half their height.
+        if (single ? rect.center().y() < at.y()
+                   : rect.bottom() < at.y() || (rect.top() <= at.y() && rect.center().x() < at.x()))
+            ++gap;
+    }
+    return at.y() > bottom ? -1 : gap;
+}
+
+int ImageListWidget::dropGap(const QPoint &point, bool ownDrag) const
+{
+    const int gap = gapAt(point);
+    if (gap >= 0)
+        return gap;
+    // Below the tiles: moved pages go to the end, new ones after the current page.
+    const int current = currentSlabIndex();
+    return ownDrag || current < 0 ? slabCount() : current + 1;
+}
+
+void ImageListWidget::showMarker(int gap)
+{
+    const KSlabWidget *before = slabAt(gap - 1);
+    const KSlabWidget *after = slabAt(gap);
+    const QLayoutItem *afterItem = after ? m_layout->itemForWidget(after) : nullptr;
+    const QLayoutItem *beforeItem = before ? m_layout->itemForWidget(before) : nullptr;
+    if (!afterItem && !beforeItem) {
+        m_marker->hide();
+        return;
+    }
+    const QRect afterRect = afterItem ? afterItem->geometry() : QRect();
+    const QRect beforeRect = beforeItem ? beforeItem->geometry() : QRect();
+    if (columnCount() == 1) {
+        // A single column: a line across, in the space between the two tiles.
+        const int y = !afterItem    ? beforeRect.bottom() + 1
+                      : !beforeItem ? afterRect.top() - kMarkerWidth
+                                    : (beforeRect.bottom() + afterRect.top() - kMarkerWidth) / 2;
+        const QRect rect = afterItem ? afterRect : beforeRect;
+        m_marker->setGeometry(rect.left(), qMax(0, y), rect.width(), kMarkerWidth);
+    } else {
+        // Between two tiles of a row, else at the start of the row of the one after (or past
+        // the last tile).
+        QRect rect = afterRect;
+        int x = afterRect.left() - kMarkerWidth;
+        if (!afterItem) {
+            rect = beforeRect;
+            x = beforeRect.right() + 1;
+        } else if (beforeItem && beforeRect.top() == afterRect.top()) {
+            x = (beforeRect.right() + afterRect.left() - kMarkerWidth) / 2;
+        }
+        m_marker->setGeometry(qMax(0, x), rect.top(), kMarkerWidth, rect.height());
+    }
+    m_marker->raise();
+    m_marker->show();
+}
+
+bool ImageListWidget::followDrag(QDropEvent *event)
+{
+    const bool own = isOwnDrag(event->mimeData());
+    if (!own && droppedFiles(event).isEmpty()) {
+        endDrag();
+        event->ignore();
+        return false;
+    }
+    m_dragPoint = event->position().toPoint();
+    showMarker(dropGap(m_dragPoint, own));
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+void ImageListWidget::dragEnterEvent(QDragEnterEvent *event)
+{
+    followDrag(event);
+}
+
+void ImageListWidget::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!followDrag(event))
+        return;
+    const int y = m_dragPoint.y();
+    m_scrollStep = y < kDragScrollZone                          ? -kDragScrollStep
+                   : y > viewport()->height() - kDragScrollZone ? kDragScrollStep
+                                                                : 0;
+    if (m_scrollStep == 0)
+        m_scrollTimer->stop();
+    else if (!m_scrollTimer->isActive())
+        m_scrollTimer->start();
+}
+
+void ImageListWidget::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    endDrag();
+    event->accept();
+}
+
+void ImageListWidget::dropEvent(QDropEvent *event)
+{
+    const bool own = isOwnDrag(event->mimeData());
+    const int gap = dropGap(event->position().toPoint(), own);
+    const QStringList files = own ? QStringList() : droppedFiles(event);
+    endDrag();
+    if (!own && files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (!own) {
+        emit filesDropped(files, gap);
+        return;
+    }
+    QList<int> positions;
+    for (const QPointer<KSlabWidget> &tile : std::as_const(m_dragged)) {
+        const int position = slabPosition(tile);
+        if (position >= 0)
+            positions << position;
+    }
+    m_dragged.clear();
+    std::sort(positions.begin(), positions.end());
+    if (!positions.isEmpty())
+        emit slabsDropped(positions, gap);
+}
+
+void ImageListWidget::autoScroll()
+{
+    QScrollBar *bar = verticalScrollBar();
+    bar->setValue(bar->value() + m_scrollStep);
+    if (m_marker->isVisible())
+        showMarker(dropGap(m_dragPoint, !m_dragged.isEmpty()));
+}
+
+void ImageListWidget::endDrag()
+{
+    m_scrollTimer->stop();
+    m_marker->hide();
 }

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QPointer>
 #include <QScrollArea>
+#include <QUrl>
 
 class FlowLayout;
 class KSlabWidget;
+class QFrame;
+class QMimeData;
+class QTimer;
 
 // The thumbnail strip: a vertically scrolling panel of tiles in centred, wrapping rows. It
 // keeps the position of every tile (0-based, the document order) and at most one current
@@ -17,6 +22,11 @@ class KSlabWidget;
 // setCurrentSlab(), setCurrentIndex(), removeSlab() and clearSlabs() process pending events
 // inside, so other user commands may run in the middle of them; they do so only when the
 // positions are contiguous again.
+//
+// Drag and drop: a tile dragged (with every checked tile when it is checked itself) shows a
+// line where it would land and scrolls the strip near its edges; the drop is only announced
+// (slabsDropped), the owner moves the tiles. Files from other programs are announced the same
+// way (filesDropped). A drop is a move only when it comes from this strip in this process.
 //
 // Keyboard: the arrow keys on a focused tile move to its neighbour (Up and Down by a row);
 // Ctrl+Space toggles the tile's check mark (KSlabWidget). Assistive technology sees a list of
@@ -66,11 +76,26 @@ public:
     // Moves every tile after the gap at position one place up.
     void closeGapAfterRemoval(int position);
 
+    // The data of a drag of the tiles at positions, as a drag out of the strip carries it; the
+    // caller owns it. The tiles are remembered for the drop, so pages added meanwhile do not
+    // shift them.
+    QMimeData *dragData(const QList<int> &positions);
+    // What a drag starting on the tile at position takes: every checked tile when that one is
+    // checked, else that one alone.
+    QList<int> dragPositions(int position) const;
+    // Our own format: which strip of which process, and the positions when the drag began.
+    static QString pagesMimeType();
+
 signals:
     // A tile that was not current became current; position is its position.
     void selected(int position);
     void mouseDoubleClicked(int position);
     void checked(int position, bool state);
+    // Tiles were dropped at gap (0 .. count: before the tile at gap); positions are theirs
+    // now, in document order.
+    void slabsDropped(const QList<int> &positions, int gap);
+    // Files from another program were dropped at gap, in the order given.
+    void filesDropped(const QStringList &files, int gap);
 
 public slots:
     // Reached through a tile's focused(): makes the sending tile current.
@@ -81,6 +106,13 @@ public slots:
     void stepFromSlab(int key);
 
 protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    // What a drag of the tiles at positions gives other programs; the strip knows no files.
+    virtual QList<QUrl> urlsFor(const QList<int> &positions) const;
+
     // Takes tile out of the map and the layout (leaving a gap) and cuts the strip's links to
     // it; returns its position, or -1 when it is not one of ours. The caller owns the tile.
     int detachSlab(KSlabWidget *tile);
@@ -100,4 +132,23 @@ protected:
     FlowLayout *m_layout = nullptr;
     QPointer<KSlabWidget> m_current;
     int m_tileWidth = 0;
+
+private:
+    // Reached through a tile's dragRequested().
+    void startDrag();
+    // The drag is ours to move (or files to take); the marker shows where it lands.
+    bool followDrag(QDropEvent *event);
+    bool isOwnDrag(const QMimeData *data) const;
+    // The gap the point of the viewport falls into; -1 below the last row.
+    int gapAt(const QPoint &point) const;
+    int dropGap(const QPoint &point, bool ownDrag) const;
+    void showMarker(int gap);
+    void autoScroll();
+    void endDrag();
+
+    QList<QPointer<KSlabWidget>> m_dragged;
+    QFrame *m_marker = nullptr;
+    QTimer *m_scrollTimer = nullptr;
+    int m_scrollStep = 0;
+    QPoint m_dragPoint;
 };

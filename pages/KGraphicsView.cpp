@@ -19,3 +19,16 @@ void KGraphicsView::mouseDoubleClickEvent(QMouseEvent *event)
         emit mouseDoubleClicked();
     event->accept();
 }
+
+void KGraphicsView::mousePressEvent(QMouseEvent *event)
+{
+    QGraphicsView::mousePressEvent(event);
+    // The thumbnail has nothing to press: the tile sees the press and may start a drag.
+    event->ignore();
+}
+
+void KGraphicsView::mouseMoveEvent(QMouseEvent *event)
+{
+    QGraphicsView::mouseMoveEvent(event);
+    event->ignore();
+}

@@ -4,6 +4,7 @@
 #include "KGraphicsView.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QGraphicsPixmapItem>
@@ -111,6 +112,9 @@ KSlabWidget::KSlabWidget(int width, int height, const QString &title, QWidget *p
     m_view = new KGraphicsView(this);
     // A click anywhere on the tile focuses the tile itself, so its keys work at once.
     m_view->setFocusPolicy(Qt::NoFocus);
+    // Drops are the strip's: it tells where between the tiles a page lands.
+    m_view->setAcceptDrops(false);
+    m_view->viewport()->setAcceptDrops(false);
 
     if (checkable) {
         // Not in a layout: it floats over the thumbnail's top-left corner.
@@ -334,6 +338,27 @@ void KSlabWidget::mouseDoubleClickEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton)
         emit mouseDoubleClicked();
     event->accept();
+}
+
+void KSlabWidget::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    m_pressPoint = event->position().toPoint();
+    event->accept();
+}
+
+void KSlabWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_pressed || !(event->buttons() & Qt::LeftButton)) {
+        QFrame::mouseMoveEvent(event);
+        return;
+    }
+    if ((event->position().toPoint() - m_pressPoint).manhattanLength() <
+        QApplication::startDragDistance())
+        return;
+    // One drag per press.
+    m_pressed = false;
+    emit dragRequested();
 }
 
 void KSlabWidget::contextMenuEvent(QContextMenuEvent *event)

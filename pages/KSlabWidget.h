@@ -64,6 +64,8 @@ signals:
     // An arrow key (Qt::Key_Left .. Qt::Key_Down) was pressed on the tile; the strip picks
     // the neighbour.
     void arrowPressed(int key);
+    // The left button was pressed on the tile and the mouse moved far enough for a drag.
+    void dragRequested();
 
 public slots:
     // Draws the tile as current and tells the strip.
@@ -77,6 +79,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -99,6 +103,9 @@ private:
     double m_scale = 1.0;
     bool m_hasImage = false;
     int m_rotation = 0;
+    // Where the left button went down, for telling a drag from a click; null when it is up.
+    QPoint m_pressPoint;
+    bool m_pressed = false;
     // Which style sheets are applied, so unchanged ones are not set again.
     bool m_styled = false;
     bool m_drawnFocused = false;

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMenu>
+#include <QUrl>
 
 namespace {
 // Turns of the page image, in degrees.
@@ -25,6 +26,18 @@ WriteResult done()
 WriteResult busy()
 {
     return {false, PageListWidget::tr("Another page command is still running.")};
+}
+
+// positions sorted, each once, all within 0 .. count - 1.
+QList<int> validPositions(QList<int> positions, int count)
+{
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    while (!positions.isEmpty() && positions.first() < 0)
+        positions.removeFirst();
+    while (!positions.isEmpty() && positions.last() >= count)
+        positions.removeLast();
+    return positions;
 }
 
 // Marks the store busy for one operation; nested use keeps the outer mark.
@@ -252,12 +265,7 @@ WriteResult PageListWidget::removePages(QList<int> positions)
 {
     if (m_busy)
         return busy();
-    std::sort(positions.begin(), positions.end());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-    while (!positions.isEmpty() && positions.first() < 0)
-        positions.removeFirst();
-    while (!positions.isEmpty() && positions.last() >= count())
-        positions.removeLast();
+    positions = validPositions(positions, count());
     if (positions.isEmpty())
         return done();
 
@@ -395,10 +403,53 @@ WriteResult PageListWidget::moveBottom()
     return renumbered;
 }
 
+WriteResult PageListWidget::movePages(QList<int> positions, int to)
+{
+    if (m_busy)
+        return busy();
+    positions = validPositions(positions, count());
+    if (positions.isEmpty() || to < 0 || to > count())
+        return done();
+    const QList<KSlabWidget *> before = m_slabs.values();
+    QList<KSlabWidget *> order;
+    QList<KSlabWidget *> moved;
+    int at = to;
+    for (int position = 0; position < before.size(); ++position) {
+        if (positions.contains(position)) {
+            moved << before.at(position);
+            if (position < to)
+                --at;
+        } else {
+            order << before.at(position);
+        }
+    }
+    for (int i = 0; i < moved.size(); ++i)
+        order.insert(at + i, moved.at(i));
+    if (order == before)
+        return done();
+
+    const BusyMark mark(m_busy);
+    const WriteResult renumbered = reorder(order);
+    QList<KSlabWidget *> laidOut = before;
+    for (int position = 0; position < order.size(); ++position) {
+        const int from = int(laidOut.indexOf(order.at(position)));
+        m_layout->moveItem(from, position);
+        laidOut.move(from, position);
+        if (before.at(position) != order.at(position))
+            retitle(position);
+    }
+    return renumbered;
+}
+
 WriteResult PageListWidget::reorder(int from, int to)
 {
     QList<KSlabWidget *> order = m_slabs.values();
     order.move(from, to);
+    return reorder(order);
+}
+
+WriteResult PageListWidget::reorder(const QList<KSlabWidget *> &order)
+{
     m_slabs.clear();
     for (int position = 0; position < order.size(); ++position)
         m_slabs.insert(position, order.at(position));
@@ -445,6 +496,16 @@ void PageListWidget::resizeThumbs(const QSize &size)
     for (KSlabWidget *tile : std::as_const(m_slabs))
         tile->setThumbSize(size.width(), size.height());
     setTileWidth(size.width());
+}
+
+QList<QUrl> PageListWidget::urlsFor(const QList<int> &positions) const
+{
+    QList<QUrl> urls;
+    for (int position : positions) {
+        if (KSlabWidget *tile = slabAt(position))
+            urls << QUrl::fromLocalFile(m_files.value(tile).image);
+    }
+    return urls;
 }
 
 void PageListWidget::setPageMenu(QMenu *menu)

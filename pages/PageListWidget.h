@@ -100,6 +100,10 @@ public:
     WriteResult moveDown();
     WriteResult moveTop();
     WriteResult moveBottom();
+    // Moves the pages at positions, keeping their order, to the gap before the page at to
+    // (count: the end), with one renumbering of the files; the current page stays current.
+    // Positions out of range are left out; a gap out of range moves nothing.
+    WriteResult movePages(QList<int> positions, int to);
 
     // Turn the current page's thumbnail (tile and file) by 270, 90 or 180 degrees, following
     // the editor's turn of the page image.
@@ -125,6 +129,10 @@ signals:
     // before[i] now has after[i]. A page not in before was removed.
     void pagesRenumbered(const QStringList &before, const QStringList &after);
 
+protected:
+    // The page image files, for a drag out to another program.
+    QList<QUrl> urlsFor(const QList<int> &positions) const override;
+
 public slots:
     // A tile was made current by the user.
     void pageSelected(int index);
@@ -141,6 +149,8 @@ private:
     QImage restoredThumbnail(const PageFolder::Files &files) const;
     // Moves the tile at from to position to, keeping the map's keys 0 .. count - 1.
     WriteResult reorder(int from, int to);
+    // Puts the tiles in order (the same tiles) and renumbers the files to follow.
+    WriteResult reorder(const QList<KSlabWidget *> &order);
     // Gives every page the file numbers of its position.
     WriteResult renumberFiles();
     void retitle(int position);

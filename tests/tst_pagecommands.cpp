@@ -27,6 +27,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
@@ -222,6 +223,29 @@ void answerNextQuestion(QMessageBox::StandardButton answer)
         QCOMPARE(box->windowTitle(), QStringLiteral("Quillary"));
         box->button(answer)->click();
     });
+}
+
+// Drags data over the window and drops it at gap: before the tile at gap (count: after the
+// last tile), -1 below the last row, -2 on the page view; the events a drag delivers.
+void dropOnWindow(MainWindow &window, QMimeData *data, int gap)
+{
+    PageListWidget &store = *window.pageStore();
+    QWidget *viewport = gap == -2 ? window.editor()->view()->viewport() : store.viewport();
+    const int count = store.count();
+    const KSlabWidget *tile = store.slabAt(gap < 0 ? count - 1 : qMin(gap, count - 1));
+    QPoint point = viewport->rect().center();
+    if (gap != -2) {
+        point = tile->mapTo(viewport, gap < 0        ? QPoint(tile->width() / 2, tile->height() + 8)
+                                      : gap == count ? QPoint(tile->width() - 2, tile->height() - 2)
+                                                     : QPoint(2, 2));
+    }
+    QDragEnterEvent enter(point, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(point, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent drop(QPointF(point), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    delete data;
 }
 } // namespace
 
@@ -549,6 +573,102 @@ private slots:
                  int(empty ? MainWindow::EmptyPanel : MainWindow::PageStorePanel));
         QCOMPARE(window->editor()->currentImage().isNull(), empty);
         QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * store->count());
+    }
+
+    // Pages dragged in the strip, and files dropped on it, land where they were dropped, in
+    // their order: tiles, titles and page files follow at once, every page keeps its bytes and
+    // the editor keeps its page.
+    void dropping_data()
+    {
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<QList<int>>("checked");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("dragged"); // the tile the drag starts on; -1: three new files
+        QTest::addColumn<int>("gap");
+        QTest::addColumn<bool>("duringQuestion"); // while Remove Page asks
+        QTest::addColumn<QList<int>>("order");
+        row("page 2 after page 5", 6, QList<int>{}, 2, 1, 5, false, QList<int>{0, 2, 3, 4, 1, 5});
+        row("checked 1, 3, 6 to the front", 6, QList<int>{0, 2, 5}, 2, 2, 0, false,
+            QList<int>{0, 2, 5, 1, 3, 4});
+        row("unchecked page alone past the last", 4, QList<int>{1}, 2, 0, 4, false,
+            QList<int>{1, 2, 3, 0});
+        row("three files between tiles 1 and 2", 3, QList<int>{}, 2, -1, 1, false,
+            QList<int>{0, 3, 4, 5, 1, 2});
+        row("three files below the tiles: after the current page", 3, QList<int>{}, 0, -1, -1,
+            false, QList<int>{0, 3, 4, 5, 1, 2});
+        row("three files on the page view: after the current page", 3, QList<int>{}, 1, -1, -2,
+            false, QList<int>{0, 1, 3, 4, 5, 2});
+        row("a page while another command runs", 6, QList<int>{}, 2, 1, 5, true,
+            QList<int>{0, 1, 2, 3, 4, 5});
+        row("files while another command runs", 3, QList<int>{}, 2, -1, 1, true,
+            QList<int>{0, 1, 2});
+    }
+    void dropping()
+    {
+        QFETCH(int, pages);
+        QFETCH(QList<int>, checked);
+        QFETCH(int, current);
+        QFETCH(int, dragged);
+        QFETCH(int, gap);
+        QFETCH(bool, duringQuestion);
+        QFETCH(QList<int>, order);
+        QTemporaryDir dir;
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        loadColours(*window, dir, pages);
+        PageListWidget *store = window->pageStore();
+        QMap<int, QByteArray> bytes;
+        for (int i = 0; i < pages; ++i)
+            bytes.insert(i, contentOf(store->pagePaths()[i]));
+        for (int index : checked)
+            store->slabAt(index)->setChecked(true);
+        store->setCurrentPage(current);
+
+        QMimeData *data = nullptr;
+        if (dragged >= 0) {
+            data = store->dragData(store->dragPositions(dragged));
+        } else {
+            QList<QUrl> urls;
+            for (int i = pages; i < pages + 3; ++i) {
+                urls << QUrl::fromLocalFile(dir.filePath(QStringLiteral("new%1.png").arg(i)));
+                QVERIFY(solidPage(pageColours()[i]).save(urls.last().toLocalFile()));
+            }
+            data = new QMimeData;
+            data->setUrls(urls);
+        }
+        const int shownColour = dragged < 0 && !duringQuestion ? pages + 2 : current;
+        if (duringQuestion) {
+            QTimer::singleShot(0, [&] {
+                dropOnWindow(*window, data, gap);
+                qobject_cast<QMessageBox *>(QApplication::activeModalWidget())
+                    ->button(QMessageBox::No)
+                    ->click();
+            });
+            window->action(Command::RemovePage)->trigger();
+        } else {
+            dropOnWindow(*window, data, gap);
+        }
+
+        QCOMPARE(pageColourIndexes(*store), order);
+        const QStringList files =
+            QDir(store->currentFolder())
+                .entryList({QStringLiteral("*_o.*")}, QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), order.size());
+        for (int i = 0; i < order.size(); ++i) {
+            QCOMPARE(store->slabAt(i)->title(), QStringLiteral("Page %1").arg(i + 1));
+            const QImage *thumbnail = store->slabAt(i)->image();
+            QVERIFY(thumbnail && near(thumbnail->pixelColor(thumbnail->rect().center()),
+                                      pageColours()[order[i]]));
+            QCOMPARE(QFileInfo(store->pagePaths()[i]).fileName(), files[i]);
+            QCOMPARE(files[i], QStringLiteral("%1_o.jpg").arg(i + 1, 8, 10, QLatin1Char('0')));
+            if (bytes.contains(order[i]))
+                QCOMPARE(contentOf(store->pagePaths()[i]), bytes.value(order[i]));
+        }
+        QCOMPARE(pageColourIndexes(*store).indexOf(shownColour), store->currentIndex());
+        QCOMPARE(window->editor()->pagePath(), store->pagePaths()[store->currentIndex()]);
+        const QImage shown = window->editor()->currentImage();
+        QVERIFY(near(shown.pixelColor(shown.rect().center()), pageColours()[shownColour]));
     }
 
     // Moves are on disk at once: after a restart the restore shows the order last seen, with

@@ -257,6 +257,44 @@ class DesktopTest(unittest.TestCase):
                  "the page removed")
         self.assertEqual([strip.getChildAtIndex(i).name for i in range(2)], ["Page 1", "Page 2"])
 
+    def test_dragging_a_page_past_the_last_renumbers_the_files(self):
+        files = [picture(self.folder, "drag%d.png" % n, 300 + 100 * n, 800) for n in (1, 2, 3)]
+        program = Program(self, files)
+        strip = program.wait_find(pyatspi.ROLE_LIST, "Pages", "the thumbnail strip")
+        wait_for(lambda: strip.childCount == 3 and len(program.page_files()) == 3,
+                 "three pages")
+        sizes = [picture_size(os.path.join(program.pages, f)) for f in program.page_files()]
+        self.assertEqual(sorted(set(sizes)), sizes)
+
+        def point(index, across, down):
+            box = strip.getChildAtIndex(index).queryComponent().getExtents(
+                pyatspi.DESKTOP_COORDS)
+            return box.x + int(box.width * across), box.y + int(box.height * down)
+
+        # The lower right of page 3 is after it in a column and in a row alike.
+        start, end = point(0, 0.5, 0.5), point(2, 0.75, 0.85)
+        xdotool("mousemove", *map(str, start))
+        xdotool("mousedown", "1")
+        # Several steps, as a hand moves: the first ones start the drag.
+        for step in range(1, 11):
+            xdotool("mousemove", str(start[0] + (end[0] - start[0]) * step // 10),
+                    str(start[1] + (end[1] - start[1]) * step // 10))
+            time.sleep(0.05)
+        xdotool("mouseup", "1")
+        names = ["0000000%d_o.jpg" % n for n in (1, 2, 3)]
+
+        def renumbered():
+            # Files are read only once the renumbering is over: it renames them one by one.
+            try:
+                return program.page_files() == names and [
+                    picture_size(os.path.join(program.pages, f)) for f in names]
+            except subprocess.CalledProcessError:
+                return None
+        wait_for(lambda: renumbered() == [sizes[1], sizes[2], sizes[0]],
+                 "the page files in the new order", settle=0.3)
+        wait_for(lambda: [strip.getChildAtIndex(i).name for i in range(3)] ==
+                 ["Page 1", "Page 2", "Page 3"], "the pages named in order again")
+
     def test_crop_accepted_through_accessibility(self):
         program = Program(self, [picture(self.folder, "crop.png", 800, 1000)])
         page = os.path.join(program.pages, "00000001_o.jpg")

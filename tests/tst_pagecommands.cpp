@@ -214,6 +214,26 @@ QByteArray textOnlyPdf(QRect *words)
     return pdf;
 }
 
+// Loads a file of bytes named name through the window's loading; the document's pages.
+QStringList loadOne(MainWindow &window, const QString &name, const QByteArray &bytes)
+{
+    QTemporaryDir dir;
+    if (!writeFile(dir.filePath(name), bytes))
+        return {QStringLiteral("(not written)")};
+    window.loadFiles({dir.filePath(name)});
+    return window.pageStore()->pagePaths();
+}
+
+// The notices after loading name: none, or the one refusing it for reason.
+QStringList refusalNotices(const QString &name, const QString &reason)
+{
+    if (reason.isEmpty())
+        return {};
+    return {QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>%1<br>The file is "
+                           "%2.</h4>")
+                .arg(name, reason)};
+}
+
 // Answers the next question box with the given button.
 void answerNextQuestion(QMessageBox::StandardButton answer)
 {
@@ -393,13 +413,8 @@ private slots:
         QFETCH(QPoint, probe);
         QFETCH(QColor, probeColour);
         QFETCH(QString, reason);
-        QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(name), bytes));
-
         auto window = makeWindow();
-        window->loadFiles({dir.filePath(name)});
-
-        const QStringList pages = window->pageStore()->pagePaths();
+        const QStringList pages = loadOne(*window, name, bytes);
         QCOMPARE(pages.size(), suffixes.size());
         for (int i = 0; i < pages.size(); ++i) {
             QCOMPARE(QFileInfo(pages[i]).suffix(), suffixes[i]);
@@ -414,15 +429,7 @@ private slots:
         // A refused file changes nothing else.
         QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), !pages.isEmpty());
         QCOMPARE(readSetting(Settings::LastPath).toString().isEmpty(), pages.isEmpty());
-        const QStringList notices = noticeTexts(*window);
-        if (reason.isEmpty()) {
-            QVERIFY(notices.isEmpty());
-        } else {
-            QCOMPARE(notices.size(), 1);
-            QCOMPARE(notices[0], QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
-                                                "%1<br>The file is %2.</h4>")
-                                     .arg(name, reason));
-        }
+        QCOMPARE(noticeTexts(*window), refusalNotices(name, reason));
     }
 
     // A PDF page that is one picture comes in as that picture without loss (a JPEG as its
@@ -475,14 +482,9 @@ private slots:
         QFETCH(QVariantList, expected);
         QFETCH(QString, reason);
         QVERIFY(!pdf.isEmpty());
-        QTemporaryDir dir;
         const QString name = QStringLiteral("scan.pdf");
-        QVERIFY(writeFile(dir.filePath(name), pdf));
-
         auto window = makeWindow();
-        window->loadFiles({dir.filePath(name)});
-
-        const QStringList pages = window->pageStore()->pagePaths();
+        const QStringList pages = loadOne(*window, name, pdf);
         QCOMPARE(pages.size(), suffixes.size());
         for (int i = 0; i < pages.size(); ++i) {
             QCOMPARE(QFileInfo(pages[i]).suffix(), suffixes[i]);
@@ -506,15 +508,7 @@ private slots:
                 QCOMPARE(qGray(page.pixel(10, 10)), 255);
             }
         }
-        const QStringList notices = noticeTexts(*window);
-        if (reason.isEmpty()) {
-            QVERIFY(notices.isEmpty());
-        } else {
-            QCOMPARE(notices.size(), 1);
-            QCOMPARE(notices[0], QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
-                                                "%1<br>The file is %2.</h4>")
-                                     .arg(name, reason));
-        }
+        QCOMPARE(noticeTexts(*window), refusalNotices(name, reason));
     }
 
     void removing_data()

@@ -42,7 +42,7 @@ const QList<CommandInfo> &commandTable()
         {Command::Brightness, 1, T("&Correction"), T("&Image Contrast"), ":/images/Brightness",
          T("Adjust Brightness"), "", false, PageActions},
         {Command::Undo, 1, T("&History"), T("&Undo"), ":/images/Undo",
-         T("Take back the last change of the page."), "Ctrl+Z", false, NoList},
+         T("Take back the last change: an edit of the page shown, a removal or a move."), "Ctrl+Z", false, NoList},
         {Command::Redo, 1, T("&History"), T("&Redo"), ":/images/Redo",
          T("Make the change taken back again."), "Ctrl+Shift+Z; Ctrl+Y", false, NoList},
         {Command::MoveUp, 2, T("&Move"), T("Move &Up"), ":/images/PageUp",

@@ -22,6 +22,7 @@ class QPushButton;
 class QSplitter;
 class QStackedWidget;
 class AutoScanWizard;
+class DocumentHistory;
 class EzPrevScan;
 class ExportDjvuDlg;
 class ExportBaseDlg;
@@ -89,6 +90,7 @@ public:
     StartPanel *startPanel() const { return m_startPanel; }
     PageListWidget *pageStore() const { return m_pageStore; }
     ImageEditor *editor() const { return m_editor; }
+    DocumentHistory *documentHistory() const { return m_documentHistory; }
     EzPrevScan *scannerSession() const { return m_session; }
     AutoScanWizard *autoScanWizard() const { return m_wizard; }
     ExportDlg *pdfDialog() const { return m_pdfDialog; }
@@ -226,10 +228,13 @@ private:
     void turnPage(int degrees);
     void turnCheckedPages(int degrees);
     void connectEditing();
-    // Undo and Redo are available only when the page shown has something to take back or
-    // make again.
+    // Undo and Redo are available when the page shown or the page order has something to
+    // take back or make again; they take whichever change came last.
     void updateHistoryCommands();
     void stepHistory(bool back);
+    void stepDocumentHistory(bool back);
+    // The document has pages again: the editor, the strip and the page commands come back.
+    void documentFilled();
     void showExportSuccess(const QString &message, const QString &target,
                            const SettingKey &openKey);
     void createNetwork();
@@ -244,6 +249,7 @@ private:
     EzPrevScan *m_session = nullptr;
     AutoScanWizard *m_wizard = nullptr;
     ImageEditor *m_editor = nullptr;
+    DocumentHistory *m_documentHistory = nullptr;
     ExportDlg *m_pdfDialog = nullptr;
     ExportDjvuDlg *m_djvuDialog = nullptr;
     ExportFileDlg *m_imageDialog = nullptr;

@@ -1,7 +1,8 @@
-// Page edits beyond turning: brightness and contrast, and taking edits back and making them
-// again.
+// Page edits beyond turning: brightness and contrast, and taking edits, removals and moves
+// back and making them again.
 #include "MainWindow.h"
 
+#include "DocumentHistory.h"
 #include "EditHistory.h"
 #include "ImageEditor.h"
 #include "ImageFileWriter.h"
@@ -17,6 +18,9 @@ void MainWindow::connectEditing()
     connect(m_editor, &ImageEditor::editFailed, this,
             [this](const QString &message) { showNotice(message.toHtmlEscaped()); });
     connect(m_editor, &ImageEditor::historyChanged, this, &MainWindow::updateHistoryCommands);
+    m_documentHistory = new DocumentHistory(m_pageStore, m_editor->history(), this);
+    connect(m_documentHistory, &DocumentHistory::changed, this,
+            &MainWindow::updateHistoryCommands);
     connect(action(Command::Crop), &QAction::toggled, this, &MainWindow::updateHistoryCommands);
     // Kept versions follow their pages to their new numbers, and go with removed pages.
     connect(m_pageStore, &PageListWidget::pagesRenumbered, m_editor->history(),
@@ -61,7 +65,15 @@ void MainWindow::stepHistory(bool back)
     if (!action(back ? Command::Undo : Command::Redo)->isEnabled())
         return;
     const PageCommand command(m_pageCommandRunning);
-    if (!command || m_pageStore->currentIndex() < 0)
+    if (!command)
+        return;
+    const QString shown = m_editor->pagePath();
+    const quint64 pageAge = shown.isEmpty() ? 0 : m_editor->history()->newestAge(shown, back);
+    if (m_documentHistory->newestAge(back) > pageAge) {
+        stepDocumentHistory(back);
+        return;
+    }
+    if (m_pageStore->currentIndex() < 0)
         return;
     const WriteResult stepped = back ? m_editor->undo() : m_editor->redo();
     if (!stepped) {
@@ -72,9 +84,25 @@ void MainWindow::stepHistory(bool back)
     reportIfFailed(m_pageStore->updateThumbnail(m_editor->currentImage()));
 }
 
+void MainWindow::stepDocumentHistory(bool back)
+{
+    const bool wasEmpty = m_pageStore->count() == 0;
+    if (wasEmpty)
+        documentFilled();
+    reportIfFailed(back ? m_documentHistory->undo() : m_documentHistory->redo());
+    if (m_pageStore->count() == 0)
+        documentEmptied();
+    else if (wasEmpty)
+        m_pageStore->setCurrentPage(m_pageStore->currentIndex());
+}
+
 void MainWindow::updateHistoryCommands()
 {
+    // m_documentHistory is made after the editor, whose signals may come first.
     const bool cropping = action(Command::Crop)->isChecked();
-    action(Command::Undo)->setEnabled(!cropping && m_editor->canUndo());
-    action(Command::Redo)->setEnabled(!cropping && m_editor->canRedo());
+    const bool pages = m_documentHistory != nullptr;
+    action(Command::Undo)->setEnabled(
+        !cropping && (m_editor->canUndo() || (pages && m_documentHistory->canUndo())));
+    action(Command::Redo)->setEnabled(
+        !cropping && (m_editor->canRedo() || (pages && m_documentHistory->canRedo())));
 }

@@ -2,10 +2,10 @@
 // removing, moving and turning pages, zooming the page view.
 #include "MainWindow.h"
 
+#include "DocumentHistory.h"
 #include "EditHistory.h"
 #include "ImageEditor.h"
 #include "ImageLoading.h"
-#include "OcrCache.h"
 #include "PageCommand.h"
 #include "PageListWidget.h"
 #include "SettingsKeys.h"
@@ -62,6 +62,8 @@ void MainWindow::showLoadFailure(const QString &path, const QString &reason)
 
 bool MainWindow::addPageToStore(const QImage &image, bool asTiff, const QByteArray &jpeg)
 {
+    // Removals and moves are kept by position, which a new page changes.
+    m_documentHistory->dropAll();
     m_pagePanelStack->setCurrentIndex(PageStorePanel);
     const WriteResult written = m_pageStore->addPage(image, asTiff, jpeg);
     if (!written)
@@ -151,7 +153,8 @@ void MainWindow::dropPages(const QList<int> &positions, int gap)
 {
     const PageCommand command(m_pageCommandRunning);
     if (command)
-        reportIfFailed(m_pageStore->movePages(positions, gap));
+        reportIfFailed(m_documentHistory->move(
+            [&] { return m_pageStore->movePages(positions, gap); }));
 }
 
 void MainWindow::restoreSession()
@@ -159,6 +162,7 @@ void MainWindow::restoreSession()
     const PageCommand command(m_pageCommandRunning);
     if (!command)
         return;
+    m_documentHistory->dropAll();
     m_pageStore->blockSignals(true);
     const int panelBefore = m_pagePanelStack->currentIndex();
     m_pagePanelStack->setCurrentIndex(PageStorePanel);
@@ -229,12 +233,18 @@ void MainWindow::selectPage(const QString &path)
 
 void MainWindow::documentEmptied()
 {
+    // The edit histories stay with the removed pages, for an undo of the removal.
     m_editor->clearPage();
-    m_editor->history()->clear();
-    OcrCache::instance().clear();
     m_workAreaStack->setCurrentIndex(StartArea);
     m_pagePanelStack->setCurrentIndex(EmptyPanel);
     setActionsEnabled(m_pageActions, false);
+}
+
+void MainWindow::documentFilled()
+{
+    m_workAreaStack->setCurrentIndex(EditorArea);
+    m_pagePanelStack->setCurrentIndex(PageStorePanel);
+    setActionsEnabled(m_pageActions, true);
 }
 
 void MainWindow::reportIfFailed(const WriteResult &result)
@@ -248,7 +258,7 @@ void MainWindow::removePage()
     const PageCommand command(m_pageCommandRunning);
     if (!command || !confirm(tr("Do you want to remove the page?")))
         return;
-    reportIfFailed(m_pageStore->removeCurrentPage());
+    reportIfFailed(m_documentHistory->remove({m_pageStore->currentIndex()}));
     if (m_pageStore->count() == 0)
         documentEmptied();
 }
@@ -258,16 +268,10 @@ void MainWindow::removeAll()
     const PageCommand command(m_pageCommandRunning);
     if (!command || !confirm(tr("Do you want to remove all pages from the document?")))
         return;
-    reportIfFailed(m_pageStore->clear());
-    m_editor->clearPage();
-    m_editor->history()->clear();
-    OcrCache::instance().clear();
-    QCoreApplication::processEvents();
-    m_workAreaStack->setCurrentIndex(StartArea);
-    QCoreApplication::processEvents();
-    m_pagePanelStack->setCurrentIndex(EmptyPanel);
-    QCoreApplication::processEvents();
-    setActionsEnabled(m_pageActions, false);
+    QList<int> all;
+    for (int index = 0; index < m_pageStore->count(); ++index)
+        all.append(index);
+    removePositions(all);
 }
 
 void MainWindow::removeAllButThis()
@@ -299,7 +303,7 @@ void MainWindow::removePositions(const QList<int> &positions)
 {
     {
         const BatchGuard batch(this);
-        reportIfFailed(m_pageStore->removePages(positions));
+        reportIfFailed(m_documentHistory->remove(positions));
         m_pageStore->repaint();
     }
     if (m_pageStore->count() == 0)
@@ -324,28 +328,28 @@ void MainWindow::moveUp()
 {
     const PageCommand command(m_pageCommandRunning);
     if (command)
-        reportIfFailed(m_pageStore->moveUp());
+        reportIfFailed(m_documentHistory->move([this] { return m_pageStore->moveUp(); }));
 }
 
 void MainWindow::moveDown()
 {
     const PageCommand command(m_pageCommandRunning);
     if (command)
-        reportIfFailed(m_pageStore->moveDown());
+        reportIfFailed(m_documentHistory->move([this] { return m_pageStore->moveDown(); }));
 }
 
 void MainWindow::moveTop()
 {
     const PageCommand command(m_pageCommandRunning);
     if (command)
-        reportIfFailed(m_pageStore->moveTop());
+        reportIfFailed(m_documentHistory->move([this] { return m_pageStore->moveTop(); }));
 }
 
 void MainWindow::moveBottom()
 {
     const PageCommand command(m_pageCommandRunning);
     if (command)
-        reportIfFailed(m_pageStore->moveBottom());
+        reportIfFailed(m_documentHistory->move([this] { return m_pageStore->moveBottom(); }));
 }
 
 void MainWindow::turnPage(int degrees)

@@ -63,12 +63,12 @@ QString applicationTempFolder()
     return fresh;
 }
 
-QString runFolderPattern(const QString &kind)
+QString runFolderPattern(const QString &kind, const QString &parent)
 {
-    const QString temp = applicationTempFolder();
-    if (temp.isEmpty())
+    const QString folder = parent.isEmpty() ? applicationTempFolder() : parent;
+    if (folder.isEmpty())
         return QString();
-    return QStringLiteral("%1/%2-%3-XXXXXX").arg(temp, kind).arg(getpid());
+    return QStringLiteral("%1/%2-%3-XXXXXX").arg(folder, kind).arg(getpid());
 }
 
 namespace {
@@ -84,6 +84,19 @@ bool ownerIsGone(const QString &folderName)
     return kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 } // namespace
+
+void removeStaleRunFolders(const QString &parent, const QString &kind)
+{
+    if (parent.isEmpty())
+        return;
+    QDir folder(parent);
+    const QStringList runFolders =
+        folder.entryList({kind + QStringLiteral("-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : runFolders) {
+        if (ownerIsGone(name) && removeFolderContents(folder.filePath(name)))
+            folder.rmdir(name);
+    }
+}
 
 void removeStaleTempFiles()
 {

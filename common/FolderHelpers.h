@@ -16,10 +16,14 @@ QString applicationTempFolder();
 // Never loosens or takes over what is there. ok false with the reason otherwise.
 WriteResult makePrivateFolder(const QString &path);
 
-// The pattern for a QTemporaryDir of this run inside the program's temporary folder:
-// "<folder>/<kind>-<pid>-XXXXXX", so that a later start can tell the folders a crashed run
-// left behind from those of a run still going. Empty when there is no temporary folder.
-QString runFolderPattern(const QString &kind);
+// The pattern for a QTemporaryDir of this run inside parent (empty: the program's temporary
+// folder): "<parent>/<kind>-<pid>-XXXXXX", so that a later start can tell the folders a
+// crashed run left behind from those of a run still going. Empty when there is no folder.
+QString runFolderPattern(const QString &kind, const QString &parent = QString());
+
+// Deletes the run folders of kind (see runFolderPattern) in parent whose process no longer
+// exists. Other folders are never touched. Failures are ignored.
+void removeStaleRunFolders(const QString &parent, const QString &kind);
 
 // Deletes what earlier runs left in the program's own temporary folder: "Temp*" files with
 // names longer than 32 characters, and the run folders (see runFolderPattern) of processes

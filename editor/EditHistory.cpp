@@ -68,7 +68,7 @@ EditHistory::Version EditHistory::keep(const QString &page, QString *error)
         m_folder = std::move(made);
     }
     Version version;
-    version.age = ++m_age;
+    version.age = tick();
     version.file = m_folder->filePath(QStringLiteral("%1.page").arg(version.age));
     if (!copyWhole(page, version.file, error))
         return {};
@@ -201,6 +201,22 @@ void EditHistory::renumber(const QStringList &before, const QStringList &after)
         forgetPage(page);
     m_pages = moved;
     emit changed();
+}
+
+void EditHistory::forgetPages(const QStringList &pages)
+{
+    for (const QString &page : pages)
+        forgetPage(page);
+    emit changed();
+}
+
+quint64 EditHistory::newestAge(const QString &page, bool undo) const
+{
+    const auto it = m_pages.constFind(page);
+    if (it == m_pages.cend())
+        return 0;
+    const QList<Version> &versions = undo ? it->undo : it->redo;
+    return versions.isEmpty() ? 0 : versions.last().age;
 }
 
 void EditHistory::clear()

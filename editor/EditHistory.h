@@ -47,8 +47,17 @@ public:
     WriteResult redo(const QString &page);
 
     // The pages were renumbered: the page that was before[i] is now after[i]. A page not in
-    // before was removed and its history goes.
+    // before was removed and its history goes. A page kept aside for undo keeps its history
+    // under the name it has there.
     void renumber(const QStringList &before, const QStringList &after);
+    // Forgets the versions of pages that are gone for good.
+    void forgetPages(const QStringList &pages);
+
+    // The history's clock: every version kept, and every other step that shares the history
+    // (DocumentHistory), takes the next tick, so the newest step can be found.
+    quint64 tick() { return ++m_age; }
+    // The tick of the version an undo (redo) of page would put back; 0 when there is none.
+    quint64 newestAge(const QString &page, bool undo) const;
     // Forgets every version and removes their files.
     void clear();
 

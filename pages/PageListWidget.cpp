@@ -102,6 +102,7 @@ KSlabWidget *PageListWidget::appendTile(const PageFolder::Files &files, const QI
     tile->setContextMenu(m_pageMenu);
     tile->setImage(thumbnail);
     m_files.insert(tile, files);
+    m_ids.insert(tile, ++m_lastId);
     return tile;
 }
 
@@ -261,7 +262,16 @@ WriteResult PageListWidget::removePage(int index)
     return removePages({index});
 }
 
-WriteResult PageListWidget::removePages(QList<int> positions)
+QList<quint64> PageListWidget::pageIds() const
+{
+    QList<quint64> ids;
+    for (KSlabWidget *tile : m_slabs)
+        ids.append(m_ids.value(tile));
+    return ids;
+}
+
+WriteResult PageListWidget::removePages(QList<int> positions, const QString &keepIn,
+                                        QList<KeptPage> *kept)
 {
     if (m_busy)
         return busy();
@@ -274,8 +284,28 @@ WriteResult PageListWidget::removePages(QList<int> positions)
     QList<KSlabWidget *> removed;
     for (int position : std::as_const(positions))
         removed.append(slabAt(position));
+    QStringList keptBefore;
+    QStringList keptAfter;
     for (KSlabWidget *tile : std::as_const(removed)) {
-        const WriteResult deleted = PageFolder::removeFiles(m_files.take(tile));
+        const PageFolder::Files files = m_files.take(tile);
+        const quint64 id = m_ids.take(tile);
+        if (kept && !keepIn.isEmpty()) {
+            // Named by id, which no other page of this run has.
+            const QString name = keepIn + QLatin1Char('/') + QString::number(id);
+            const PageFolder::Files aside{
+                name + QLatin1String("_o.") + QFileInfo(files.image).suffix(),
+                name + QLatin1String("_s.jpg")};
+            if (QFile::rename(files.image, aside.image)) {
+                // A thumbnail is only a cache: one that stays behind is made again.
+                if (!QFile::rename(files.thumbnail, aside.thumbnail))
+                    QFile::remove(files.thumbnail);
+                kept->append({id, slabPosition(tile), tile->isChecked(), aside});
+                keptBefore << files.image;
+                keptAfter << aside.image;
+                continue;
+            }
+        }
+        const WriteResult deleted = PageFolder::removeFiles(files);
         if (!deleted && result)
             result = deleted;
     }
@@ -283,7 +313,7 @@ WriteResult PageListWidget::removePages(QList<int> positions)
 
     for (int position = positions.first(); position < count(); ++position)
         retitle(position);
-    const WriteResult renamed = renumberFiles();
+    const WriteResult renamed = renumberFiles(keptBefore, keptAfter);
     if (!renamed && result)
         result = renamed;
 
@@ -292,7 +322,44 @@ WriteResult PageListWidget::removePages(QList<int> positions)
     return result;
 }
 
-WriteResult PageListWidget::renumberFiles()
+WriteResult PageListWidget::putBack(QList<KeptPage> pages)
+{
+    if (m_busy)
+        return busy();
+    if (pages.isEmpty())
+        return done();
+    const BusyMark mark(m_busy);
+    std::sort(pages.begin(), pages.end(),
+              [](const KeptPage &a, const KeptPage &b) { return a.position < b.position; });
+    QList<KSlabWidget *> order = m_slabs.values();
+    for (const KeptPage &page : std::as_const(pages)) {
+        KSlabWidget *tile = appendTile(page.files, restoredThumbnail(page.files));
+        m_ids.insert(tile, page.id);
+        tile->setChecked(page.checked);
+        order.insert(qBound(0, page.position, int(order.size())), tile);
+    }
+    return applyOrder(order);
+}
+
+WriteResult PageListWidget::arrange(const QList<quint64> &ids)
+{
+    if (m_busy)
+        return busy();
+    QList<KSlabWidget *> order;
+    for (quint64 id : ids) {
+        KSlabWidget *tile = m_ids.key(id, nullptr);
+        if (!tile || order.contains(tile))
+            break;
+        order << tile;
+    }
+    if (order.size() != count() || ids.size() != count())
+        return {false, tr("The pages have changed meanwhile.")};
+    const BusyMark mark(m_busy);
+    return applyOrder(order);
+}
+
+WriteResult PageListWidget::renumberFiles(const QStringList &keptBefore,
+                                          const QStringList &keptAfter)
 {
     KSlabWidget *current = currentTile();
     const QString currentImage = m_files.value(current).image;
@@ -313,7 +380,7 @@ WriteResult PageListWidget::renumberFiles()
     QStringList after;
     for (const PageFolder::Files &page : std::as_const(pages))
         after.append(page.image);
-    emit pagesRenumbered(before, after);
+    emit pagesRenumbered(before + keptBefore, after + keptAfter);
     return renamed;
 }
 
@@ -337,6 +404,7 @@ WriteResult PageListWidget::clear()
     }
     clearSlabs();
     m_files.clear();
+    m_ids.clear();
     m_nextNumber = 0;
     return result;
 }
@@ -427,8 +495,13 @@ WriteResult PageListWidget::movePages(QList<int> positions, int to)
         order.insert(at + i, moved.at(i));
     if (order == before)
         return done();
-
     const BusyMark mark(m_busy);
+    return applyOrder(order);
+}
+
+WriteResult PageListWidget::applyOrder(const QList<KSlabWidget *> &order)
+{
+    const QList<KSlabWidget *> before = m_slabs.values();
     const WriteResult renumbered = reorder(order);
     QList<KSlabWidget *> laidOut = before;
     for (int position = 0; position < order.size(); ++position) {

@@ -84,13 +84,34 @@ public:
     // Largest thumbnail width and height for pages added from now on.
     QSize thumbnailBox() const { return m_thumbBox; }
 
+    // Stable ids of the pages in list order: an id stays with its page through moves, and
+    // through a removal that is put back.
+    QList<quint64> pageIds() const;
+
+    // A removed page whose files were kept aside, so that it can be put back.
+    struct KeptPage
+    {
+        quint64 id = 0;
+        int position = 0; // before the removal
+        bool checked = false;
+        PageFolder::Files files; // in the folder kept in
+    };
+
     // Remove pages with their files; the page at the removed position (or the new last
     // page) becomes current. An index out of range does nothing.
     WriteResult removePage(int index);
     WriteResult removeCurrentPage();
     // Removes the pages at positions with one renumbering at the end; the page after the
     // first removed position (or the new last page) becomes current, announced once.
-    WriteResult removePages(QList<int> positions);
+    // keepIn not empty: the files are moved into that folder instead of being deleted, and
+    // each page so kept is appended to *kept (a page that could not be moved is deleted and
+    // left out); pagesRenumbered tells their new names.
+    WriteResult removePages(QList<int> positions, const QString &keepIn = QString(),
+                            QList<KeptPage> *kept = nullptr);
+    // Brings pages kept by removePages back at their positions, with their ids and check
+    // marks; their files move back into the current folder (pagesRenumbered tells where).
+    // The current page stays current.
+    WriteResult putBack(QList<KeptPage> pages);
     // Removes every page with its files; numbering starts at 1 again. Files in the current
     // folder that are no page of the document stay.
     WriteResult clear();
@@ -104,6 +125,8 @@ public:
     // (count: the end), with one renumbering of the files; the current page stays current.
     // Positions out of range are left out; a gap out of range moves nothing.
     WriteResult movePages(QList<int> positions, int to);
+    // Puts the pages in the order of ids (see pageIds), which must name every page once.
+    WriteResult arrange(const QList<quint64> &ids);
 
     // Turn the current page's thumbnail (tile and file) by 270, 90 or 180 degrees, following
     // the editor's turn of the page image.
@@ -151,8 +174,12 @@ private:
     WriteResult reorder(int from, int to);
     // Puts the tiles in order (the same tiles) and renumbers the files to follow.
     WriteResult reorder(const QList<KSlabWidget *> &order);
-    // Gives every page the file numbers of its position.
-    WriteResult renumberFiles();
+    // reorder, with the layout and the titles following.
+    WriteResult applyOrder(const QList<KSlabWidget *> &order);
+    // Gives every page the file numbers of its position. keptBefore and keptAfter: pages kept
+    // aside meanwhile, announced with the renumbering.
+    WriteResult renumberFiles(const QStringList &keptBefore = QStringList(),
+                              const QStringList &keptAfter = QStringList());
     void retitle(int position);
     KSlabWidget *currentTile() const;
 
@@ -162,5 +189,7 @@ private:
     int m_nextNumber = 0;
     QSize m_thumbBox{220, 220};
     QHash<KSlabWidget *, PageFolder::Files> m_files;
+    QHash<KSlabWidget *, quint64> m_ids;
+    quint64 m_lastId = 0;
     QPointer<QMenu> m_pageMenu;
 };

@@ -455,6 +455,16 @@ private slots:
         QVERIFY(!dir.exists(crashed));
         QVERIFY(dir.exists(ours));
         QVERIFY(dir.exists(living));
+
+        // In the work folder only the kind asked for goes: a session folder's date reads like
+        // a run folder's process id.
+        const QString removed = QStringLiteral("Removed-99999999-Ab3dEf");
+        const QString session = QStringLiteral("Session 000001 (2026-12-07)");
+        for (const QString &name : {removed, session})
+            QVERIFY(dir.mkpath(name + QStringLiteral("/inner")));
+        removeStaleRunFolders(folder, QStringLiteral("Removed"));
+        QVERIFY(!dir.exists(removed));
+        QVERIFY(dir.exists(session));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "BrightnessDlg.h"
 #include "CropBoxItem.h"
+#include "DocumentHistory.h"
 #include "EditHistory.h"
 #include "ExportDlg.h"
 #include "FileSizeLimit.h"
@@ -1105,24 +1106,24 @@ private slots:
         QVERIFY(window->action(Command::Redo)->isEnabled());
     }
 
-    // Renumbering renames the edited page's file under the editor: a turn after it turns that
-    // page, not the one that took its old name, and its kept versions follow it (or go with it).
-    void editsFollowTheirPage_data()
+    // Removals and moves share Undo and Redo with the edits, newest first: the edited page
+    // keeps its versions through a renumbering and through a removal put back, and every
+    // page comes back byte for byte in its place, check marks too.
+    void undoPageCommands_data()
     {
         QTest::addColumn<int>("command");
         QTest::addColumn<int>("edited");       // position of the edited (and current) page
         QTest::addColumn<QList<int>>("order"); // colour indexes after the command
-        QTest::addColumn<bool>("undoable");
-        row("moved to the top", int(Command::MoveTop), 1, QList<int>{1, 0, 2}, true);
-        row("page before it removed", int(Command::RemoveAllChecked), 2, QList<int>{0, 2}, true);
-        row("the edited page removed", int(Command::RemoveAllChecked), 1, QList<int>{0, 2}, false);
+        row("moved to the top", int(Command::MoveTop), 1, QList<int>{1, 0, 2});
+        row("page before it removed", int(Command::RemoveAllChecked), 2, QList<int>{0, 2});
+        row("the edited page removed", int(Command::RemoveAllChecked), 1, QList<int>{0, 2});
+        row("all pages removed", int(Command::RemoveAll), 1, QList<int>{});
     }
-    void editsFollowTheirPage()
+    void undoPageCommands()
     {
         QFETCH(int, command);
         QFETCH(int, edited);
         QFETCH(QList<int>, order);
-        QFETCH(bool, undoable);
         QTemporaryDir dir;
         auto window = makeWindow();
         loadColours(*window, dir, 3);
@@ -1134,49 +1135,62 @@ private slots:
         store->setCurrentPage(edited);
         window->rotateRight();
         window->rotateRight();
-        QVERIFY(window->action(Command::Undo)->isEnabled());
 
-        if (Command(command) == Command::RemoveAllChecked)
+        if (Command(command) != Command::MoveTop)
             answerNextQuestion(QMessageBox::Yes);
         window->action(Command(command))->trigger();
         QCOMPARE(pageColourIndexes(*store), order);
-        QCOMPARE(window->action(Command::Undo)->isEnabled(), undoable);
-        if (!undoable)
-            QCOMPARE(window->editor()->history()->bytesKept(), 0);
-
-        window->rotateRight();
-        const int turned = store->currentIndex();
-        if (undoable)
-            QCOMPARE(order.at(turned), edited);
-        for (int i = 0; i < store->count(); ++i)
-            QCOMPARE(QImageReader(store->pagePaths().at(i)).size(),
-                     i == turned ? QSize(40, 60) : QSize(60, 40));
-        for (int undo = undoable ? 3 : 1; undo > 0; --undo)
-            window->undo();
-        // Every page, the edited one too, as it was loaded; nothing else was changed.
-        for (int i = 0; i < store->count(); ++i)
-            QCOMPARE(contentOf(store->pagePaths().at(i)), originals.at(order.at(i)));
+        // Nothing of a removed page stays where a restore would find it.
+        QCOMPARE(store->waitingPageFiles(), QStringList());
+        QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * order.size());
+        int steps = 3;
+        if (!order.isEmpty()) {
+            window->rotateRight();
+            const int turned = store->currentIndex();
+            if (order.contains(edited))
+                QCOMPARE(order.at(turned), edited);
+            ++steps;
+        }
+        for (int step = 0; step < steps; ++step)
+            window->action(Command::Undo)->trigger();
         QVERIFY(!window->action(Command::Undo)->isEnabled());
+        QCOMPARE(pageColourIndexes(*store), (QList<int>{0, 1, 2}));
+        for (int i = 0; i < store->count(); ++i)
+            QCOMPARE(contentOf(store->pagePaths().at(i)), originals.at(i));
+        QVERIFY(store->isChecked(1) && !store->isChecked(0));
+        QCOMPARE(window->workAreaStack()->currentIndex(), int(MainWindow::EditorArea));
+
+        for (int step = 0; step < steps; ++step)
+            window->action(Command::Redo)->trigger();
+        QVERIFY(!window->action(Command::Redo)->isEnabled());
+        QCOMPARE(pageColourIndexes(*store), order);
+        QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * order.size());
     }
 
-    // Kept versions live outside the work folder: a restart restores only the pages, and
-    // clearing the document or closing the window removes them.
+    // Kept versions and removed pages live outside "Current": a restart restores only the
+    // pages, closing the window removes them, and a new page ends the undo of a removal.
     void historyStaysOutOfTheDocument()
     {
         QTemporaryDir dir;
         QList<QByteArray> pages;
         QString kept;
+        QString removed;
         {
             auto first = makeWindow();
-            loadColours(*first, dir, 2);
+            loadColours(*first, dir, 3);
             first->rotateLeft();
             first->rotateLeft();
             kept = first->editor()->history()->folder();
             QCOMPARE(QDir(kept).entryList(QDir::Files).size(), 2);
+            answerNextQuestion(QMessageBox::Yes);
+            first->removePage();
+            removed = first->documentHistory()->folder();
+            QCOMPARE(QDir(removed).entryList(QDir::Files).size(), 2);
             for (const QString &path : first->pageStore()->pagePaths())
                 pages << contentOf(path);
         }
         QVERIFY(!QFileInfo::exists(kept));
+        QVERIFY(!QFileInfo::exists(removed));
         auto second = makeWindow();
         QCOMPARE(second->pageStore()->waitingPageFiles().size(), 2);
         second->restoreSession();
@@ -1185,13 +1199,13 @@ private slots:
             QCOMPARE(contentOf(second->pageStore()->pagePaths().at(i)), pages.at(i));
         QVERIFY(!second->action(Command::Undo)->isEnabled());
 
-        second->rotateRight();
-        kept = second->editor()->history()->folder();
-        QVERIFY(QFileInfo(kept).isDir());
         answerNextQuestion(QMessageBox::Yes);
         second->removeAll();
-        QVERIFY(!QFileInfo::exists(kept));
-        QCOMPARE(second->editor()->history()->bytesKept(), 0);
+        QVERIFY(second->action(Command::Undo)->isEnabled());
+        loadColours(*second, dir, 1);
+        QCOMPARE(second->pageStore()->count(), 1);
+        QVERIFY(!second->action(Command::Undo)->isEnabled());
+        QCOMPARE(QDir(second->documentHistory()->folder()).entryList(QDir::Files).size(), 0);
     }
 };
 

@@ -257,7 +257,7 @@ class DesktopTest(unittest.TestCase):
                  "the page removed")
         self.assertEqual([strip.getChildAtIndex(i).name for i in range(2)], ["Page 1", "Page 2"])
 
-    def test_dragging_a_page_past_the_last_renumbers_the_files(self):
+    def test_dragging_a_page_past_the_last_renumbers_the_files_and_ctrl_z_takes_it_back(self):
         files = [picture(self.folder, "drag%d.png" % n, 300 + 100 * n, 800) for n in (1, 2, 3)]
         program = Program(self, files)
         strip = program.wait_find(pyatspi.ROLE_LIST, "Pages", "the thumbnail strip")
@@ -294,6 +294,9 @@ class DesktopTest(unittest.TestCase):
                  "the page files in the new order", settle=0.3)
         wait_for(lambda: [strip.getChildAtIndex(i).name for i in range(3)] ==
                  ["Page 1", "Page 2", "Page 3"], "the pages named in order again")
+        xdotool("key", "ctrl+z")
+        wait_for(lambda: renumbered() == sizes, "the page files in the first order again",
+                 settle=0.3)
 
     def test_crop_accepted_through_accessibility(self):
         program = Program(self, [picture(self.folder, "crop.png", 800, 1000)])

@@ -183,6 +183,13 @@ public slots:
     // On this user's first start: checks for an update and reports the installation.
     void checkInstall();
 
+protected:
+    // Files dropped anywhere else than on the strip or the page view (the start area of an
+    // empty window, the ribbon) are loaded as dropFiles() does, after the current page.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void installTranslators();
     void buildRibbon();

@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 
 #include "DocumentHistory.h"
+#include "DroppedFiles.h"
 #include "EditHistory.h"
 #include "ImageEditor.h"
 #include "ImageLoading.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -105,8 +107,22 @@ void MainWindow::loadFiles(const QStringList &files)
     QCoreApplication::processEvents();
     m_pageStore->blockSignals(true);
     int added = 0;
+    bool tookBack = false;
     for (const QString &file : files) {
-        const LoadedFile loaded = readImageFilePages(file);
+        const int before = m_pageStore->count();
+        const LoadedFile loaded = readImageFilePages(file, [this](LoadedPage &&page) {
+            // The store has said why; the next pages would only fail the same way.
+            return addPageToStore(page.image, page.asTiff, page.jpeg);
+        });
+        const int addedOfFile = m_pageStore->count() - before;
+        if (!loaded && addedOfFile > 0) {
+            // A document never holds half a file.
+            QList<int> partial;
+            for (int position = before; position < m_pageStore->count(); ++position)
+                partial << position;
+            reportIfFailed(m_pageStore->removePages(partial));
+            tookBack = true;
+        }
         if (loaded.failure == LoadFailure::Missing || loaded.failure == LoadFailure::NotAFile) {
             // Not a matter of file format: say what is wrong with the name given.
             showNotice(tr("Sorry, can't load file.<br>%1").arg(loaded.error.toHtmlEscaped()));
@@ -116,17 +132,12 @@ void MainWindow::loadFiles(const QStringList &files)
             showLoadFailure(file, loadFailureReason(loaded.failure));
             continue;
         }
-        int addedOfFile = 0;
-        for (const LoadedPage &page : loaded.pages) {
-            // The store has said why; the next pages would only fail the same way.
-            if (!addPageToStore(page.image, page.asTiff, page.jpeg))
-                break;
-            ++addedOfFile;
-        }
         added += addedOfFile;
         if (addedOfFile > 0)
             writeSetting(Settings::LastPath, QFileInfo(file).absoluteFilePath());
     }
+    if (tookBack && m_pageStore->count() == 0)
+        documentEmptied();
     finishBatch(added);
 }
 
@@ -147,6 +158,33 @@ void MainWindow::dropFiles(const QStringList &files, int gap)
     reportIfFailed(m_pageStore->movePages(added, to));
     // The last new page stays current: show it where it landed.
     m_pageStore->setCurrentPage(m_pageStore->currentIndex());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    dragMoveEvent(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (droppedFiles(event).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QStringList files = droppedFiles(event);
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    dropFiles(files);
 }
 
 void MainWindow::dropPages(const QList<int> &positions, int gap)

@@ -162,7 +162,7 @@ QImage readPageImage(const QString &path, QString *error)
     return image;
 }
 
-LoadedFile readImageFilePages(const QString &path)
+LoadedFile readImageFilePages(const QString &path, const PageSink &take)
 {
     const QFileInfo info(path);
     const QString name = info.fileName();
@@ -174,7 +174,7 @@ LoadedFile readImageFilePages(const QString &path)
         return result;
     }
     if (isPdfFile(path))
-        return readPdfPages(path);
+        return readPdfPages(path, take);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     if (!reader.canRead()) {
@@ -190,7 +190,6 @@ LoadedFile readImageFilePages(const QString &path)
         info.suffix() == QLatin1String("tiff") || info.suffix() == QLatin1String("tif");
     for (int index = 0; index < count; ++index) {
         if (index > 0 && !reader.jumpToNextImage()) {
-            result.pages.clear();
             result.failure = LoadFailure::Damaged;
             result.error =
                 ImageLoading::tr("Can't open %1: page %2 can't be read.").arg(name).arg(index + 1);
@@ -199,12 +198,12 @@ LoadedFile readImageFilePages(const QString &path)
         Refusal refusal;
         const QImage image = readChecked(reader, path, name, &refusal);
         if (image.isNull()) {
-            result.pages.clear();
             result.failure = refusal.failure;
             result.error = refusal.message;
             return result;
         }
-        result.pages.append(asPage(image, tiffSuffix));
+        if (!take(asPage(image, tiffSuffix)))
+            return result;
     }
     return result;
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <functional>
 
 // Why a file gave no page.
 enum class LoadFailure
@@ -28,10 +29,12 @@ struct LoadedPage
     QByteArray jpeg;
 };
 
-// Every picture of one image file, or why there is none.
+// Takes one page as it is read; false stops the reading (the page could not be kept).
+using PageSink = std::function<bool(LoadedPage &&page)>;
+
+// How reading one image file went.
 struct LoadedFile
 {
-    QList<LoadedPage> pages;
     LoadFailure failure = LoadFailure::None;
     // For the user; empty when the file was read.
     QString error;
@@ -46,12 +49,13 @@ struct LoadedFile
 QImage readPageImage(const QString &path, QString *error = nullptr);
 
 // Reads an image file chosen by the user as pages of the document (a PDF file through
-// readPdfPages): every picture of a
-// multi-page file in file order, turned as its EXIF orientation says, transparent pixels laid
-// on white, a 1-bit picture whose palette is not black and white converted through its colours.
-// Each picture is checked as readPageImage does; one bad picture refuses the whole file, so a
-// document never holds half a file. Any thread.
-LoadedFile readImageFilePages(const QString &path);
+// readPdfPages): every picture of a multi-page file in file order, turned as its EXIF
+// orientation says, transparent pixels laid on white, a 1-bit picture whose palette is not
+// black and white converted through its colours. Each picture is checked as readPageImage
+// does and handed to take as soon as it is read, so memory stays flat however long the file.
+// One bad picture refuses the whole file: the caller then takes back the pages it was
+// given, so a document never holds half a file. Any thread.
+LoadedFile readImageFilePages(const QString &path, const PageSink &take);
 
 // A short reason for the user: "damaged", "too large", "not a picture", "missing", "not a
 // regular file", "protected by a password"; empty for None.

@@ -303,12 +303,14 @@ void setResolution(QImage &image, const QTransform &placed)
     image.setDotsPerMeterY(qRound(image.height() / height * InchesPerMeter));
 }
 
-// The page as its one picture, without loss; nullopt when it must be drawn. Throws PdfError
-// for a damaged stream.
-std::optional<LoadedPage> pictureOf(const PdfDocument &document, PdfPage *page)
+// The page as its one picture, without loss; nullopt when it must be drawn. *image: the
+// picture's object, if the page has one. Throws PdfError for a damaged stream.
+std::optional<LoadedPage> pictureOf(const PdfDocument &document, PdfPage *page,
+                                    const PdfObject **picture)
 {
     QTransform placed;
     const PdfObject *image = onlyPicture(document, page, &placed);
+    *picture = image;
     // Only a picture standing upright: a turned or mirrored one would have to be re-coded.
     if (!image || page->GetRotation() % 360 != 0 || !placed.isScaling() || placed.m11() <= 0 ||
         placed.m22() <= 0 || key(document, image, "SMask") || key(document, image, "Mask"))
@@ -402,51 +404,58 @@ std::optional<LoadedPage> pictureOf(const PdfDocument &document, PdfPage *page)
     return result;
 }
 
-Refusal renderPages(const QString &path, const QList<int> &indexes, QList<LoadedPage> &pages)
+Refusal renderPage(Poppler::Document &document, int index, LoadedPage &drawn)
 {
-    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
-    if (!document)
-        return {LoadFailure::Damaged, PdfPages::tr("the file is damaged.")};
-    if (document->isLocked())
-        return {LoadFailure::Protected, PdfPages::tr("the file is protected by a password.")};
-    document->setRenderHint(Poppler::Document::Antialiasing);
-    document->setRenderHint(Poppler::Document::TextAntialiasing);
-    for (const int index : indexes) {
-        const std::unique_ptr<Poppler::Page> page = document->page(index);
-        if (!page)
-            return {LoadFailure::Damaged, PdfPages::tr("page %1 can't be read.").arg(index + 1)};
-        const QSizeF size = page->pageSizeF() * (PdfRenderDpi / PointsPerInch);
-        if (size.width() > MaxSide || size.height() > MaxSide ||
-            size.width() * size.height() > MaxPixels)
-            return {LoadFailure::TooLarge, PdfPages::tr("page %1 is too large.").arg(index + 1)};
-        QImage image = page->renderToImage(PdfRenderDpi, PdfRenderDpi);
-        if (image.isNull())
-            return {LoadFailure::Damaged, PdfPages::tr("page %1 can't be drawn.").arg(index + 1)};
-        // The page background is white paper; a page file holds no transparency.
-        image = image.convertToFormat(QImage::Format_RGB32);
-        // Encoded at once, as its page file will be, and only a preview kept: a long PDF of
-        // drawn pages would otherwise hold some 35 MB a page until the whole file is read.
-        QBuffer encoded(&pages[index].jpeg);
-        encoded.open(QIODevice::WriteOnly);
-        QImageWriter writer(&encoded, "jpeg");
-        writer.setQuality(readSetting(Settings::JpegQuality).toInt());
-        if (!writer.write(image))
-            return {LoadFailure::TooLarge, PdfPages::tr("page %1 is too large.").arg(index + 1)};
-        pages[index].image = qMax(image.width(), image.height()) > PreviewSide
-                                 ? image.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio,
-                                                Qt::SmoothTransformation)
-                                 : image;
-    }
+    const std::unique_ptr<Poppler::Page> page = document.page(index);
+    if (!page)
+        return {LoadFailure::Damaged, PdfPages::tr("page %1 can't be read.").arg(index + 1)};
+    const QSizeF size = page->pageSizeF() * (PdfRenderDpi / PointsPerInch);
+    if (size.width() > MaxSide || size.height() > MaxSide ||
+        size.width() * size.height() > MaxPixels)
+        return {LoadFailure::TooLarge, PdfPages::tr("page %1 is too large.").arg(index + 1)};
+    QImage image = page->renderToImage(PdfRenderDpi, PdfRenderDpi);
+    if (image.isNull())
+        return {LoadFailure::Damaged, PdfPages::tr("page %1 can't be drawn.").arg(index + 1)};
+    // The page background is white paper; a page file holds no transparency.
+    image = image.convertToFormat(QImage::Format_RGB32);
+    // Encoded at once, as its page file will be, and only a preview kept for the thumbnail.
+    QBuffer encoded(&drawn.jpeg);
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, "jpeg");
+    writer.setQuality(readSetting(Settings::JpegQuality).toInt());
+    if (!writer.write(image))
+        return {LoadFailure::TooLarge, PdfPages::tr("page %1 is too large.").arg(index + 1)};
+    drawn.image = qMax(image.width(), image.height()) > PreviewSide
+                      ? image.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio,
+                                     Qt::SmoothTransformation)
+                      : image;
     return {};
 }
 
-Refusal readPages(const QString &path, QList<LoadedPage> &pages)
+// Opens the file for drawing; null with the refusal when it cannot be drawn.
+std::unique_ptr<Poppler::Document> openForDrawing(const QString &path, Refusal *refusal)
+{
+    std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
+    if (!document) {
+        *refusal = {LoadFailure::Damaged, PdfPages::tr("the file is damaged.")};
+    } else if (document->isLocked()) {
+        *refusal = {LoadFailure::Protected, PdfPages::tr("the file is protected by a password.")};
+        document.reset();
+    } else {
+        document->setRenderHint(Poppler::Document::Antialiasing);
+        document->setRenderHint(Poppler::Document::TextAntialiasing);
+    }
+    return document;
+}
+
+Refusal readPages(const QString &path, const PageSink &take)
 {
     // Damage is reported to the user; the libraries' own logs would only repeat it on stderr.
     Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
     PdfError::EnableLogging(false);
     PdfMemDocument document;
-    QList<int> drawn;
+    // Opened at the first page that has to be drawn.
+    std::unique_ptr<Poppler::Document> drawing;
     try {
         document.Load(QFile::encodeName(path).constData());
         const int count = document.GetPageCount();
@@ -457,10 +466,23 @@ Refusal readPages(const QString &path, QList<LoadedPage> &pages)
             if (!page)
                 return {LoadFailure::Damaged,
                         PdfPages::tr("page %1 can't be read.").arg(index + 1)};
-            std::optional<LoadedPage> picture = pictureOf(document, page);
-            if (!picture)
-                drawn << index;
-            pages << picture.value_or(LoadedPage());
+            const PdfObject *pictureObject = nullptr;
+            std::optional<LoadedPage> picture = pictureOf(document, page, &pictureObject);
+            if (!picture) {
+                Refusal refusal;
+                if (!drawing && !(drawing = openForDrawing(path, &refusal)))
+                    return refusal;
+                picture.emplace();
+                refusal = renderPage(*drawing, index, *picture);
+                if (refusal.failure != LoadFailure::None)
+                    return refusal;
+            }
+            // Handed over at once and the picture's stream let go, so memory does not grow
+            // with the page count.
+            if (pictureObject)
+                document.FreeObjectMemory(const_cast<PdfObject *>(pictureObject), true);
+            if (!take(std::move(*picture)))
+                return {};
         }
     } catch (const PdfError &error) {
         // Poppler knows encryption methods that the reader may not.
@@ -469,18 +491,15 @@ Refusal readPages(const QString &path, QList<LoadedPage> &pages)
             return {LoadFailure::Protected, PdfPages::tr("the file is protected by a password.")};
         return {LoadFailure::Damaged, PdfPages::tr("the file is damaged.")};
     }
-    if (drawn.isEmpty())
-        return {};
-    return renderPages(path, drawn, pages);
+    return {};
 }
 } // namespace
 
-LoadedFile readPdfPages(const QString &path)
+LoadedFile readPdfPages(const QString &path, const PageSink &take)
 {
     LoadedFile result;
-    const Refusal refusal = readPages(path, result.pages);
+    const Refusal refusal = readPages(path, take);
     if (refusal.failure != LoadFailure::None) {
-        result.pages.clear();
         result.failure = refusal.failure;
         result.error =
             PdfPages::tr("Can't open %1: %2").arg(QFileInfo(path).fileName(), refusal.reason);

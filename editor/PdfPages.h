@@ -7,7 +7,8 @@
 // The resolution of pages that are drawn.
 constexpr int PdfRenderDpi = 300;
 
-// Reads the pages of a PDF file as pages of the document, all or none.
+// Reads the pages of a PDF file as pages of the document, handing each to take as soon as
+// it is read (see readImageFilePages).
 //
 // A page whose content only places one picture (what scanners and our own PDF export write)
 // comes in as that picture without loss: a JPEG picture as its own bytes (LoadedPage::jpeg),
@@ -17,7 +18,7 @@ constexpr int PdfRenderDpi = 300;
 //
 // Refuses, with the reason for the user: a file protected by a password, a damaged file, a
 // file without pages, a page too large to draw. Any thread; the caller owns the pages.
-LoadedFile readPdfPages(const QString &path);
+LoadedFile readPdfPages(const QString &path, const PageSink &take);
 
 // Whether path names a PDF file: its suffix, or its first bytes when the suffix is another.
 bool isPdfFile(const QString &path);

@@ -197,8 +197,9 @@ QByteArray encrypted(const QByteArray &pdf)
     return contentOf(dir.filePath(QStringLiteral("out.pdf")));
 }
 
-// An A4 page of text only, the words in the rectangle (points from the top left) returned.
-QByteArray textOnlyPdf(QRect *words)
+// An A4 page of text only, the words in the rectangle (points from the top left) returned;
+// hugeSecondPage: then a page too large to draw.
+QByteArray textOnlyPdf(QRect *words, bool hugeSecondPage = false)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
@@ -211,6 +212,11 @@ QByteArray textOnlyPdf(QRect *words)
     painter.setFont(font);
     *words = QRect(72, 72, 400, 100);
     painter.drawText(*words, Qt::AlignCenter, QStringLiteral("Quillary"));
+    if (hugeSecondPage) {
+        writer.setPageSize(QPageSize(QSizeF(14000, 14000), QPageSize::Point));
+        writer.newPage();
+        painter.drawText(*words, Qt::AlignCenter, QStringLiteral("Quillary"));
+    }
     painter.end();
     return pdf;
 }
@@ -247,15 +253,18 @@ void answerNextQuestion(QMessageBox::StandardButton answer)
 }
 
 // Drags data over the window and drops it at gap: before the tile at gap (count: after the
-// last tile), -1 below the last row, -2 on the page view; the events a drag delivers.
+// last tile), -1 below the last row, -2 on the page view, -3 on the work area (the start
+// area of an empty window); the events a drag delivers.
 void dropOnWindow(MainWindow &window, QMimeData *data, int gap)
 {
     PageListWidget &store = *window.pageStore();
-    QWidget *viewport = gap == -2 ? window.editor()->view()->viewport() : store.viewport();
+    QWidget *viewport = gap == -3   ? window.workAreaStack()->currentWidget()
+                        : gap == -2 ? window.editor()->view()->viewport()
+                                    : store.viewport();
     const int count = store.count();
     const KSlabWidget *tile = store.slabAt(gap < 0 ? count - 1 : qMin(gap, count - 1));
     QPoint point = viewport->rect().center();
-    if (gap != -2) {
+    if (gap >= -1) {
         point = tile->mapTo(viewport, gap < 0        ? QPoint(tile->width() / 2, tile->height() + 8)
                                       : gap == count ? QPoint(tile->width() - 2, tile->height() - 2)
                                                      : QPoint(2, 2));
@@ -473,6 +482,9 @@ private slots:
 
         row("cut in the middle", scanned.left(scanned.size() / 2), QStringList(), QVariantList(),
             QStringLiteral("damaged"));
+        // The first page was already in the document when the second failed.
+        row("second page too large to draw", textOnlyPdf(&words, true), QStringList(),
+            QVariantList(), QStringLiteral("too large"));
         row("locked by a password", encrypted(scanned), QStringList(), QVariantList(),
             QStringLiteral("protected by a password"));
     }
@@ -593,6 +605,8 @@ private slots:
             false, QList<int>{0, 3, 4, 5, 1, 2});
         row("three files on the page view: after the current page", 3, QList<int>{}, 1, -1, -2,
             false, QList<int>{0, 1, 3, 4, 5, 2});
+        row("three files on an empty window", 0, QList<int>{}, 0, -1, -3, false,
+            QList<int>{0, 1, 2});
         row("a page while another command runs", 6, QList<int>{}, 2, 1, 5, true,
             QList<int>{0, 1, 2, 3, 4, 5});
         row("files while another command runs", 3, QList<int>{}, 2, -1, 1, true,

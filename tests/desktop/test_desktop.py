@@ -152,6 +152,53 @@ class Program:
         self.process.wait()
 
 
+def drag(start, end, steps=10):
+    """A left-button drag as a hand makes it: several moves, the first ones start the drag."""
+    xdotool("mousemove", *map(str, start))
+    xdotool("mousedown", "1")
+    for step in range(1, steps + 1):
+        xdotool("mousemove", str(start[0] + (end[0] - start[0]) * step // steps),
+                str(start[1] + (end[1] - start[1]) * step // steps))
+        time.sleep(0.05)
+    # The target learns of the last position before the button goes up.
+    time.sleep(0.2)
+    xdotool("mouseup", "1")
+
+
+def centre(node):
+    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return box.x + box.width // 2, box.y + box.height // 2
+
+
+class DragPeer:
+    """Another program (GTK) that offers files for dragging and prints what is dropped on it."""
+
+    def __init__(self, test, files=()):
+        self.process = subprocess.Popen(
+            ["/usr/bin/python3", os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                              "dragpeer.py"), *files],
+            stdout=subprocess.PIPE, text=True)
+        test.addCleanup(self.close)
+        assert self.process.stdout.readline().strip() == "ready"
+        window = xdotool("search", "--sync", "--onlyvisible", "--name", "^Drag peer$")[0]
+        # Low on the left, clear of the program's work area and of its strip on the right.
+        xdotool("windowmove", "--sync", window, "20", "760")
+        geometry = dict(line.split("=") for line in xdotool(
+            "getwindowgeometry", "--shell", window))
+        self.centre = (int(geometry["X"]) + int(geometry["WIDTH"]) // 2,
+                       int(geometry["Y"]) + int(geometry["HEIGHT"]) // 2)
+
+    def dropped(self):
+        """The next drop: its action and file paths."""
+        words = self.process.stdout.readline().split()
+        assert words[0] == "drop", words
+        return words[1], [GLib.filename_from_uri(uri)[0] for uri in words[2:]]
+
+    def close(self):
+        self.process.kill()
+        self.process.wait()
+
+
 def act(node, action_name):
     action = node.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
@@ -297,6 +344,25 @@ class DesktopTest(unittest.TestCase):
         xdotool("key", "ctrl+z")
         wait_for(lambda: renumbered() == sizes, "the page files in the first order again",
                  settle=0.3)
+
+    def test_files_from_another_program_land_on_an_empty_window_and_a_page_drags_out(self):
+        files = [picture(self.folder, "peer%d.png" % n, 300 + 100 * n, 800) for n in (1, 2)]
+        program = Program(self)
+        peer = DragPeer(self, files)
+        drag(peer.centre, centre(program.window))
+        wait_for(lambda: len(program.page_files()) == 2, "two pages from the dropped files",
+                 settle=0.3)
+        self.assertEqual([picture_size(os.path.join(program.pages, f))
+                          for f in program.page_files()], [(400, 800), (500, 800)])
+
+        strip = program.wait_find(pyatspi.ROLE_LIST, "Pages", "the thumbnail strip")
+        wait_for(lambda: strip.childCount == 2, "two pages in the strip")
+        drag(centre(strip.getChildAtIndex(0)), peer.centre)
+        action, paths = peer.dropped()
+        # A copy of the page file: the page stays in the document.
+        self.assertEqual(action, "copy")
+        self.assertEqual(paths, [os.path.join(program.pages, "00000001_o.jpg")])
+        self.assertEqual(len(program.page_files()), 2)
 
     def test_crop_accepted_through_accessibility(self):
         program = Program(self, [picture(self.folder, "crop.png", 800, 1000)])

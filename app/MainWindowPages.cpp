@@ -19,12 +19,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QStackedWidget>
 #include <QStandardPaths>
 
 namespace {
 // How often a long restore lets the window repaint and show its progress.
 constexpr qint64 RestoreRepaintMs = 100;
+// How long loading files runs before it shows its progress and Cancel.
+constexpr int LoadProgressDelayMs = 800;
 
 // Suspends painting and shows a wait cursor while many pages go at once.
 class BatchGuard
@@ -106,16 +109,34 @@ void MainWindow::loadFiles(const QStringList &files)
     workAreaChanged(EditorArea);
     QCoreApplication::processEvents();
     m_pageStore->blockSignals(true);
+    // Shown only when loading takes a while; a PDF of hundreds of pages does.
+    QProgressDialog progress(this);
+    progress.setWindowTitle(tr("Quillary"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(LoadProgressDelayMs);
+    progress.setAutoReset(false);
     int added = 0;
     bool tookBack = false;
     for (const QString &file : files) {
+        if (progress.wasCanceled())
+            break;
         const int before = m_pageStore->count();
-        const LoadedFile loaded = readImageFilePages(file, [this](LoadedPage &&page) {
+        const QString name = QFileInfo(file).fileName();
+        bool cutShort = false;
+        const LoadedFile loaded = readImageFilePages(file, [&](LoadedPage &&page) {
+            if (progress.wasCanceled()) {
+                cutShort = true;
+                return false;
+            }
+            progress.setMaximum(page.count);
+            progress.setLabelText(
+                tr("Loading %1, page %2 of %3").arg(name).arg(page.index + 1).arg(page.count));
+            progress.setValue(page.index);
             // The store has said why; the next pages would only fail the same way.
             return addPageToStore(page.image, page.asTiff, page.jpeg);
         });
         const int addedOfFile = m_pageStore->count() - before;
-        if (!loaded && addedOfFile > 0) {
+        if ((!loaded || cutShort) && addedOfFile > 0) {
             // A document never holds half a file.
             QList<int> partial;
             for (int position = before; position < m_pageStore->count(); ++position)
@@ -132,6 +153,9 @@ void MainWindow::loadFiles(const QStringList &files)
             showLoadFailure(file, loadFailureReason(loaded.failure));
             continue;
         }
+        // The files before stay whole; the one cut short was taken back.
+        if (cutShort)
+            break;
         added += addedOfFile;
         if (addedOfFile > 0)
             writeSetting(Settings::LastPath, QFileInfo(file).absoluteFilePath());

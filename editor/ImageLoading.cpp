@@ -202,7 +202,10 @@ LoadedFile readImageFilePages(const QString &path, const PageSink &take)
             result.error = refusal.message;
             return result;
         }
-        if (!take(asPage(image, tiffSuffix)))
+        LoadedPage page = asPage(image, tiffSuffix);
+        page.index = index;
+        page.count = count;
+        if (!take(std::move(page)))
             return result;
     }
     return result;

@@ -27,6 +27,9 @@ struct LoadedPage
     // instead of coding image again; image is then only its picture for the thumbnail and
     // may be smaller than the page.
     QByteArray jpeg;
+    // Where the page is in its file (0-based) and how many the file has, for progress.
+    int index = 0;
+    int count = 1;
 };
 
 // Takes one page as it is read; false stops the reading (the page could not be kept).

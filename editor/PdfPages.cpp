@@ -481,6 +481,8 @@ Refusal readPages(const QString &path, const PageSink &take)
             // with the page count.
             if (pictureObject)
                 document.FreeObjectMemory(const_cast<PdfObject *>(pictureObject), true);
+            picture->index = index;
+            picture->count = count;
             if (!take(std::move(*picture)))
                 return {};
         }

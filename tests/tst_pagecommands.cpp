@@ -32,6 +32,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -309,6 +310,45 @@ private slots:
         }
         window.loadFiles(files);
         return files;
+    }
+
+    // Cancel keeps the files loaded before whole and takes back the one it cut short.
+    void cancellingALoad_data()
+    {
+        QTest::addColumn<bool>("pictureFirst");
+        QTest::addColumn<int>("pages");
+        row("within the only file", false, 0);
+        row("before the second file", true, 1);
+    }
+    void cancellingALoad()
+    {
+        QFETCH(bool, pictureFirst);
+        QFETCH(int, pages);
+        QTemporaryDir dir;
+        QStringList files;
+        if (pictureFirst) {
+            files << dir.filePath(QStringLiteral("one.png"));
+            QVERIFY(solidPage(Qt::red).save(files.last()));
+        }
+        files << dir.filePath(QStringLiteral("three.tif"));
+        QVERIFY(writeFile(files.last(), multiPageTiff({solidPage(Qt::red), solidPage(Qt::green),
+                                                       solidPage(Qt::blue)})));
+        auto window = makeWindow();
+        QTimer canceller;
+        connect(&canceller, &QTimer::timeout, [&] {
+            if (auto *progress = window->findChild<QProgressDialog *>()) {
+                progress->cancel();
+                canceller.stop();
+            }
+        });
+        canceller.start(0);
+        window->loadFiles(files);
+        QCOMPARE(window->pageStore()->count(), pages);
+        QCOMPARE(window->pageStore()->waitingPageFiles(), QStringList());
+        QCOMPARE(QDir(window->pageStore()->currentFolder()).entryList(QDir::Files).size(),
+                 2 * pages);
+        QCOMPARE(noticeTexts(*window), QStringList());
+        QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), pages > 0);
     }
 
     void loadingAMixedBatch()

@@ -100,25 +100,29 @@ QImage readChecked(QImageReader &reader, const QString &path, const QString &nam
         return refuse(LoadFailure::Damaged,
                       ImageLoading::tr("Can't open %1: the file is incomplete.").arg(name));
 
-    QImage image;
-    bool missingData = false;
-    if (jpeg) {
-        const DecoderWatch watch;
-        image = reader.read();
-        missingData = watch.missingData();
-    } else {
-        image = reader.read();
-    }
+    bool complete = true;
+    const QImage image = jpeg ? readWholeJpeg(reader, &complete) : reader.read();
     if (image.isNull())
         return refuse(LoadFailure::Damaged,
                       ImageLoading::tr("Can't open %1: %2").arg(name, reader.errorString()));
-    if (missingData)
+    if (!complete)
         return refuse(LoadFailure::Damaged,
                       ImageLoading::tr("Can't open %1: the file is incomplete.").arg(name));
     *refusal = {};
     return image;
 }
 
+} // namespace
+
+QImage readWholeJpeg(QImageReader &reader, bool *complete)
+{
+    const DecoderWatch watch;
+    QImage image = reader.read();
+    *complete = !watch.missingData();
+    return image;
+}
+
+namespace {
 bool blackAndWhitePalette(const QImage &image)
 {
     const QList<QRgb> colours = image.colorTable();

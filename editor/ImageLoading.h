@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+class QImageReader;
+
 // Why a file gave no page.
 enum class LoadFailure
 {
@@ -50,6 +52,10 @@ struct LoadedFile
 // files that end before their end marker or whose decoder reports missing data (a cut-off
 // download or a full disk), and any read error. Any thread; the caller owns the image.
 QImage readPageImage(const QString &path, QString *error = nullptr);
+
+// Reads the reader's JPEG picture; *complete false when the decoder found data missing (it
+// then fills the rest with grey and reports success). Any thread.
+QImage readWholeJpeg(QImageReader &reader, bool *complete);
 
 // Reads an image file chosen by the user as pages of the document (a PDF file through
 // readPdfPages): every picture of a multi-page file in file order, turned as its EXIF

@@ -345,8 +345,9 @@ std::optional<LoadedPage> pictureOf(const PdfDocument &document, PdfPage *page,
         if (qMax(width, height) > PreviewSide)
             reader.setScaledSize(QSize(int(width), int(height))
                                      .scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio));
-        result.image = reader.read();
-        if (result.image.isNull())
+        bool complete = true;
+        result.image = readWholeJpeg(reader, &complete);
+        if (result.image.isNull() || !complete)
             throw PdfError(ePdfError_InvalidStream);
         return result;
     }

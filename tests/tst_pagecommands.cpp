@@ -522,6 +522,16 @@ private slots:
 
         row("cut in the middle", scanned.left(scanned.size() / 2), QStringList(), QVariantList(),
             QStringLiteral("damaged"));
+        // The decoder would fill the missing part with grey and call it a success.
+        QImage busy(200, 200, QImage::Format_RGB32);
+        for (int y = 0; y < busy.height(); ++y)
+            for (int x = 0; x < busy.width(); ++x)
+                busy.setPixel(x, y, qRgb(x * 37 ^ y * 91, x * y, x ^ y));
+        const QByteArray busyJpeg = encoded(busy, "JPG");
+        QByteArray cut = img2pdf({{QStringLiteral("busy.jpg"), busyJpeg}});
+        cut.replace(int(cut.indexOf(busyJpeg) + busyJpeg.size() * 3 / 4), 2, "\xff\xd9");
+        row("JPEG picture ending early", cut, QStringList(), QVariantList(),
+            QStringLiteral("damaged"));
         // The first page was already in the document when the second failed.
         row("second page too large to draw", textOnlyPdf(&words, true), QStringList(),
             QVariantList(), QStringLiteral("too large"));

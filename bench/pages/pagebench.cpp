@@ -51,10 +51,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const bool import = mode == QLatin1String("import") && argc > 2;
-    if (mode != QLatin1String("restore") && mode != QLatin1String("remove-all-but-current") &&
-        !import) {
-        QTextStream(stderr)
-            << "usage: quillary-pagebench restore|remove-all-but-current|import FILE\n";
+    const QStringList afterRestore = {QStringLiteral("remove-all-but-current"),
+                                      QStringLiteral("move-to-top"), QStringLiteral("drag-one-page"),
+                                      QStringLiteral("remove-all-and-undo")};
+    if (mode != QLatin1String("restore") && !afterRestore.contains(mode) && !import) {
+        QTextStream(stderr) << "usage: quillary-pagebench restore|" << afterRestore.join(QLatin1Char('|'))
+                            << "|import FILE\n";
         return 2;
     }
 
@@ -70,11 +72,24 @@ int main(int argc, char *argv[])
         window.restoreSession();
     } else {
         window.restoreSession();
-        window.pageStore()->setCurrentPage(window.pageStore()->count() / 2);
+        PageListWidget *store = window.pageStore();
+        // The last page is current: the move, the drag and the removal touch the most files.
+        store->setCurrentPage(mode == QLatin1String("remove-all-but-current") ? store->count() / 2
+                                                                               : store->count() - 1);
         QCoreApplication::processEvents();
-        answerYes();
+        if (mode != QLatin1String("move-to-top") && mode != QLatin1String("drag-one-page"))
+            answerYes();
         timer.start();
-        window.removeAllButThis();
+        if (mode == QLatin1String("remove-all-but-current")) {
+            window.removeAllButThis();
+        } else if (mode == QLatin1String("move-to-top")) {
+            window.moveTop();
+        } else if (mode == QLatin1String("drag-one-page")) {
+            window.dropPages({store->count() - 1}, 0);
+        } else {
+            window.removeAll();
+            window.undo();
+        }
     }
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     QTextStream(stdout) << window.pageStore()->count() << ' ' << QString::number(seconds, 'f', 2)

@@ -10,7 +10,8 @@
 #                       configured and built here when missing)
 #   BASELINE_BUILD_DIR  optional: a bench build of an earlier version, measured in the same run
 #   WORK_DIR            where pages go (default: a temporary folder, removed at the end)
-# PAGE_COUNTS (environment) chooses the document sizes, default "100 300 500".
+# PAGE_COUNTS (environment) chooses the document sizes, default "100 300 500"; COMMANDS the
+# commands, default all.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -71,9 +72,12 @@ for count in ${PAGE_COUNTS:-100 300 500}; do
     mapfile -t others < <(ls "$current"/* | grep -v "/$(printf %08d $((count / 2 + 1)))_")
     rmTime=$(seconds rm -f "${others[@]}")
 
-    for command in restore remove-all-but-current; do
-        floor=$mvTime
-        [ "$command" = restore ] || floor=$rmTime
+    for command in ${COMMANDS:-restore remove-all-but-current move-to-top drag-one-page remove-all-and-undo}; do
+        case $command in
+            restore) floor=$mvTime ;;
+            remove-all-but-current) floor=$rmTime ;;
+            *) floor="-" ;;
+        esac
         versions=("now $build")
         [ -z "$baseline" ] || versions+=("before $baseline")
         for version in "${versions[@]}"; do

@@ -62,12 +62,7 @@ WriteResult DocumentHistory::remove(const QList<int> &positions)
             failAll(tr("The removed pages could not be kept, so the removal cannot be undone."));
         return removed ? dropped : removed;
     }
-    for (const Step &later : std::as_const(m_redo))
-        forget(later);
-    m_redo.clear();
-    m_undo.append(step);
-    trim();
-    emit changed();
+    record(step);
     return removed;
 }
 
@@ -80,13 +75,19 @@ WriteResult DocumentHistory::move(const std::function<WriteResult()> &command)
     if (step.after == step.before)
         return moved;
     step.age = m_edits->tick();
+    record(step);
+    return moved;
+}
+
+void DocumentHistory::record(const Step &step)
+{
+    // A new step ends what was taken back.
     for (const Step &later : std::as_const(m_redo))
         forget(later);
     m_redo.clear();
     m_undo.append(step);
     trim();
     emit changed();
-    return moved;
 }
 
 WriteResult DocumentHistory::apply(Step &step, bool forwards)

@@ -69,6 +69,7 @@ private:
         quint64 age = 0;
     };
 
+    void record(const Step &step);
     WriteResult take(bool back);
     // Applies step forwards (removal, or the order after) or backwards.
     WriteResult apply(Step &step, bool forwards);

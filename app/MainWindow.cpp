@@ -322,8 +322,6 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     connect(m_pageStore, &ImageListWidget::slabsDropped, this, &MainWindow::dropPages);
     connect(m_pageStore, &ImageListWidget::filesDropped, this, &MainWindow::dropFiles);
     setAcceptDrops(true);
-    connect(m_editor->view(), &PhotoGraphicsView::filesDropped, this,
-            [this](const QStringList &files) { dropFiles(files); });
     m_workAreaStack->addWidget(m_session);
     m_workAreaStack->addWidget(m_editor);
 

@@ -1,9 +1,6 @@
 #include "PhotoGraphicsView.h"
 
-#include "DroppedFiles.h"
-
 #include <QAccessibleWidget>
-#include <QDropEvent>
 #include <QWheelEvent>
 
 namespace {
@@ -27,36 +24,12 @@ PhotoGraphicsView::PhotoGraphicsView(QWidget *parent) : QGraphicsView(parent)
     setDragMode(QGraphicsView::ScrollHandDrag);
     setRenderHints(QPainter::SmoothPixmapTransform);
     setMouseTracking(true);
+    // Files dropped on the page go to the window; the scene would take the drag and drop it.
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
 }
 
 void PhotoGraphicsView::wheelEvent(QWheelEvent *event)
 {
     event->ignore();
-}
-
-void PhotoGraphicsView::dragEnterEvent(QDragEnterEvent *event)
-{
-    dragMoveEvent(event);
-}
-
-void PhotoGraphicsView::dragMoveEvent(QDragMoveEvent *event)
-{
-    if (droppedFiles(event).isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-}
-
-void PhotoGraphicsView::dropEvent(QDropEvent *event)
-{
-    const QStringList files = droppedFiles(event);
-    if (files.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    emit filesDropped(files);
 }

@@ -364,6 +364,10 @@ class DesktopTest(unittest.TestCase):
         self.assertEqual(paths, [os.path.join(program.pages, "00000001_o.jpg")])
         self.assertEqual(len(program.page_files()), 2)
 
+        # Onto the page view: after the page shown.
+        drag(peer.centre, centre(program.window))
+        wait_for(lambda: len(program.page_files()) == 4, "two more pages", settle=0.3)
+
     def test_crop_accepted_through_accessibility(self):
         program = Program(self, [picture(self.folder, "crop.png", 800, 1000)])
         page = os.path.join(program.pages, "00000001_o.jpg")

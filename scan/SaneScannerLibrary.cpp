@@ -8,6 +8,7 @@
 #include "SourceSelectDlg.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QLoggingCategory>
 
 #include <sane/sane.h>
@@ -88,6 +89,15 @@ QList<ScannerSource> SaneScannerLibrary::sources()
         if (source.label.isEmpty())
             source.label = source.name;
         result << source;
+    }
+    // Two devices of one model (two test devices, two network scanners of an office) are
+    // told apart by their device names.
+    QHash<QString, int> labelCount;
+    for (const ScannerSource &source : std::as_const(result))
+        ++labelCount[source.label];
+    for (ScannerSource &source : result) {
+        if (labelCount.value(source.label) > 1 && source.label != source.name)
+            source.label += QStringLiteral(" (%1)").arg(source.name);
     }
     m_lastSources = result;
     m_sourcesLookedUp = true;

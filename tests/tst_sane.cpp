@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -394,6 +396,10 @@ private slots:
             });
         };
         SaneScannerLibrary library;
+        // Two devices of one model are told apart by their names.
+        QCOMPARE(library.sourceNames(),
+                 (QStringList{QStringLiteral("Noname frontend-tester (test:0)"),
+                              QStringLiteral("Noname frontend-tester (test:1)")}));
         answer(1);
         QVERIFY(library.selectSource(nullptr));
         QCOMPARE(preselected, QStringLiteral("test:0"));
@@ -415,6 +421,44 @@ private slots:
         library.endFeederRun();
     }
 
+    // A network scanner reached through sane-airscan, with no set-up but its address: a page
+    // arrives as the scanner served it. The scanner is a small eSCL server on 127.0.0.1. SANE
+    // reads its configuration folder once per process, so the scan runs in a child process.
+    void networkScannerDeliversAPage()
+    {
+        if (qEnvironmentVariableIsSet("QUILLARY_ESCL_CHILD"))
+            return scanFromNetworkScanner();
+        QTemporaryDir config;
+        QImage served(400, 500, QImage::Format_Grayscale8);
+        served.fill(230);
+        for (int y = 100; y < 200; ++y)
+            memset(served.scanLine(y), 20, size_t(served.width()));
+        const QString grey = config.filePath(QStringLiteral("grey.jpg"));
+        const QString colour = config.filePath(QStringLiteral("colour.jpg"));
+        QVERIFY(served.save(grey) && served.convertToFormat(QImage::Format_RGB32).save(colour));
+        QProcess server;
+        server.start(QStringLiteral("python3"),
+                     {QStringLiteral(QUILLARY_SANE_CONFIG_DIR "/escl_server.py"), colour, grey});
+        QVERIFY(server.waitForReadyRead(10000));
+        const QByteArray port = server.readLine().trimmed();
+        QVERIFY(writeFile(config.filePath(QStringLiteral("dll.conf")), "airscan\n"));
+        QVERIFY(writeFile(config.filePath(QStringLiteral("airscan.conf")),
+                          "[devices]\n\"Loopback Scanner\" = http://127.0.0.1:" + port +
+                              "/eSCL, eSCL\n[options]\ndiscovery = disable\n"));
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("SANE_CONFIG_DIR"), config.path());
+        environment.insert(QStringLiteral("QUILLARY_ESCL_CHILD"), QStringLiteral("1"));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("networkScannerDeliversAPage")});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
+        server.kill();
+        server.waitForFinished();
+    }
+
     void everyStatusHasItsOwnWording()
     {
         QSet<QString> texts;
@@ -422,6 +466,22 @@ private slots:
             texts << saneStatusText(status);
         QCOMPARE(texts.size(), 14);
         QVERIFY(saneStatusText(99).contains(QStringLiteral("99")));
+    }
+
+private:
+    void scanFromNetworkScanner()
+    {
+        writeSetting(Settings::ScannerDevice, QStringLiteral("airscan:e0:Loopback Scanner"));
+        setRunSettings(0, 0);
+        auto session = makeSession(2, 100);
+        QCOMPARE(session->library->sourceNames(),
+                 QStringList{QStringLiteral("eSCL Loopback Scanner")});
+        session->frame->scan();
+        QCOMPARE(session->pages.size(), 1);
+        const QImage page = session->pages.first().convertToFormat(QImage::Format_Grayscale8);
+        QCOMPARE(page.size(), QSize(400, 500));
+        QVERIFY(qAbs(qGray(page.pixel(200, 150)) - 20) < 12);
+        QVERIFY(qAbs(qGray(page.pixel(200, 400)) - 230) < 12);
     }
 };
 

@@ -284,8 +284,18 @@ void MainWindow::buildStatusBar()
     connect(m_sliderPane, &Ribbon::RibbonSliderPane::valueChanged, this, &MainWindow::resizeThumbs);
     connect(m_sliderPane, &Ribbon::RibbonSliderPane::valueChanged, this,
             [](int v) { writeSetting(Settings::ThumbnailSize, v); });
+    m_pageCountLabel = new QLabel(statusBar());
+    statusBar()->addPermanentWidget(m_pageCountLabel);
     statusBar()->addPermanentWidget(m_sliderPane);
     statusBar()->showMessage(tr("Ready"));
+}
+
+void MainWindow::showPageCount()
+{
+    const int count = m_pageStore->count();
+    m_pageCountLabel->setText(count == 0   ? tr("No pages")
+                              : count == 1 ? tr("1 page")
+                                           : tr("%1 pages").arg(count));
 }
 
 void MainWindow::setSunkenBackground(QFrame *stack)
@@ -321,6 +331,8 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     connect(m_pageStore, &PageListWidget::currentPageRenamed, m_editor, &ImageEditor::followRename);
     connect(m_pageStore, &ImageListWidget::slabsDropped, this, &MainWindow::dropPages);
     connect(m_pageStore, &ImageListWidget::filesDropped, this, &MainWindow::dropFiles);
+    connect(m_pageStore, &ImageListWidget::countChanged, this, &MainWindow::showPageCount);
+    showPageCount();
     setAcceptDrops(true);
     m_workAreaStack->addWidget(m_session);
     m_workAreaStack->addWidget(m_editor);

@@ -97,6 +97,8 @@ public:
     ExportDjvuDlg *djvuDialog() const { return m_djvuDialog; }
     ExportFileDlg *imageDialog() const { return m_imageDialog; }
     ExportWordDlg *wordDialog() const { return m_wordDialog; }
+    // The status bar's count of the document's pages.
+    QLabel *pageCountLabel() const { return m_pageCountLabel; }
 
     // Shows a self-closing notice; the popup deletes itself when it closes.
     Ribbon::OfficePopupWindow *showNotice(const QString &message);
@@ -112,6 +114,8 @@ public slots:
     void startAutoScan();
     void cancelAutoScan();
     void pageFromScanner();
+    // A scan run began acquiring page number; the status bar says so.
+    void scanStarted(int number, bool feeder);
     void scanCancel();
     void scanFailed();
     void buildPdf();
@@ -245,6 +249,7 @@ private:
     void showExportSuccess(const QString &message, const QString &target,
                            const SettingKey &openKey);
     void createNetwork();
+    void showPageCount();
 
     QSplitter *m_splitter = nullptr;
     QComboBox *m_colorBox = nullptr;
@@ -271,6 +276,7 @@ private:
     Ribbon::RibbonStyle *m_ribbonStyle = nullptr;
     QWidget *m_pagePanel = nullptr;
     Ribbon::RibbonSliderPane *m_sliderPane = nullptr;
+    QLabel *m_pageCountLabel = nullptr;
     SplashPanel *m_splash = nullptr;
     StartPanel *m_startPanel = nullptr;
     // A command that changes the pages is running (see PageCommand).

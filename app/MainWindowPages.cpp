@@ -79,6 +79,8 @@ bool MainWindow::addPageToStore(const QImage &image, bool asTiff, const QByteArr
 void MainWindow::finishBatch(int added)
 {
     m_pageStore->blockSignals(false);
+    // The count changed while the store was quiet.
+    showPageCount();
     if (added == 0)
         return;
     QCoreApplication::processEvents();

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <utility>
@@ -40,6 +41,8 @@ void MainWindow::connectSession()
     disconnect(m_session, &EzPrevScan::scanCancelled, this, &MainWindow::scanCancel);
     disconnect(m_session, &EzPrevScan::failedScan, this, &MainWindow::scanFailed);
     connect(m_session, &EzPrevScan::pageScanned, this, &MainWindow::pageFromScanner);
+    connect(m_session, &EzPrevScan::pageStarted, this, &MainWindow::scanStarted,
+            Qt::UniqueConnection);
     connect(m_session, &EzPrevScan::scanCancelled, this, &MainWindow::scanCancel);
     connect(m_session, &EzPrevScan::failedScan, this, &MainWindow::scanFailed);
 }
@@ -63,11 +66,17 @@ bool MainWindow::prepareScan(int singleScan)
     return true;
 }
 
+void MainWindow::scanStarted(int number, bool feeder)
+{
+    statusBar()->showMessage(feeder ? tr("Scanning page %1...").arg(number) : tr("Scanning..."));
+}
+
 void MainWindow::scanPage()
 {
     if (!prepareScan(1))
         return;
     m_session->scan();
+    statusBar()->showMessage(tr("Ready"));
     leaveScannerArea();
     startWaitingAutoScan();
 }
@@ -95,6 +104,7 @@ void MainWindow::startAutoScan()
     connect(m_wizard, &AutoScanWizard::cancelScan, this, &MainWindow::cancelAutoScan);
     connect(m_session, &EzPrevScan::pageScanned, m_wizard, &AutoScanWizard::pageScanned);
     m_session->scan();
+    statusBar()->showMessage(tr("Ready"));
     leaveScannerArea();
     startWaitingAutoScan();
 }

@@ -78,6 +78,7 @@ void ImageListWidget::addSlab(KSlabWidget *tile)
         QWidget::setTabOrder(last, tile);
     QAccessibleEvent created(tile, QAccessible::ObjectCreated);
     QAccessible::updateAccessibility(&created);
+    emit countChanged(slabCount());
 }
 
 int ImageListWidget::detachSlab(KSlabWidget *tile)
@@ -106,6 +107,7 @@ void ImageListWidget::removeSlab(KSlabWidget *tile, bool remove)
     }
     // Only once the gap is closed: a command run by these events must find every position.
     closeGapAfterRemoval(position);
+    emit countChanged(slabCount());
     QCoreApplication::processEvents();
 }
 
@@ -121,6 +123,7 @@ void ImageListWidget::takeSlabs(const QList<KSlabWidget *> &tiles)
         m_slabs.insert(position, kept.at(position));
     m_layout->closeGaps();
     rechainTabOrder();
+    emit countChanged(slabCount());
 }
 
 void ImageListWidget::clearSlabs()

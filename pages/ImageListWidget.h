@@ -96,6 +96,8 @@ signals:
     void slabsDropped(const QList<int> &positions, int gap);
     // Files from another program were dropped at gap, in the order given.
     void filesDropped(const QStringList &files, int gap);
+    // Tiles were added or removed.
+    void countChanged(int count);
 
 public slots:
     // Reached through a tile's focused(): makes the sending tile current.

@@ -94,7 +94,13 @@ void EzPrevScan::runScan()
         m_library->setMultipleTransfer(allImages);
         m_library->setResolution(m_resolution);
 
-        for (;;) {
+        for (int number = 1;; ++number) {
+            // A feeder's percentage starts again with every sheet; the count tells how far
+            // the run is.
+            m_statusLabel->setText(allImages ? tr("Page %1 \u2014 scanning...").arg(number)
+                                             : tr("Scanning..."));
+            m_statusLabel->setAccessibleName(m_statusLabel->text());
+            emit pageStarted(number, allImages);
             const DibBuffer *page = m_library->acquirePage(m_colourMode);
             if (!page) {
                 qCDebug(lcSession) << "nothing acquired:" << m_library->errorText();

@@ -55,6 +55,8 @@ signals:
     // A page has been acquired; the image stays the session's (see image()).
     void pageScanned(QImage *image = nullptr);
     void percentScan(int percent);
+    // Page number (1 for the first of this run) is being acquired; feeder: more may follow.
+    void pageStarted(int number, bool feeder);
     // The user stopped the acquisition; nothing more arrives in this run.
     void scanCancelled();
     // The acquisition produced nothing or the library reports an error.

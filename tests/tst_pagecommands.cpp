@@ -1204,6 +1204,9 @@ private slots:
             answerNextQuestion(QMessageBox::Yes);
         window->action(Command(command))->trigger();
         QCOMPARE(pageColourIndexes(*store), order);
+        QCOMPARE(window->pageCountLabel()->text(),
+                 order.isEmpty() ? QStringLiteral("No pages")
+                                 : QStringLiteral("%1 pages").arg(order.size()));
         // Nothing of a removed page stays where a restore would find it.
         QCOMPARE(store->waitingPageFiles(), QStringList());
         QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * order.size());
@@ -1219,6 +1222,7 @@ private slots:
             window->action(Command::Undo)->trigger();
         QVERIFY(!window->action(Command::Undo)->isEnabled());
         QCOMPARE(pageColourIndexes(*store), (QList<int>{0, 1, 2}));
+        QCOMPARE(window->pageCountLabel()->text(), QStringLiteral("3 pages"));
         for (int i = 0; i < store->count(); ++i)
             QCOMPARE(contentOf(store->pagePaths().at(i)), originals.at(i));
         QVERIFY(store->isChecked(1) && !store->isChecked(0));

@@ -210,11 +210,16 @@ private slots:
         setRunSettings(paperSource, acquireImage);
         auto session = makeSession(2, 50);
         QSignalSpy failed(session->frame.get(), &EzPrevScan::failedScan);
+        QSignalSpy started(session->frame.get(), &EzPrevScan::pageStarted);
 
         session->frame->scan();
 
         QCOMPARE(session->pages.size(), expected);
         QCOMPARE(failed.count(), 0);
+        // Every sheet is counted.
+        QCOMPARE(started.count(), expected);
+        for (int i = 0; i < started.count(); ++i)
+            QCOMPARE(started.at(i), (QVariantList{i + 1, acquireImage != 0}));
         QVERIFY(!session->library->hasError());
         if (expected == 10)
             QCOMPARE(session->library->errorText(), saneStatusText(SANE_STATUS_NO_DOCS));

@@ -54,6 +54,8 @@ const QList<const SettingKey *> &allKeys()
         &AcquireImage,
         &AutoContrast,
         &Preview,
+        &AutoOrientation,
+        &SkipBlankPages,
         &LastOptionsPage,
         &UniqueID,
         &FirstRunDone,

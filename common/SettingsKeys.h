@@ -65,6 +65,10 @@ inline const SettingKey PaperSource{"PaperSource", 0};
 inline const SettingKey AcquireImage{"AcquireImage", 0};
 inline const SettingKey AutoContrast{"AutoContrast", true};
 inline const SettingKey Preview{"Preview", false};
+// Scanned and loaded pages are turned upright by their text (a page not sure of is flagged).
+inline const SettingKey AutoOrientation{"AutoOrientation", false};
+// Blank pages of a feeder run are left out (they are flagged on their tiles either way).
+inline const SettingKey SkipBlankPages{"SkipBlankPages", false};
 // SANE device name of the scanner chosen in the source dialog; empty: the first one found.
 inline const SettingKey ScannerDevice{"ScannerDevice", QString()};
 inline const SettingKey LastOptionsPage{"LastOptionsPage", QString()};

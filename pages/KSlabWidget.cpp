@@ -184,11 +184,39 @@ bool KSlabWidget::clearImage()
     return true;
 }
 
+void KSlabWidget::setNote(const QString &note)
+{
+    if (note.isEmpty()) {
+        delete m_note;
+        m_note = nullptr;
+    } else {
+        if (!m_note) {
+            // Not in a layout: it floats over the thumbnail, as the check box does.
+            m_note = new QLabel(m_view);
+            m_note->setStyleSheet(QStringLiteral(
+                "QLabel { background: #fff3b0; color: #3a3000; border: 1px solid #b89b00; "
+                "border-radius: 3px; padding: 1px 4px; }"));
+        }
+        m_note->setText(note);
+        m_note->adjustSize();
+        m_note->move(qMax(0, (m_view->width() - m_note->width()) / 2),
+                     qMax(0, m_view->height() - m_note->height() - 4));
+        m_note->show();
+    }
+    setAccessibleDescription(note);
+    setToolTips(note.isEmpty() ? m_title : m_title + QStringLiteral(": ") + note);
+}
+
+QString KSlabWidget::note() const
+{
+    return m_note ? m_note->text() : QString();
+}
+
 void KSlabWidget::setTitle(const QString &title)
 {
     m_title = title;
     m_caption->setText(title);
-    setToolTips(title);
+    setToolTips(note().isEmpty() ? title : title + QStringLiteral(": ") + note());
     setAccessibleName(title);
     if (m_checkBox)
         m_checkBox->setAccessibleName(title);
@@ -204,6 +232,9 @@ void KSlabWidget::setThumbSize(int width, int height)
     m_boxLayout->activate();
     if (m_scene)
         fitImage();
+    // Placed again for the new size.
+    if (m_note)
+        setNote(m_note->text());
 }
 
 void KSlabWidget::setRotation(quint16 angle)

@@ -53,6 +53,11 @@ public:
 
     void setContextMenu(QMenu *menu);
 
+    // A short remark on the page ("Blank?"), shown over the thumbnail's lower edge and told
+    // to assistive technology; empty removes it.
+    void setNote(const QString &note);
+    QString note() const;
+
     // Draws the tile as the current one, or as an ordinary one.
     void setFocused();
     void setUnfocused();
@@ -94,6 +99,7 @@ private:
     QLabel *m_caption = nullptr;
     KGraphicsView *m_view = nullptr;
     QCheckBox *m_checkBox = nullptr;
+    QLabel *m_note = nullptr;
     QVBoxLayout *m_boxLayout = nullptr;
     QString m_title;
     QSize m_size;

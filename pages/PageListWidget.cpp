@@ -226,6 +226,18 @@ bool PageListWidget::isChecked(int index) const
     return tile && tile->isChecked();
 }
 
+void PageListWidget::setPageNote(int index, const QString &note)
+{
+    if (KSlabWidget *tile = slabAt(index))
+        tile->setNote(note);
+}
+
+QString PageListWidget::pageNote(int index) const
+{
+    const KSlabWidget *tile = slabAt(index);
+    return tile ? tile->note() : QString();
+}
+
 QStringList PageListWidget::pagePaths() const
 {
     QStringList paths;
@@ -299,7 +311,7 @@ WriteResult PageListWidget::removePages(QList<int> positions, const QString &kee
                 // A thumbnail is only a cache: one that stays behind is made again.
                 if (!QFile::rename(files.thumbnail, aside.thumbnail))
                     QFile::remove(files.thumbnail);
-                kept->append({id, slabPosition(tile), tile->isChecked(), aside});
+                kept->append({id, slabPosition(tile), tile->isChecked(), aside, tile->note()});
                 keptBefore << files.image;
                 keptAfter << aside.image;
                 continue;
@@ -336,6 +348,7 @@ WriteResult PageListWidget::putBack(QList<KeptPage> pages)
         KSlabWidget *tile = appendTile(page.files, restoredThumbnail(page.files));
         m_ids.insert(tile, page.id);
         tile->setChecked(page.checked);
+        tile->setNote(page.note);
         order.insert(qBound(0, page.position, int(order.size())), tile);
     }
     return applyOrder(order);

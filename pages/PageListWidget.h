@@ -71,6 +71,9 @@ public:
     int count() const;
     // The page's check mark; false for an index out of range.
     bool isChecked(int index) const;
+    // A remark shown on the page's tile (KSlabWidget::setNote); ignored out of range.
+    void setPageNote(int index, const QString &note);
+    QString pageNote(int index) const;
     // Page image files of all pages in list order, checked or not.
     QStringList pagePaths() const;
     // Thumbnail files of all pages in list order.
@@ -95,6 +98,7 @@ public:
         int position = 0; // before the removal
         bool checked = false;
         PageFolder::Files files; // in the folder kept in
+        QString note;
     };
 
     // Remove pages with their files; the page at the removed position (or the new last

@@ -13,7 +13,9 @@ ScannerPage::ScannerPage(QWidget *parent)
     : PropertyPage(tr("Scanner"), parent), m_paperSource(new QComboBox(this)),
       m_acquire(new QComboBox(this)),
       m_autoContrast(new QCheckBox(tr("Automatic c&ontrast adjustment of scanned pages"), this)),
-      m_preview(new QCheckBox(tr("Scan with &preview"), this))
+      m_preview(new QCheckBox(tr("Scan with &preview"), this)),
+      m_orientation(new QCheckBox(tr("Turn pages &upright automatically"), this)),
+      m_skipBlank(new QCheckBox(tr("Leave out &blank pages of a feeder run"), this))
 {
     auto *description = new QLabel(
         tr("You can change the scan options and select or deselect the document feeder."), this);
@@ -31,10 +33,10 @@ ScannerPage::ScannerPage(QWidget *parent)
     rows->addRow(labelFor(tr("Acquire:"), m_acquire), m_acquire);
     pageLayout()->addLayout(rows);
 
-    nameAfterText(m_autoContrast, m_autoContrast->text());
-    nameAfterText(m_preview, m_preview->text());
-    pageLayout()->addWidget(m_autoContrast);
-    pageLayout()->addWidget(m_preview);
+    for (QCheckBox *box : {m_autoContrast, m_preview, m_orientation, m_skipBlank}) {
+        nameAfterText(box, box->text());
+        pageLayout()->addWidget(box);
+    }
 
     connect(addDefaultButton(), &QPushButton::clicked, this, &ScannerPage::byDefault);
 }
@@ -45,6 +47,8 @@ void ScannerPage::load()
     m_acquire->setCurrentIndex(readSetting(Settings::AcquireImage).toInt());
     m_autoContrast->setChecked(readSetting(Settings::AutoContrast).toBool());
     m_preview->setChecked(readSetting(Settings::Preview).toBool());
+    m_orientation->setChecked(readSetting(Settings::AutoOrientation).toBool());
+    m_skipBlank->setChecked(readSetting(Settings::SkipBlankPages).toBool());
 }
 
 void ScannerPage::save()
@@ -54,6 +58,8 @@ void ScannerPage::save()
     writeSetting(Settings::AcquireImage, m_acquire->currentData().toInt());
     writeSetting(Settings::AutoContrast, m_autoContrast->isChecked());
     writeSetting(Settings::Preview, m_preview->isChecked());
+    writeSetting(Settings::AutoOrientation, m_orientation->isChecked());
+    writeSetting(Settings::SkipBlankPages, m_skipBlank->isChecked());
 }
 
 void ScannerPage::byDefault()
@@ -63,4 +69,6 @@ void ScannerPage::byDefault()
     m_acquire->setCurrentIndex(m_acquire->findData(Settings::AcquireImage.defaultValue.toInt()));
     m_autoContrast->setChecked(Settings::AutoContrast.defaultValue.toBool());
     m_preview->setChecked(Settings::Preview.defaultValue.toBool());
+    m_orientation->setChecked(Settings::AutoOrientation.defaultValue.toBool());
+    m_skipBlank->setChecked(Settings::SkipBlankPages.defaultValue.toBool());
 }

@@ -6,7 +6,8 @@ class QCheckBox;
 class QComboBox;
 
 // The options page of how the scanner is driven: paper source, how many images one scan
-// acquires, the automatic contrast adjustment and the scanner's preview.
+// acquires, the automatic contrast adjustment, the scanner's preview, turning pages upright and
+// leaving out blank pages.
 //
 // GUI thread only.
 class ScannerPage : public PropertyPage
@@ -29,4 +30,6 @@ private:
     QComboBox *m_acquire;
     QCheckBox *m_autoContrast;
     QCheckBox *m_preview;
+    QCheckBox *m_orientation;
+    QCheckBox *m_skipBlank;
 };

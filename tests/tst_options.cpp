@@ -166,6 +166,10 @@ private slots:
         add("contrast default", Settings::AutoContrast, contrast, {}, true, false, false);
         add("preview default", Settings::Preview, "Scan with preview", {}, false, true, true);
         add("preview stored", Settings::Preview, "Scan with preview", true, true, false, false);
+        add("upright default", Settings::AutoOrientation, "Turn pages upright automatically", {},
+            false, true, true);
+        add("blank pages stored", Settings::SkipBlankPages,
+            "Leave out blank pages of a feeder run", true, true, false, false);
     }
 
     void roundTrip()

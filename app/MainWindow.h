@@ -222,6 +222,14 @@ private:
     // reason: a short word such as "damaged", shown under the file name; may be empty.
     void showLoadFailure(const QString &path, const QString &reason = QString());
     bool addPageToStore(const QImage &image, bool asTiff, const QByteArray &jpeg = QByteArray());
+    // Looks at the page just added at index: turns it upright when that is asked for (on its
+    // edit history, so Undo takes the turn back) and notes on its tile what wants the user's
+    // eye. image: the page as added when at hand (else its file is read); scanned: also
+    // judged for being blank. Returns whether it looks blank.
+    bool checkNewPage(int index, const QImage &image, bool scanned);
+    // After a scan run: leaves out the blank pages it brought when that is asked for, as one
+    // removal Undo takes back, and says how many.
+    void leaveOutBlankPages();
     void finishBatch(int added);
     void documentEmptied();
     void reportIfFailed(const WriteResult &result);
@@ -285,6 +293,8 @@ private:
     bool m_autoScanWaiting = false;
     // Scanned pages not yet in the document, in the order they came.
     QList<QImage> m_scannedPages;
+    // Pages of the scan run going on that look blank, by page id.
+    QList<quint64> m_blankOfRun;
     bool m_scannedPagesWaiting = false;
     QPointer<SplashPanel> m_aboutPanel;
     QNetworkAccessManager *m_network = nullptr;

@@ -8,7 +8,9 @@
 #include "ImageEditor.h"
 #include "ImageLoading.h"
 #include "PageCommand.h"
+#include "BlankPage.h"
 #include "PageListWidget.h"
+#include "PageOrientation.h"
 #include "SettingsKeys.h"
 #include "StartPanel.h"
 
@@ -18,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStackedWidget>
@@ -74,6 +77,58 @@ bool MainWindow::addPageToStore(const QImage &image, bool asTiff, const QByteArr
     if (!written)
         showNotice(tr("The page could not be saved.<br>%1").arg(written.error.toHtmlEscaped()));
     return written.ok;
+}
+
+bool MainWindow::checkNewPage(int index, const QImage &image, bool scanned)
+{
+    const bool upright = readSetting(Settings::AutoOrientation).toBool();
+    if (!upright && !scanned)
+        return false;
+    const QString path = m_pageStore->pagePaths().value(index);
+    const QImage page = image.isNull() ? QImageReader(path).read() : image;
+    QStringList notes;
+    if (upright) {
+        const OrientationGuess guess = detectOrientation(page);
+        if (!guess.sure) {
+            notes << tr("Which way up?");
+        } else if (guess.turn != 0) {
+            const WriteResult turned = m_editor->turnPageFile(path, guess.turn);
+            reportIfFailed(turned);
+            if (turned)
+                reportIfFailed(m_pageStore->rotateThumbAt(index, quint16(guess.turn)));
+        }
+    }
+    // Judged as it is, turned or not: blankness does not depend on the way up.
+    const bool blank = scanned && detectBlankPage(page).blank;
+    if (blank)
+        notes << tr("Blank page?");
+    m_pageStore->setPageNote(index, notes.join(QLatin1Char(' ')));
+    return blank;
+}
+
+void MainWindow::leaveOutBlankPages()
+{
+    const QList<quint64> blank = std::exchange(m_blankOfRun, {});
+    if (blank.isEmpty() || !readSetting(Settings::SkipBlankPages).toBool() ||
+        readSetting(Settings::PaperSource).toInt() != 1)
+        return;
+    const PageCommand command(m_pageCommandRunning);
+    if (!command)
+        return;
+    const QList<quint64> ids = m_pageStore->pageIds();
+    QList<int> positions;
+    for (const quint64 id : blank) {
+        if (ids.contains(id))
+            positions << int(ids.indexOf(id));
+    }
+    if (positions.isEmpty())
+        return;
+    reportIfFailed(m_documentHistory->remove(positions));
+    if (m_pageStore->count() == 0)
+        documentEmptied();
+    showNotice((positions.size() == 1 ? tr("1 blank page was left out.")
+                                      : tr("%1 blank pages were left out.").arg(positions.size())) +
+               tr("<br>Undo brings them back."));
 }
 
 void MainWindow::finishBatch(int added)
@@ -135,7 +190,12 @@ void MainWindow::loadFiles(const QStringList &files)
                 tr("Loading %1, page %2 of %3").arg(name).arg(page.index + 1).arg(page.count));
             progress.setValue(page.index);
             // The store has said why; the next pages would only fail the same way.
-            return addPageToStore(page.image, page.asTiff, page.jpeg);
+            if (!addPageToStore(page.image, page.asTiff, page.jpeg))
+                return false;
+            // A JPEG page came with a small picture only: its file is looked at instead.
+            checkNewPage(m_pageStore->count() - 1, page.jpeg.isEmpty() ? page.image : QImage(),
+                         false);
+            return true;
         });
         const int addedOfFile = m_pageStore->count() - before;
         if ((!loaded || cutShort) && addedOfFile > 0) {

@@ -77,6 +77,7 @@ void MainWindow::scanPage()
         return;
     m_session->scan();
     statusBar()->showMessage(tr("Ready"));
+    leaveOutBlankPages();
     leaveScannerArea();
     startWaitingAutoScan();
 }
@@ -105,6 +106,7 @@ void MainWindow::startAutoScan()
     connect(m_session, &EzPrevScan::pageScanned, m_wizard, &AutoScanWizard::pageScanned);
     m_session->scan();
     statusBar()->showMessage(tr("Ready"));
+    leaveOutBlankPages();
     leaveScannerArea();
     startWaitingAutoScan();
 }
@@ -174,8 +176,13 @@ void MainWindow::takeScannedPage(const QImage &scanned)
         processed = processScannedPage(scanned, book, asTiff);
     }
     int added = 0;
-    for (const QImage &page : std::as_const(processed.pages))
-        added += addPageToStore(page, asTiff) ? 1 : 0;
+    for (const QImage &page : std::as_const(processed.pages)) {
+        if (!addPageToStore(page, asTiff))
+            continue;
+        ++added;
+        if (checkNewPage(m_pageStore->count() - 1, page, true))
+            m_blankOfRun << m_pageStore->pageIds().constLast();
+    }
     finishBatch(added);
     // The new page opened the editor; the preview and its Cancel stay until the run ends.
     if (m_session->isScanning())

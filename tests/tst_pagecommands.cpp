@@ -351,6 +351,52 @@ private slots:
         QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), pages > 0);
     }
 
+    // With "Turn pages upright" a loaded page lying on its side is turned upright (on its
+    // history: Undo lays it down again); a page without text is left and noted.
+    void uprightOnLoading_data()
+    {
+        QTest::addColumn<bool>("text");
+        row("text on its side", true);
+        row("picture without text", false);
+    }
+    void uprightOnLoading()
+    {
+        QFETCH(bool, text);
+        writeSetting(Settings::AutoOrientation, true);
+        QImage page(1240, 1754, QImage::Format_RGB32); // A4 at 150 dpi
+        page.setDotsPerMeterX(5906);
+        page.setDotsPerMeterY(5906);
+        page.fill(Qt::white);
+        {
+            QPainter painter(&page);
+            QFont font(QStringLiteral("DejaVu Serif"));
+            font.setPixelSize(23);
+            painter.setFont(font);
+            if (text) {
+                painter.drawText(QRect(150, 150, 940, 1400), Qt::TextWordWrap,
+                                 QStringLiteral("The minutes of the last meeting were read and "
+                                                "agreed, and the clerk reported that the repairs "
+                                                "to the bridge will be finished in summer. ")
+                                     .repeated(8));
+            } else {
+                painter.fillRect(QRect(200, 300, 800, 900), QColor(40, 90, 200));
+                painter.setBrush(QColor(250, 200, 60));
+                painter.drawEllipse(QPoint(600, 700), 250, 250);
+            }
+        }
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("side.png"));
+        QVERIFY(page.transformed(QTransform().rotate(-90)).save(file));
+        auto window = makeWindow();
+        window->loadFiles({file});
+        PageListWidget *store = window->pageStore();
+        QCOMPARE(store->count(), 1);
+        const QSize size = QImageReader(store->pagePaths().first()).size();
+        QCOMPARE(size.width() < size.height(), text);
+        QCOMPARE(store->pageNote(0), text ? QString() : QStringLiteral("Which way up?"));
+        QCOMPARE(window->action(Command::Undo)->isEnabled(), text);
+    }
+
     void loadingAMixedBatch()
     {
         QTemporaryDir dir;

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QImageReader>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -129,6 +130,54 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QVERIFY2(near(middleOf(paths[i]), colours[i], 39), qPrintable(paths[i]));
         QCOMPARE(window.pageStore()->currentIndex(), 2);
+    }
+
+    // Blank sheets of a feeder run are flagged on their tiles; with "Leave out blank pages"
+    // they go as one removal that Undo takes back, and a notice says how many.
+    void feederRunFlagsBlankPages_data()
+    {
+        QTest::addColumn<bool>("leaveOut");
+        row("flagged", false);
+        row("left out", true);
+    }
+    void feederRunFlagsBlankPages()
+    {
+        QFETCH(bool, leaveOut);
+        writeSetting(Settings::PaperSource, 1);
+        writeSetting(Settings::AcquireImage, 1);
+        writeSetting(Settings::SkipBlankPages, leaveOut);
+        QImage text(850, 1100, QImage::Format_RGB32); // A4 at 100 dpi
+        text.setDotsPerMeterX(3937);
+        text.setDotsPerMeterY(3937);
+        text.fill(Qt::white);
+        {
+            QPainter painter(&text);
+            QFont font = painter.font();
+            font.setPixelSize(18);
+            painter.setFont(font);
+            for (int line = 0; line < 20; ++line)
+                painter.drawText(80, 150 + 30 * line,
+                                 QStringLiteral("Every line of this page carries ordinary words."));
+        }
+        QImage white = text.copy();
+        white.fill(qRgb(246, 244, 240));
+        auto scanning = makeWindow({FakeScannerLibrary::pageOf(text),
+                                    FakeScannerLibrary::pageOf(white),
+                                    FakeScannerLibrary::pageOf(text)});
+        MainWindow &window = *scanning.window;
+        window.scanPage();
+        PageListWidget *store = window.pageStore();
+        QCOMPARE(store->count(), leaveOut ? 2 : 3);
+        for (int i = 0; i < store->count(); ++i)
+            QCOMPARE(store->pageNote(i), !leaveOut && i == 1 ? QStringLiteral("Blank page?")
+                                                             : QString());
+        QCOMPARE(noticeTexts(window).size(), leaveOut ? 1 : 0);
+        if (!leaveOut)
+            return;
+        QVERIFY(noticeTexts(window).first().contains(QStringLiteral("1 blank page was left out.")));
+        window.undo();
+        QCOMPARE(store->count(), 3);
+        QCOMPARE(store->pageNote(1), QStringLiteral("Blank page?"));
     }
 
     // A page scanned while a restore runs (the restore lets events through) waits for it:

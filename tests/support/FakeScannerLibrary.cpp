@@ -19,6 +19,29 @@ DibBuffer FakeScannerLibrary::page(QRgb colour, int width, int height)
     return DibBuffer::create(header, {}, {}, pixels);
 }
 
+DibBuffer FakeScannerLibrary::pageOf(const QImage &picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    DibBuffer::Header header;
+    header.width = rgb.width();
+    header.height = rgb.height();
+    header.bitCount = 24;
+    header.xPixelsPerMeter = rgb.dotsPerMeterX();
+    header.yPixelsPerMeter = rgb.dotsPerMeterY();
+    const qint64 stride = DibBuffer::bytesPerLine(rgb.width(), 24);
+    QByteArray pixels(stride * rgb.height(), '\0');
+    for (int y = 0; y < rgb.height(); ++y) {
+        const uchar *line = rgb.constScanLine(rgb.height() - 1 - y);
+        char *row = pixels.data() + y * stride;
+        for (int x = 0; x < rgb.width(); ++x) {
+            row[3 * x] = char(line[3 * x + 2]);
+            row[3 * x + 1] = char(line[3 * x + 1]);
+            row[3 * x + 2] = char(line[3 * x]);
+        }
+    }
+    return DibBuffer::create(header, {}, {}, pixels);
+}
+
 FakeScannerLibrary::FakeScannerLibrary(QStringList names) : m_names(std::move(names))
 {
 }

@@ -3,6 +3,7 @@
 #include "DibBuffer.h"
 #include "ScannerLibrary.h"
 
+#include <QImage>
 #include <QList>
 #include <QStringList>
 
@@ -21,6 +22,8 @@ class FakeScannerLibrary : public ScannerLibrary
 public:
     // A small 24-bit page whose colour tells it apart from others.
     static DibBuffer page(QRgb colour, int width = 4, int height = 3);
+    // A 24-bit page of picture, rows stored bottom-up as drivers do, with its resolution.
+    static DibBuffer pageOf(const QImage &picture);
 
     explicit FakeScannerLibrary(QStringList names = {QStringLiteral("Fake scanner")});
 

@@ -23,7 +23,7 @@ constexpr double FaintLevel = 0.85;
 // On a darker "paper" (in the darkest channel) the page is a photograph or a dark sheet.
 constexpr int DarkestPaper = 96;
 
-constexpr double EdgeReach = 0.08;
+constexpr double FrameShare = 0.08;
 constexpr double StreakReach = 0.03;
 constexpr int StreakLength = 4;
 constexpr double GlassStreakShare = 0.9;
@@ -448,7 +448,7 @@ BlankPageVerdict detectBlankPage(const QImage &page)
     const Reduced image = reducedPage(page, factor);
     const Paper paper = measurePaper(image, std::max(8, int(std::lround(pixels(PatchMm)))));
     const double shorterSide = std::min(image.width, image.height);
-    const int frame = int(EdgeReach * shorterSide);
+    const int frame = int(FrameShare * shorterSide);
 
     bool content = paper.page < DarkestPaper;
     std::vector<Part> marks;

@@ -20,10 +20,9 @@
 // - the image's edge: whatever touches it within a frame 8 % of the shorter side wide (the
 //   scanner's or the lid's dark border; what runs on inside the frame is judged on its own),
 //   and thin streaks within 3 % of it;
-// - a line under 1.5 mm thick running down at least 90 % of the height inside that frame and 100
-// mm:
-//   dirt on a feeder's glass draws one down the whole page, anywhere across it, and the
-//   page processor keeps it as the page's content;
+// - a line under 1.5 mm thick down at least 90 % of the height inside that frame, and at
+//   least 100 mm long: dirt on a feeder's glass draws one down the whole page, anywhere
+//   across it, and the page processor keeps it as the page's content;
 // - hole punches: round blobs 4 to 9 mm across, within 25 mm of an edge.
 //
 // The page is blank when what is left is at most a page number: the paper is light (not a

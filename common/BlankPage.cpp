@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -22,9 +23,14 @@ constexpr double FaintLevel = 0.85;
 // On a darker "paper" (in the darkest channel) the page is a photograph or a dark sheet.
 constexpr int DarkestPaper = 96;
 
-constexpr double EdgeReach = 0.08;
+constexpr double FrameShare = 0.08;
 constexpr double StreakReach = 0.03;
 constexpr int StreakLength = 4;
+constexpr double GlassStreakShare = 0.9;
+constexpr double GlassStreakMm = 100.0;
+constexpr double GlassStreakThicknessMm = 1.5;
+// Steep enough for a page turned by 3 degrees while it was fed.
+constexpr int GlassStreakSteepness = 20;
 constexpr double PaleAreaMm2 = 100.0;
 // Bleed-through that runs together is a net of strokes; a pale picture is solid.
 constexpr double PaleFill = 0.4;
@@ -200,6 +206,8 @@ struct Part
     int ink = 0;
     // How far the part reaches in from the nearest edge of the image.
     int reach = 0;
+    // Whether it lies in the frame along the image's edges; no part crosses its inner border.
+    bool frame = false;
 
     void add(const Part &other)
     {
@@ -237,9 +245,12 @@ public:
         if (a == b)
             return;
         m_parent[b] = a;
+        const bool frame = m_parts[a].frame && m_parts[b].frame;
         m_parts[a].add(m_parts[b]);
+        m_parts[a].frame = frame;
     }
     void extend(int label, const Part &run) { m_parts[root(label)].add(run); }
+    const Part &part(int label) { return m_parts[root(label)]; }
     std::vector<Part> roots() const
     {
         std::vector<Part> result;
@@ -255,17 +266,23 @@ private:
     std::vector<Part> m_parts;
 };
 
-std::vector<Part> findParts(const Reduced &image, const Paper &paper)
+// The parts of the image, with the frame along its edges split off where it touches the
+// edge: a scanner's dark border is one part, and a streak or a picture running into it
+// another. Marks in the frame away from the edge (a page number, a hole punch) stay whole.
+std::vector<Part> findParts(const Reduced &image, const Paper &paper, int frame)
 {
     struct Run
     {
         int left;
         int right;
         int label;
+        bool frame;
     };
     Parts parts;
     std::vector<Run> previous;
     std::vector<Run> current;
+    // Labels of frame and inner parts that meet at the frame's inner border.
+    std::vector<std::pair<int, int>> meetings;
     std::vector<std::uint8_t> faintBelow(image.width);
     std::vector<std::uint8_t> inkBelow(image.width);
     const int w = image.width;
@@ -280,6 +297,7 @@ std::vector<Part> findParts(const Reduced &image, const Paper &paper)
             }
         }
         const std::uint8_t *row = image.row(y);
+        const bool frameRow = y < frame || y >= h - frame;
         current.clear();
         std::size_t first = 0;
         for (int x = 0; x < w;) {
@@ -290,7 +308,9 @@ std::vector<Part> findParts(const Reduced &image, const Paper &paper)
             Part run;
             run.left = x;
             run.top = run.bottom = y;
-            for (; x < w && row[x] < faintBelow[x]; ++x)
+            run.frame = frameRow || x < frame || x >= w - frame;
+            const int end = frameRow ? w : x < frame ? frame : x < w - frame ? w - frame : w;
+            for (; x < end && row[x] < faintBelow[x]; ++x)
                 run.ink += row[x] < inkBelow[x];
             run.right = x - 1;
             run.area = run.right - run.left + 1;
@@ -300,9 +320,12 @@ std::vector<Part> findParts(const Reduced &image, const Paper &paper)
             while (first < previous.size() && previous[first].right < run.left - 1)
                 ++first;
             int label = -1;
+            const std::size_t met = meetings.size();
             for (std::size_t i = first; i < previous.size() && previous[i].left <= run.right + 1;
                  ++i) {
-                if (label < 0) {
+                if (previous[i].frame != run.frame) {
+                    meetings.push_back({previous[i].label, -1});
+                } else if (label < 0) {
                     label = previous[i].label;
                     parts.extend(label, run);
                 } else {
@@ -311,9 +334,22 @@ std::vector<Part> findParts(const Reduced &image, const Paper &paper)
             }
             if (label < 0)
                 label = parts.add(run);
-            current.push_back({run.left, run.right, label});
+            for (std::size_t i = met; i < meetings.size(); ++i)
+                meetings[i].second = label;
+            if (!current.empty() && current.back().right == run.left - 1)
+                meetings.push_back({current.back().label, label});
+            current.push_back({run.left, run.right, label, run.frame});
         }
         std::swap(previous, current);
+    }
+    for (const auto &[a, b] : meetings) {
+        const Part &one = parts.part(a);
+        const Part &other = parts.part(b);
+        const Part &inFrame = one.frame ? one : other;
+        const bool edge = inFrame.frame && (inFrame.left == 0 || inFrame.top == 0 ||
+                                            inFrame.right == w - 1 || inFrame.bottom == h - 1);
+        if (!edge)
+            parts.join(one.frame ? b : a, one.frame ? a : b);
     }
     return parts.roots();
 }
@@ -412,18 +448,24 @@ BlankPageVerdict detectBlankPage(const QImage &page)
     const Reduced image = reducedPage(page, factor);
     const Paper paper = measurePaper(image, std::max(8, int(std::lround(pixels(PatchMm)))));
     const double shorterSide = std::min(image.width, image.height);
+    const int frame = int(FrameShare * shorterSide);
 
     bool content = paper.page < DarkestPaper;
     std::vector<Part> marks;
     int ink = 0;
-    for (const Part &part : findParts(image, paper)) {
+    for (const Part &part : findParts(image, paper, frame)) {
         const int longer = std::max(part.width(), part.height());
         const int shorter = std::min(part.width(), part.height());
         const bool touchesEdge = part.left == 0 || part.top == 0 || part.right == image.width - 1 ||
                                  part.bottom == image.height - 1;
-        if (touchesEdge && part.reach < EdgeReach * shorterSide)
+        if (part.frame && touchesEdge)
             continue;
         if (part.reach < StreakReach * shorterSide && longer >= StreakLength * shorter)
+            continue;
+        if (part.height() >= GlassStreakShare * (image.height - 2 * frame) &&
+            part.height() >= pixels(GlassStreakMm) &&
+            part.area <= pixels(GlassStreakThicknessMm) * part.height() &&
+            part.width() * GlassStreakSteepness <= part.height())
             continue;
         const double fill = double(part.area) / (double(part.width()) * part.height());
         if (part.ink == 0) {

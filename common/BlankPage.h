@@ -17,8 +17,12 @@
 // - faint marks: bleed-through from the back, paper texture; a solid faint area of at least
 //   1 cm² (a pale picture) still counts as content;
 // - specks: ink under 1 mm across, and a mark under 2 mm with no other mark within 5 mm;
-// - the image's edge: marks touching it and reaching no deeper than 8 % of the shorter side
-//   (the scanner's or the lid's dark border), thin streaks within 3 % of it;
+// - the image's edge: whatever touches it within a frame 8 % of the shorter side wide (the
+//   scanner's or the lid's dark border; what runs on inside the frame is judged on its own),
+//   and thin streaks within 3 % of it;
+// - a line under 1.5 mm thick down at least 90 % of the height inside that frame, and at
+//   least 100 mm long: dirt on a feeder's glass draws one down the whole page, anywhere
+//   across it, and the page processor keeps it as the page's content;
 // - hole punches: round blobs 4 to 9 mm across, within 25 mm of an edge.
 //
 // The page is blank when what is left is at most a page number: the paper is light (not a

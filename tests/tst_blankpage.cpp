@@ -95,6 +95,16 @@ QImage darkEdges()
     painter.fillRect(QRectF(0, 0, page.width(), px(3)), QColor(40, 40, 40));
     // A streak a little way in from the right edge, where the lid's rim casts it.
     painter.fillRect(QRectF(page.width() - px(4), px(20), px(0.8), px(200)), QColor(60, 60, 60));
+    // One from the feeder's glass, running into the border at the top.
+    painter.fillRect(QRectF(px(100), 0, px(0.6), page.height()), QColor(50, 50, 50));
+    return page;
+}
+
+QImage glassStreak()
+{
+    QImage page = a4(245);
+    QPainter painter(&page);
+    painter.fillRect(QRectF(px(150), px(2), px(0.6), px(293)), QColor(50, 50, 50));
     return page;
 }
 
@@ -185,6 +195,8 @@ private slots:
         yellow.fill(QColor(250, 228, 125));
         QTest::newRow("yellow paper, colour") << yellow << true << 0;
         QTest::newRow("dark scanner edges") << grey(darkEdges()) << true << 0;
+        QTest::newRow("streak down the page from the feeder's glass")
+            << grey(glassStreak()) << true << 0;
         QTest::newRow("bleed-through") << grey(bleedThrough()) << true << 0;
         QTest::newRow("page number only") << grey(pageNumber()) << true << 0;
         QTest::newRow("page number cut to content")

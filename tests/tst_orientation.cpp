@@ -109,6 +109,8 @@ private slots:
         QTest::newRow("black and white, 150 dpi")
             << textPage(150).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither) << 270 << 0
             << false;
+        // Too coarse for the engine as it is; enlarged, its letters are read.
+        QTest::newRow("100 dpi") << textPage(100) << 90 << 0 << false;
         // Stored resolution says 72 dpi; the caller knows better.
         QImage unknown = page;
         unknown.setDotsPerMeterX(2835);

@@ -29,12 +29,15 @@ struct OrientationGuess
 class PageOrientation
 {
 public:
-    // The resolution pages are brought down to before the engine looks at them: 150 dpi
-    // already misjudges 8 to 10 pt text, more than 200 costs time for no better guesses.
+    // Pages are brought to this resolution, up or down, before the engine looks at them: at
+    // 150 dpi small type comes out unsure, 300 dpi costs 1.4 times as much for the same
+    // guesses (bench/orientation).
     static constexpr int defaultWorkingDpi = 200;
-    // Below this the guess is not sure. Wrong guesses on real text stay well under it.
+    // Below this the guess is not sure. At 150 dpi and over no wrong guess came near it; right
+    // ones on full text pages went down to 11.5.
     static constexpr double sureConfidence = 10.0;
 
+    // workingDpi other than the default: for measuring only.
     explicit PageOrientation(int workingDpi = defaultWorkingDpi);
     ~PageOrientation();
     PageOrientation(const PageOrientation &) = delete;

@@ -18,10 +18,8 @@ const char *const letter =
     "to the bridge over the river will be finished before the end of the summer. Several people "
     "asked whether the library could stay open later on Thursday evenings, since many of those "
     "who use it work in the town during the day. The council agreed to try this for three "
-    "months and to look at the numbers again in the autumn. The treasurer said that the account "
-    "was in good order and that the payment for the new windows of the hall had been made. "
-    "Mrs Walker thanked everyone who had helped with the garden behind the station, which now "
-    "has flowers from spring until the first frost. The next meeting will be held on the first "
+    "months and to look at the numbers again in the autumn. The next meeting will be held on the "
+    "first "
     "Monday of the month at half past seven in the small room of the hall. Please let me know "
     "if you would like anything added to the agenda, and bring the report on the footpaths if "
     "it is ready by then.";
@@ -59,10 +57,6 @@ QImage picturePage(int dpi)
     painter.setBrush(sun);
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(QPointF(page.width() * 0.7, page.height() * 0.25), dpi, dpi);
-    painter.setBrush(QColor(30, 110, 40));
-    painter.drawPolygon(QPolygonF{QPointF(0, page.height()),
-                                  QPointF(page.width() * 0.4, page.height() * 0.55),
-                                  QPointF(page.width(), page.height())});
     painter.setBrush(QColor(120, 60, 30));
     painter.drawRect(QRectF(page.width() * 0.15, page.height() * 0.7, dpi * 1.5, dpi * 2));
     return page;
@@ -109,6 +103,8 @@ private slots:
         QTest::newRow("black and white, 150 dpi")
             << textPage(150).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither) << 270 << 0
             << false;
+        // Too coarse for the engine as it is; enlarged, its letters are read.
+        QTest::newRow("100 dpi") << textPage(100) << 90 << 0 << false;
         // Stored resolution says 72 dpi; the caller knows better.
         QImage unknown = page;
         unknown.setDotsPerMeterX(2835);

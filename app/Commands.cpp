@@ -66,6 +66,10 @@ const QList<CommandInfo> &commandTable()
         {Command::RemoveAllUnchecked, 2, T("&Remove"), T("&Remove All Unchecked"),
          ":/images/UncheckRemove", T("Delete all unchecked pages from the list."), "", false,
          PageActions},
+        {Command::TwoSidedStack, 2, T("&Move"), T("Two-Sided &Stack"), ":/images/TwoSided",
+         T("Put the fronts and then the backs of a stack (the checked pages, or all) in reading "
+           "order."),
+         "", false, PageActions},
         {Command::Help, 3, T("&Help"), T("&Help"), ":/images/Help", T("Show Help"), "", false,
          NoList},
         {Command::About, 3, T("&Help"), T("&About"), ":/images/About", T("About Software"), "",

@@ -38,6 +38,7 @@ enum class Command
     RemoveAllButThis,
     RemoveAllChecked,
     RemoveAllUnchecked,
+    TwoSidedStack,
     Help,
     About,
     Update,

@@ -199,6 +199,7 @@ void MainWindow::connectCommands()
         {Command::MoveDown, &MainWindow::moveDown},
         {Command::MoveTop, &MainWindow::moveTop},
         {Command::MoveBottom, &MainWindow::moveBottom},
+        {Command::TwoSidedStack, &MainWindow::sortTwoSidedStack},
         {Command::RemovePage, &MainWindow::removePage},
         {Command::RemoveAll, &MainWindow::removeAll},
         {Command::RemoveAllButThis, &MainWindow::removeAllButThis},

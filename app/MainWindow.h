@@ -147,6 +147,8 @@ public slots:
     void moveDown();
     void moveTop();
     void moveBottom();
+    // Puts a stack scanned fronts first, then backs, in reading order (asks how).
+    void sortTwoSidedStack();
     void rotateLeft();
     void rotateRight();
     void rotateFlip();

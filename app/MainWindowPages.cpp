@@ -13,6 +13,7 @@
 #include "PageOrientation.h"
 #include "SettingsKeys.h"
 #include "StartPanel.h"
+#include "TwoSidedStackDlg.h"
 
 #include <QApplication>
 #include <QDir>
@@ -474,6 +475,49 @@ void MainWindow::moveBottom()
     const PageCommand command(m_pageCommandRunning);
     if (command)
         reportIfFailed(m_documentHistory->move([this] { return m_pageStore->moveBottom(); }));
+}
+
+void MainWindow::sortTwoSidedStack()
+{
+    const PageCommand command(m_pageCommandRunning);
+    if (!command)
+        return;
+    QList<int> run;
+    for (int index = 0; index < m_pageStore->count(); ++index) {
+        if (m_pageStore->isChecked(index))
+            run << index;
+    }
+    if (run.isEmpty()) {
+        for (int index = 0; index < m_pageStore->count(); ++index)
+            run << index;
+    }
+    if (run.size() < 2 || run.size() % 2 != 0) {
+        showNotice(tr("A two-sided stack has as many backs as fronts.<br>Check its fronts and "
+                      "backs (an even number of pages), or none to take every page."));
+        return;
+    }
+    TwoSidedStackDlg dialog(int(run.size() / 2), run.first() + 1, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The run keeps the places it had; only its pages change places among them.
+    const QList<int> order = twoSidedOrder(int(run.size() / 2), dialog.backsReversed());
+    const QList<quint64> before = m_pageStore->pageIds();
+    QList<quint64> ids = before;
+    for (int place = 0; place < run.size(); ++place)
+        ids[run.at(place)] = before.at(run.at(order.at(place)));
+    reportIfFailed(m_documentHistory->move([&] { return m_pageStore->arrange(ids); }));
+    if (!dialog.turnBacks())
+        return;
+    const BatchGuard batch(this);
+    const QStringList paths = m_pageStore->pagePaths();
+    for (int place = 1; place < run.size(); place += 2) {
+        const WriteResult turned = m_editor->turnPageFile(paths.at(run.at(place)), 180);
+        if (!turned) {
+            reportIfFailed(turned);
+            return;
+        }
+        reportIfFailed(m_pageStore->rotateThumbAt(run.at(place), 180));
+    }
 }
 
 void MainWindow::turnPage(int degrees)

@@ -33,6 +33,7 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -395,6 +396,49 @@ private slots:
         QCOMPARE(size.width() < size.height(), text);
         QCOMPARE(store->pageNote(0), text ? QString() : QStringLiteral("Which way up?"));
         QCOMPARE(window->action(Command::Undo)->isEnabled(), text);
+    }
+
+    // Fronts, then backs, of a stack scanned on a one-sided feeder come in reading order as
+    // one move that Undo takes back; a run without as many backs as fronts is refused.
+    void twoSidedStack_data()
+    {
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<QList<int>>("checked");
+        QTest::addColumn<bool>("sameOrder");
+        QTest::addColumn<QList<int>>("order");
+        row("turned over", 6, QList<int>{}, false, QList<int>{0, 5, 1, 4, 2, 3});
+        row("same order", 6, QList<int>{}, true, QList<int>{0, 3, 1, 4, 2, 5});
+        row("checked pages only", 6, QList<int>{1, 2, 3, 4}, false, QList<int>{0, 1, 4, 2, 3, 5});
+        row("odd count refused", 5, QList<int>{}, false, QList<int>{0, 1, 2, 3, 4});
+    }
+    void twoSidedStack()
+    {
+        QFETCH(int, pages);
+        QFETCH(QList<int>, checked);
+        QFETCH(bool, sameOrder);
+        QFETCH(QList<int>, order);
+        QTemporaryDir dir;
+        auto window = makeWindow();
+        loadColours(*window, dir, pages);
+        PageListWidget *store = window->pageStore();
+        for (int index : checked)
+            store->slabAt(index)->setChecked(true);
+        const bool refused = pages % 2 != 0;
+        if (!refused) {
+            QTimer::singleShot(0, [sameOrder] {
+                auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                dialog->findChildren<QRadioButton *>().at(sameOrder ? 1 : 0)->click();
+                dialog->accept();
+            });
+        }
+        window->action(Command::TwoSidedStack)->trigger();
+        QCOMPARE(pageColourIndexes(*store), order);
+        QCOMPARE(noticeTexts(*window).size(), refused ? 1 : 0);
+        if (refused)
+            return;
+        window->undo();
+        QCOMPARE(pageColourIndexes(*store), (QList<int>{0, 1, 2, 3, 4, 5}));
     }
 
     void loadingAMixedBatch()

@@ -206,6 +206,11 @@ void SaneScannerLibrary::setMultipleTransfer(bool on)
     m_multipleTransfer = on;
 }
 
+void SaneScannerLibrary::setScanArea(const QRectF &millimetres)
+{
+    m_area = millimetres;
+}
+
 void SaneScannerLibrary::setResolution(double dpi)
 {
     m_resolution = dpi;
@@ -381,6 +386,19 @@ void SaneScannerLibrary::applyRunSettings(int colourMode)
     m_appliedResolution =
         options.number(SANE_NAME_SCAN_RESOLUTION)
             .value_or(options.number(SANE_NAME_SCAN_X_RESOLUTION).value_or(m_resolution));
+
+    if (!m_area.isEmpty()) {
+        // The top left corner goes first to the origin, so the bottom right corner is never
+        // asked to lie above or left of it, wherever the last area was.
+        options.setNumber(SANE_NAME_SCAN_TL_X, 0);
+        options.setNumber(SANE_NAME_SCAN_TL_Y, 0);
+        const bool area = options.setNumber(SANE_NAME_SCAN_BR_X, m_area.right()) &&
+                          options.setNumber(SANE_NAME_SCAN_BR_Y, m_area.bottom()) &&
+                          options.setNumber(SANE_NAME_SCAN_TL_X, m_area.left()) &&
+                          options.setNumber(SANE_NAME_SCAN_TL_Y, m_area.top());
+        if (!area)
+            qCInfo(lcSane) << "the device scans no part of the glass; scanning all of it";
+    }
 
     for (const auto &option : std::as_const(m_deviceOptions)) {
         if (!options.setValue(option.first, option.second))

@@ -40,6 +40,7 @@ public:
     void setTransferCount(int count) override;
     void setMultipleTransfer(bool on) override;
     void setResolution(double dpi) override;
+    void setScanArea(const QRectF &millimetres) override;
     const DibBuffer *acquirePage(int colourMode) override;
     void releasePage(const DibBuffer *page) override;
     bool transferEnded() override;
@@ -88,6 +89,7 @@ private:
     int m_transferCount = 1;
     bool m_multipleTransfer = false;
     double m_resolution = 300.0;
+    QRectF m_area;
     QList<QPair<QByteArray, QVariant>> m_deviceOptions;
 
     bool m_settingsApplied = false;

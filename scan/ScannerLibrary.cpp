@@ -35,6 +35,10 @@ void ScannerLibrary::setMultipleTransfer(bool)
 {
 }
 
+void ScannerLibrary::setScanArea(const QRectF &)
+{
+}
+
 void ScannerLibrary::setResolution(double)
 {
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -52,6 +53,9 @@ public:
     // Companion of the transfer count: true when more than one page may be transferred.
     virtual void setMultipleTransfer(bool on);
     virtual void setResolution(double dpi);
+    // The part of the glass to scan, in millimetres from its top left corner; an empty
+    // rectangle scans all of it. A device that cannot scan a part scans all of it.
+    virtual void setScanArea(const QRectF &millimetres);
 
     // Acquires one page in the colour mode (1 black-and-white, 2 grey, 4 colour). The page
     // stays owned by the library until releasePage(); nullptr when nothing was acquired

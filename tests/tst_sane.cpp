@@ -192,6 +192,20 @@ private slots:
         QVERIFY(session->library->openDevice().isEmpty());
     }
 
+    // A part of the glass: the page is that part at the resolution, within a pixel.
+    void scanArea()
+    {
+        setRunSettings(0, 0);
+        auto session = makeSession(2, 100);
+        session->library->setScanArea(QRectF(5, 8, 20, 30));
+        session->frame->scan();
+        QCOMPARE(session->pages.size(), 1);
+        const QSize size = session->pages.first().size();
+        QVERIFY2(qAbs(size.width() - 100 * 20 / 25.4) <= 1 &&
+                     qAbs(size.height() - 100 * 30 / 25.4) <= 1,
+                 qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+    }
+
     void feederRun_data()
     {
         QTest::addColumn<int>("paperSource");

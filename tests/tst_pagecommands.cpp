@@ -364,26 +364,12 @@ private slots:
     {
         QFETCH(bool, text);
         writeSetting(Settings::AutoOrientation, true);
-        QImage page(1240, 1754, QImage::Format_RGB32); // A4 at 150 dpi
-        page.setDotsPerMeterX(5906);
-        page.setDotsPerMeterY(5906);
-        page.fill(Qt::white);
-        {
+        QImage page = a4Page(150, text);
+        if (!text) {
             QPainter painter(&page);
-            QFont font(QStringLiteral("DejaVu Serif"));
-            font.setPixelSize(23);
-            painter.setFont(font);
-            if (text) {
-                painter.drawText(QRect(150, 150, 940, 1400), Qt::TextWordWrap,
-                                 QStringLiteral("The minutes of the last meeting were read and "
-                                                "agreed, and the clerk reported that the repairs "
-                                                "to the bridge will be finished in summer. ")
-                                     .repeated(8));
-            } else {
-                painter.fillRect(QRect(200, 300, 800, 900), QColor(40, 90, 200));
-                painter.setBrush(QColor(250, 200, 60));
-                painter.drawEllipse(QPoint(600, 700), 250, 250);
-            }
+            painter.fillRect(QRect(200, 300, 800, 900), QColor(40, 90, 200));
+            painter.setBrush(QColor(250, 200, 60));
+            painter.drawEllipse(QPoint(600, 700), 250, 250);
         }
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("side.png"));

@@ -146,19 +146,7 @@ private slots:
         writeSetting(Settings::PaperSource, 1);
         writeSetting(Settings::AcquireImage, 1);
         writeSetting(Settings::SkipBlankPages, leaveOut);
-        QImage text(850, 1100, QImage::Format_RGB32); // A4 at 100 dpi
-        text.setDotsPerMeterX(3937);
-        text.setDotsPerMeterY(3937);
-        text.fill(Qt::white);
-        {
-            QPainter painter(&text);
-            QFont font = painter.font();
-            font.setPixelSize(18);
-            painter.setFont(font);
-            for (int line = 0; line < 20; ++line)
-                painter.drawText(80, 150 + 30 * line,
-                                 QStringLiteral("Every line of this page carries ordinary words."));
-        }
+        const QImage text = a4Page(100, true);
         QImage white = text.copy();
         white.fill(qRgb(246, 244, 240));
         auto scanning = makeWindow({FakeScannerLibrary::pageOf(text),

@@ -36,6 +36,29 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// An A4 page at dpi, its resolution stored: white paper with a block of ordinary 11-point
+// text when withText, else left blank for the caller to draw on.
+inline QImage a4Page(int dpi, bool withText)
+{
+    QImage page(qRound(8.27 * dpi), qRound(11.69 * dpi), QImage::Format_RGB32);
+    page.setDotsPerMeterX(qRound(dpi / 0.0254));
+    page.setDotsPerMeterY(qRound(dpi / 0.0254));
+    page.fill(Qt::white);
+    if (withText) {
+        QPainter painter(&page);
+        QFont font(QStringLiteral("DejaVu Serif"));
+        font.setPixelSize(11 * dpi / 72);
+        painter.setFont(font);
+        painter.drawText(QRect(dpi, dpi, page.width() - 2 * dpi, page.height() - 2 * dpi),
+                         Qt::TextWordWrap,
+                         QStringLiteral("The minutes of the last meeting were read and agreed, "
+                                        "and the clerk reported that the repairs to the bridge "
+                                        "will be finished in summer. ")
+                             .repeated(8));
+    }
+    return page;
+}
+
 // image as the bytes of a file in format.
 inline QByteArray encoded(const QImage &image, const char *format, bool progressive = false)
 {

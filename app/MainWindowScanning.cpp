@@ -7,6 +7,8 @@
 #include "PageCommand.h"
 #include "PageListWidget.h"
 #include "PageProcessing.h"
+#include "PhotoGraphicsView.h"
+#include "ScanAreaView.h"
 #include "ScannerLibrary.h"
 #include "SettingsKeys.h"
 #include "WaitingDlg.h"
@@ -22,6 +24,8 @@
 namespace {
 // How often a scanned page that waits for a running page command asks again.
 constexpr int ScannedPageRetryMs = 100;
+// Enough to see where the paper lies and quick even over the network.
+constexpr double GlassPreviewDpi = 75.0;
 
 // The waiting window lives for the processing step only; hidden when the step ends, deleted
 // when the command returns.
@@ -73,13 +77,56 @@ void MainWindow::scanStarted(int number, bool feeder)
 
 void MainWindow::scanPage()
 {
+    // Scan Page (Space) in the look at the glass scans the part in its frame.
+    const bool areaChosen = m_workAreaStack->currentIndex() == GlassArea;
     if (!prepareScan(1))
         return;
+    if (areaChosen) {
+        const QRectF area = m_scanAreaView->area();
+        rememberScanArea(area);
+        m_session->setScanArea(area);
+    } else if (readSetting(Settings::Preview).toBool() &&
+               readSetting(Settings::PaperSource).toInt() == 0) {
+        // A feeder is never previewed: the look would take the sheet away.
+        showGlass();
+        return;
+    }
     m_session->scan();
+    m_session->setScanArea({});
     statusBar()->showMessage(tr("Ready"));
     leaveOutBlankPages();
     leaveScannerArea();
     startWaitingAutoScan();
+}
+
+void MainWindow::showGlass()
+{
+    QImage glass = m_session->scanGlass(GlassPreviewDpi);
+    statusBar()->showMessage(tr("Ready"));
+    // A failure or a cancel has taken the window back to the pages already.
+    if (glass.isNull())
+        return;
+    if (glass.dotsPerMeterX() <= 0 || glass.dotsPerMeterY() <= 0) {
+        glass.setDotsPerMeterX(qRound(GlassPreviewDpi / 0.0254));
+        glass.setDotsPerMeterY(qRound(GlassPreviewDpi / 0.0254));
+    }
+    m_scanAreaView->showGlass(glass, rememberedScanArea());
+    m_workAreaStack->setCurrentIndex(GlassArea);
+    // So that the arrow keys move the frame at once.
+    m_scanAreaView->view()->setFocus(Qt::OtherFocusReason);
+}
+
+QRectF MainWindow::rememberedScanArea() const
+{
+    const QString scanner = m_session->library()->currentSourceName();
+    return readSetting(Settings::ScanAreas).toMap().value(scanner).toRectF();
+}
+
+void MainWindow::rememberScanArea(const QRectF &area)
+{
+    QVariantMap areas = readSetting(Settings::ScanAreas).toMap();
+    areas.insert(m_session->library()->currentSourceName(), area);
+    writeSetting(Settings::ScanAreas, areas);
 }
 
 void MainWindow::autoScan()

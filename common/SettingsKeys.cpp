@@ -54,6 +54,7 @@ const QList<const SettingKey *> &allKeys()
         &AcquireImage,
         &AutoContrast,
         &Preview,
+        &ScanAreas,
         &AutoOrientation,
         &SkipBlankPages,
         &LastOptionsPage,

@@ -65,6 +65,9 @@ inline const SettingKey PaperSource{"PaperSource", 0};
 inline const SettingKey AcquireImage{"AcquireImage", 0};
 inline const SettingKey AutoContrast{"AutoContrast", true};
 inline const SettingKey Preview{"Preview", false};
+// The part of the glass last scanned after a preview, per scanner (its name in the list):
+// a rectangle in millimetres from the glass's top left corner.
+inline const SettingKey ScanAreas{"ScanAreas", QVariantMap()};
 // Scanned and loaded pages are turned upright by their text (a page not sure of is flagged).
 inline const SettingKey AutoOrientation{"AutoOrientation", false};
 // Blank pages of a feeder run are left out (they are flagged on their tiles either way).

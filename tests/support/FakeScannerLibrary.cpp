@@ -91,6 +91,11 @@ void FakeScannerLibrary::setFeederEnabled(bool on)
     record(QStringLiteral("setFeederEnabled(%1)").arg(int(on)));
 }
 
+void FakeScannerLibrary::setDuplex(bool on)
+{
+    record(QStringLiteral("setDuplex(%1)").arg(int(on)));
+}
+
 void FakeScannerLibrary::setTransferCount(int count)
 {
     record(QStringLiteral("setTransferCount(%1)").arg(count));

@@ -209,6 +209,19 @@ private:
     void connectSession();
     bool prepareScan(int singleScan);
     // After a scan run: back from the preview to the pages (or the start).
+    // An Auto Scan of a two-sided stack: where its pages start, and how many fronts the first
+    // feeder run brought (-1 before it ends).
+    struct TwoSidedPasses
+    {
+        int start = -1;
+        int fronts = -1;
+        bool complete = false;
+    };
+    // Two-sided stack: a finished feeder run is the fronts or the backs.
+    void countTwoSidedPass(int added);
+    void sortTwoSidedPasses(const TwoSidedPasses &passes);
+    // Puts a run of fronts followed by backs in reading order, as the user confirms.
+    void sortTwoSidedRun(const QList<int> &run);
     void leaveScannerArea();
     // With "Scan with preview" on the flatbed: a quick scan of the glass to choose the part
     // that Scan Page then scans.
@@ -304,6 +317,7 @@ private:
     bool m_pageCommandRunning = false;
     // The wizard asked for a scan while another run was going.
     bool m_autoScanWaiting = false;
+    TwoSidedPasses m_twoSidedPasses;
     // Scanned pages not yet in the document, in the order they came.
     QList<QImage> m_scannedPages;
     // Pages of the scan run going on that look blank, by page id.

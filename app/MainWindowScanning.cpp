@@ -131,10 +131,50 @@ void MainWindow::rememberScanArea(const QRectF &area)
 
 void MainWindow::autoScan()
 {
+    m_twoSidedPasses = {};
+    m_wizard->setNote({});
     m_wizard->setStartId(AutoScanWizard::IntroPageId);
     m_wizard->restart();
     m_wizard->exec();
     writeSetting(Settings::BookScanning, false);
+    const TwoSidedPasses passes = std::exchange(m_twoSidedPasses, {});
+    if (passes.complete)
+        sortTwoSidedPasses(passes);
+    writeSetting(Settings::TwoSidedScanning, false);
+    // Blank backs were kept until the passes were paired.
+    leaveOutBlankPages();
+}
+
+void MainWindow::countTwoSidedPass(int added)
+{
+    if (added <= 0)
+        return;
+    if (m_twoSidedPasses.fronts < 0) {
+        m_twoSidedPasses.fronts = added;
+        m_wizard->setNote(tr("Turn the stack over and put it back in the feeder: the backs "
+                             "come next."));
+        return;
+    }
+    m_twoSidedPasses.complete = true;
+    // Both passes are in: the pages are put in order once the wizard has closed.
+    m_wizard->finish();
+}
+
+void MainWindow::sortTwoSidedPasses(const TwoSidedPasses &passes)
+{
+    const int fronts = passes.fronts;
+    const int backs = m_pageStore->count() - passes.start - fronts;
+    if (backs != fronts) {
+        showNotice(tr("The backs do not pair up with the fronts: %1 fronts, %2 backs.<br>The "
+                      "pages stay in the order they were scanned.")
+                       .arg(fronts)
+                       .arg(backs));
+        return;
+    }
+    QList<int> run;
+    for (int place = 0; place < 2 * fronts; ++place)
+        run << passes.start + place;
+    sortTwoSidedRun(run);
 }
 
 void MainWindow::startAutoScan()
@@ -151,9 +191,16 @@ void MainWindow::startAutoScan()
     connect(m_session, &EzPrevScan::failedScan, m_wizard, &AutoScanWizard::finish);
     connect(m_wizard, &AutoScanWizard::cancelScan, this, &MainWindow::cancelAutoScan);
     connect(m_session, &EzPrevScan::pageScanned, m_wizard, &AutoScanWizard::pageScanned);
+    const bool twoSided = readSetting(Settings::TwoSidedScanning).toBool();
+    const int before = m_pageStore->count();
+    if (twoSided && m_twoSidedPasses.start < 0)
+        m_twoSidedPasses.start = before;
     m_session->scan();
     statusBar()->showMessage(tr("Ready"));
-    leaveOutBlankPages();
+    if (twoSided)
+        countTwoSidedPass(m_pageStore->count() - before);
+    else
+        leaveOutBlankPages();
     leaveScannerArea();
     startWaitingAutoScan();
 }

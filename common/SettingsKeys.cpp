@@ -50,6 +50,8 @@ const QList<const SettingKey *> &allKeys()
         &AutoScanNow,
         &BookScanning,
         &BookScan,
+        &TwoSidedScanning,
+        &TwoSidedStack,
         &PaperSource,
         &AcquireImage,
         &AutoContrast,

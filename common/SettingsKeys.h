@@ -61,6 +61,10 @@ inline const SettingKey AutoScanTime{"AutoScanTime", 15};
 inline const SettingKey AutoScanNow{"AutoScanNow", true};
 inline const SettingKey BookScanning{"BookScanning", false};
 inline const SettingKey BookScan{"BookScan", false};
+// Like the two above: this wizard run scans a two-sided stack (fronts, then backs), and the
+// box's last state.
+inline const SettingKey TwoSidedScanning{"TwoSidedScanning", false};
+inline const SettingKey TwoSidedStack{"TwoSidedStack", false};
 inline const SettingKey PaperSource{"PaperSource", 0};
 inline const SettingKey AcquireImage{"AcquireImage", 0};
 inline const SettingKey AutoContrast{"AutoContrast", true};

@@ -10,6 +10,8 @@
 #include "ScanAreaView.h"
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
+#include "TimerPage.h"
+#include "TwoSidedStackDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -423,6 +425,63 @@ private slots:
         QVERIFY(asked);
         QTRY_COMPARE(scanning.library->calls().count(QStringLiteral("open()")), 2);
         window.autoScanWizard()->close();
+    }
+
+    // A two-sided stack on a one-sided feeder: the fronts in one run, the stack turned over
+    // for the backs in the next; the pages come out in reading order once the order is
+    // confirmed, or as scanned when the backs do not pair up with the fronts.
+    void twoSidedStackThroughTheWizard_data()
+    {
+        QTest::addColumn<int>("backs");
+        QTest::addColumn<QList<int>>("expected"); // sheet numbers, negative for backs
+        row("three sheets", 3, QList<int>{1, -1, 2, -2, 3, -3});
+        row("a back short", 2, QList<int>{1, 2, 3, -3, -2});
+    }
+    void twoSidedStackThroughTheWizard()
+    {
+        QFETCH(int, backs);
+        QFETCH(QList<int>, expected);
+        writeSetting(Settings::PaperSource, 1);
+        writeSetting(Settings::AcquireImage, 1);
+        writeSetting(Settings::AutoScanNow, true);
+        writeSetting(Settings::TwoSidedStack, true);
+        // Grey levels tell the sheets apart: fronts dark, backs light.
+        const auto level = [](int sheet) { return sheet > 0 ? 20 * sheet : 255 + 30 * sheet; };
+        QList<std::optional<DibBuffer>> pages;
+        const QList<int> scanned = QList<int>{1, 2, 3, -3, -2, -1}.mid(0, 3 + backs);
+        for (const int sheet : scanned)
+            pages << FakeScannerLibrary::page(qRgb(level(sheet), level(sheet), level(sheet)), 20, 20);
+        auto scanning = makeWindow(pages);
+        scanning.library->setFeederEmptyAfter({3});
+        MainWindow &window = *scanning.window;
+        chooseColour(window, QStringLiteral("Grayscale"));
+        AutoScanWizard *wizard = window.autoScanWizard();
+        QTimer::singleShot(0, [&] {
+            wizard->next();
+            QTRY_COMPARE(window.pageStore()->count(), 3);
+            QTRY_COMPARE(wizard->currentId(), int(AutoScanWizard::TimerPageId));
+            // Enter on the countdown: the backs now.
+            qobject_cast<TimerPage *>(wizard->page(AutoScanWizard::TimerPageId))->toScan();
+        });
+        // The order is asked once the wizard has closed, in a loop of its own.
+        bool orderAsked = false;
+        QTimer confirm;
+        connect(&confirm, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<TwoSidedStackDlg *>(QApplication::activeModalWidget())) {
+                orderAsked = true;
+                dialog->accept();
+            }
+        });
+        confirm.start(10);
+        window.action(Command::AutoScan)->trigger();
+        QCOMPARE(orderAsked, backs == 3);
+
+        QList<int> order;
+        for (const QString &path : window.pageStore()->pagePaths()) {
+            const int grey = qGray(middleOf(path));
+            order << (grey < 128 ? qRound(grey / 20.0) : -qRound((255 - grey) / 30.0));
+        }
+        QCOMPARE(order, expected);
     }
 
     void autoScanRunsThroughTheWizard()

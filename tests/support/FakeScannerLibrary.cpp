@@ -144,7 +144,7 @@ void FakeScannerLibrary::releasePage(const DibBuffer *page)
 bool FakeScannerLibrary::transferEnded()
 {
     record(QStringLiteral("transferEnded()"));
-    return m_next >= m_script.size();
+    return m_next >= m_script.size() || m_emptyAfter.contains(m_next);
 }
 
 void FakeScannerLibrary::endFeederRun()

@@ -32,6 +32,9 @@ public:
     void setErrorState(bool error) { m_error = error; }
     // A nullopt entry makes that acquisition return nothing.
     void setPages(const QList<std::optional<DibBuffer>> &pages);
+    // The feeder empties after these many pages in all, as when a stack runs out and the
+    // next one is put in; the script's end always empties it.
+    void setFeederEmptyAfter(const QList<int> &pages) { m_emptyAfter = pages; }
     // Runs inside acquirePage(), before the page is handed out (a progress report, a
     // second scan request, a cancel).
     void setOnAcquire(std::function<void()> hook) { m_onAcquire = std::move(hook); }
@@ -85,6 +88,7 @@ private:
     QRectF m_area;
     QList<std::optional<DibBuffer>> m_script;
     int m_next = 0;
+    QList<int> m_emptyAfter;
     QList<std::shared_ptr<DibBuffer>> m_handedOut;
     QList<bool> m_released;
     int m_outstanding = 0;

@@ -27,6 +27,8 @@ const QList<const SettingKey *> &allKeys()
         &Right,
         &Top,
         &Bottom,
+        &PdfCompact,
+        &PdfPictureLevel,
         &RecogniseText,
         &RecognitionLanguages,
         &DocFolder,

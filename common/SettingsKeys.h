@@ -37,6 +37,10 @@ inline const SettingKey Left{"Left", 0.0};
 inline const SettingKey Right{"Right", 0.0};
 inline const SettingKey Top{"Top", 0.0};
 inline const SettingKey Bottom{"Bottom", 0.0};
+// Compact PDF pages (text mask over a reduced background) and how much of the pictures the
+// background keeps: 0 small, 1 balanced, 2 fine.
+inline const SettingKey PdfCompact{"PdfCompact", false};
+inline const SettingKey PdfPictureLevel{"PdfPictureLevel", 1};
 // The PDF's invisible text layer; languages as the recognition engine takes them.
 inline const SettingKey RecogniseText{"RecogniseText", false};
 inline const SettingKey RecognitionLanguages{"RecognitionLanguages", QStringLiteral("eng")};

@@ -2,7 +2,8 @@
 
 #include <leptonica/allheaders.h>
 
-#include <QPainter>
+#include <QBuffer>
+#include <QImageWriter>
 
 #include <array>
 #include <memory>
@@ -245,14 +246,26 @@ Layers separate(const QImage &page, PictureLevel level)
     return layers;
 }
 
+QByteArray jpeg(const QImage &layer, int quality)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    writer.write(layer);
+    return buffer.data();
+}
+
 QImage compose(const Layers &layers)
 {
     if (layers.mask.isNull())
         return {};
     const QSize size = layers.mask.size();
-    QImage page = layers.background.convertToFormat(QImage::Format_RGB32)
+    QImage page = QImage::fromData(jpeg(layers.background, layers.jpegQuality))
+                      .convertToFormat(QImage::Format_RGB32)
                       .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QImage colours = layers.foreground.convertToFormat(QImage::Format_RGB32);
+    const QImage colours = QImage::fromData(jpeg(layers.foreground, ForegroundQuality))
+                               .convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y) {
         const uchar *bits = layers.mask.constScanLine(y);
         auto *line = reinterpret_cast<QRgb *>(page.scanLine(y));

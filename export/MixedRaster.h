@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 
 // A colour or grey page taken apart for a compact PDF: the text as a full-resolution
@@ -36,7 +37,11 @@ constexpr int ForegroundQuality = 40;
 // Empty layers for a null page.
 Layers separate(const QImage &page, PictureLevel level);
 
-// Paints the layers as a reader does, at the page's size: for the preview and the tests.
+// A layer as the PDF stores it.
+QByteArray jpeg(const QImage &layer, int quality);
+
+// The page as a reader draws the stored layers (after their JPEG compression), at the page's
+// size: for the preview.
 QImage compose(const Layers &layers);
 
 } // namespace MixedRaster

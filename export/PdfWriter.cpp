@@ -9,9 +9,7 @@
 #include "PdfSaveFileDevice.h"
 #include "PdfTextLayer.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImageWriter>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSaveFile>
@@ -105,16 +103,6 @@ QSize loadGroup4(PoDoFo::PdfImage *image, const QString &path)
     return tiff.size;
 }
 
-QByteArray jpegBytes(const QImage &image, int quality)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(quality);
-    writer.write(image);
-    return buffer.data();
-}
-
 // The text mask as a stencil: its 0 samples are painted, so text (1 in the mask) goes in
 // inverted.
 PoDoFo::PdfObject *addTextMask(PoDoFo::PdfDocument &document, const QImage &mask)
@@ -148,13 +136,13 @@ PageImages loadMixedRaster(PoDoFo::PdfDocument &document, const QString &path, i
     if (layers.mask.isNull())
         return images;
     images.pixels = layers.mask.size();
-    const QByteArray background = jpegBytes(layers.background, layers.jpegQuality);
+    const QByteArray background = MixedRaster::jpeg(layers.background, layers.jpegQuality);
     images.layers.push_back(std::make_unique<PoDoFo::PdfImage>(&document));
     images.layers.back()->LoadFromJpegData(reinterpret_cast<const unsigned char *>(background.constData()),
                                            PoDoFo::pdf_long(background.size()));
     if (!isBlank(layers.mask)) {
         PoDoFo::PdfObject *mask = addTextMask(document, layers.mask);
-        const QByteArray colours = jpegBytes(layers.foreground, MixedRaster::ForegroundQuality);
+        const QByteArray colours = MixedRaster::jpeg(layers.foreground, MixedRaster::ForegroundQuality);
         images.layers.push_back(std::make_unique<PoDoFo::PdfImage>(&document));
         images.layers.back()->GetObject()->GetDictionary().AddKey(PoDoFo::PdfName("Mask"),
                                                                    mask->Reference());

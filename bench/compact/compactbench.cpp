@@ -3,12 +3,15 @@
 //   quillary-compactbench pages FOLDER COUNT
 //       draws COUNT scanned-looking A4 pages at 300 dpi as JPEG (quality 85), colour and grey in
 //       turn: text of several sizes, a coloured heading, a photograph-like picture, paper grain.
-//       Writes FOLDER/NNN_o.jpg and FOLDER/pictures.txt ("NNN x y width height" per page).
+//       Writes FOLDER/NNN_o.jpg, FOLDER/NNN.txt (the words on it) and FOLDER/pictures.txt
+//       ("NNN x y width height" per page).
 //   quillary-compactbench measure LEVEL PAGE...
 //       per page: "page jpegBytes plainPdfBytes compactPdfBytes compactMs textKept textAdded
 //       picturePsnr", the compact page written alone with the exporter at picture LEVEL (0-2),
 //       its time the median of three writes; text and picture measured on the page as a reader
 //       draws the stored layers
+//   quillary-compactbench write LEVEL PAGE OUTPUT
+//       the page alone as a compact PDF
 #include "MixedRaster.h"
 #include "PdfWriter.h"
 
@@ -118,6 +121,14 @@ int pages(const QString &folder, int count)
         page.save(folder + QLatin1Char('/') + name + QStringLiteral("_o.jpg"), "JPG", 85);
         out << name << ' ' << picture.x() << ' ' << picture.y() << ' ' << picture.width() << ' '
             << picture.height() << '\n';
+        // What recognition should find: heading and both text blocks.
+        QFile truth(folder + QLatin1Char('/') + name + QStringLiteral(".txt"));
+        if (truth.open(QIODevice::WriteOnly))
+            truth.write(QStringLiteral("Report %1 %2 %3")
+                            .arg(number)
+                            .arg(paragraphs.at(number % 3).repeated(6),
+                                 paragraphs.at((number + 1) % 3).repeated(4))
+                            .toUtf8());
     }
     return 0;
 }
@@ -191,6 +202,8 @@ int main(int argc, char **argv)
     const QStringList arguments = app.arguments();
     if (arguments.size() == 4 && arguments[1] == QLatin1String("pages"))
         return pages(arguments[2], arguments[3].toInt());
+    if (arguments.size() == 5 && arguments[1] == QLatin1String("write"))
+        return pdfBytes(arguments[3], true, arguments[2].toInt(), arguments[4]) < 0 ? 1 : 0;
     if (arguments.size() >= 4 && arguments[1] == QLatin1String("measure"))
         return measure(arguments[2].toInt(), arguments.mid(3));
     QTextStream(stderr) << "usage: quillary-compactbench pages FOLDER COUNT\n"

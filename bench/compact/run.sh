@@ -44,6 +44,17 @@ for file in "${files[@]}"; do
         >>"$work/processor.txt"
 done
 
+# Recognition on the original page and on the balanced compact page as poppler draws it.
+: >"$work/recall.txt"
+for file in "${files[@]:0:4}"; do
+    name=$(basename "$file" | cut -c1-8)
+    "$bench" write 1 "$file" "$work/compact.pdf"
+    pdftoppm -r 300 -gray -singlefile "$work/compact.pdf" "$work/compact"
+    tesseract "$file" "$work/original-$name" -l eng >/dev/null 2>&1
+    tesseract "$work/compact.pgm" "$work/drawn-$name" -l eng >/dev/null 2>&1
+    echo "$name $work/pages/$name.txt $work/original-$name.txt $work/drawn-$name.txt" >>"$work/recall.txt"
+done
+
 python3 - "$work" <<'PY'
 import statistics, sys
 work = sys.argv[1]
@@ -63,6 +74,19 @@ for level in (0, 1, 2):
           f"| {statistics.median(ratio):.1f} | {min(ratio):.1f} | {statistics.median(versus_djvu):.2f} "
           f"| {min(float(r[5]) for r in rows):.2f} % | {max(float(r[6]) for r in rows):.2f} % "
           f"| {statistics.median(float(r[7]) for r in rows):.1f} | {statistics.median(time_ratio):.2f} |")
+from collections import Counter
+import re
+def words(path):
+    return Counter(re.findall(r"[A-Za-z0-9]+", open(path).read()))
+def recall(truth, found):
+    return sum((truth & found).values()) / sum(truth.values())
+print()
+print("| page | word recall, original JPEG | word recall, compact (balanced) |")
+print("|---|---|---|")
+for line in open(f"{work}/recall.txt"):
+    name, truth, original, drawn = line.split()
+    print(f"| {name} | {recall(words(truth), words(original)) * 100:.1f} % "
+          f"| {recall(words(truth), words(drawn)) * 100:.1f} % |")
 rows = [l.split() for l in open(f"{work}/level1.txt")]
 print()
 print(f"Median compact write {statistics.median(int(r[4]) for r in rows)} ms per page; page processor "

@@ -1,0 +1,85 @@
+#include "MqEncoder.h"
+
+namespace {
+// ITU-T T.88 Table E.1: Qe, NMPS, NLPS, SWITCH per state index.
+struct Row
+{
+    std::uint16_t qe;
+    std::uint8_t nmps;
+    std::uint8_t nlps;
+    std::uint8_t switchMps;
+};
+
+constexpr Row Rows[47] = {
+    {0x5601, 1, 1, 1},   {0x3401, 2, 6, 0},   {0x1801, 3, 9, 0},   {0x0AC1, 4, 12, 0},
+    {0x0521, 5, 29, 0},  {0x0221, 38, 33, 0}, {0x5601, 7, 6, 1},   {0x5401, 8, 14, 0},
+    {0x4801, 9, 14, 0},  {0x3801, 10, 14, 0}, {0x3001, 11, 17, 0}, {0x2401, 12, 18, 0},
+    {0x1C01, 13, 20, 0}, {0x1601, 29, 21, 0}, {0x5601, 15, 14, 1}, {0x5401, 16, 14, 0},
+    {0x5101, 17, 15, 0}, {0x4801, 18, 16, 0}, {0x3801, 19, 17, 0}, {0x3401, 20, 18, 0},
+    {0x3001, 21, 19, 0}, {0x2801, 22, 19, 0}, {0x2401, 23, 20, 0}, {0x2201, 24, 21, 0},
+    {0x1C01, 25, 22, 0}, {0x1801, 26, 23, 0}, {0x1601, 27, 24, 0}, {0x1401, 28, 25, 0},
+    {0x1201, 29, 26, 0}, {0x1101, 30, 27, 0}, {0x0AC1, 31, 28, 0}, {0x09C1, 32, 29, 0},
+    {0x08A1, 33, 30, 0}, {0x0521, 34, 31, 0}, {0x0441, 35, 32, 0}, {0x02A1, 36, 33, 0},
+    {0x0221, 37, 34, 0}, {0x0141, 38, 35, 0}, {0x0111, 39, 36, 0}, {0x0085, 40, 37, 0},
+    {0x0049, 41, 38, 0}, {0x0025, 42, 39, 0}, {0x0015, 43, 40, 0}, {0x0009, 44, 41, 0},
+    {0x0005, 45, 42, 0}, {0x0001, 45, 43, 0}, {0x5601, 46, 46, 0},
+};
+} // namespace
+
+// The table unfolded per context byte, so that encode() needs no branch on the MPS to update it.
+const std::array<MqEncoder::State, 94> MqEncoder::States = [] {
+    std::array<State, 94> states{};
+    for (int index = 0; index < 47; ++index) {
+        for (int mps = 0; mps < 2; ++mps) {
+            const Row &row = Rows[index];
+            const int lpsMps = row.switchMps ? 1 - mps : mps;
+            states[size_t(index * 2 + mps)] = {row.qe, Context(row.nmps * 2 + mps),
+                                               Context(row.nlps * 2 + lpsMps)};
+        }
+    }
+    return states;
+}();
+
+MqEncoder::MqEncoder(qsizetype sizeHint)
+{
+    m_out.reserve(size_t(sizeHint) + 3);
+    m_out.push_back(0);
+}
+
+// BYTEOUT (T.88 Figure E.7): a byte after 0xFF holds 7 bits, so that a carry never passes it.
+void MqEncoder::byteOut()
+{
+    std::uint8_t &last = m_out.back();
+    if (last != 0xFF && m_c >= 0x8000000) {
+        ++last; // the carry
+        m_c &= 0x7FFFFFF;
+    }
+    if (last == 0xFF) {
+        m_out.push_back(std::uint8_t(m_c >> 20));
+        m_c &= 0xFFFFF;
+        m_ct = 7;
+    } else {
+        m_out.push_back(std::uint8_t(m_c >> 19));
+        m_c &= 0x7FFFF;
+        m_ct = 8;
+    }
+}
+
+QByteArray MqEncoder::finish()
+{
+    // SETBITS: as many trailing 1 bits as the interval allows, so that the decoder, which
+    // reads 1 bits past the end, stays inside it.
+    const std::uint32_t top = m_c + m_a;
+    m_c |= 0xFFFF;
+    if (m_c >= top)
+        m_c -= 0x8000;
+    m_c <<= m_ct;
+    byteOut();
+    m_c <<= m_ct;
+    byteOut();
+    if (m_out.back() != 0xFF)
+        m_out.push_back(0xFF);
+    m_out.push_back(0xAC);
+    return QByteArray(reinterpret_cast<const char *>(m_out.data()) + 1,
+                      qsizetype(m_out.size()) - 1);
+}

@@ -2,6 +2,7 @@
 
 #include "MqEncoder.h"
 
+#include <QtAlgorithms>
 #include <QtEndian>
 
 #include <cstring>
@@ -62,8 +63,11 @@ Bitmap blackIsOne(const QImage &page)
 // per row, read from a 16-bit window over two bytes of the row.
 QByteArray genericRegionCode(const Bitmap &bitmap)
 {
-    std::vector<MqEncoder::Context> contexts(1 << 16, 0);
-    MqEncoder coder(bitmap.stride * bitmap.height / 16);
+    std::vector<MqEncoder::Context> contextStore(1 << 16, MqEncoder::Context(0));
+    MqEncoder::Context *const contexts = contextStore.data();
+    std::vector<std::uint8_t> code;
+    code.reserve(size_t(bitmap.stride * bitmap.height / 16));
+    MqEncoder coder(code);
     bool typicalAbove = false; // LTP
     const qsizetype rowBytes = bitmap.stride - 1;
     for (int y = 0; y < bitmap.height; ++y) {
@@ -81,15 +85,29 @@ QByteArray genericRegionCode(const Bitmap &bitmap)
             const unsigned window2 = unsigned(twoAbove[i]) << 8 | twoAbove[i + 1];
             const unsigned pixels = line[i];
             const int count = i + 1 < rowBytes ? 8 : bitmap.width - int(i) * 8;
-            for (int k = 0; k < count; ++k) {
+            // Pixels that are black or bring a black pixel into the context: until the next of
+            // them, a white context codes white pixels, which go as one run.
+            const auto incoming = quint8((window2 >> 5) | (window1 >> 4) | pixels);
+            for (int k = 0; k < count;) {
+                if (context == 0) {
+                    const int run =
+                        qMin(int(qCountLeadingZeroBits(quint8(incoming << k))), count - k);
+                    if (run > 0) {
+                        coder.encodeRun(contexts[0], 0, unsigned(run));
+                        k += run;
+                        continue;
+                    }
+                }
                 const unsigned pixel = (pixels >> (7 - k)) & 1;
                 coder.encode(contexts[context], pixel);
                 context = ((context << 1) & 0xF7EE) | ((window2 >> (12 - k)) & 1) << 11 |
                           ((window1 >> (11 - k)) & 1) << 4 | pixel;
+                ++k;
             }
         }
     }
-    return coder.finish();
+    coder.finish();
+    return QByteArray(reinterpret_cast<const char *>(code.data()), qsizetype(code.size()));
 }
 
 void appendBigEndian32(QByteArray &out, quint32 value)

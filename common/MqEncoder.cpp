@@ -33,53 +33,9 @@ const std::array<MqEncoder::State, 94> MqEncoder::States = [] {
         for (int mps = 0; mps < 2; ++mps) {
             const Row &row = Rows[index];
             const int lpsMps = row.switchMps ? 1 - mps : mps;
-            states[size_t(index * 2 + mps)] = {row.qe, Context(row.nmps * 2 + mps),
+            states[std::size_t(index * 2 + mps)] = {row.qe, Context(row.nmps * 2 + mps),
                                                Context(row.nlps * 2 + lpsMps)};
         }
     }
     return states;
 }();
-
-MqEncoder::MqEncoder(qsizetype sizeHint)
-{
-    m_out.reserve(size_t(sizeHint) + 3);
-    m_out.push_back(0);
-}
-
-// BYTEOUT (T.88 Figure E.7): a byte after 0xFF holds 7 bits, so that a carry never passes it.
-void MqEncoder::byteOut()
-{
-    std::uint8_t &last = m_out.back();
-    if (last != 0xFF && m_c >= 0x8000000) {
-        ++last; // the carry
-        m_c &= 0x7FFFFFF;
-    }
-    if (last == 0xFF) {
-        m_out.push_back(std::uint8_t(m_c >> 20));
-        m_c &= 0xFFFFF;
-        m_ct = 7;
-    } else {
-        m_out.push_back(std::uint8_t(m_c >> 19));
-        m_c &= 0x7FFFF;
-        m_ct = 8;
-    }
-}
-
-QByteArray MqEncoder::finish()
-{
-    // SETBITS: as many trailing 1 bits as the interval allows, so that the decoder, which
-    // reads 1 bits past the end, stays inside it.
-    const std::uint32_t top = m_c + m_a;
-    m_c |= 0xFFFF;
-    if (m_c >= top)
-        m_c -= 0x8000;
-    m_c <<= m_ct;
-    byteOut();
-    m_c <<= m_ct;
-    byteOut();
-    if (m_out.back() != 0xFF)
-        m_out.push_back(0xFF);
-    m_out.push_back(0xAC);
-    return QByteArray(reinterpret_cast<const char *>(m_out.data()) + 1,
-                      qsizetype(m_out.size()) - 1);
-}

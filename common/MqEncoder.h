@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -11,17 +9,28 @@
 //
 // A context is one byte the caller keeps (usually in an array indexed by the neighbourhood of
 // the pixel): the probability state index of Table E.1 times two, plus the more probable
-// symbol. Contexts start at 0, as the decoder's do.
+// symbol. Contexts start at 0, as the decoder's do. An enum rather than a plain byte, which
+// the compiler would have to assume aliases the coder's registers.
+//
+// Everything is inline and the code goes to a vector outside the coder: a coder whose address
+// never leaves the function using it keeps its registers in the processor's, which halves
+// the time per pixel.
 class MqEncoder
 {
 public:
-    using Context = std::uint8_t;
+    enum Context : std::uint8_t
+    {
+    };
 
-    // INITENC; sizeHint reserves room for the code.
-    explicit MqEncoder(qsizetype sizeHint = 0);
+    // INITENC; the code is appended to code.
+    explicit MqEncoder(std::vector<std::uint8_t> &code) : m_code(code), m_start(code.size())
+    {
+        // The byte before the start (BPST - 1) that BYTEOUT looks at and carries into; never
+        // part of the code.
+        m_code.push_back(0);
+    }
 
-    // ENCODE: codes bit (0 or 1) in context cx and lets cx learn from it. Inline, as it runs
-    // once for every pixel of a page.
+    // ENCODE: codes bit (0 or 1) in context cx and lets cx learn from it.
     void encode(Context &cx, unsigned bit)
     {
         const State &state = States[cx];
@@ -47,9 +56,42 @@ public:
         renormalise();
     }
 
-    // FLUSH, then the code ends with the 0xFF 0xAC marker as T.88 E.2.9 has it. The encoder is
+    // encode() count times with the same bit in the same context. A run of more probable
+    // symbols that needs no renormalisation takes one step: the white margins and gaps of a
+    // page are such runs.
+    void encodeRun(Context &cx, unsigned bit, unsigned count)
+    {
+        if (bit == (cx & 1u)) {
+            const std::uint32_t total = std::uint32_t(States[cx].qe) * count;
+            if (m_a >= 0x8000 + total) {
+                m_a -= total;
+                m_c += total;
+                return;
+            }
+        }
+        while (count-- > 0)
+            encode(cx, bit);
+    }
+
+    // FLUSH, then the code ends with the 0xFF 0xAC marker as T.88 E.2.9 has it. The coder is
     // spent afterwards.
-    QByteArray finish();
+    void finish()
+    {
+        // SETBITS: as many trailing 1 bits as the interval allows, so that the decoder, which
+        // reads 1 bits past the end, stays inside it.
+        const std::uint32_t top = m_c + m_a;
+        m_c |= 0xFFFF;
+        if (m_c >= top)
+            m_c -= 0x8000;
+        m_c <<= m_ct;
+        byteOut();
+        m_c <<= m_ct;
+        byteOut();
+        if (m_code.back() != 0xFF)
+            m_code.push_back(0xFF);
+        m_code.push_back(0xAC);
+        m_code.erase(m_code.begin() + std::ptrdiff_t(m_start));
+    }
 
 private:
     // Table E.1, per context byte (index * 2 + MPS): Qe and the context byte after each symbol.
@@ -70,12 +112,30 @@ private:
                 byteOut();
         } while ((m_a & 0x8000) == 0);
     }
-    void byteOut();
 
+    // BYTEOUT (T.88 Figure E.7): a byte after 0xFF holds 7 bits, so that a carry never
+    // passes it.
+    void byteOut()
+    {
+        std::uint8_t &last = m_code.back();
+        if (last != 0xFF && m_c >= 0x8000000) {
+            ++last; // the carry
+            m_c &= 0x7FFFFFF;
+        }
+        if (last == 0xFF) {
+            m_code.push_back(std::uint8_t(m_c >> 20));
+            m_c &= 0xFFFFF;
+            m_ct = 7;
+        } else {
+            m_code.push_back(std::uint8_t(m_c >> 19));
+            m_c &= 0x7FFFF;
+            m_ct = 8;
+        }
+    }
+
+    std::vector<std::uint8_t> &m_code;
+    const std::size_t m_start;
     std::uint32_t m_a = 0x8000;
     std::uint32_t m_c = 0;
     int m_ct = 12;
-    // The code; its first byte is the one before the start (BPST - 1) that BYTEOUT looks at
-    // and carries into, never part of the code.
-    std::vector<std::uint8_t> m_out;
 };

@@ -13,8 +13,7 @@
 // the compiler would have to assume aliases the coder's registers.
 //
 // Everything is inline and the code goes to a vector outside the coder: a coder whose address
-// never leaves the function using it keeps its registers in the processor's, which halves
-// the time per pixel.
+// never leaves the function using it can keep its registers in the processor's.
 class MqEncoder
 {
 public:

@@ -1,0 +1,171 @@
+// quillary-jbig2bench: draws black-and-white A4 pages for the JBIG2 benchmark and codes each
+// page as Group 4 (our page-file writer) and as JBIG2.
+//
+//   quillary-jbig2bench draw FOLDER COUNT SEED
+//       writes FOLDER/NNN-drawn.tif and FOLDER/NNN-scanned.tif, COUNT of each: 1-bit A4 pages
+//       at 300 dpi as the application stores them (Group 4 TIFF). "drawn" pages are text as
+//       rendered; "scanned" ones are thresholded from grey with sensor noise, a slight skew and
+//       dust, so their edges are ragged as a scanner's are.
+//   quillary-jbig2bench encode FILE...
+//       prints one line per file: "FILE group4Bytes jbig2Bytes group4Ms jbig2Ms", the Group 4
+//       bytes being the code a PDF takes, the JBIG2 ones the embedded stream a PDF takes, and
+//       the times the median of five encodings of the loaded page (CPU time of the thread).
+
+#include "Group4Tiff.h"
+#include "Jbig2Encoder.h"
+
+#include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <vector>
+
+namespace {
+constexpr int Dpi = 300;
+
+double px(double millimetres)
+{
+    return millimetres * Dpi / 25.4;
+}
+
+const char *const Words[] = {"the",    "minutes", "of",      "meeting", "were",    "read",
+                             "agreed", "and",     "clerk",   "bridge",  "repairs", "summer",
+                             "report", "account", "invoice", "total",   "signed",  "number"};
+
+QString randomWords(int count, QRandomGenerator &random)
+{
+    QStringList words;
+    for (int i = 0; i < count; ++i)
+        words << QLatin1String(Words[random.bounded(int(std::size(Words)))]);
+    return words.join(QLatin1Char(' '));
+}
+
+// A page of paragraphs in 9 to 12 point serif or sans, upright or turned by up to 1 degree.
+QImage textPage(QRandomGenerator &random, bool scanned)
+{
+    QImage page(qRound(px(210)), qRound(px(297)), QImage::Format_Grayscale8);
+    page.setDotsPerMeterX(qRound(Dpi / 0.0254));
+    page.setDotsPerMeterY(qRound(Dpi / 0.0254));
+    page.fill(scanned ? 235 + random.bounded(18) : 255);
+    QPainter painter(&page);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (scanned) {
+        painter.translate(page.width() / 2.0, page.height() / 2.0);
+        painter.rotate(random.bounded(2.0) - 1.0);
+        painter.translate(-page.width() / 2.0, -page.height() / 2.0);
+    }
+    QFont font(random.bounded(2) ? QStringLiteral("DejaVu Serif") : QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(qRound((9 + random.bounded(4)) / 72.0 * Dpi));
+    painter.setFont(font);
+    painter.setPen(scanned ? QColor(40, 40, 40) : Qt::black);
+    const double line = QFontMetricsF(font).height() * 1.2;
+    double y = px(25);
+    while (y + line < px(272)) {
+        const int lines = 3 + random.bounded(8);
+        for (int i = 0; i < lines && y + line < px(272); ++i, y += line)
+            painter.drawText(QPointF(px(20), y), randomWords(11, random));
+        y += line;
+    }
+    if (scanned) {
+        painter.resetTransform();
+        painter.setPen(Qt::NoPen);
+        for (int i = 0; i < 150; ++i) {
+            const int level = 30 + random.bounded(150);
+            painter.setBrush(QColor(level, level, level));
+            const double radius = 0.5 + random.bounded(2.0);
+            painter.drawEllipse(
+                QPointF(random.bounded(page.width()), random.bounded(page.height())), radius,
+                radius);
+        }
+        painter.end();
+        for (int row = 0; row < page.height(); ++row) {
+            uchar *pixels = page.scanLine(row);
+            for (int x = 0; x < page.width(); ++x) {
+                const quint32 bits = random.generate();
+                const int offset = (int(bits & 255) + int(bits >> 8 & 255) - 255) / 12;
+                pixels[x] = uchar(std::clamp(pixels[x] + offset, 0, 255));
+            }
+        }
+    }
+    return page.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+}
+
+int draw(const QString &folder, int count, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    for (int i = 1; i <= count; ++i) {
+        for (const bool scanned : {false, true}) {
+            const QString path =
+                QStringLiteral("%1/%2-%3.tif")
+                    .arg(folder)
+                    .arg(i, 3, 10, QLatin1Char('0'))
+                    .arg(scanned ? QLatin1String("scanned") : QLatin1String("drawn"));
+            QString error;
+            QFile file(path);
+            const QByteArray tiff = Group4Tiff::encode(textPage(random, scanned), &error);
+            if (tiff.isEmpty() || !file.open(QIODevice::WriteOnly) ||
+                file.write(tiff) != tiff.size()) {
+                fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+double threadMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+// Median CPU time of five runs of work, in milliseconds.
+double medianOfFive(const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int run = 0; run < 5; ++run) {
+        const double start = threadMilliseconds();
+        work();
+        times.push_back(threadMilliseconds() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[2];
+}
+
+int encode(const QStringList &files)
+{
+    for (const QString &path : files) {
+        const QImage page(path);
+        const qsizetype group4 = Group4Tiff::read(path).code.size();
+        const qsizetype jbig2 = Jbig2Encoder::encodeGeneric(page).size();
+        QString error;
+        const double group4Ms = medianOfFive([&] { Group4Tiff::encode(page, &error); });
+        const double jbig2Ms = medianOfFive([&] { Jbig2Encoder::encodeGeneric(page); });
+        printf("%s %lld %lld %.2f %.2f\n", qPrintable(path), qlonglong(group4), qlonglong(jbig2),
+               group4Ms, jbig2Ms);
+    }
+    return 0;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.size() == 4 && arguments.at(0) == QLatin1String("draw"))
+        return draw(arguments.at(1), arguments.at(2).toInt(), arguments.at(3).toUInt());
+    if (arguments.size() >= 2 && arguments.at(0) == QLatin1String("encode"))
+        return encode(arguments.mid(1));
+    fprintf(stderr, "usage: quillary-jbig2bench draw FOLDER COUNT SEED | encode FILE...\n");
+    return 2;
+}

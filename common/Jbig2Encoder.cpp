@@ -79,19 +79,37 @@ QByteArray genericRegionCode(const Bitmap &bitmap)
         typicalAbove = typical;
         if (typical)
             continue;
+        // Per byte, the pixels that are black or bring a black pixel into the context: until
+        // the next of them, a white context codes white pixels, which go as one run.
+        const auto incomingAt = [&](qsizetype i) {
+            return quint8(twoAbove[i] << 3 | twoAbove[i + 1] >> 5 | above[i] << 4 |
+                          above[i + 1] >> 4 | line[i]);
+        };
         unsigned context = unsigned(twoAbove[0] >> 5) << 11 | unsigned(above[0] >> 4) << 4;
-        for (qsizetype i = 0; i < rowBytes; ++i) {
+        int k = 0; // the next pixel of byte i
+        for (qsizetype i = 0; i < rowBytes; ++i, k = 0) {
+            if (context == 0 && incomingAt(i) == 0) {
+                // The rest of the byte is such a run, and it goes on over the bytes after it.
+                qsizetype next = i + 1;
+                while (next < rowBytes && incomingAt(next) == 0)
+                    ++next;
+                const int end = next < rowBytes
+                                    ? int(next) * 8 + int(qCountLeadingZeroBits(incomingAt(next)))
+                                    : bitmap.width;
+                coder.encodeRun(contexts[0], 0, unsigned(end - int(i) * 8 - k));
+                i = end / 8;
+                k = end % 8;
+                if (i == rowBytes)
+                    break;
+            }
             const unsigned window1 = unsigned(above[i]) << 8 | above[i + 1];
             const unsigned window2 = unsigned(twoAbove[i]) << 8 | twoAbove[i + 1];
             const unsigned pixels = line[i];
+            const unsigned bits = incomingAt(i);
             const int count = i + 1 < rowBytes ? 8 : bitmap.width - int(i) * 8;
-            // Pixels that are black or bring a black pixel into the context: until the next of
-            // them, a white context codes white pixels, which go as one run.
-            const auto incoming = quint8((window2 >> 5) | (window1 >> 4) | pixels);
-            for (int k = 0; k < count;) {
+            while (k < count) {
                 if (context == 0) {
-                    const int run =
-                        qMin(int(qCountLeadingZeroBits(quint8(incoming << k))), count - k);
+                    const int run = qMin(int(qCountLeadingZeroBits(quint8(bits << k))), count - k);
                     if (run > 0) {
                         coder.encodeRun(contexts[0], 0, unsigned(run));
                         k += run;

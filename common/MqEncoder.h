@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -55,17 +56,20 @@ public:
         renormalise();
     }
 
-    // encode() count times with the same bit in the same context. A run of more probable
-    // symbols that needs no renormalisation takes one step: the white margins and gaps of a
-    // page are such runs.
+    // encode() count times with the same bit in the same context. More probable symbols that
+    // leave A at 0x8000 or above need no renormalisation: a run of them is one subtraction
+    // and one addition. The white margins and gaps of a page are such runs.
     void encodeRun(Context &cx, unsigned bit, unsigned count)
     {
-        if (bit == (cx & 1u)) {
-            const std::uint32_t total = std::uint32_t(States[cx].qe) * count;
-            if (m_a >= 0x8000 + total) {
-                m_a -= total;
-                m_c += total;
-                return;
+        while (count > 0 && bit == (cx & 1u)) {
+            const std::uint32_t qe = States[cx].qe;
+            const std::uint32_t fitting = std::min<std::uint32_t>(count, (m_a - 0x8000) / qe);
+            m_a -= qe * fitting;
+            m_c += qe * fitting;
+            count -= fitting;
+            if (count > 0) {
+                encode(cx, bit); // renormalises
+                --count;
             }
         }
         while (count-- > 0)

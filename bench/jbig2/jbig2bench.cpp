@@ -31,28 +31,25 @@
 
 namespace {
 constexpr int Dpi = 300;
+constexpr double PerMillimetre = Dpi / 25.4;
 
-double px(double millimetres)
+// A line of about 11 words cut from a running text at a random place, so no two pages match.
+QString textLine(QRandomGenerator &random)
 {
-    return millimetres * Dpi / 25.4;
-}
-
-const char *const Words[] = {"the",    "minutes", "of",      "meeting", "were",    "read",
-                             "agreed", "and",     "clerk",   "bridge",  "repairs", "summer",
-                             "report", "account", "invoice", "total",   "signed",  "number"};
-
-QString randomWords(int count, QRandomGenerator &random)
-{
-    QStringList words;
-    for (int i = 0; i < count; ++i)
-        words << QLatin1String(Words[random.bounded(int(std::size(Words)))]);
-    return words.join(QLatin1Char(' '));
+    static const QString text =
+        QStringLiteral("The minutes of the last meeting were read and agreed, and the clerk "
+                       "reported that the repairs to the bridge will be finished in summer; the "
+                       "account of the invoice total was signed under number ")
+            .repeated(3);
+    const int start = text.indexOf(QLatin1Char(' '), random.bounded(int(text.size()) / 2)) + 1;
+    return text.mid(start, 66);
 }
 
 // A page of paragraphs in 9 to 12 point serif or sans, upright or turned by up to 1 degree.
 QImage textPage(QRandomGenerator &random, bool scanned)
 {
-    QImage page(qRound(px(210)), qRound(px(297)), QImage::Format_Grayscale8);
+    QImage page(qRound(210 * PerMillimetre), qRound(297 * PerMillimetre),
+                QImage::Format_Grayscale8);
     page.setDotsPerMeterX(qRound(Dpi / 0.0254));
     page.setDotsPerMeterY(qRound(Dpi / 0.0254));
     page.fill(scanned ? 235 + random.bounded(18) : 255);
@@ -68,11 +65,11 @@ QImage textPage(QRandomGenerator &random, bool scanned)
     painter.setFont(font);
     painter.setPen(scanned ? QColor(40, 40, 40) : Qt::black);
     const double line = QFontMetricsF(font).height() * 1.2;
-    double y = px(25);
-    while (y + line < px(272)) {
+    double y = 25 * PerMillimetre;
+    while (y + line < 272 * PerMillimetre) {
         const int lines = 3 + random.bounded(8);
-        for (int i = 0; i < lines && y + line < px(272); ++i, y += line)
-            painter.drawText(QPointF(px(20), y), randomWords(11, random));
+        for (int i = 0; i < lines && y + line < 272 * PerMillimetre; ++i, y += line)
+            painter.drawText(QPointF(20 * PerMillimetre, y), textLine(random));
         y += line;
     }
     if (scanned) {

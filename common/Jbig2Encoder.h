@@ -3,10 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 
-// Black-and-white pages as lossless JBIG2 (ITU-T T.88): the whole page one generic region,
-// coded with the MQ arithmetic coder, template 0 with its usual adaptive pixels and typical
-// prediction (white rows, and rows repeating the one above, cost next to nothing). A text page
-// takes about two thirds of its Group 4 code. Any thread.
+// Black-and-white pages as lossless JBIG2 (ITU-T T.88), in the form a PDF embeds. Any thread.
 class Jbig2Encoder
 {
 public:
@@ -17,7 +14,17 @@ public:
     // The page as a PDF stream for /JBIG2Decode (the embedded organisation of T.88 Annex D.3:
     // no file header, no end-of-page or end-of-file segment, no /JBIG2Globals): a page
     // information segment, with the image's resolution, and one immediate lossless generic
-    // region covering the page. The decoded page is the image's bits exactly. Empty when
-    // canEncode() is false.
+    // region covering the page: MQ arithmetic coding, template 0 with its nominal adaptive
+    // pixels, typical prediction (white rows, and rows repeating the one above, cost next to
+    // nothing). The decoded page is the image's bits exactly. Empty when canEncode() is false.
+    // A text page takes about 0.6 of its Group 4 code, in about 1.6 times Group 4's time.
     static QByteArray encodeGeneric(const QImage &page);
+
+    // The same with the marks of text size that repeat pixel for pixel (the letters of a page
+    // made from a document, far fewer of a scan) coded once each in a symbol dictionary and
+    // placed by a text region; the rest of the page a generic region. The dictionary is in the
+    // stream (no /JBIG2Globals). The decoded page is the image's bits exactly. A page made
+    // from a document takes about a tenth of its Group 4 code, in about 1.3 times its time; a
+    // scan about 0.55, in about 2.5 times (finding the marks costs as much as coding them).
+    static QByteArray encodeWithSymbols(const QImage &page);
 };

@@ -117,26 +117,36 @@ private slots:
         row("one pixel", filled(QSize(1, 1), Black));
     }
 
+    // Both ways: the page as one generic region, and its repeating marks as symbols.
     void decodesToTheSamePixels()
     {
         QFETCH(QImage, page);
-        const QImage result = decoded(Jbig2Encoder::encodeGeneric(page));
-        QCOMPARE(result.convertToFormat(QImage::Format_RGB32),
-                 page.convertToFormat(QImage::Format_RGB32));
+        const QImage expected = page.convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(decoded(Jbig2Encoder::encodeGeneric(page)).convertToFormat(QImage::Format_RGB32),
+                 expected);
+        QCOMPARE(
+            decoded(Jbig2Encoder::encodeWithSymbols(page)).convertToFormat(QImage::Format_RGB32),
+            expected);
     }
 
     void smallerThanGroup4_data()
     {
         QTest::addColumn<QImage>("page");
-        row("A4 text, 300 dpi", textPage());
-        row("A4 text scanned with noise, 300 dpi", noisyTextPage());
+        QTest::addColumn<bool>("symbols");
+        row("A4 text, 300 dpi", textPage(), false);
+        row("A4 text, 300 dpi, symbols", textPage(), true);
+        row("A4 text scanned with noise, 300 dpi", noisyTextPage(), false);
+        row("A4 text scanned with noise, 300 dpi, symbols", noisyTextPage(), true);
     }
 
     // At most three quarters of the Group 4 code of the same page.
     void smallerThanGroup4()
     {
         QFETCH(QImage, page);
-        const qsizetype jbig2 = Jbig2Encoder::encodeGeneric(page).size();
+        QFETCH(bool, symbols);
+        const qsizetype jbig2 =
+            (symbols ? Jbig2Encoder::encodeWithSymbols(page) : Jbig2Encoder::encodeGeneric(page))
+                .size();
         const qsizetype group4 = group4Bytes(page);
         qInfo("JBIG2 %lld bytes, Group 4 %lld bytes", qlonglong(jbig2), qlonglong(group4));
         QVERIFY(group4 > 0);
@@ -144,9 +154,21 @@ private slots:
                  qPrintable(QStringLiteral("%1 of Group 4's %2 bytes").arg(jbig2).arg(group4)));
     }
 
+    // Letters drawn from a font repeat pixel for pixel: coded once, they take less.
+    void symbolsShrinkDrawnText()
+    {
+        const QImage page = textPage();
+        const qsizetype generic = Jbig2Encoder::encodeGeneric(page).size();
+        const qsizetype symbols = Jbig2Encoder::encodeWithSymbols(page).size();
+        qInfo("generic region %lld bytes, with symbols %lld bytes", qlonglong(generic),
+              qlonglong(symbols));
+        QVERIFY(symbols * 10 < generic * 9);
+    }
+
     void refusesPagesOfMoreThanOneBit()
     {
         QVERIFY(Jbig2Encoder::encodeGeneric(a4Page(50, true)).isEmpty());
+        QVERIFY(Jbig2Encoder::encodeWithSymbols(a4Page(50, true)).isEmpty());
     }
 };
 

@@ -3,8 +3,10 @@
 #include <QtAlgorithms>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
+#include <numeric>
 #include <unordered_map>
 
 namespace {
@@ -99,17 +101,6 @@ struct Mark
     int shape = -1; // index into the shapes, -1 when too large
 };
 
-quint64 hashOf(const Jbig2Bitmap &bitmap)
-{
-    quint64 hash =
-        14695981039346656037ull ^ quint64(bitmap.width()) << 32 ^ quint64(bitmap.height());
-    for (int y = 0; y < bitmap.height(); ++y) {
-        const std::uint8_t *line = bitmap.row(y);
-        for (qsizetype i = 0; i < bitmap.rowBytes(); ++i)
-            hash = (hash ^ line[i]) * 1099511628211ull;
-    }
-    return hash;
-}
 } // namespace
 
 Jbig2Symbols Jbig2Symbols::find(const Jbig2Bitmap &page)
@@ -138,31 +129,59 @@ Jbig2Symbols Jbig2Symbols::find(const Jbig2Bitmap &page)
         mark.bottom = std::max(mark.bottom, run.y);
     }
 
-    // Each mark's own pixels (never a neighbour's reaching into its box), and the marks
-    // sorted into shapes of identical pixels.
-    std::vector<Jbig2Bitmap> pictures(marks.size());
-    for (std::size_t i = 0; i < marks.size(); ++i) {
-        const Mark &mark = marks[i];
-        if (mark.right - mark.left < MaxSymbolSize && mark.bottom - mark.top < MaxSymbolSize)
-            pictures[i] = Jbig2Bitmap(mark.right - mark.left + 1, mark.bottom - mark.top + 1);
+    // Each mark's runs, row by row; they describe its own pixels, never a neighbour's
+    // reaching into its box. Two marks of the same size whose runs lie alike in their boxes
+    // are identical.
+    std::vector<int> firstRun(marks.size() + 1, 0);
+    for (const int mark : markOfRun)
+        ++firstRun[std::size_t(mark) + 1];
+    std::partial_sum(firstRun.begin(), firstRun.end(), firstRun.begin());
+    std::vector<int> order(runs.size());
+    {
+        std::vector<int> next(firstRun.begin(), firstRun.end() - 1);
+        for (std::size_t i = 0; i < runs.size(); ++i)
+            order[std::size_t(next[std::size_t(markOfRun[i])]++)] = int(i);
     }
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        const Mark &mark = marks[std::size_t(markOfRun[i])];
-        Jbig2Bitmap &picture = pictures[std::size_t(markOfRun[i])];
-        if (picture.width() > 0)
-            picture.fill(runs[i].y - mark.top, runs[i].x - mark.left, runs[i].last - mark.left,
-                         true);
-    }
+    const auto relative = [&](const Mark &mark, int run) {
+        const Run &r = runs[std::size_t(run)];
+        return std::array<int, 3>{r.y - mark.top, r.x - mark.left, r.last - mark.left};
+    };
+    const auto hashOf = [&](std::size_t m) {
+        const Mark &mark = marks[m];
+        quint64 hash = 14695981039346656037ull ^ quint64(mark.right - mark.left) << 32 ^
+                       quint64(mark.bottom - mark.top);
+        for (int i = firstRun[m]; i < firstRun[m + 1]; ++i) {
+            for (const int value : relative(mark, order[std::size_t(i)]))
+                hash = (hash ^ quint64(value)) * 1099511628211ull;
+        }
+        return hash;
+    };
+    const auto identical = [&](std::size_t a, std::size_t b) {
+        const Mark &one = marks[a];
+        const Mark &other = marks[b];
+        if (one.right - one.left != other.right - other.left ||
+            one.bottom - one.top != other.bottom - other.top ||
+            firstRun[a + 1] - firstRun[a] != firstRun[b + 1] - firstRun[b])
+            return false;
+        for (int i = 0; i < firstRun[a + 1] - firstRun[a]; ++i) {
+            if (relative(one, order[std::size_t(firstRun[a] + i)]) !=
+                relative(other, order[std::size_t(firstRun[b] + i)]))
+                return false;
+        }
+        return true;
+    };
+
     std::vector<int> shapeMark; // a mark of each shape
     std::vector<int> shapeCount;
     std::unordered_multimap<quint64, int> shapesByHash;
     for (std::size_t i = 0; i < marks.size(); ++i) {
-        if (pictures[i].width() == 0)
+        const Mark &mark = marks[i];
+        if (mark.right - mark.left >= MaxSymbolSize || mark.bottom - mark.top >= MaxSymbolSize)
             continue;
-        const quint64 hash = hashOf(pictures[i]);
+        const quint64 hash = hashOf(i);
         const auto [begin, end] = shapesByHash.equal_range(hash);
         const auto same = std::find_if(begin, end, [&](const auto &entry) {
-            return pictures[std::size_t(shapeMark[std::size_t(entry.second)])] == pictures[i];
+            return identical(std::size_t(shapeMark[std::size_t(entry.second)]), i);
         });
         if (same != end) {
             marks[i].shape = same->second;
@@ -182,8 +201,8 @@ Jbig2Symbols Jbig2Symbols::find(const Jbig2Bitmap &page)
             repeated.push_back(int(shape));
     }
     const auto sizeOf = [&](int shape) {
-        const Jbig2Bitmap &picture = pictures[std::size_t(shapeMark[std::size_t(shape)])];
-        return std::make_pair(picture.height(), picture.width());
+        const Mark &mark = marks[std::size_t(shapeMark[std::size_t(shape)])];
+        return std::make_pair(mark.bottom - mark.top, mark.right - mark.left);
     };
     std::stable_sort(repeated.begin(), repeated.end(),
                      [&](int a, int b) { return sizeOf(a) < sizeOf(b); });
@@ -191,7 +210,14 @@ Jbig2Symbols Jbig2Symbols::find(const Jbig2Bitmap &page)
     Jbig2Symbols result;
     for (const int shape : repeated) {
         symbolOfShape[std::size_t(shape)] = int(result.symbols.size());
-        result.symbols.push_back(pictures[std::size_t(shapeMark[std::size_t(shape)])]);
+        const std::size_t m = std::size_t(shapeMark[std::size_t(shape)]);
+        const Mark &mark = marks[m];
+        Jbig2Bitmap picture(mark.right - mark.left + 1, mark.bottom - mark.top + 1);
+        for (int i = firstRun[m]; i < firstRun[m + 1]; ++i) {
+            const std::array<int, 3> run = relative(mark, order[std::size_t(i)]);
+            picture.fill(run[0], run[1], run[2], true);
+        }
+        result.symbols.push_back(std::move(picture));
     }
 
     for (const Mark &mark : marks) {

@@ -7,9 +7,10 @@
 //       rendered; "scanned" ones are thresholded from grey with sensor noise, a slight skew and
 //       dust, so their edges are ragged as a scanner's are.
 //   quillary-jbig2bench encode FILE...
-//       prints one line per file: "FILE group4Bytes jbig2Bytes group4Ms jbig2Ms", the Group 4
-//       bytes being the code a PDF takes, the JBIG2 ones the embedded stream a PDF takes, and
-//       the times the median of five encodings of the loaded page (CPU time of the thread).
+//       prints one line per file: "FILE group4Bytes jbig2Bytes symbolsBytes group4Ms jbig2Ms
+//       symbolsMs", the Group 4 bytes being the code a PDF takes, the JBIG2 ones the embedded
+//       stream a PDF takes (one generic region; with symbols), and the times the median of
+//       five encodings of the loaded page (CPU time of the thread).
 
 #include "Group4Tiff.h"
 #include "Jbig2Encoder.h"
@@ -145,11 +146,13 @@ int encode(const QStringList &files)
         const QImage page(path);
         const qsizetype group4 = Group4Tiff::read(path).code.size();
         const qsizetype jbig2 = Jbig2Encoder::encodeGeneric(page).size();
+        const qsizetype symbols = Jbig2Encoder::encodeWithSymbols(page).size();
         QString error;
         const double group4Ms = medianOfFive([&] { Group4Tiff::encode(page, &error); });
         const double jbig2Ms = medianOfFive([&] { Jbig2Encoder::encodeGeneric(page); });
-        printf("%s %lld %lld %.2f %.2f\n", qPrintable(path), qlonglong(group4), qlonglong(jbig2),
-               group4Ms, jbig2Ms);
+        const double symbolsMs = medianOfFive([&] { Jbig2Encoder::encodeWithSymbols(page); });
+        printf("%s %lld %lld %lld %.2f %.2f %.2f\n", qPrintable(path), qlonglong(group4),
+               qlonglong(jbig2), qlonglong(symbols), group4Ms, jbig2Ms, symbolsMs);
     }
     return 0;
 }

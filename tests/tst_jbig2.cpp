@@ -51,7 +51,7 @@ QImage withWhiteAsZero(QImage image)
     return image;
 }
 
-// The text page as a scanner's thresholding leaves it: ragged edges and specks of dirt.
+// The text page as a scanner's thresholding leaves it: ragged edges and flecks of dirt.
 QImage noisyTextPage()
 {
     QImage grey = a4Page(300, true).convertToFormat(QImage::Format_Grayscale8);
@@ -61,7 +61,7 @@ QImage noisyTextPage()
         for (int x = 0; x < grey.width(); ++x)
             line[x] = uchar(qBound(0, line[x] + int(random.bounded(161)) - 80, 255));
     }
-    for (int speck = 0; speck < 3000; ++speck)
+    for (int fleck = 0; fleck < 3000; ++fleck)
         grey.setPixel(random.bounded(grey.width()), random.bounded(grey.height()), 0);
     return mono(grey);
 }

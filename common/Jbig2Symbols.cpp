@@ -100,7 +100,6 @@ struct Mark
     int bottom = -1;
     int shape = -1; // index into the shapes, -1 when too large
 };
-
 } // namespace
 
 Jbig2Symbols Jbig2Symbols::find(const Jbig2Bitmap &page)

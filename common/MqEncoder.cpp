@@ -34,7 +34,7 @@ const std::array<MqEncoder::State, 94> MqEncoder::States = [] {
             const Row &row = Rows[index];
             const int lpsMps = row.switchMps ? 1 - mps : mps;
             states[std::size_t(index * 2 + mps)] = {row.qe, Context(row.nmps * 2 + mps),
-                                               Context(row.nlps * 2 + lpsMps)};
+                                                    Context(row.nlps * 2 + lpsMps)};
         }
     }
     return states;

@@ -1,6 +1,7 @@
 #include "PdfWriter.h"
 
 #include "Group4Tiff.h"
+#include "Jbig2Encoder.h"
 #include "MixedRaster.h"
 #include "ImageHeader.h"
 #include "PageFileCheck.h"
@@ -103,27 +104,38 @@ QSize loadGroup4(PoDoFo::PdfImage *image, const QString &path)
     return tiff.size;
 }
 
-// The text mask as a stencil: its 0 samples are painted, so text (1 in the mask) goes in
-// inverted.
-PoDoFo::PdfObject *addTextMask(PoDoFo::PdfDocument &document, const QImage &mask)
+// Black-and-white pixels as lossless JBIG2, which readers decode with black as sample 0: an
+// image's black, or where a stencil (imageMask) paints. Written at once: a streamed document
+// writes the dictionary when the stream starts.
+void setJbig2(PoDoFo::PdfObject *object, const QImage &bits, bool imageMask)
 {
-    const int rowBytes = (mask.width() + 7) / 8;
-    QByteArray bits;
-    bits.reserve(rowBytes * mask.height());
-    for (int y = 0; y < mask.height(); ++y)
-        bits.append(reinterpret_cast<const char *>(mask.constScanLine(y)), rowBytes);
-    for (char &byte : bits)
-        byte = char(~byte);
-    PoDoFo::PdfObject *object = document.GetObjects()->CreateObject();
+    const QByteArray code = Jbig2Encoder::encodeGeneric(bits);
     PoDoFo::PdfDictionary &dictionary = object->GetDictionary();
+    dictionary.RemoveKey(PoDoFo::PdfName::KeyType);
     dictionary.AddKey(PoDoFo::PdfName::KeySubtype, PoDoFo::PdfName("Image"));
-    dictionary.AddKey(PoDoFo::PdfName("Width"), PoDoFo::PdfVariant(PoDoFo::pdf_int64(mask.width())));
+    dictionary.AddKey(PoDoFo::PdfName("Width"), PoDoFo::PdfVariant(PoDoFo::pdf_int64(bits.width())));
     dictionary.AddKey(PoDoFo::PdfName("Height"),
-                      PoDoFo::PdfVariant(PoDoFo::pdf_int64(mask.height())));
-    dictionary.AddKey(PoDoFo::PdfName("ImageMask"), PoDoFo::PdfVariant(true));
-    PoDoFo::TVecFilters filters{PoDoFo::ePdfFilter_FlateDecode};
-    object->GetStream()->Set(bits.constData(), PoDoFo::pdf_long(bits.size()), filters);
-    return object;
+                      PoDoFo::PdfVariant(PoDoFo::pdf_int64(bits.height())));
+    if (imageMask) {
+        dictionary.AddKey(PoDoFo::PdfName("ImageMask"), PoDoFo::PdfVariant(true));
+    } else {
+        dictionary.AddKey(PoDoFo::PdfName("ColorSpace"), PoDoFo::PdfName("DeviceGray"));
+        dictionary.AddKey(PoDoFo::PdfName("BitsPerComponent"),
+                          PoDoFo::PdfVariant(PoDoFo::pdf_int64(1)));
+    }
+    dictionary.AddKey(PoDoFo::PdfName::KeyFilter, PoDoFo::PdfName("JBIG2Decode"));
+    PoDoFo::PdfMemoryInputStream stream(code.constData(), PoDoFo::pdf_long(code.size()));
+    object->GetStream()->SetRawData(&stream, -1);
+}
+
+// A black-and-white page file as JBIG2; invalid when it is not one.
+QSize loadJbig2(PoDoFo::PdfImage *image, const QString &path)
+{
+    const QImage bits(path);
+    if (!Jbig2Encoder::canEncode(bits))
+        return QSize();
+    setJbig2(image->GetObject(), bits, false);
+    return bits.size();
 }
 
 // A colour or grey page as its mixed raster layers: the background, then the text's colours
@@ -141,7 +153,8 @@ PageImages loadMixedRaster(PoDoFo::PdfDocument &document, const QString &path, i
     images.layers.back()->LoadFromJpegData(reinterpret_cast<const unsigned char *>(background.constData()),
                                            PoDoFo::pdf_long(background.size()));
     if (!isBlank(layers.mask)) {
-        PoDoFo::PdfObject *mask = addTextMask(document, layers.mask);
+        PoDoFo::PdfObject *mask = document.GetObjects()->CreateObject();
+        setJbig2(mask, layers.mask, true);
         const QByteArray colours = MixedRaster::jpeg(layers.foreground, MixedRaster::ForegroundQuality);
         images.layers.push_back(std::make_unique<PoDoFo::PdfImage>(&document));
         images.layers.back()->GetObject()->GetDictionary().AddKey(PoDoFo::PdfName("Mask"),
@@ -262,7 +275,9 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
             if (images.layers.empty()) {
                 auto image = std::make_unique<PoDoFo::PdfImage>(&document);
                 const QByteArray nativePath = QFile::encodeName(currentPage);
-                images.pixels = tiff ? loadGroup4(image.get(), currentPage) : QSize();
+                if (tiff)
+                    images.pixels = m_options.compact ? loadJbig2(image.get(), currentPage)
+                                                      : loadGroup4(image.get(), currentPage);
                 if (!images.pixels.isValid()) {
                     if (tiff)
                         image->LoadFromTiff(nativePath.constData());

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImageWriter>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -139,45 +140,61 @@ void fillEmptyCells(std::vector<std::array<quint32, 3>> &colours, std::vector<qu
     }
 }
 
-// The mean colour of the page's pixels where take says so, per factor x factor cell. For the
-// text (wanted true) darker pixels weigh more: a stroke's grey edges would lighten its colour.
-QImage averageLayer(const QImage &page, PIX *take, bool wanted, int factor, bool grey,
-                    quint32 none)
+// The mean colour of the page's pixels where take is 1 (wanted) or 0, per factor x factor
+// cell. For the text (wanted) darker pixels weigh more: a stroke's grey edges would lighten
+// its colour.
+template <bool wanted>
+QImage averageLayer(const QImage &page, PIX *take, int factor, bool grey, quint32 none)
 {
     const int columns = (page.width() + factor - 1) / factor;
     const int rows = (page.height() + factor - 1) / factor;
-    std::vector<std::array<quint64, 3>> sums(size_t(columns) * size_t(rows), {0, 0, 0});
-    std::vector<quint64> weights(sums.size(), 0);
+    std::vector<std::array<quint32, 3>> colours(size_t(columns) * size_t(rows), {0, 0, 0});
+    std::vector<quint32> counts(colours.size(), 0);
+    std::vector<int> columnOf(size_t(page.width()));
+    for (int x = 0; x < page.width(); ++x)
+        columnOf[size_t(x)] = x / factor;
     const l_uint32 *data = pixGetData(take);
     const int wpl = pixGetWpl(take);
-    for (int y = 0; y < page.height(); ++y) {
-        const l_uint32 *bits = data + y * wpl;
-        const uchar *source = page.constScanLine(y);
-        const size_t rowStart = size_t(y / factor) * size_t(columns);
-        for (int x = 0; x < page.width(); ++x) {
-            if (bool(GET_DATA_BIT(bits, x)) != wanted)
-                continue;
-            const size_t cell = rowStart + size_t(x / factor);
-            auto &sum = sums[cell];
-            const QRgb pixel = grey ? qRgb(source[x], source[x], source[x])
-                                    : reinterpret_cast<const QRgb *>(source)[x];
-            const quint64 darkness = quint64(256 - qGray(pixel));
-            const quint64 weight = wanted ? darkness * darkness : 1;
-            sum[0] += weight * quint64(qRed(pixel));
-            sum[1] += weight * quint64(qGreen(pixel));
-            sum[2] += weight * quint64(qBlue(pixel));
-            weights[cell] += weight;
+    // Words of 32 pixels none of which is taken are passed over whole: most of a page is paper
+    // for the text's colours, and most is not text for the background.
+    const l_uint32 nothingTaken = wanted ? 0u : ~0u;
+    // One row of cells at a time, so that the sums stay in the processor's cache.
+    std::vector<std::array<quint64, 4>> sums(static_cast<size_t>(columns));
+    for (int cellRow = 0; cellRow < rows; ++cellRow) {
+        std::fill(sums.begin(), sums.end(), std::array<quint64, 4>{0, 0, 0, 0});
+        const int lastRow = qMin((cellRow + 1) * factor, page.height());
+        for (int y = cellRow * factor; y < lastRow; ++y) {
+            const l_uint32 *bits = data + y * wpl;
+            const uchar *source = page.constScanLine(y);
+            for (int first = 0; first < page.width(); first += 32) {
+                const l_uint32 word = bits[first / 32];
+                if (word == nothingTaken)
+                    continue;
+                const int end = qMin(first + 32, page.width());
+                for (int x = first; x < end; ++x) {
+                    if (bool((word >> (31 - (x - first))) & 1u) != wanted)
+                        continue;
+                    auto &sum = sums[size_t(columnOf[size_t(x)])];
+                    const QRgb pixel = grey ? qRgb(source[x], source[x], source[x])
+                                            : reinterpret_cast<const QRgb *>(source)[x];
+                    const quint64 darkness = quint64(256 - qGray(pixel));
+                    const quint64 weight = wanted ? darkness * darkness : 1u;
+                    sum[0] += weight * quint64(qRed(pixel));
+                    sum[1] += weight * quint64(qGreen(pixel));
+                    sum[2] += weight * quint64(qBlue(pixel));
+                    sum[3] += weight;
+                }
+            }
         }
-    }
-    std::vector<std::array<quint32, 3>> colours(sums.size(), {0, 0, 0});
-    std::vector<quint32> counts(sums.size(), 0);
-    for (size_t i = 0; i < sums.size(); ++i) {
-        if (weights[i] == 0)
-            continue;
-        for (int channel = 0; channel < 3; ++channel)
-            colours[i][size_t(channel)] =
-                quint32((sums[i][size_t(channel)] + weights[i] / 2) / weights[i]);
-        counts[i] = 1;
+        for (int column = 0; column < columns; ++column) {
+            const auto &sum = sums[size_t(column)];
+            if (sum[3] == 0)
+                continue;
+            const size_t cell = size_t(cellRow) * size_t(columns) + size_t(column);
+            for (size_t channel = 0; channel < 3; ++channel)
+                colours[cell][channel] = quint32((sum[channel] + sum[3] / 2) / sum[3]);
+            counts[cell] = 1;
+        }
     }
     fillEmptyCells(colours, counts, columns, rows, none);
 
@@ -241,8 +258,8 @@ Layers separate(const QImage &page, PictureLevel level)
     layers.mask = toMonoImage(text.get());
     layers.mask.setDotsPerMeterX(pixels.dotsPerMeterX());
     layers.mask.setDotsPerMeterY(pixels.dotsPerMeterY());
-    layers.background = averageLayer(pixels, textAndEdges.get(), false, settings.factor, grey, 255);
-    layers.foreground = averageLayer(pixels, text.get(), true, ForegroundFactor, grey, 0);
+    layers.background = averageLayer<false>(pixels, textAndEdges.get(), settings.factor, grey, 255);
+    layers.foreground = averageLayer<true>(pixels, text.get(), ForegroundFactor, grey, 0);
     return layers;
 }
 

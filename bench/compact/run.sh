@@ -89,7 +89,7 @@ for line in open(f"{work}/recall.txt"):
           f"| {recall(words(truth), words(drawn)) * 100:.1f} % |")
 rows = [l.split() for l in open(f"{work}/level1.txt")]
 print()
-print(f"Median compact write {statistics.median(int(r[4]) for r in rows)} ms per page; page processor "
+print(f"Median compact write {statistics.median(int(r[4]) for r in rows)} ms CPU per page; page processor "
       f"{statistics.median(int(v) for v in processor.values())} ms CPU per page; our DjVu page "
       f"{statistics.median(int(v) for v in djvu.values()) / 1024:.0f} KB (median).")
 PY

@@ -31,7 +31,7 @@ struct Layers
     int jpegQuality = 50;
 };
 
-constexpr int ForegroundFactor = 8;
+constexpr int ForegroundFactor = 12;
 constexpr int ForegroundQuality = 40;
 
 // Empty layers for a null page.

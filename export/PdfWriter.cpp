@@ -105,11 +105,14 @@ QSize loadGroup4(PoDoFo::PdfImage *image, const QString &path)
 }
 
 // Black-and-white pixels as lossless JBIG2, which readers decode with black as sample 0: an
-// image's black, or where a stencil (imageMask) paints. Written at once: a streamed document
-// writes the dictionary when the stream starts.
+// image's black, or where a stencil (imageMask) paints. A text mask's letters that repeat
+// pixel for pixel are coded once: its time is small beside the layers'. A page gets one
+// region, in less than twice the time of its Group 4 code. Written at once: a streamed
+// document writes the dictionary when the stream starts.
 void setJbig2(PoDoFo::PdfObject *object, const QImage &bits, bool imageMask)
 {
-    const QByteArray code = Jbig2Encoder::encodeGeneric(bits);
+    const QByteArray code =
+        imageMask ? Jbig2Encoder::encodeWithSymbols(bits) : Jbig2Encoder::encodeGeneric(bits);
     PoDoFo::PdfDictionary &dictionary = object->GetDictionary();
     dictionary.RemoveKey(PoDoFo::PdfName::KeyType);
     dictionary.AddKey(PoDoFo::PdfName::KeySubtype, PoDoFo::PdfName("Image"));

@@ -4,6 +4,7 @@
 #include "DjvuGenerator.h"
 #include "FolderRemoval.h"
 #include "ImageFolderWriter.h"
+#include "PageFileCheck.h"
 #include "PdfExport.h"
 
 #include <QCoreApplication>
@@ -33,8 +34,9 @@ QString outputPath(const QString &output)
 }
 } // namespace
 
-BatchExport::BatchExport(const BatchOptions &options, ConsoleProgress &progress)
-    : m_options(options), m_progress(progress)
+BatchExport::BatchExport(const BatchOptions &options, ConsoleProgress &progress,
+                         const std::function<QString(const QString &)> &inputOf)
+    : m_options(options), m_progress(progress), m_inputOf(inputOf)
 {
 }
 
@@ -72,8 +74,13 @@ BatchFailure BatchExport::writePdf(const QStringList &pages)
     case PdfWriter::Outcome::NothingToWrite:
         return BatchFailure::failed(m_options.output, tr("no pages to write"));
     case PdfWriter::Outcome::UnsupportedPage:
-    case PdfWriter::Outcome::UnreadablePage:
-        return BatchFailure::failed(m_options.output, result.message);
+    case PdfWriter::Outcome::UnreadablePage: {
+        // Told of the input the page came from, as a failure of reading it would be.
+        const PageFileCheck check = PageFileCheck::check(result.path);
+        return BatchFailure::failed(m_inputOf(result.path),
+                                    check ? tr("cannot be read: %1").arg(result.detail)
+                                          : check.reason());
+    }
     case PdfWriter::Outcome::CannotWrite:
         break;
     }

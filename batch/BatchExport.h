@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 class ConsoleProgress;
 
 // Writes the page files into the output in the format asked for, through the exporters the
@@ -13,7 +15,9 @@ class ConsoleProgress;
 class BatchExport
 {
 public:
-    BatchExport(const BatchOptions &options, ConsoleProgress &progress);
+    // inputOf names the input a page file came from, for a page the export cannot read.
+    BatchExport(const BatchOptions &options, ConsoleProgress &progress,
+                const std::function<QString(const QString &)> &inputOf);
 
     BatchFailure write(const QStringList &pages);
 
@@ -25,4 +29,5 @@ private:
 
     const BatchOptions &m_options;
     ConsoleProgress &m_progress;
+    std::function<QString(const QString &)> m_inputOf;
 };

@@ -91,12 +91,16 @@ BatchFailure BatchJob::run()
 
     ConsoleProgress progress(m_options.quiet);
     BatchPages pages(pageFolder, cleaning, progress);
+    // The PDF writer checks every page itself: a JPEG is read once less.
+    pages.setCheckingJpeg(m_options.format != BatchOptions::Format::Pdf);
     BatchFailure failure = pages.read(m_options.inputs);
     progress.finish();
     m_warnings = pages.warnings();
     if (!failure) {
         m_pages = int(pages.files().size());
-        failure = BatchExport(m_options, progress).write(pages.files());
+        failure = BatchExport(m_options, progress, [&pages](const QString &file) {
+                      return pages.inputOf(file);
+                  }).write(pages.files());
         progress.finish();
     }
     if (!failure)

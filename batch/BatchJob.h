@@ -17,6 +17,8 @@ public:
 
     BatchFailure run();
 
+    // Files skipped and pages that went in uncleaned, for the user.
+    const QStringList &warnings() const { return m_warnings; }
     // pages, bytes, seconds and warnings of the last run, for --json.
     QJsonObject summary(const BatchFailure &failure) const;
 

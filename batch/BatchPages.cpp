@@ -120,8 +120,10 @@ BatchFailure BatchPages::readFile(const QString &input)
         failure = BatchFailure::failed(input, loadFailureReason(loaded.failure));
     if (failure) {
         // Nothing of a file that failed half-way goes into the document.
-        for (int i = before; i < m_files.size(); ++i)
+        for (int i = before; i < m_files.size(); ++i) {
             QFile::remove(m_files.at(i));
+            m_inputs.remove(m_files.at(i));
+        }
         m_files.resize(before);
     }
     return failure;
@@ -135,12 +137,14 @@ bool BatchPages::takeAsItIs(const QString &input, BatchFailure *failure)
     if (reader.format() != "jpeg" || reader.transformation() != QImageIOHandler::TransformationNone)
         return false;
     // A file cut short is refused as the loader refuses it; any other doubt goes to the loader.
-    const PageFileCheck check = PageFileCheck::check(input);
-    if (!check) {
-        if (check.problem() != PageFileCheck::Problem::Incomplete)
+    if (m_checkJpeg) {
+        const PageFileCheck check = PageFileCheck::check(input);
+        if (check.problem() == PageFileCheck::Problem::Incomplete) {
+            *failure = BatchFailure::failed(input, check.reason());
+            return true;
+        }
+        if (!check)
             return false;
-        *failure = BatchFailure::failed(input, check.reason());
-        return true;
     }
     const QString absolute = QFileInfo(input).absoluteFilePath();
     return addFile(input, QStringLiteral("jpg"), failure, [&absolute](const QString &path) {
@@ -188,6 +192,7 @@ bool BatchPages::addFile(const QString &input, const QString &suffix, BatchFailu
         return false;
     }
     m_files << path;
+    m_inputs.insert(path, input);
     m_progress.pageRead(int(m_files.size()), input);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "ImageFileWriter.h"
 #include "PageProcessing.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -38,7 +39,13 @@ public:
     // Reads every input in order; stops at the first that gives no page, or at a Ctrl+C.
     BatchFailure read(const QStringList &inputs);
 
+    // Whether a JPEG taken as it is is first checked to be whole (the loader checks every
+    // other file); off when the export checks every page anyway. On by default.
+    void setCheckingJpeg(bool check) { m_checkJpeg = check; }
+
     const QStringList &files() const { return m_files; }
+    // The input a page file came from; empty for none of ours.
+    QString inputOf(const QString &pageFile) const { return m_inputs.value(pageFile); }
     // Per-page remarks for the summary: skipped files, pages that went in uncleaned.
     const QStringList &warnings() const { return m_warnings; }
 
@@ -54,6 +61,8 @@ private:
     QString m_folder;
     Cleaning m_cleaning;
     ConsoleProgress &m_progress;
+    bool m_checkJpeg = true;
     QStringList m_files;
+    QHash<QString, QString> m_inputs;
     QStringList m_warnings;
 };

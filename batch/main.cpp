@@ -63,6 +63,9 @@ int main(int argc, char *argv[])
     BatchFailure failure = job.run();
     if (failure.status == BatchFailure::Interrupted)
         failure.status = 128 + ConsoleProgress::interruptSignal();
+    // Said even when quiet: a file left out must never go unnoticed.
+    for (const QString &warning : job.warnings())
+        tell({BatchFailure::Complete, QStringLiteral("warning"), warning});
     if (failure)
         tell(failure);
     if (parsed.options.json) {

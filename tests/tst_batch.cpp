@@ -6,6 +6,7 @@
 #include "PdfTestTools.h"
 #include "TestHelpers.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -109,6 +110,8 @@ private slots:
         m_pages = m_dir.filePath(QStringLiteral("pages"));
         QVERIFY(QDir().mkpath(m_pages));
         const QDir pages(m_pages);
+        // Not a picture: named in a warning, never taken silently.
+        QVERIFY(writeFile(pages.filePath(QStringLiteral("notes.txt")), "to do"));
         // Named so that plain name order is wrong: page10 comes last.
         QVERIFY(writeFile(pages.filePath(QStringLiteral("page1.jpg")),
                           encoded(drawnPage(400, Qt::darkCyan), "JPEG")));
@@ -171,6 +174,11 @@ private slots:
         const QJsonObject summary = QJsonDocument::fromJson(run.out.toUtf8()).object();
         QCOMPARE(summary.value(QStringLiteral("pages")).toInt(), 4);
         QVERIFY(summary.value(QStringLiteral("bytes")).toInteger() > 0);
+        const QJsonArray warnings = summary.value(QStringLiteral("warnings")).toArray();
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings.first().toString().contains(QLatin1String("notes.txt: skipped")));
+        QVERIFY(run.errorLines.contains(QStringLiteral("quillary-batch: warning: ") +
+                                        warnings.first().toString()));
         // Nothing but the output is left beside it.
         QCOMPARE(PdfTestTools::entries(out.path()), QStringList{output});
         if (format == QLatin1String("pdf")) {
@@ -223,6 +231,8 @@ private slots:
             QStringLiteral("plain"), 1, QStringLiteral("nothere.jpg: missing"));
         row("not a picture", QStringList{QStringLiteral("notes.jpg"), o, pdf},
             QStringLiteral("plain"), 1, QStringLiteral("notes.jpg: not a picture"));
+        row("cut-off JPEG", QStringList{QStringLiteral("cut.jpg"), o, pdf}, QStringLiteral("plain"),
+            1, QStringLiteral("cut.jpg: the file is incomplete"));
         row("unknown option",
             QStringList{QStringLiteral("--bogus"), QStringLiteral("in.jpg"), o, pdf},
             QStringLiteral("plain"), 2, QStringLiteral("bogus"));
@@ -254,8 +264,9 @@ private slots:
         QFETCH(QString, named);
         QTemporaryDir out;
         QVERIFY(writeFile(out.filePath(QStringLiteral("notes.jpg")), "shopping list"));
-        QVERIFY(
-            writeFile(out.filePath(QStringLiteral("in.jpg")), encoded(a4Page(150, true), "JPEG")));
+        const QByteArray jpeg = encoded(a4Page(150, true), "JPEG");
+        QVERIFY(writeFile(out.filePath(QStringLiteral("in.jpg")), jpeg));
+        QVERIFY(writeFile(out.filePath(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() / 2)));
         const QString target = out.filePath(QStringLiteral("target"));
         QVERIFY(QDir().mkpath(target));
         const QByteArray folder = QFile::encodeName(target);
@@ -333,7 +344,7 @@ private slots:
         for (QProcess *process : runs) {
             QVERIFY(process->waitForFinished(120000));
             QCOMPARE(process->exitCode(), 0);
-            QCOMPARE(process->readAllStandardError(), QByteArray());
+            QCOMPARE(process->readAllStandardError().count('\n'), 1); // the notes.txt warning
             delete process;
         }
         QCOMPARE(PdfTestTools::pdfinfoPages(out.filePath(QStringLiteral("a.pdf"))), 4);

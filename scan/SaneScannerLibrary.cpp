@@ -169,10 +169,16 @@ bool SaneScannerLibrary::open()
         return false;
     }
     QString name = list.first().name;
-    const QString remembered = readSetting(Settings::ScannerDevice).toString();
+    const QString remembered =
+        m_device.isEmpty() ? readSetting(Settings::ScannerDevice).toString() : m_device;
     for (const ScannerSource &source : list) {
         if (source.name == remembered)
             name = remembered;
+    }
+    if (!m_device.isEmpty() && name != m_device) {
+        // A device asked for by name is that one or none.
+        setError(text("The scanner %1 was not found.").arg(m_device));
+        return false;
     }
     if (!remembered.isEmpty() && name != remembered)
         qCInfo(lcSane) << "remembered scanner" << remembered << "not found, using" << name;

@@ -2,6 +2,7 @@
 
 #include "BatchExport.h"
 #include "BatchPages.h"
+#include "BatchScan.h"
 #include "ConsoleProgress.h"
 #include "FolderHelpers.h"
 
@@ -94,6 +95,11 @@ BatchFailure BatchJob::run()
     // The PDF writer checks every page itself: a JPEG is read once less.
     pages.setCheckingJpeg(m_options.format != BatchOptions::Format::Pdf);
     BatchFailure failure = pages.read(m_options.inputs);
+    if (!failure && m_options.scan.enabled) {
+        failure = scanPages(m_options.scan, [&pages](const QImage &page, BatchFailure *failed) {
+            return pages.addScanned(page, failed);
+        });
+    }
     progress.finish();
     m_warnings = pages.warnings();
     if (!failure) {

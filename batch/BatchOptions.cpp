@@ -172,15 +172,34 @@ ParsedBatchOptions parseBatchOptions(const QStringList &arguments)
     const QCommandLineOption split(QStringLiteral("split"),
                                    tr("Splits book spreads into their left and right pages (page "
                                       "processor)."));
+    const QCommandLineOption scan(
+        QStringLiteral("scan"),
+        tr("Adds pages from a scanner after the inputs: --scan for the scanner the window "
+           "uses (else the first found), --scan=DEVICE for a SANE device by name."),
+        tr("DEVICE"));
+    const QCommandLineOption source(QStringLiteral("source"),
+                                    tr("Where the scanner takes the paper: feeder (default) or "
+                                       "flatbed."),
+                                    tr("SOURCE"));
+    const QCommandLineOption mode(QStringLiteral("mode"),
+                                  tr("Scan colours: color (default), gray or bw."), tr("MODE"));
+    const QCommandLineOption resolution(QStringLiteral("resolution"),
+                                        tr("Scan resolution in dots per inch, 50 to 1200 (300)."),
+                                        tr("DPI"));
+    const QCommandLineOption scanPages(QStringLiteral("pages"),
+                                       tr("How many pages to scan; by default the feeder until "
+                                          "it is empty, one page from the flatbed."),
+                                       tr("N"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    tr("Shows no progress; failures are still told."));
     const QCommandLineOption json(QStringLiteral("json"),
                                   tr("Prints a summary on standard output as JSON: pages, bytes, "
                                      "seconds, warnings."));
-    parser.addOptions({help,         version,       output, format, paper,
-                       orientation,  fit,           margin, ocr,    quality,
-                       imageFormat,  djvuQuality,   clean,  deskew, margins,
-                       illumination, blackAndWhite, split,  quiet,  json});
+    parser.addOptions({help,         version,       output,    format, paper,
+                       orientation,  fit,           margin,    ocr,    quality,
+                       imageFormat,  djvuQuality,   clean,     deskew, margins,
+                       illumination, blackAndWhite, split,     scan,   source,
+                       mode,         resolution,    scanPages, quiet,  json});
     parsed.helpText = parser.helpText() +
                       tr("\nExit status: 0 the output is complete, 1 the work failed (nothing "
                          "left behind, an existing output kept), 2 a usage error, 130 "
@@ -190,7 +209,15 @@ ParsedBatchOptions parseBatchOptions(const QStringList &arguments)
         return parsed;
     };
 
-    if (!parser.parse(arguments))
+    // --scan takes its device after "=" only: bare, it is the scanner of the window.
+    QStringList given = arguments;
+    for (QString &argument : given) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == QLatin1String("--scan"))
+            argument = QStringLiteral("--scan=");
+    }
+    if (!parser.parse(given))
         return refuse(parser.errorText());
     parsed.help = parser.isSet(help);
     parsed.version = parser.isSet(version);
@@ -199,8 +226,31 @@ ParsedBatchOptions parseBatchOptions(const QStringList &arguments)
 
     options.inputs = parser.positionalArguments();
     options.output = parser.value(output);
-    if (options.inputs.isEmpty())
+    ScanRequest &request = options.scan;
+    request.enabled = parser.isSet(scan);
+    request.device = parser.value(scan);
+    if (options.inputs.isEmpty() && !request.enabled)
         return refuse(tr("no input given"));
+    if (parser.isSet(source)) {
+        const QString where = parser.value(source).toLower();
+        if (where != QLatin1String("feeder") && where != QLatin1String("flatbed"))
+            return refuse(tr("--source %1: feeder or flatbed").arg(parser.value(source)));
+        request.feeder = where == QLatin1String("feeder");
+    }
+    if (parser.isSet(mode)) {
+        const QStringList modes{QStringLiteral("bw"), QStringLiteral("gray"),
+                                QStringLiteral("color")};
+        const int at = int(modes.indexOf(parser.value(mode).toLower()));
+        if (at < 0)
+            return refuse(tr("--mode %1: color, gray or bw").arg(parser.value(mode)));
+        request.colourMode = QList<int>{1, 2, 4}.at(at);
+    }
+    if (parser.isSet(resolution) &&
+        !readNumber(parser.value(resolution), 50, 1200, &request.resolution))
+        return refuse(
+            tr("--resolution %1: dots per inch from 50 to 1200").arg(parser.value(resolution)));
+    if (parser.isSet(scanPages) && !readNumber(parser.value(scanPages), 1, 100000, &request.pages))
+        return refuse(tr("--pages %1: a number of pages").arg(parser.value(scanPages)));
     if (options.output.isEmpty())
         return refuse(tr("no output given (-o OUTPUT)"));
     if (parser.isSet(format)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BatchScan.h"
 #include "PdfPageOptions.h"
 
 #include <QString>
@@ -17,6 +18,8 @@ struct BatchOptions
     };
 
     QStringList inputs;
+    // Pages from a scanner, after those of the inputs.
+    ScanRequest scan;
     QString output;
     Format format = Format::Pdf;
 

@@ -129,6 +129,11 @@ BatchFailure BatchPages::readFile(const QString &input)
     return failure;
 }
 
+bool BatchPages::addScanned(const QImage &page, BatchFailure *failure)
+{
+    return addImage(page, tr("scanned page %1").arg(m_files.size() + 1), failure);
+}
+
 bool BatchPages::takeAsItIs(const QString &input, BatchFailure *failure)
 {
     if (m_cleaning.enabled)

@@ -38,6 +38,9 @@ public:
 
     // Reads every input in order; stops at the first that gives no page, or at a Ctrl+C.
     BatchFailure read(const QStringList &inputs);
+    // Adds a scanned page, cleaned as the other pages are; false with failure filled in when
+    // it could not be written.
+    bool addScanned(const QImage &page, BatchFailure *failure);
 
     // Whether a JPEG taken as it is is first checked to be whole (the loader checks every
     // other file); off when the export checks every page anyway. On by default.

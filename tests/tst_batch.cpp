@@ -217,6 +217,31 @@ private slots:
             QVERIFY2(text.contains(word), qPrintable(text));
     }
 
+    // Pages from SANE's test device, whose feeder runs empty after ten sheets.
+    void scanning_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("pages");
+        row("feeder until empty", QStringList(), 10);
+        row("three pages", QStringList{QStringLiteral("--pages"), QStringLiteral("3")}, 3);
+    }
+
+    void scanning()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, pages);
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("scan.pdf"));
+        const Run run = runBatch(
+            arguments + QStringList{QStringLiteral("--scan=test:0"), QStringLiteral("--source"),
+                                    QStringLiteral("feeder"), QStringLiteral("--mode"),
+                                    QStringLiteral("gray"), QStringLiteral("--resolution"),
+                                    QStringLiteral("50"), QStringLiteral("-o"), pdf},
+            out.path());
+        QVERIFY2(run.status == 0, qPrintable(run.errorLines.join(u'\n')));
+        QCOMPARE(PdfTestTools::pdfinfoPages(pdf), pages);
+    }
+
     // Each failure: its exit status, one line naming what failed, no output, an earlier
     // output untouched and nothing left beside it.
     void failures_data()
@@ -233,6 +258,8 @@ private slots:
             QStringLiteral("plain"), 1, QStringLiteral("notes.jpg: not a picture"));
         row("cut-off JPEG", QStringList{QStringLiteral("cut.jpg"), o, pdf}, QStringLiteral("plain"),
             1, QStringLiteral("cut.jpg: the file is incomplete"));
+        row("no such scanner", QStringList{QStringLiteral("--scan=nosuch"), o, pdf},
+            QStringLiteral("plain"), 1, QStringLiteral("nosuch: "));
         row("unknown option",
             QStringList{QStringLiteral("--bogus"), QStringLiteral("in.jpg"), o, pdf},
             QStringLiteral("plain"), 2, QStringLiteral("bogus"));

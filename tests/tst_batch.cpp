@@ -6,6 +6,7 @@
 #include "PdfTestTools.h"
 #include "TestHelpers.h"
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -356,26 +357,53 @@ private slots:
         QCOMPARE(PdfTestTools::entries(out.path()), QStringList{QStringLiteral("long.pdf")});
     }
 
-    // Two runs at once, as xargs -P starts them: both complete, neither disturbs the other.
+    // Two runs at once, as xargs -P starts them, while a window holds its work folder: both
+    // complete, and neither they nor the window disturb one another.
     void sideBySide()
     {
+        const QString work = QDir::homePath() + QStringLiteral("/.local/share/Plenwick/Quillary");
+        const auto listing = [&work] {
+            QStringList entries;
+            for (QDirIterator it(work, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                 QDirIterator::Subdirectories);
+                 it.hasNext();)
+                entries << it.next();
+            entries.sort();
+            return entries;
+        };
+        QProcess window;
+        window.start(QStringLiteral(QUILLARY_EXECUTABLE), QStringList());
+        QVERIFY(window.waitForStarted());
+        const auto endWindow = qScopeGuard([&window] {
+            window.kill();
+            window.waitForFinished();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(work + QStringLiteral("/Current")), 20000);
+        QTest::qWait(500);
+        const QStringList before = listing();
+
         QTemporaryDir out;
         QList<QProcess *> runs;
+        // The second cleans its pages: the page processor's files stay out of the window's.
         for (const QString &name : {QStringLiteral("a.pdf"), QStringLiteral("b.pdf")}) {
             auto *process = new QProcess(this);
-            process->start(
-                QStringLiteral(QUILLARY_BATCH),
-                {QStringLiteral("--quiet"), m_pages, QStringLiteral("-o"), out.filePath(name)});
+            process->start(QStringLiteral(QUILLARY_BATCH),
+                           {name == QLatin1String("a.pdf") ? QStringLiteral("--quiet")
+                                                           : QStringLiteral("--clean"),
+                            m_pages, QStringLiteral("-o"), out.filePath(name)});
             runs << process;
         }
         for (QProcess *process : runs) {
             QVERIFY(process->waitForFinished(120000));
             QCOMPARE(process->exitCode(), 0);
-            QCOMPARE(process->readAllStandardError().count('\n'), 1); // the notes.txt warning
+            // The notes.txt warning; progress lines may follow it.
+            QVERIFY(process->readAllStandardError().contains("notes.txt: skipped"));
             delete process;
         }
         QCOMPARE(PdfTestTools::pdfinfoPages(out.filePath(QStringLiteral("a.pdf"))), 4);
         QCOMPARE(PdfTestTools::pdfinfoPages(out.filePath(QStringLiteral("b.pdf"))), 4);
+        QCOMPARE(window.state(), QProcess::Running);
+        QCOMPARE(listing(), before);
     }
 
     // --help and --version answer without a window: no display is there to open one.

@@ -194,53 +194,43 @@ private slots:
         }
     }
 
-    // The recognised words are in the PDF's text layer.
-    void recognition_data()
-    {
-        QTest::addColumn<QString>("languages");
-        QTest::addColumn<QStringList>("words");
-        row("eng", QStringLiteral("eng"), QStringList{QStringLiteral("bridge")});
-        row("eng+rus", QStringLiteral("eng+rus"),
-            QStringList{QStringLiteral("bridge"), QStringLiteral("заседания")});
-    }
-
-    void recognition()
-    {
-        QFETCH(QString, languages);
-        QFETCH(QStringList, words);
-        QTemporaryDir out;
-        const QString pdf = out.filePath(QStringLiteral("text.pdf"));
-        const Run run = runBatch(
-            {QStringLiteral("--ocr"), languages, m_text, QStringLiteral("-o"), pdf}, out.path());
-        QVERIFY2(run.status == 0, qPrintable(run.errorLines.join(u'\n')));
-        const QString text = tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-        for (const QString &word : words)
-            QVERIFY2(text.contains(word), qPrintable(text));
-    }
-
-    // Pages from SANE's test device, whose feeder runs empty after ten sheets.
-    void scanning_data()
+    // Searchable PDFs: the recognised words are in the text layer. Scans from SANE's test
+    // device, whose feeder runs empty after ten sheets.
+    void pdfs_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("pages");
-        row("feeder until empty", QStringList(), 10);
-        row("three pages", QStringList{QStringLiteral("--pages"), QStringLiteral("3")}, 3);
+        QTest::addColumn<QStringList>("words");
+        const QString ocr = QStringLiteral("--ocr");
+        const QStringList scan{QStringLiteral("--scan=test:0"),
+                               QStringLiteral("--source"),
+                               QStringLiteral("feeder"),
+                               QStringLiteral("--mode"),
+                               QStringLiteral("gray"),
+                               QStringLiteral("--resolution"),
+                               QStringLiteral("50")};
+        row("ocr eng", QStringList{ocr, QStringLiteral("eng"), m_text}, 1,
+            QStringList{QStringLiteral("bridge")});
+        row("ocr eng+rus", QStringList{ocr, QStringLiteral("eng+rus"), m_text}, 1,
+            QStringList{QStringLiteral("bridge"), QStringLiteral("заседания")});
+        row("scan, feeder until empty", scan, 10, QStringList());
+        row("scan, three pages", scan + QStringList{QStringLiteral("--pages"), QStringLiteral("3")},
+            3, QStringList());
     }
 
-    void scanning()
+    void pdfs()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, pages);
+        QFETCH(QStringList, words);
         QTemporaryDir out;
-        const QString pdf = out.filePath(QStringLiteral("scan.pdf"));
-        const Run run = runBatch(
-            arguments + QStringList{QStringLiteral("--scan=test:0"), QStringLiteral("--source"),
-                                    QStringLiteral("feeder"), QStringLiteral("--mode"),
-                                    QStringLiteral("gray"), QStringLiteral("--resolution"),
-                                    QStringLiteral("50"), QStringLiteral("-o"), pdf},
-            out.path());
+        const QString pdf = out.filePath(QStringLiteral("out.pdf"));
+        const Run run = runBatch(arguments + QStringList{QStringLiteral("-o"), pdf}, out.path());
         QVERIFY2(run.status == 0, qPrintable(run.errorLines.join(u'\n')));
         QCOMPARE(PdfTestTools::pdfinfoPages(pdf), pages);
+        const QString text = tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        for (const QString &word : words)
+            QVERIFY2(text.contains(word), qPrintable(text));
     }
 
     // Each failure: its exit status, one line naming what failed, no output, an earlier

@@ -14,7 +14,7 @@ struct PageProcessingOptions
     int timeLimitMs = 180000;
     // The folder the run works in; empty: "Processing" in the per-user data location. The
     // command line gives its own, so that it never meets a window's files.
-    QString workFolder;
+    QString workFolder = QString();
     // Cut to the content with white margins, as scanned pages always are.
     bool margins = true;
     // Even out the illumination: -1 as the "AutoContrast" setting says, else 0 or 1.

@@ -55,7 +55,7 @@ QStringList BatchPages::expand(const QString &input)
     if (!info.isDir())
         return {input};
     QDir folder(input);
-    QStringList names = folder.entryList(QDir::Files | QDir::Readable);
+    QStringList names = folder.entryList(QDir::Files);
     // The C locale's collator compares code points only, numbers included: English's orders
     // numbers by value.
     const QLocale locale =

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -19,6 +20,16 @@ namespace {
 QString tr(const char *text)
 {
     return QCoreApplication::translate("BatchExport", text);
+}
+
+// The writers learn of a full disk only as a short write: tell it as what it is.
+QString cannotWrite(const QString &output, const QString &detail)
+{
+    const QStorageInfo storage(QFileInfo(output).absolutePath());
+    constexpr qint64 AlmostFull = 1 << 20;
+    if (storage.isValid() && storage.bytesAvailable() < AlmostFull)
+        return tr("cannot be written: the disk is full");
+    return detail.isEmpty() ? tr("cannot be written") : tr("cannot be written: %1").arg(detail);
 }
 
 BatchFailure interruption()
@@ -84,7 +95,7 @@ BatchFailure BatchExport::writePdf(const QStringList &pages)
     case PdfWriter::Outcome::CannotWrite:
         break;
     }
-    return BatchFailure::failed(m_options.output, tr("cannot be written: %1").arg(result.detail));
+    return BatchFailure::failed(m_options.output, cannotWrite(m_options.output, result.detail));
 }
 
 BatchFailure BatchExport::writeDocx(const QStringList &pages)
@@ -96,8 +107,8 @@ BatchFailure BatchExport::writeDocx(const QStringList &pages)
     if (generator.wasCancelled())
         return interruption();
     const QString reason = generator.failureReason();
-    return BatchFailure::failed(m_options.output,
-                                reason.isEmpty() ? tr("cannot be written") : reason);
+    return BatchFailure::failed(
+        m_options.output, reason.isEmpty() ? cannotWrite(m_options.output, QString()) : reason);
 }
 
 BatchFailure BatchExport::writeDjvu(const QStringList &pages)

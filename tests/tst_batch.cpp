@@ -271,7 +271,7 @@ private slots:
         row("read-only folder", QStringList{QStringLiteral("in.jpg"), o, pdf},
             QStringLiteral("readonly"), 1, QStringLiteral("out.pdf: cannot be written"));
         row("full disk", QStringList{QStringLiteral("in.jpg"), o, pdf}, QStringLiteral("full"), 1,
-            QStringLiteral("out.pdf: cannot be written"));
+            QStringLiteral("out.pdf: cannot be written: the disk is full"));
     }
 
     void failures()

@@ -9,6 +9,7 @@
 #include "FolderHelpers.h"
 #include "ImageEditor.h"
 #include "OptionsDlg.h"
+#include "ScanAreaView.h"
 #include "PageListWidget.h"
 #include "PhotoGraphicsView.h"
 #include "RibbonBar.h"
@@ -337,6 +338,10 @@ void MainWindow::buildCentralArea(std::unique_ptr<ScannerLibrary> library)
     setAcceptDrops(true);
     m_workAreaStack->addWidget(m_session);
     m_workAreaStack->addWidget(m_editor);
+    m_scanAreaView = new ScanAreaView;
+    connect(m_scanAreaView, &ScanAreaView::scanRequested, this, &MainWindow::scanPage);
+    connect(m_scanAreaView, &ScanAreaView::cancelled, this, &MainWindow::scanCancel);
+    m_workAreaStack->addWidget(m_scanAreaView);
 
     m_pagePanelStack = new QStackedWidget;
     m_pagePanelStack->addWidget(StartPanel::captionLabel(Qt::AlignHCenter | Qt::AlignTop));
@@ -484,7 +489,7 @@ void MainWindow::exportFiles()
 
 void MainWindow::settings()
 {
-    OptionsDlg dialog(this);
+    OptionsDlg dialog(this, m_session->library()->offersDuplex());
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QList<const SettingKey *> resolutions = {&Settings::MiddleQuality, &Settings::GoodQuality,

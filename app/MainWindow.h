@@ -32,6 +32,7 @@ class ExportWordDlg;
 class ImageEditor;
 class PageListWidget;
 struct WriteResult;
+class ScanAreaView;
 class SplashPanel;
 class StartPanel;
 class UpdateDlg;
@@ -59,7 +60,9 @@ public:
     {
         StartArea = 0,
         ScannerArea = 1,
-        EditorArea = 2
+        EditorArea = 2,
+        // The look at the glass before a scan, where the part to scan is chosen.
+        GlassArea = 3
     };
     enum PagePanel
     {
@@ -92,6 +95,7 @@ public:
     ImageEditor *editor() const { return m_editor; }
     DocumentHistory *documentHistory() const { return m_documentHistory; }
     EzPrevScan *scannerSession() const { return m_session; }
+    ScanAreaView *scanAreaView() const { return m_scanAreaView; }
     AutoScanWizard *autoScanWizard() const { return m_wizard; }
     ExportDlg *pdfDialog() const { return m_pdfDialog; }
     ExportDjvuDlg *djvuDialog() const { return m_djvuDialog; }
@@ -205,7 +209,26 @@ private:
     void connectSession();
     bool prepareScan(int singleScan);
     // After a scan run: back from the preview to the pages (or the start).
+    // An Auto Scan of a two-sided stack: where its pages start, and how many fronts the first
+    // feeder run brought (-1 before it ends).
+    struct TwoSidedPasses
+    {
+        int start = -1;
+        int fronts = -1;
+        bool complete = false;
+    };
+    // Two-sided stack: a finished feeder run is the fronts or the backs.
+    void countTwoSidedPass(int added);
+    void sortTwoSidedPasses(const TwoSidedPasses &passes);
+    // Puts a run of fronts followed by backs in reading order, as the user confirms.
+    void sortTwoSidedRun(const QList<int> &run);
     void leaveScannerArea();
+    // With "Scan with preview" on the flatbed: a quick scan of the glass to choose the part
+    // that Scan Page then scans.
+    void showGlass();
+    // The part of the glass last chosen for the scanner in use; empty for all of it.
+    QRectF rememberedScanArea() const;
+    void rememberScanArea(const QRectF &area);
     // Starts the auto scan the wizard asked for while another run was going.
     void startWaitingAutoScan();
     void createExportDialogs();
@@ -269,6 +292,7 @@ private:
     QStackedWidget *m_workAreaStack = nullptr;
     QStackedWidget *m_pagePanelStack = nullptr;
     EzPrevScan *m_session = nullptr;
+    ScanAreaView *m_scanAreaView = nullptr;
     AutoScanWizard *m_wizard = nullptr;
     ImageEditor *m_editor = nullptr;
     DocumentHistory *m_documentHistory = nullptr;
@@ -293,6 +317,7 @@ private:
     bool m_pageCommandRunning = false;
     // The wizard asked for a scan while another run was going.
     bool m_autoScanWaiting = false;
+    TwoSidedPasses m_twoSidedPasses;
     // Scanned pages not yet in the document, in the order they came.
     QList<QImage> m_scannedPages;
     // Pages of the scan run going on that look blank, by page id.

@@ -496,6 +496,11 @@ void MainWindow::sortTwoSidedStack()
                       "backs (an even number of pages), or none to take every page."));
         return;
     }
+    sortTwoSidedRun(run);
+}
+
+void MainWindow::sortTwoSidedRun(const QList<int> &run)
+{
     TwoSidedStackDlg dialog(int(run.size() / 2), run.first() + 1, this);
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -7,6 +7,8 @@
 #include "PageCommand.h"
 #include "PageListWidget.h"
 #include "PageProcessing.h"
+#include "PhotoGraphicsView.h"
+#include "ScanAreaView.h"
 #include "ScannerLibrary.h"
 #include "SettingsKeys.h"
 #include "WaitingDlg.h"
@@ -22,6 +24,8 @@
 namespace {
 // How often a scanned page that waits for a running page command asks again.
 constexpr int ScannedPageRetryMs = 100;
+// Enough to see where the paper lies and quick even over the network.
+constexpr double GlassPreviewDpi = 75.0;
 
 // The waiting window lives for the processing step only; hidden when the step ends, deleted
 // when the command returns.
@@ -73,21 +77,104 @@ void MainWindow::scanStarted(int number, bool feeder)
 
 void MainWindow::scanPage()
 {
+    // Scan Page (Space) in the look at the glass scans the part in its frame.
+    const bool areaChosen = m_workAreaStack->currentIndex() == GlassArea;
     if (!prepareScan(1))
         return;
+    if (areaChosen) {
+        const QRectF area = m_scanAreaView->area();
+        rememberScanArea(area);
+        m_session->setScanArea(area);
+    } else if (readSetting(Settings::Preview).toBool() &&
+               readSetting(Settings::PaperSource).toInt() == 0) {
+        // A feeder is never previewed: the look would take the sheet away.
+        showGlass();
+        return;
+    }
     m_session->scan();
+    m_session->setScanArea({});
     statusBar()->showMessage(tr("Ready"));
     leaveOutBlankPages();
     leaveScannerArea();
     startWaitingAutoScan();
 }
 
+void MainWindow::showGlass()
+{
+    QImage glass = m_session->scanGlass(GlassPreviewDpi);
+    statusBar()->showMessage(tr("Ready"));
+    // A failure or a cancel has taken the window back to the pages already.
+    if (glass.isNull())
+        return;
+    if (glass.dotsPerMeterX() <= 0 || glass.dotsPerMeterY() <= 0) {
+        glass.setDotsPerMeterX(qRound(GlassPreviewDpi / 0.0254));
+        glass.setDotsPerMeterY(qRound(GlassPreviewDpi / 0.0254));
+    }
+    m_scanAreaView->showGlass(glass, rememberedScanArea());
+    m_workAreaStack->setCurrentIndex(GlassArea);
+    // So that the arrow keys move the frame at once.
+    m_scanAreaView->view()->setFocus(Qt::OtherFocusReason);
+}
+
+QRectF MainWindow::rememberedScanArea() const
+{
+    const QString scanner = m_session->library()->currentSourceName();
+    return readSetting(Settings::ScanAreas).toMap().value(scanner).toRectF();
+}
+
+void MainWindow::rememberScanArea(const QRectF &area)
+{
+    QVariantMap areas = readSetting(Settings::ScanAreas).toMap();
+    areas.insert(m_session->library()->currentSourceName(), area);
+    writeSetting(Settings::ScanAreas, areas);
+}
+
 void MainWindow::autoScan()
 {
+    m_twoSidedPasses = {};
+    m_wizard->setNote({});
     m_wizard->setStartId(AutoScanWizard::IntroPageId);
     m_wizard->restart();
     m_wizard->exec();
     writeSetting(Settings::BookScanning, false);
+    const TwoSidedPasses passes = std::exchange(m_twoSidedPasses, {});
+    if (passes.complete)
+        sortTwoSidedPasses(passes);
+    writeSetting(Settings::TwoSidedScanning, false);
+    // Blank backs were kept until the passes were paired.
+    leaveOutBlankPages();
+}
+
+void MainWindow::countTwoSidedPass(int added)
+{
+    if (added <= 0)
+        return;
+    if (m_twoSidedPasses.fronts < 0) {
+        m_twoSidedPasses.fronts = added;
+        m_wizard->setNote(tr("Turn the stack over and put it back in the feeder: the backs "
+                             "come next."));
+        return;
+    }
+    m_twoSidedPasses.complete = true;
+    // Both passes are in: the pages are put in order once the wizard has closed.
+    m_wizard->finish();
+}
+
+void MainWindow::sortTwoSidedPasses(const TwoSidedPasses &passes)
+{
+    const int fronts = passes.fronts;
+    const int backs = m_pageStore->count() - passes.start - fronts;
+    if (backs != fronts) {
+        showNotice(tr("The backs do not pair up with the fronts: %1 fronts, %2 backs.<br>The "
+                      "pages stay in the order they were scanned.")
+                       .arg(fronts)
+                       .arg(backs));
+        return;
+    }
+    QList<int> run;
+    for (int place = 0; place < 2 * fronts; ++place)
+        run << passes.start + place;
+    sortTwoSidedRun(run);
 }
 
 void MainWindow::startAutoScan()
@@ -104,9 +191,16 @@ void MainWindow::startAutoScan()
     connect(m_session, &EzPrevScan::failedScan, m_wizard, &AutoScanWizard::finish);
     connect(m_wizard, &AutoScanWizard::cancelScan, this, &MainWindow::cancelAutoScan);
     connect(m_session, &EzPrevScan::pageScanned, m_wizard, &AutoScanWizard::pageScanned);
+    const bool twoSided = readSetting(Settings::TwoSidedScanning).toBool();
+    const int before = m_pageStore->count();
+    if (twoSided && m_twoSidedPasses.start < 0)
+        m_twoSidedPasses.start = before;
     m_session->scan();
     statusBar()->showMessage(tr("Ready"));
-    leaveOutBlankPages();
+    if (twoSided)
+        countTwoSidedPass(m_pageStore->count() - before);
+    else
+        leaveOutBlankPages();
     leaveScannerArea();
     startWaitingAutoScan();
 }

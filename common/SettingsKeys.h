@@ -37,6 +37,10 @@ inline const SettingKey Left{"Left", 0.0};
 inline const SettingKey Right{"Right", 0.0};
 inline const SettingKey Top{"Top", 0.0};
 inline const SettingKey Bottom{"Bottom", 0.0};
+// Compact PDF pages (text mask over a reduced background) and how much of the pictures the
+// background keeps: 0 small, 1 balanced, 2 fine.
+inline const SettingKey PdfCompact{"PdfCompact", false};
+inline const SettingKey PdfPictureLevel{"PdfPictureLevel", 1};
 // The PDF's invisible text layer; languages as the recognition engine takes them.
 inline const SettingKey RecogniseText{"RecogniseText", false};
 inline const SettingKey RecognitionLanguages{"RecognitionLanguages", QStringLiteral("eng")};
@@ -61,10 +65,17 @@ inline const SettingKey AutoScanTime{"AutoScanTime", 15};
 inline const SettingKey AutoScanNow{"AutoScanNow", true};
 inline const SettingKey BookScanning{"BookScanning", false};
 inline const SettingKey BookScan{"BookScan", false};
+// Like the two above: this wizard run scans a two-sided stack (fronts, then backs), and the
+// box's last state.
+inline const SettingKey TwoSidedScanning{"TwoSidedScanning", false};
+inline const SettingKey TwoSidedStack{"TwoSidedStack", false};
 inline const SettingKey PaperSource{"PaperSource", 0};
 inline const SettingKey AcquireImage{"AcquireImage", 0};
 inline const SettingKey AutoContrast{"AutoContrast", true};
 inline const SettingKey Preview{"Preview", false};
+// The part of the glass last scanned after a preview, per scanner (its name in the list):
+// a rectangle in millimetres from the glass's top left corner.
+inline const SettingKey ScanAreas{"ScanAreas", QVariantMap()};
 // Scanned and loaded pages are turned upright by their text (a page not sure of is flagged).
 inline const SettingKey AutoOrientation{"AutoOrientation", false};
 // Blank pages of a feeder run are left out (they are flagged on their tiles either way).

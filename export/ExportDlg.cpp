@@ -1,6 +1,7 @@
 #include "ExportDlg.h"
 
 #include "DialogProgress.h"
+#include "MixedRaster.h"
 #include "OcrLanguages.h"
 #include "PaperSizes.h"
 #include "PdfExport.h"
@@ -125,6 +126,20 @@ ExportDlg::ExportDlg(QWidget *parent)
     settingsLayout()->addWidget(m_recognise);
     settingsLayout()->addLayout(languageForm);
     settingsLayout()->addWidget(m_recognitionMessage);
+
+    m_compact = new QCheckBox(tr("&Compact file: sharp text, smaller pictures"), group);
+    m_compact->setAccessibleName(plain(m_compact->text()));
+    m_pictureLevel = new QComboBox(group);
+    const QString pictureLabel = tr("P&ictures:");
+    m_pictureLevel->setAccessibleName(plain(pictureLabel));
+    m_pictureLevel->addItem(tr("Smallest file"), int(MixedRaster::PictureLevel::Small));
+    m_pictureLevel->addItem(tr("Balanced"), int(MixedRaster::PictureLevel::Balanced));
+    m_pictureLevel->addItem(tr("Fit for printing"), int(MixedRaster::PictureLevel::Fine));
+    m_pictureLevel->setEnabled(false);
+    auto *pictureForm = new QFormLayout;
+    pictureForm->addRow(pictureLabel, m_pictureLevel);
+    settingsLayout()->addWidget(m_compact);
+    settingsLayout()->addLayout(pictureForm);
     settingsLayout()->addStretch(1);
 
     auto *previewGroup = new QGroupBox(tr("Preview"), this);
@@ -170,6 +185,10 @@ ExportDlg::ExportDlg(QWidget *parent)
     for (QDoubleSpinBox *box : {m_left, m_right, m_top, m_bottom})
         connect(box, &QDoubleSpinBox::valueChanged, this, &ExportDlg::updateTimer);
     connect(m_centre, &QCheckBox::toggled, this, &ExportDlg::updateTimer);
+    connect(m_compact, &QCheckBox::toggled, m_pictureLevel, &QComboBox::setEnabled);
+    // The compact page is made anew for the preview.
+    connect(m_compact, &QCheckBox::toggled, this, [this] { showPage(m_current); });
+    connect(m_pictureLevel, &QComboBox::currentIndexChanged, this, [this] { showPage(m_current); });
     connect(m_recognise, &QCheckBox::toggled, m_languages, &QComboBox::setEnabled);
     connect(m_recognise, &QCheckBox::toggled, this, [this] { showRecognitionMessage(QString()); });
     connect(m_languages, &QComboBox::currentIndexChanged, this,
@@ -198,6 +217,8 @@ PdfPageOptions ExportDlg::optionsFromWidgets() const
     options.margins.bottom = m_bottom->value();
     options.recognise = m_recognise->isChecked();
     options.languages = m_languages->currentData().toString();
+    options.compact = m_compact->isChecked();
+    options.pictureLevel = m_pictureLevel->currentData().toInt();
     return options;
 }
 
@@ -214,6 +235,14 @@ void ExportDlg::loadOptions()
     m_centre->setChecked(options.centred);
     selectLanguages(options.languages);
     m_recognise->setChecked(options.recognise);
+    {
+        // Both are read by showPage(), which follows.
+        const QSignalBlocker compactBlock(m_compact);
+        const QSignalBlocker levelBlock(m_pictureLevel);
+        selectData(m_pictureLevel, options.pictureLevel);
+        m_compact->setChecked(options.compact);
+        m_pictureLevel->setEnabled(options.compact);
+    }
     showRecognitionMessage(QString());
     openCheck()->setChecked(DestinationSettings::read(Kind::Pdf).needOpen);
 }
@@ -362,10 +391,20 @@ void ExportDlg::showPage(int index)
         m_previewHeader = ImageHeader::read(path);
         QImageReader reader(path);
         const QSize size = reader.size();
-        if (size.isValid())
+        // As the file will have it: a compact page is made from the whole page.
+        const bool compact = m_compact->isChecked() && reader.format() == "jpeg";
+        if (size.isValid() && !compact)
             reader.setScaledSize(
                 size.scaled(QSize(previewSide, previewSide), Qt::KeepAspectRatio).boundedTo(size));
         m_previewImage = reader.read();
+        if (compact) {
+            m_previewImage = MixedRaster::compose(MixedRaster::separate(
+                m_previewImage, MixedRaster::PictureLevel(m_pictureLevel->currentData().toInt())));
+            m_previewImage = m_previewImage.scaled(
+                m_previewImage.size().scaled(QSize(previewSide, previewSide), Qt::KeepAspectRatio)
+                    .boundedTo(m_previewImage.size()),
+                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
     }
     updatePreview();
 }

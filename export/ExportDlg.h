@@ -71,6 +71,8 @@ private:
     QCheckBox *m_centre;
     QCheckBox *m_recognise;
     QComboBox *m_languages;
+    QCheckBox *m_compact;
+    QComboBox *m_pictureLevel;
     QLabel *m_recognitionMessage;
     QPrintPreviewWidget *m_preview;
     QToolButton *m_back;

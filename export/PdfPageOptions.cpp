@@ -15,6 +15,8 @@ PdfPageOptions PdfPageOptions::read()
     options.margins.bottom = readSetting(Settings::Bottom).toDouble();
     options.recognise = readSetting(Settings::RecogniseText).toBool();
     options.languages = readSetting(Settings::RecognitionLanguages).toString();
+    options.compact = readSetting(Settings::PdfCompact).toBool();
+    options.pictureLevel = qBound(0, readSetting(Settings::PdfPictureLevel).toInt(), 2);
     return options;
 }
 
@@ -30,4 +32,6 @@ void PdfPageOptions::write() const
     writeSetting(Settings::Bottom, margins.bottom);
     writeSetting(Settings::RecogniseText, recognise);
     writeSetting(Settings::RecognitionLanguages, languages);
+    writeSetting(Settings::PdfCompact, compact);
+    writeSetting(Settings::PdfPictureLevel, pictureLevel);
 }

@@ -29,4 +29,8 @@ public:
     PdfLayout::Margins margins;
     bool recognise = false;
     QString languages; // as "eng+rus"
+    // Smallest files: colour and grey pages as text mask over a reduced background
+    // (MixedRaster), pictures kept at pictureLevel (a MixedRaster::PictureLevel).
+    bool compact = false;
+    int pictureLevel = 1;
 };

@@ -1,6 +1,7 @@
 #include "PdfWriter.h"
 
 #include "Group4Tiff.h"
+#include "MixedRaster.h"
 #include "ImageHeader.h"
 #include "PageFileCheck.h"
 #include "PaperSizes.h"
@@ -16,10 +17,30 @@
 #include <podofo/podofo.h>
 
 #include <memory>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcPdfWriter, "quillary.export.pdf")
 
 namespace {
+// The images painted one over the other on the page's picture rectangle.
+struct PageImages
+{
+    std::vector<std::unique_ptr<PoDoFo::PdfImage>> layers;
+    QSize pixels;
+};
+
+bool isBlank(const QImage &mask)
+{
+    for (int y = 0; y < mask.height(); ++y) {
+        const uchar *line = mask.constScanLine(y);
+        for (int byte = 0; byte < (mask.width() + 7) / 8; ++byte) {
+            if (line[byte] != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
 PoDoFo::EPdfPageSize pdfPageSize(int paperId)
 {
     switch (PaperSizes::known(paperId)) {
@@ -82,6 +103,56 @@ QSize loadGroup4(PoDoFo::PdfImage *image, const QString &path)
     return tiff.size;
 }
 
+// The text mask as a stencil: its 0 samples are painted, so text (1 in the mask) goes in
+// inverted.
+PoDoFo::PdfObject *addTextMask(PoDoFo::PdfDocument &document, const QImage &mask)
+{
+    const int rowBytes = (mask.width() + 7) / 8;
+    QByteArray bits;
+    bits.reserve(rowBytes * mask.height());
+    for (int y = 0; y < mask.height(); ++y)
+        bits.append(reinterpret_cast<const char *>(mask.constScanLine(y)), rowBytes);
+    for (char &byte : bits)
+        byte = char(~byte);
+    PoDoFo::PdfObject *object = document.GetObjects()->CreateObject();
+    PoDoFo::PdfDictionary &dictionary = object->GetDictionary();
+    dictionary.AddKey(PoDoFo::PdfName::KeySubtype, PoDoFo::PdfName("Image"));
+    dictionary.AddKey(PoDoFo::PdfName("Width"), PoDoFo::PdfVariant(PoDoFo::pdf_int64(mask.width())));
+    dictionary.AddKey(PoDoFo::PdfName("Height"),
+                      PoDoFo::PdfVariant(PoDoFo::pdf_int64(mask.height())));
+    dictionary.AddKey(PoDoFo::PdfName("ImageMask"), PoDoFo::PdfVariant(true));
+    PoDoFo::TVecFilters filters{PoDoFo::ePdfFilter_FlateDecode};
+    object->GetStream()->Set(bits.constData(), PoDoFo::pdf_long(bits.size()), filters);
+    return object;
+}
+
+// A colour or grey page as its mixed raster layers: the background, then the text's colours
+// painted through the text mask. Empty for a page that cannot be read.
+PageImages loadMixedRaster(PoDoFo::PdfDocument &document, const QString &path, int pictureLevel)
+{
+    PageImages images;
+    const MixedRaster::Layers layers =
+        MixedRaster::separate(QImage(path), MixedRaster::PictureLevel(pictureLevel));
+    if (layers.mask.isNull())
+        return images;
+    images.pixels = layers.mask.size();
+    const QByteArray background = MixedRaster::jpeg(layers.background, layers.jpegQuality);
+    images.layers.push_back(std::make_unique<PoDoFo::PdfImage>(&document));
+    images.layers.back()->LoadFromJpegData(reinterpret_cast<const unsigned char *>(background.constData()),
+                                           PoDoFo::pdf_long(background.size()));
+    if (!isBlank(layers.mask)) {
+        PoDoFo::PdfObject *mask = addTextMask(document, layers.mask);
+        const QByteArray colours = MixedRaster::jpeg(layers.foreground, MixedRaster::ForegroundQuality);
+        images.layers.push_back(std::make_unique<PoDoFo::PdfImage>(&document));
+        images.layers.back()->GetObject()->GetDictionary().AddKey(PoDoFo::PdfName("Mask"),
+                                                                   mask->Reference());
+        images.layers.back()->LoadFromJpegData(
+            reinterpret_cast<const unsigned char *>(colours.constData()),
+            PoDoFo::pdf_long(colours.size()));
+    }
+    return images;
+}
+
 // Up to six decimals, trailing zeros dropped: a millionth of a point is far below any dot.
 QString number(double value)
 {
@@ -93,19 +164,23 @@ QString number(double value)
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
-// The page's whole content is this one line, stored as it is: the library's painter writes
-// every number with 15 decimals and compresses the result, which comes out longer. A text
-// layer (text) follows it; hundreds of words do gain from compression.
-void drawImage(PoDoFo::PdfPage *page, const PoDoFo::PdfImage &image, double x, double y,
-               double width, double height, const QByteArray &text)
+// The page's whole content is one line per image, stored as it is: the library's painter
+// writes every number with 15 decimals and compresses the result, which comes out longer. A
+// text layer (text) follows it; hundreds of words do gain from compression.
+void drawImages(PoDoFo::PdfPage *page, const PageImages &images, const QRectF &picture,
+                const QByteArray &text)
 {
-    page->AddResource(image.GetIdentifier(), image.GetObjectReference(),
-                      PoDoFo::PdfName("XObject"));
-    const QByteArray content = QStringLiteral("q %1 0 0 %2 %3 %4 cm /%5 Do Q\n")
-                                   .arg(number(width), number(height), number(x), number(y),
-                                        QString::fromStdString(image.GetIdentifier().GetName()))
-                                   .toLatin1() +
-                               text;
+    QByteArray content;
+    for (const auto &image : images.layers) {
+        page->AddResource(image->GetIdentifier(), image->GetObjectReference(),
+                          PoDoFo::PdfName("XObject"));
+        content += QStringLiteral("q %1 0 0 %2 %3 %4 cm /%5 Do Q\n")
+                       .arg(number(picture.width()), number(picture.height()),
+                            number(picture.x()), number(picture.y()),
+                            QString::fromStdString(image->GetIdentifier().GetName()))
+                       .toLatin1();
+    }
+    content += text;
     PoDoFo::TVecFilters filters;
     if (!text.isEmpty())
         filters.push_back(PoDoFo::ePdfFilter_FlateDecode);
@@ -178,27 +253,34 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
 
             PoDoFo::PdfPage *page = document.CreatePage(
                 PoDoFo::PdfPage::CreateStandardPageSize(pageSize, m_options.isLandscape()));
-            PoDoFo::PdfImage image(&document);
             // Loaded before the page gets its content, so that a failing file leaves no
-            // half-drawn page behind. JPEG and Group 4 code go in as they are, never
-            // re-encoded.
-            const QByteArray nativePath = QFile::encodeName(currentPage);
-            QSize pixels = tiff ? loadGroup4(&image, currentPage) : QSize();
-            if (!pixels.isValid()) {
-                if (tiff) {
-                    image.LoadFromTiff(nativePath.constData());
-                } else {
-                    // Read in one go: the library's own file reader takes a JPEG in 4 KB
-                    // reads, hundreds of system calls a page.
-                    QFile jpeg(currentPage);
-                    const QByteArray bytes =
-                        jpeg.open(QIODevice::ReadOnly) ? jpeg.readAll() : QByteArray();
-                    image.LoadFromJpegData(
-                        reinterpret_cast<const unsigned char *>(bytes.constData()),
-                        PoDoFo::pdf_long(bytes.size()));
+            // half-drawn page behind. Unless compact, JPEG and Group 4 code go in as they
+            // are, never re-encoded.
+            PageImages images;
+            if (m_options.compact && !tiff)
+                images = loadMixedRaster(document, currentPage, m_options.pictureLevel);
+            if (images.layers.empty()) {
+                auto image = std::make_unique<PoDoFo::PdfImage>(&document);
+                const QByteArray nativePath = QFile::encodeName(currentPage);
+                images.pixels = tiff ? loadGroup4(image.get(), currentPage) : QSize();
+                if (!images.pixels.isValid()) {
+                    if (tiff) {
+                        image->LoadFromTiff(nativePath.constData());
+                    } else {
+                        // Read in one go: the library's own file reader takes a JPEG in 4 KB
+                        // reads, hundreds of system calls a page.
+                        QFile jpeg(currentPage);
+                        const QByteArray bytes =
+                            jpeg.open(QIODevice::ReadOnly) ? jpeg.readAll() : QByteArray();
+                        image->LoadFromJpegData(
+                            reinterpret_cast<const unsigned char *>(bytes.constData()),
+                            PoDoFo::pdf_long(bytes.size()));
+                    }
+                    images.pixels = QSize(int(image->GetWidth()), int(image->GetHeight()));
                 }
-                pixels = QSize(int(image.GetWidth()), int(image.GetHeight()));
+                images.layers.push_back(std::move(image));
             }
+            const QSize pixels = images.pixels;
             // Obsolete since PDF 1.4 and ignored by readers: 41 bytes a page.
             page->GetResources()->GetDictionary().RemoveKey(PoDoFo::PdfName("ProcSet"));
             // The resolution from the header only: decoding every page would double the
@@ -213,8 +295,7 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
                                  placement.scaleY * pixels.height());
             const QByteArray text =
                 textLayer ? textLayer->pageContent(page, words, pixels, picture) : QByteArray();
-            drawImage(page, image, picture.x(), picture.y(), picture.width(), picture.height(),
-                      text);
+            drawImages(page, images, picture, text);
             currentPage.clear();
         }
         if (textLayer)

@@ -73,6 +73,11 @@ void AutoScanWizard::stopBusyIndicator()
     m_scanPage->stopBusyIndicator();
 }
 
+void AutoScanWizard::setNote(const QString &note)
+{
+    m_timerPage->setNote(note);
+}
+
 void AutoScanWizard::done(int result)
 {
     // Escape and Cancel end the cycle like closing the window does.

@@ -13,7 +13,8 @@ class TimerPage;
 // pageScanned() and finish(); cancelScan() tells it to stop that scan and drop the links.
 //
 // To run it again: setStartId(IntroPageId); restart(); exec(). The wizard stores
-// "BookScanning" when the intro page is left; resetting it after exec() is the caller's.
+// "BookScanning" and "TwoSidedScanning" when the intro page is left; resetting them after
+// exec() is the caller's.
 //
 // GUI thread only. The wizard owns its three pages.
 class AutoScanWizard : public QWizard
@@ -51,6 +52,8 @@ public slots:
     // Called by the main window as soon as a page arrives, before the page is processed, so
     // the wheel does not suggest the scanner is still busy.
     void stopBusyIndicator();
+    // Shown with the countdown; empty for none.
+    void setNote(const QString &note);
 
     void done(int result) override;
 

@@ -15,8 +15,25 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 Q_LOGGING_CATEGORY(lcSession, "quillary.scan.session")
+
+// The stored paper source that asks for both sides of every sheet.
+constexpr int DuplexFeeder = 2;
+
+// The part of a whole-glass scan that lies in area (millimetres from the glass's corner).
+QImage cutToArea(const QImage &glass, const QRectF &area, double fallbackDpi)
+{
+    const double xDpi = glass.dotsPerMeterX() > 0 ? glass.dotsPerMeterX() * 0.0254 : fallbackDpi;
+    const double yDpi = glass.dotsPerMeterY() > 0 ? glass.dotsPerMeterY() * 0.0254 : fallbackDpi;
+    const QRect pixels = QRectF(area.x() * xDpi / 25.4, area.y() * yDpi / 25.4,
+                                area.width() * xDpi / 25.4, area.height() * yDpi / 25.4)
+                             .toRect()
+                             .intersected(glass.rect());
+    return pixels.isEmpty() ? glass : glass.copy(pixels);
+}
 } // namespace
 
 EzPrevScan::EzPrevScan(std::unique_ptr<ScannerLibrary> library, QWidget *parent)
@@ -78,10 +95,27 @@ void EzPrevScan::scan()
     runScan();
 }
 
+QImage EzPrevScan::scanGlass(double dpi)
+{
+    if (m_scanning)
+        return {};
+    m_glassDpi = dpi;
+    scan();
+    m_glassDpi = 0;
+    return std::exchange(m_glass, QImage());
+}
+
+void EzPrevScan::setScanArea(const QRectF &millimetres)
+{
+    m_scanArea = millimetres;
+}
+
 void EzPrevScan::runScan()
 {
-    const int paperSource = readSetting(Settings::PaperSource).toInt();
-    const int acquireImage = readSetting(Settings::AcquireImage).toInt();
+    // A look at the glass takes one flatbed page and never a sheet from the feeder.
+    const bool glass = m_glassDpi > 0;
+    const int paperSource = glass ? 0 : readSetting(Settings::PaperSource).toInt();
+    const int acquireImage = glass ? 0 : readSetting(Settings::AcquireImage).toInt();
     const bool autoContrast = readSetting(Settings::AutoContrast).toBool();
     const bool preview = readSetting(Settings::Preview).toBool();
 
@@ -89,16 +123,20 @@ void EzPrevScan::runScan()
     m_library->setAutoContrast(autoContrast);
     if (m_library->open()) {
         m_library->setFeederEnabled(paperSource != 0);
+        if (paperSource == DuplexFeeder)
+            m_library->setDuplex(true);
         const bool allImages = acquireImage != 0;
         m_library->setTransferCount(allImages ? ScannerLibrary::AllPages : 1);
         m_library->setMultipleTransfer(allImages);
-        m_library->setResolution(m_resolution);
+        m_library->setResolution(glass ? m_glassDpi : m_resolution);
+        m_library->setScanArea(glass ? QRectF() : m_scanArea);
 
         for (int number = 1;; ++number) {
             // A feeder's percentage starts again with every sheet; the count tells how far
             // the run is.
-            m_statusLabel->setText(allImages ? tr("Page %1 \u2014 scanning...").arg(number)
-                                             : tr("Scanning..."));
+            m_statusLabel->setText(glass       ? tr("Preview \u2014 scanning...")
+                                   : allImages ? tr("Page %1 \u2014 scanning...").arg(number)
+                                               : tr("Scanning..."));
             m_statusLabel->setAccessibleName(m_statusLabel->text());
             emit pageStarted(number, allImages);
             const DibBuffer *page = m_library->acquirePage(m_colourMode);
@@ -110,10 +148,17 @@ void EzPrevScan::runScan()
                     emit failedScan();
                 return;
             }
-            m_currentPage.reset();
-            m_currentPage = std::make_unique<HImage>(*page);
-            emit pageScanned(m_currentPage.get());
-            QCoreApplication::processEvents();
+            if (glass) {
+                m_glass = HImage(*page);
+            } else {
+                m_currentPage.reset();
+                m_currentPage = std::make_unique<HImage>(*page);
+                if (!m_scanArea.isEmpty() && !m_library->scanAreaApplied())
+                    static_cast<QImage &>(*m_currentPage) =
+                        cutToArea(*m_currentPage, m_scanArea, m_resolution);
+                emit pageScanned(m_currentPage.get());
+                QCoreApplication::processEvents();
+            }
             m_library->releasePage(page);
             // Asked even after a cancel: that is where the library lets go of the device.
             const bool ended = m_library->transferEnded();
@@ -121,8 +166,8 @@ void EzPrevScan::runScan()
             if (!allImages || ended || m_cancelRequested)
                 break;
         }
-        // Only the exact feeder setting asks for the feeder end, as the options store it.
-        if (paperSource == 1)
+        // Only the feeder settings ask for the feeder end, as the options store them.
+        if (paperSource == 1 || paperSource == DuplexFeeder)
             m_library->endFeederRun();
     }
     if (m_library->hasError()) {

@@ -2,6 +2,9 @@
 
 #include "ScanFrame.h"
 
+#include <QImage>
+#include <QRectF>
+
 #include <memory>
 
 class HImage;
@@ -31,6 +34,12 @@ public:
     ScannerLibrary *library() const;
 
     void scan() override;
+    // One quick flatbed pass over the whole glass at dpi, for choosing the part to scan: no
+    // page is announced. A null image when nothing came (failedScan or scanCancelled tell).
+    QImage scanGlass(double dpi);
+    // The part of the glass the next scans take, in millimetres from its top left corner;
+    // empty for all of it. Cut from the whole glass when the device cannot scan a part.
+    void setScanArea(const QRectF &millimetres);
     QImage *image() const override;
     void setColorMode(int mode) override;
     void setResolution(int dpi) override;
@@ -67,6 +76,10 @@ private:
     void showProgress(int percent);
 
     std::unique_ptr<HImage> m_currentPage;
+    // Set for the length of a scanGlass() run.
+    double m_glassDpi = 0;
+    QImage m_glass;
+    QRectF m_scanArea;
     int m_colourMode = 0;
     double m_resolution = 300.0;
     QString m_workFolder;

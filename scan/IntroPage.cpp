@@ -19,7 +19,7 @@ constexpr int initialInterval = 15;
 
 IntroPage::IntroPage(QWidget *parent)
     : QWizardPage(parent), m_interval(new QSpinBox), m_scanNow(new QCheckBox),
-      m_bookScan(new QCheckBox)
+      m_bookScan(new QCheckBox), m_twoSided(new QCheckBox)
 {
     setObjectName(QStringLiteral("IntroPage"));
     setTitle(tr("AutoScan"));
@@ -50,6 +50,11 @@ IntroPage::IntroPage(QWidget *parent)
     m_bookScan->setAccessibleName(book + QLatin1Char(' ') + twoPages);
     m_bookScan->setChecked(false);
 
+    m_twoSided->setObjectName(QStringLiteral("twoSided"));
+    m_twoSided->setText(tr("Two-sided stack: the fronts, then the stack turned over for the "
+                           "backs"));
+    m_twoSided->setAccessibleName(m_twoSided->text());
+
     auto *intervalRow = new QHBoxLayout;
     intervalRow->addWidget(intervalLabel);
     intervalRow->addWidget(m_interval);
@@ -60,6 +65,7 @@ IntroPage::IntroPage(QWidget *parent)
     layout->addLayout(intervalRow);
     layout->addWidget(m_scanNow);
     layout->addWidget(m_bookScan);
+    layout->addWidget(m_twoSided);
     layout->addStretch();
 }
 
@@ -70,6 +76,14 @@ void IntroPage::initializePage()
     m_interval->setValue(readSetting(Settings::AutoScanTime).toInt());
     m_scanNow->setChecked(readSetting(Settings::AutoScanNow).toBool());
     m_bookScan->setChecked(readSetting(Settings::BookScan).toBool());
+    // Each pass is one feeder run; a duplex feeder needs no second pass.
+    const bool feederRuns = readSetting(Settings::PaperSource).toInt() == 1 &&
+                            readSetting(Settings::AcquireImage).toInt() == 1;
+    m_twoSided->setEnabled(feederRuns);
+    m_twoSided->setToolTip(feederRuns ? QString()
+                                      : tr("Needs the feeder set to acquire all available "
+                                           "images (Settings)"));
+    m_twoSided->setChecked(feederRuns && readSetting(Settings::TwoSidedStack).toBool());
 }
 
 bool IntroPage::validatePage()
@@ -79,6 +93,9 @@ bool IntroPage::validatePage()
     // BookScanning steers the page processing of this run; BookScan only remembers the box.
     writeSetting(Settings::BookScanning, m_bookScan->isChecked());
     writeSetting(Settings::BookScan, m_bookScan->isChecked());
+    writeSetting(Settings::TwoSidedScanning, m_twoSided->isChecked());
+    if (m_twoSided->isEnabled())
+        writeSetting(Settings::TwoSidedStack, m_twoSided->isChecked());
     return true;
 }
 

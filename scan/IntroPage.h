@@ -6,7 +6,8 @@ class QCheckBox;
 class QSpinBox;
 
 // First page of the auto-scan wizard: the interval between scans, whether the first scan
-// starts at once, and book mode. Shows the stored choices on entering and stores them on Next.
+// starts at once, book mode, and a two-sided stack on a one-sided feeder (offered only with
+// the feeder set to bring all its pages). Shows the stored choices on entering and stores them on Next.
 //
 // GUI thread only; the wizard owns the page.
 class IntroPage : public QWizardPage
@@ -25,4 +26,5 @@ private:
     QSpinBox *m_interval;
     QCheckBox *m_scanNow;
     QCheckBox *m_bookScan;
+    QCheckBox *m_twoSided;
 };

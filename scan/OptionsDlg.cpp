@@ -28,7 +28,7 @@ constexpr int treeStretch = 1;
 constexpr int pagesStretch = 5;
 } // namespace
 
-OptionsDlg::OptionsDlg(QWidget *parent)
+OptionsDlg::OptionsDlg(QWidget *parent, bool duplexOffered)
     : QDialog(parent), m_model(new PropertyModel(this)), m_tree(new QTreeView),
       m_stack(new QStackedWidget), m_buttons(new QDialogButtonBox)
 {
@@ -39,7 +39,7 @@ OptionsDlg::OptionsDlg(QWidget *parent)
     m_kindByPageName.insert(QStringLiteral("ScanResPage"), PropertyModel::ScanResKind);
     m_kindByPageName.insert(QStringLiteral("ScannerPage"), PropertyModel::ScannerKind);
     addPage(new ScanResPage);
-    addPage(new ScannerPage);
+    addPage(new ScannerPage(duplexOffered));
 
     m_tree->setModel(m_model);
     m_tree->setIconSize(treeIconSize);

@@ -22,7 +22,8 @@ class OptionsDlg : public QDialog
     Q_OBJECT
 
 public:
-    explicit OptionsDlg(QWidget *parent = nullptr);
+    // duplexOffered: the scanner in use can scan both sides of a sheet.
+    explicit OptionsDlg(QWidget *parent = nullptr, bool duplexOffered = false);
 
 public slots:
     // Shows the page of the current category and selects its row.

@@ -11,6 +11,8 @@
 #include <QHash>
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 #include <sane/sane.h>
 #include <sane/saneopts.h>
 
@@ -37,11 +39,22 @@ QString pick(const QStringList &choices, std::initializer_list<const char *> wan
     return {};
 }
 
+bool isDuplexSource(const QString &source)
+{
+    return source.contains(QLatin1String("duplex"), Qt::CaseInsensitive);
+}
+
 bool isFeeder(const QString &source)
 {
     return source.contains(QLatin1String("adf"), Qt::CaseInsensitive) ||
            source.contains(QLatin1String("feeder"), Qt::CaseInsensitive) ||
-           source.contains(QLatin1String("automatic document"), Qt::CaseInsensitive);
+           source.contains(QLatin1String("automatic document"), Qt::CaseInsensitive) ||
+           isDuplexSource(source);
+}
+
+bool hasDuplexSource(const QStringList &sources)
+{
+    return std::any_of(sources.cbegin(), sources.cend(), isDuplexSource);
 }
 } // namespace
 
@@ -168,21 +181,12 @@ bool SaneScannerLibrary::open()
         setError(text("No scanner was found. Please plug a scanner in."));
         return false;
     }
-    QString name = list.first().name;
-    const QString remembered =
-        m_device.isEmpty() ? readSetting(Settings::ScannerDevice).toString() : m_device;
-    for (const ScannerSource &source : list) {
-        if (source.name == remembered)
-            name = remembered;
-    }
+    const QString name = deviceToOpen(list);
     if (!m_device.isEmpty() && name != m_device) {
         // A device asked for by name is that one or none.
         setError(text("The scanner %1 was not found.").arg(m_device));
         return false;
     }
-    if (!remembered.isEmpty() && name != remembered)
-        qCInfo(lcSane) << "remembered scanner" << remembered << "not found, using" << name;
-
     SANE_Handle handle = nullptr;
     const SANE_Status status = sane_open(name.toUtf8().constData(), &handle);
     if (status != SANE_STATUS_GOOD) {
@@ -197,9 +201,70 @@ bool SaneScannerLibrary::open()
     return true;
 }
 
+QString SaneScannerLibrary::deviceToOpen(const QList<ScannerSource> &list) const
+{
+    QString name = list.value(0).name;
+    const QString remembered =
+        m_device.isEmpty() ? readSetting(Settings::ScannerDevice).toString() : m_device;
+    for (const ScannerSource &source : list) {
+        if (source.name == remembered)
+            name = remembered;
+    }
+    if (!remembered.isEmpty() && name != remembered)
+        qCInfo(lcSane) << "remembered scanner" << remembered << "not found, using" << name;
+    return name;
+}
+
 void SaneScannerLibrary::setFeederEnabled(bool on)
 {
     m_feeder = on;
+}
+
+void SaneScannerLibrary::setDuplex(bool on)
+{
+    m_duplex = on;
+}
+
+bool SaneScannerLibrary::offersDuplex()
+{
+    if (!m_initialised)
+        return false;
+    const QString name = deviceToOpen(m_sourcesLookedUp ? m_lastSources : sources());
+    if (name.isEmpty())
+        return false;
+    // Opening a network device takes a moment: asked once per device and run of the program.
+    const auto known = m_duplexOffered.constFind(name);
+    if (known != m_duplexOffered.constEnd())
+        return *known;
+    bool offered = false;
+    if (m_handle && m_deviceName == name) {
+        offered = hasDuplexSource(SaneOptions(m_handle).choices(SANE_NAME_SCAN_SOURCE));
+    } else if (!m_handle) {
+        SANE_Handle handle = nullptr;
+        if (sane_open(name.toUtf8().constData(), &handle) != SANE_STATUS_GOOD)
+            return false;
+        offered = hasDuplexSource(SaneOptions(handle).choices(SANE_NAME_SCAN_SOURCE));
+        sane_close(handle);
+    }
+    m_duplexOffered.insert(name, offered);
+    return offered;
+}
+
+QString SaneScannerLibrary::pickSource(const QStringList &choices, bool feeder, bool duplex)
+{
+    QString simplex;
+    QString both;
+    for (const QString &choice : choices) {
+        if (feeder != isFeeder(choice))
+            continue;
+        // "ADF Back" alone would give the backs without the fronts.
+        if (choice.contains(QLatin1String("back"), Qt::CaseInsensitive))
+            continue;
+        QString &slot = isDuplexSource(choice) ? both : simplex;
+        if (slot.isEmpty())
+            slot = choice;
+    }
+    return duplex && !both.isEmpty() ? both : simplex;
 }
 
 void SaneScannerLibrary::setTransferCount(int count)
@@ -215,6 +280,11 @@ void SaneScannerLibrary::setMultipleTransfer(bool on)
 void SaneScannerLibrary::setScanArea(const QRectF &millimetres)
 {
     m_area = millimetres;
+}
+
+bool SaneScannerLibrary::scanAreaApplied() const
+{
+    return m_areaApplied;
 }
 
 void SaneScannerLibrary::setResolution(double dpi)
@@ -371,15 +441,10 @@ void SaneScannerLibrary::applyRunSettings(int colourMode)
 
     // A flatbed gives one page per run, so feeder behaviour needs the feeder source itself.
     m_feederActive = false;
-    const QStringList sources = options.choices(SANE_NAME_SCAN_SOURCE);
-    QString source;
-    for (const QString &choice : sources) {
-        const bool wanted = m_feeder ? isFeeder(choice) && !choice.contains(QLatin1String("duplex"),
-                                                                            Qt::CaseInsensitive)
-                                     : !isFeeder(choice);
-        if (wanted && source.isEmpty())
-            source = choice;
-    }
+    const QString source =
+        pickSource(options.choices(SANE_NAME_SCAN_SOURCE), m_feeder, m_feeder && m_duplex);
+    if (m_duplex && !isDuplexSource(source))
+        qCInfo(lcSane) << "the device scans one side only";
     if (!source.isEmpty() && options.setString(SANE_NAME_SCAN_SOURCE, source))
         m_feederActive = m_feeder;
     else if (m_feeder)
@@ -393,17 +458,29 @@ void SaneScannerLibrary::applyRunSettings(int colourMode)
         options.number(SANE_NAME_SCAN_RESOLUTION)
             .value_or(options.number(SANE_NAME_SCAN_X_RESOLUTION).value_or(m_resolution));
 
+    m_areaApplied = false;
     if (!m_area.isEmpty()) {
+        const char *corners[] = {SANE_NAME_SCAN_TL_X, SANE_NAME_SCAN_TL_Y, SANE_NAME_SCAN_BR_X,
+                                 SANE_NAME_SCAN_BR_Y};
+        std::optional<double> whole[4];
+        for (int i = 0; i < 4; ++i)
+            whole[i] = options.number(corners[i]);
         // The top left corner goes first to the origin, so the bottom right corner is never
         // asked to lie above or left of it, wherever the last area was.
         options.setNumber(SANE_NAME_SCAN_TL_X, 0);
         options.setNumber(SANE_NAME_SCAN_TL_Y, 0);
-        const bool area = options.setNumber(SANE_NAME_SCAN_BR_X, m_area.right()) &&
-                          options.setNumber(SANE_NAME_SCAN_BR_Y, m_area.bottom()) &&
-                          options.setNumber(SANE_NAME_SCAN_TL_X, m_area.left()) &&
-                          options.setNumber(SANE_NAME_SCAN_TL_Y, m_area.top());
-        if (!area)
+        m_areaApplied = options.setNumber(SANE_NAME_SCAN_BR_X, m_area.right()) &&
+                        options.setNumber(SANE_NAME_SCAN_BR_Y, m_area.bottom()) &&
+                        options.setNumber(SANE_NAME_SCAN_TL_X, m_area.left()) &&
+                        options.setNumber(SANE_NAME_SCAN_TL_Y, m_area.top());
+        if (!m_areaApplied) {
+            // Back to the device's own area, the glass the caller's cut is measured on.
+            for (int i = 0; i < 4; ++i) {
+                if (whole[i])
+                    options.setNumber(corners[i], *whole[i]);
+            }
             qCInfo(lcSane) << "the device scans no part of the glass; scanning all of it";
+        }
     }
 
     for (const auto &option : std::as_const(m_deviceOptions)) {

@@ -4,6 +4,7 @@
 #include "ScannerSource.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QVariant>
@@ -37,10 +38,15 @@ public:
     void setAutoContrast(bool on) override;
     bool open() override;
     void setFeederEnabled(bool on) override;
+    // A duplex source where the device has one, else its one-sided feeder.
+    void setDuplex(bool on) override;
+    // From the device's list of sources; the device is opened briefly unless a run has it.
+    bool offersDuplex() override;
     void setTransferCount(int count) override;
     void setMultipleTransfer(bool on) override;
     void setResolution(double dpi) override;
     void setScanArea(const QRectF &millimetres) override;
+    bool scanAreaApplied() const override;
     const DibBuffer *acquirePage(int colourMode) override;
     void releasePage(const DibBuffer *page) override;
     bool transferEnded() override;
@@ -49,6 +55,10 @@ public:
     QString errorText() const override;
     void cancel() override;
     void setProgressHandler(ProgressHandler handler) override;
+
+    // The source to set from a device's choices: a feeder or the glass, both sides of the
+    // sheet when duplex and offered; never a feeder's back side alone. Empty when none fits.
+    static QString pickSource(const QStringList &choices, bool feeder, bool duplex);
 
     // Every device SANE can reach now.
     QList<ScannerSource> sources();
@@ -71,6 +81,8 @@ private:
         QString errorText;
     };
 
+    // The remembered device when it is in list, else the first one.
+    QString deviceToOpen(const QList<ScannerSource> &list) const;
     PageResult readNextPage(int colourMode);
     void applyRunSettings(int colourMode);
     int pagesWanted() const;
@@ -90,10 +102,13 @@ private:
     bool m_driverDialog = false;
     bool m_autoContrast = true;
     bool m_feeder = false;
+    bool m_duplex = false;
+    QHash<QString, bool> m_duplexOffered;
     int m_transferCount = 1;
     bool m_multipleTransfer = false;
     double m_resolution = 300.0;
     QRectF m_area;
+    bool m_areaApplied = false;
     QList<QPair<QByteArray, QVariant>> m_deviceOptions;
 
     bool m_settingsApplied = false;

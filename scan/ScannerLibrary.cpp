@@ -27,6 +27,15 @@ void ScannerLibrary::setFeederEnabled(bool)
 {
 }
 
+void ScannerLibrary::setDuplex(bool)
+{
+}
+
+bool ScannerLibrary::offersDuplex()
+{
+    return false;
+}
+
 void ScannerLibrary::setTransferCount(int)
 {
 }
@@ -37,6 +46,11 @@ void ScannerLibrary::setMultipleTransfer(bool)
 
 void ScannerLibrary::setScanArea(const QRectF &)
 {
+}
+
+bool ScannerLibrary::scanAreaApplied() const
+{
+    return false;
 }
 
 void ScannerLibrary::setResolution(double)

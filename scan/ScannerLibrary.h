@@ -48,14 +48,20 @@ public:
     // tells whether the user should be told.
     virtual bool open();
     virtual void setFeederEnabled(bool on);
+    // With the feeder: both sides of every sheet, front before back.
+    virtual void setDuplex(bool on);
+    // Whether the scanner a run would use has a feeder that scans both sides.
+    virtual bool offersDuplex();
     // 1 for one page, AllPages for every page the scanner delivers.
     virtual void setTransferCount(int count);
     // Companion of the transfer count: true when more than one page may be transferred.
     virtual void setMultipleTransfer(bool on);
     virtual void setResolution(double dpi);
     // The part of the glass to scan, in millimetres from its top left corner; an empty
-    // rectangle scans all of it. A device that cannot scan a part scans all of it.
+    // rectangle scans all of it. A device that cannot scan a part scans all of it, and
+    // scanAreaApplied() then says so after the first page.
     virtual void setScanArea(const QRectF &millimetres);
+    virtual bool scanAreaApplied() const;
 
     // Acquires one page in the colour mode (1 black-and-white, 2 grey, 4 colour). The page
     // stays owned by the library until releasePage(); nullptr when nothing was acquired

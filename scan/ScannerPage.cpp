@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ScannerPage::ScannerPage(QWidget *parent)
+ScannerPage::ScannerPage(bool duplexOffered, QWidget *parent)
     : PropertyPage(tr("Scanner"), parent), m_paperSource(new QComboBox(this)),
       m_acquire(new QComboBox(this)),
       m_autoContrast(new QCheckBox(tr("Automatic c&ontrast adjustment of scanned pages"), this)),
@@ -25,6 +25,8 @@ ScannerPage::ScannerPage(QWidget *parent)
     // The item data are the numbers the scanner session reads back.
     m_paperSource->addItem(tr("Flatbed (platen)"), 0);
     m_paperSource->addItem(tr("Automatic Feeder (ADF)"), 1);
+    if (duplexOffered)
+        m_paperSource->addItem(tr("Automatic Feeder, both sides (duplex)"), 2);
     m_acquire->addItem(tr("One image"), 0);
     m_acquire->addItem(tr("All available images"), 1);
 
@@ -43,7 +45,8 @@ ScannerPage::ScannerPage(QWidget *parent)
 
 void ScannerPage::load()
 {
-    m_paperSource->setCurrentIndex(readSetting(Settings::PaperSource).toInt());
+    const int source = readSetting(Settings::PaperSource).toInt();
+    m_paperSource->setCurrentIndex(source == 2 && m_paperSource->count() < 3 ? 1 : source);
     m_acquire->setCurrentIndex(readSetting(Settings::AcquireImage).toInt());
     m_autoContrast->setChecked(readSetting(Settings::AutoContrast).toBool());
     m_preview->setChecked(readSetting(Settings::Preview).toBool());

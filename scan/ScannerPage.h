@@ -15,11 +15,13 @@ class ScannerPage : public PropertyPage
     Q_OBJECT
 
 public:
-    explicit ScannerPage(QWidget *parent = nullptr);
+    // duplexOffered lists the feeder's two-sided source.
+    explicit ScannerPage(bool duplexOffered = false, QWidget *parent = nullptr);
 
 public slots:
     // The stored numbers are list positions; one outside a list leaves it without a current
-    // item (and save() then stores 0).
+    // item (and save() then stores 0). A stored two-sided feeder that the scanner in use
+    // lacks shows as its one-sided feeder.
     void load() override;
     void save() override;
     // Shows the defaults (flatbed, one image, contrast on, preview off) without storing them.

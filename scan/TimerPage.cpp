@@ -18,7 +18,8 @@ constexpr int countdownPixelSize = 120;
 constexpr QPointF shadowOffset(2, 2);
 } // namespace
 
-TimerPage::TimerPage(QWidget *parent) : QWizardPage(parent), m_countdown(new QLabel)
+TimerPage::TimerPage(QWidget *parent)
+    : QWizardPage(parent), m_countdown(new QLabel), m_note(new QLabel)
 {
     setObjectName(QStringLiteral("TimerPage"));
     setTitle(tr("Waiting"));
@@ -48,8 +49,23 @@ TimerPage::TimerPage(QWidget *parent) : QWizardPage(parent), m_countdown(new QLa
         connect(scanNow, &QShortcut::activated, this, &TimerPage::toScan);
     }
 
+    m_note->setWordWrap(true);
+    m_note->setAlignment(Qt::AlignCenter);
+    QFont noteFont = m_note->font();
+    noteFont.setBold(true);
+    m_note->setFont(noteFont);
+    m_note->hide();
+
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_note);
     layout->addWidget(m_countdown);
+}
+
+void TimerPage::setNote(const QString &note)
+{
+    m_note->setText(note);
+    m_note->setAccessibleName(note);
+    m_note->setVisible(!note.isEmpty());
 }
 
 void TimerPage::initializePage()

@@ -21,6 +21,9 @@ public:
     // by the wizard when it is closed on this page or on the scan page.
     bool validatePage() override;
     int nextId() const override;
+    // A line above the countdown, for what the user has to do before the next scan; empty
+    // hides it.
+    void setNote(const QString &note);
 
 public slots:
     void toggleTimer();
@@ -39,4 +42,5 @@ private:
     bool m_paused = false;
     int m_timerId = 0;
     QLabel *m_countdown;
+    QLabel *m_note;
 };

@@ -3,6 +3,8 @@
 // Shared by the export tests: page images drawn by the test, and what the real PDF readers
 // (qpdf, pdfinfo, pdfimages) say about a written file.
 
+#include "TestHelpers.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -18,24 +20,6 @@
 #include <QTest>
 
 namespace PdfTestTools {
-
-// One data row on one line.
-template <typename... Values> void row(const char *name, Values... values)
-{
-    (QTest::newRow(name) << ... << values);
-}
-
-inline QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A page image: a colour JPEG, or a 1-bit TIFF when mono, stating dpi as its resolution.
 inline QString drawPage(const QString &path, const QSize &pixels, int dpi, bool mono = false)

@@ -239,8 +239,8 @@ private slots:
                      .write(pages, empty, {}, [](int, OcrPage *) { return true; })
                      .outcome,
                  PdfWriter::Outcome::Written);
-        QCOMPARE(withoutTime(contents(empty)), withoutTime(contents(plain)));
-        QVERIFY(!contents(plain).contains("/Font"));
+        QCOMPARE(withoutTime(contentOf(empty)), withoutTime(contentOf(plain)));
+        QVERIFY(!contentOf(plain).contains("/Font"));
 
         QTemporaryDir out;
         writeSetting(Settings::FolderPlace, 2);
@@ -254,8 +254,8 @@ private slots:
         const int before = OcrEngine::recognitionCount();
         dialog.apply();
         QCOMPARE(OcrEngine::recognitionCount(), before);
-        QCOMPARE(withoutTime(contents(out.filePath(QStringLiteral("off.pdf")))),
-                 withoutTime(contents(plain)));
+        QCOMPARE(withoutTime(contentOf(out.filePath(QStringLiteral("off.pdf")))),
+                 withoutTime(contentOf(plain)));
     }
 
     void cancelKeepsTheOldFile()
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(exportWithText({m_english, m_russian}, QStringLiteral("eng"), pdf,
                                 [&waits] { return ++waits < 3; }),
                  PdfWriter::Outcome::Cancelled);
-        QCOMPARE(contents(pdf), QByteArray("earlier export"));
+        QCOMPARE(contentOf(pdf), QByteArray("earlier export"));
         QCOMPARE(entries(out.path()), QStringList{QStringLiteral("kept.pdf")});
     }
 

@@ -344,7 +344,7 @@ private slots:
         }
         QCOMPARE(entries(m_out.path()), before);
         if (setup == QLatin1String("earlier"))
-            QCOMPARE(contents(path), QByteArray("earlier export"));
+            QCOMPARE(contentOf(path), QByteArray("earlier export"));
         else
             QVERIFY(!QFileInfo(path).isFile());
         // Nowhere beside the folder or in the root either.
@@ -392,7 +392,7 @@ private slots:
         QVERIFY(d.applied.isEmpty() && d.failed.isEmpty());
         QVERIFY(!d.dialog.isVisible());
         QVERIFY(!progressShown());
-        QCOMPARE(contents(path), QByteArray("earlier export"));
+        QCOMPARE(contentOf(path), QByteArray("earlier export"));
         QCOMPARE(entries(m_out.path()), QStringList{QStringLiteral("kept.pdf")});
     }
 

@@ -8,6 +8,7 @@
 #include "PdfLayout.h"
 #include "PdfTestTools.h"
 #include "PdfWriter.h"
+#include "TestHelpers.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -318,7 +319,86 @@ private slots:
         run(QStringLiteral("pdfimages"),
             {QStringLiteral("-j"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
              QStringLiteral("1"), pdf, dir.filePath(QStringLiteral("x"))});
-        QCOMPARE(contents(dir.filePath(QStringLiteral("x-000.jpg"))), contents(colour));
+        QCOMPARE(contentOf(dir.filePath(QStringLiteral("x-000.jpg"))), contentOf(colour));
+    }
+
+    // Compact pages: every reader draws the text as it was (binarised, the original's text
+    // pixels are there and hardly any others), the same in each reader, and the file is a
+    // fraction of the scanned JPEG.
+    void compactPageKeepsItsText_data()
+    {
+        QTest::addColumn<bool>("grey");
+        row("colour", false);
+        row("grey", true);
+    }
+    void compactPageKeepsItsText()
+    {
+        QFETCH(bool, grey);
+        QTemporaryDir dir;
+        const QString scan = dir.filePath(QStringLiteral("00000001_o.jpg"));
+        const QImage original = a4PageWithPicture(150, grey);
+        QVERIFY(original.save(scan, "JPG", 85));
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        PdfPageOptions options = optionsFor(0, false, PdfLayout::ByDpi, true, {});
+        options.compact = true;
+        QCOMPARE(PdfWriter(options).write({scan}, pdf).outcome, PdfWriter::Outcome::Written);
+
+        run(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+        const QList<ImageRow> images = pdfImages(pdf);
+        QCOMPARE(images.size(), 3); // background, the text's colours, the text mask
+        QCOMPARE(images[2].width, original.width());
+        QVERIFY2(QFileInfo(pdf).size() * 8 < QFileInfo(scan).size(),
+                 qPrintable(QString::number(QFileInfo(pdf).size())));
+
+        // The original as the same reader draws it from a plain export, pixel for pixel.
+        const QString plain = dir.filePath(QStringLiteral("plain.pdf"));
+        options.compact = false;
+        QCOMPARE(PdfWriter(options).write({scan}, plain).outcome, PdfWriter::Outcome::Written);
+        // Poppler, Ghostscript and MuPDF, each at the page's resolution in grey. MuPDF without
+        // its anti-aliasing, which softens the edges of every stencil, as of fonts' letters.
+        const auto render = [&](const QString &file, int reader) {
+            const QString image = file + QStringLiteral(".%1.pgm").arg(reader);
+            const QString r150 = QStringLiteral("-r150");
+            if (reader == 0)
+                run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("150"),
+                                                 QStringLiteral("-gray"),
+                                                 QStringLiteral("-singlefile"), file,
+                                                 image.chopped(4)});
+            else if (reader == 1)
+                run(QStringLiteral("gs"),
+                    {QStringLiteral("-q"), QStringLiteral("-dSAFER"), QStringLiteral("-dBATCH"),
+                     QStringLiteral("-dNOPAUSE"), QStringLiteral("-sDEVICE=pgmraw"), r150,
+                     QStringLiteral("-o"), image, file});
+            else
+                run(QStringLiteral("mutool"), {QStringLiteral("draw"), QStringLiteral("-q"),
+                                               QStringLiteral("-A"), QStringLiteral("0"),
+                                               QStringLiteral("-r"), QStringLiteral("150"),
+                                               QStringLiteral("-c"), QStringLiteral("gray"),
+                                               QStringLiteral("-o"), image, file});
+            return QImage(image);
+        };
+        const QRect picture = pictureRect(150);
+        for (const int reader : {0, 1, 2}) {
+            const QImage scanned = render(plain, reader);
+            const QImage compact = render(pdf, reader);
+            QVERIFY(!scanned.isNull());
+            QCOMPARE(compact.size(), scanned.size());
+            int text = 0, kept = 0, added = 0;
+            for (int y = 0; y < scanned.height(); ++y) {
+                for (int x = 0; x < scanned.width(); ++x) {
+                    if (picture.contains(x, y))
+                        continue;
+                    const bool wasText = qGray(scanned.pixel(x, y)) < 128;
+                    const bool isText = qGray(compact.pixel(x, y)) < 128;
+                    text += wasText;
+                    kept += wasText && isText;
+                    added += isText && !wasText;
+                }
+            }
+            QVERIFY2(kept >= 0.99 * text && added <= 0.05 * text,
+                     qPrintable(QStringLiteral("reader %1: %2 text pixels, %3 kept, %4 added")
+                                    .arg(reader).arg(text).arg(kept).arg(added)));
+        }
     }
 
     // A Group 4 page file goes in as its own fax code, and a reader draws it as the page is:
@@ -377,7 +457,7 @@ private slots:
         // coded again as one stream), and decodes to its pixels.
         run(QStringLiteral("pdfimages"),
             {QStringLiteral("-ccitt"), pdf, dir.filePath(QStringLiteral("x"))});
-        QCOMPARE(contents(dir.filePath(QStringLiteral("x-000.ccitt"))),
+        QCOMPARE(contentOf(dir.filePath(QStringLiteral("x-000.ccitt"))),
                  Group4Tiff::read(oneStrip).code);
         run(QStringLiteral("pdfimages"),
             {QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("y"))});
@@ -436,7 +516,7 @@ private slots:
             drawPage(dir.filePath(QStringLiteral("page.") + format), {123, 77}, dpi, mono);
         QVERIFY(!path.isEmpty());
         if (jfifUnit >= 0) {
-            QByteArray bytes = contents(path);
+            QByteArray bytes = contentOf(path);
             // SOI, then APP0: marker, length, "JFIF\0", version; the unit and densities follow.
             QVERIFY(bytes.mid(6, 5) == QByteArray("JFIF\0", 5));
             bytes[13] = char(jfifUnit);
@@ -491,7 +571,7 @@ private slots:
         QVERIFY(
             QImage(10, 10, QImage::Format_RGB32).save(dir.filePath(QStringLiteral("page.png"))));
         QVERIFY(writeFile(dir.filePath(QStringLiteral("garbage.jpg")), "this is not an image"));
-        const QByteArray jpeg = contents(m_smallJpeg);
+        const QByteArray jpeg = contentOf(m_smallJpeg);
         QVERIFY(writeFile(dir.filePath(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() * 3 / 4)));
         QVERIFY(writeFile(dir.filePath(QStringLiteral("afile")), QByteArray()));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("adir")));
@@ -532,7 +612,7 @@ private slots:
             });
         QCOMPARE(result.outcome, PdfWriter::Outcome::Cancelled);
         QCOMPARE(asked, (QList<int>{0, 1, 2}));
-        QCOMPARE(contents(pdf), QByteArray("the user's earlier file"));
+        QCOMPARE(contentOf(pdf), QByteArray("the user's earlier file"));
         // Nothing to write: not even asked.
         asked.clear();
         result = writer.write({}, pdf, [&asked](int index) {
@@ -541,7 +621,7 @@ private slots:
         });
         QCOMPARE(result.outcome, PdfWriter::Outcome::NothingToWrite);
         QVERIFY(asked.isEmpty());
-        QCOMPARE(contents(pdf), QByteArray("the user's earlier file"));
+        QCOMPARE(contentOf(pdf), QByteArray("the user's earlier file"));
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("out.pdf")});
 
         // Complete files replace the old one, each time.

@@ -197,13 +197,44 @@ private slots:
     {
         setRunSettings(0, 0);
         auto session = makeSession(2, 100);
-        session->library->setScanArea(QRectF(5, 8, 20, 30));
+        session->frame->setScanArea(QRectF(5, 8, 20, 30));
         session->frame->scan();
         QCOMPARE(session->pages.size(), 1);
+        QVERIFY(session->library->scanAreaApplied());
         const QSize size = session->pages.first().size();
         QVERIFY2(qAbs(size.width() - 100 * 20 / 25.4) <= 1 &&
                      qAbs(size.height() - 100 * 30 / 25.4) <= 1,
                  qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+    }
+
+    void sourceIsPickedFromTheDevicesChoices_data()
+    {
+        QTest::addColumn<QStringList>("choices");
+        QTest::addColumn<bool>("feeder");
+        QTest::addColumn<bool>("duplex");
+        QTest::addColumn<QString>("expected");
+        const auto list = [](const char *names) {
+            return QString::fromLatin1(names).split(QLatin1Char('|'));
+        };
+        const QStringList common = list("Flatbed|ADF Front|ADF Back|ADF Duplex");
+        row("glass", common, false, false, "Flatbed");
+        row("feeder: its front side, never the back alone", common, true, false, "ADF Front");
+        row("both sides", common, true, true, "ADF Duplex");
+        row("both sides without a duplex source: one-sided feeder",
+            list("Flatbed|Automatic Document Feeder"), true, true,
+            "Automatic Document Feeder");
+        row("a source named only Duplex is a feeder", list("Duplex|Flatbed"), false,
+            false, "Flatbed");
+        row("no feeder", list("Flatbed"), true, false, "");
+    }
+
+    void sourceIsPickedFromTheDevicesChoices()
+    {
+        QFETCH(QStringList, choices);
+        QFETCH(bool, feeder);
+        QFETCH(bool, duplex);
+        QFETCH(QString, expected);
+        QCOMPARE(SaneScannerLibrary::pickSource(choices, feeder, duplex), expected);
     }
 
     void feederRun_data()

@@ -7,8 +7,11 @@
 #include "ProcessExit.h"
 #include "RibbonStyle.h"
 #include "SaneScannerLibrary.h"
+#include "ScanAreaView.h"
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
+#include "TimerPage.h"
+#include "TwoSidedStackDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -130,6 +133,73 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QVERIFY2(near(middleOf(paths[i]), colours[i], 39), qPrintable(paths[i]));
         QCOMPARE(window.pageStore()->currentIndex(), 2);
+    }
+
+    // With "Scan with preview", Scan Page first shows the whole glass (never as a page); Scan
+    // Page again takes the framed part, cut by the program when the device scans only the
+    // whole glass; Cancel adds nothing; the frame is offered again for the next page.
+    void previewChoosesThePartToScan_data()
+    {
+        QTest::addColumn<bool>("deviceCuts");
+        QTest::addColumn<bool>("cancel");
+        row("the device scans the part", true, false);
+        row("the program cuts the whole glass", false, false);
+        row("Cancel adds nothing", true, true);
+    }
+    void previewChoosesThePartToScan()
+    {
+        QFETCH(bool, deviceCuts);
+        QFETCH(bool, cancel);
+        writeSetting(Settings::Preview, true);
+        // 400 pixels at 300 dpi: a glass of 33.9 mm, the part to scan red on white.
+        const QRectF part(10, 5, 20, 25);
+        const auto glassAt = [&](int dpi) {
+            QImage glass(400 * dpi / 300, 400 * dpi / 300, QImage::Format_RGB32);
+            glass.fill(Qt::white);
+            glass.setDotsPerMeterX(qRound(dpi / 0.0254));
+            glass.setDotsPerMeterY(qRound(dpi / 0.0254));
+            QPainter(&glass).fillRect(QRectF(part.topLeft() * dpi / 25.4, part.size() * dpi / 25.4),
+                                      Qt::red);
+            return glass;
+        };
+        QImage cut = glassAt(300).copy(QRectF(part.topLeft() * 300 / 25.4, part.size() * 300 / 25.4)
+                                           .toRect());
+        cut.setDotsPerMeterX(glassAt(300).dotsPerMeterX());
+        cut.setDotsPerMeterY(cut.dotsPerMeterX());
+        const DibBuffer glass = FakeScannerLibrary::pageOf(glassAt(75));
+        auto scanning = makeWindow(
+            {glass, FakeScannerLibrary::pageOf(deviceCuts ? cut : glassAt(300)), glass});
+        scanning.library->setScanAreaApplied(deviceCuts);
+        MainWindow &window = *scanning.window;
+        chooseColour(window, QStringLiteral("Photo Color"));
+        window.qualityBox()->setCurrentIndex(2);
+
+        window.action(Command::ScanPage)->trigger();
+        QCOMPARE(window.workAreaStack()->currentIndex(), int(MainWindow::GlassArea));
+        QCOMPARE(window.pageStore()->count(), 0);
+        QVERIFY(scanning.library->calls().contains(QStringLiteral("setResolution(75)")));
+        QVERIFY(scanning.library->scanArea().isEmpty());
+        window.scanAreaView()->setArea(part);
+        if (cancel) {
+            named<QPushButton>(*window.scanAreaView(), "Cancel")->click();
+            QCOMPARE(window.pageStore()->count(), 0);
+            QCOMPARE(window.workAreaStack()->currentIndex(), int(MainWindow::StartArea));
+            return;
+        }
+        window.action(Command::ScanPage)->trigger();
+        QCOMPARE(window.pageStore()->count(), 1);
+        const QRectF asked = scanning.library->scanArea();
+        QVERIFY2(qAbs(asked.left() - part.left()) < 0.5 && qAbs(asked.bottom() - part.bottom()) < 0.5,
+                 qPrintable(QStringLiteral("%1 %2").arg(asked.left()).arg(asked.bottom())));
+        const QImage page(window.pageStore()->pagePaths().first());
+        QVERIFY2(qAbs(page.width() - cut.width()) <= 1 && qAbs(page.height() - cut.height()) <= 1,
+                 qPrintable(QStringLiteral("%1 x %2").arg(page.width()).arg(page.height())));
+        QVERIFY(near(page.pixel(2, 2), qRgb(255, 0, 0), 40));
+        QVERIFY(near(page.pixel(page.width() - 3, page.height() - 3), qRgb(255, 0, 0), 40));
+
+        window.action(Command::ScanPage)->trigger();
+        const QRectF offered = window.scanAreaView()->area();
+        QVERIFY(qAbs(offered.top() - part.top()) < 0.5 && qAbs(offered.right() - part.right()) < 0.5);
     }
 
     // Blank sheets of a feeder run are flagged on their tiles; with "Leave out blank pages"
@@ -355,6 +425,63 @@ private slots:
         QVERIFY(asked);
         QTRY_COMPARE(scanning.library->calls().count(QStringLiteral("open()")), 2);
         window.autoScanWizard()->close();
+    }
+
+    // A two-sided stack on a one-sided feeder: the fronts in one run, the stack turned over
+    // for the backs in the next; the pages come out in reading order once the order is
+    // confirmed, or as scanned when the backs do not pair up with the fronts.
+    void twoSidedStackThroughTheWizard_data()
+    {
+        QTest::addColumn<int>("backs");
+        QTest::addColumn<QList<int>>("expected"); // sheet numbers, negative for backs
+        row("three sheets", 3, QList<int>{1, -1, 2, -2, 3, -3});
+        row("a back short", 2, QList<int>{1, 2, 3, -3, -2});
+    }
+    void twoSidedStackThroughTheWizard()
+    {
+        QFETCH(int, backs);
+        QFETCH(QList<int>, expected);
+        writeSetting(Settings::PaperSource, 1);
+        writeSetting(Settings::AcquireImage, 1);
+        writeSetting(Settings::AutoScanNow, true);
+        writeSetting(Settings::TwoSidedStack, true);
+        // Grey levels tell the sheets apart: fronts dark, backs light.
+        const auto level = [](int sheet) { return sheet > 0 ? 20 * sheet : 255 + 30 * sheet; };
+        QList<std::optional<DibBuffer>> pages;
+        const QList<int> scanned = QList<int>{1, 2, 3, -3, -2, -1}.mid(0, 3 + backs);
+        for (const int sheet : scanned)
+            pages << FakeScannerLibrary::page(qRgb(level(sheet), level(sheet), level(sheet)), 20, 20);
+        auto scanning = makeWindow(pages);
+        scanning.library->setFeederEmptyAfter({3});
+        MainWindow &window = *scanning.window;
+        chooseColour(window, QStringLiteral("Grayscale"));
+        AutoScanWizard *wizard = window.autoScanWizard();
+        QTimer::singleShot(0, [&] {
+            wizard->next();
+            QTRY_COMPARE(window.pageStore()->count(), 3);
+            QTRY_COMPARE(wizard->currentId(), int(AutoScanWizard::TimerPageId));
+            // Enter on the countdown: the backs now.
+            qobject_cast<TimerPage *>(wizard->page(AutoScanWizard::TimerPageId))->toScan();
+        });
+        // The order is asked once the wizard has closed, in a loop of its own.
+        bool orderAsked = false;
+        QTimer confirm;
+        connect(&confirm, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<TwoSidedStackDlg *>(QApplication::activeModalWidget())) {
+                orderAsked = true;
+                dialog->accept();
+            }
+        });
+        confirm.start(10);
+        window.action(Command::AutoScan)->trigger();
+        QCOMPARE(orderAsked, backs == 3);
+
+        QList<int> order;
+        for (const QString &path : window.pageStore()->pagePaths()) {
+            const int grey = qGray(middleOf(path));
+            order << (grey < 128 ? qRound(grey / 20.0) : -qRound((255 - grey) / 30.0));
+        }
+        QCOMPARE(order, expected);
     }
 
     void autoScanRunsThroughTheWizard()

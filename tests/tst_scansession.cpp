@@ -132,8 +132,8 @@ private slots:
             open + feeder + all + pageCalls(3) + feederEnd + error);
         row("all images, flatbed: no feeder end", 0, 1, false,
             open + flatbed + all + pageCalls(3) + error);
-        row("feeder source other than 1: feeder on, no feeder end", 2, 0, false,
-            open + feeder + one + pageCalls(1) + error);
+        row("feeder, both sides", 2, 1, false,
+            open + feeder + split("setDuplex(1)") + all + pageCalls(3) + feederEnd + error);
         row("preview shows the driver dialog, auto contrast off", 0, 0, true,
             split("setDriverDialogShown(1) setAutoContrast(0) open()") + flatbed + one +
                 pageCalls(1) + error);

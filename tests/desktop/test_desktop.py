@@ -91,7 +91,7 @@ def picture_size(path):
 class Program:
     """One run of the program with a home folder of its own."""
 
-    def __init__(self, test, files=(), first_start=False, web_host="127.0.0.1:1"):
+    def __init__(self, test, files=(), first_start=False, web_host="127.0.0.1:1", settings=""):
         self.home = tempfile.mkdtemp()
         test.addCleanup(shutil.rmtree, self.home, True)
         config = os.path.join(self.home, ".config", "Plenwick")
@@ -99,7 +99,7 @@ class Program:
         self.settings = os.path.join(config, "Quillary.conf")
         if not first_start:
             with open(self.settings, "w") as f:
-                f.write("[General]\nFirstRunDone=true\n")
+                f.write("[General]\nFirstRunDone=true\n" + settings)
         self.pages = os.path.join(self.home, ".local", "share", "Plenwick", "Quillary", "Current")
         env = dict(os.environ, HOME=self.home, SANE_CONFIG_DIR=SANE_CONFIG,
                    QUILLARY_WEB_HOST=web_host)
@@ -265,6 +265,23 @@ class DesktopTest(unittest.TestCase):
         self.assertEqual([i.name for i in items], ["Page %d" % n for n in range(1, 6)])
         # Space scanned every time: it never went to a tile's check mark.
         self.assertFalse([i.name for i in items if has_state(i, pyatspi.STATE_CHECKED)])
+
+    def test_space_in_the_glass_preview_scans_the_framed_part(self):
+        program = Program(self, settings="Preview=true\n")
+        xdotool("key", "space")
+        glass = program.wait_find(pyatspi.ROLE_IMAGE, "Scanner glass")
+        wait_for(lambda: has_state(glass, pyatspi.STATE_FOCUSED), "the glass focused")
+        self.assertEqual(program.page_files(), [])
+        # Arrows with Ctrl pull the frame's bottom right corner in, ten pixels with Shift.
+        for _ in range(3):
+            xdotool("key", "shift+ctrl+Left", "shift+ctrl+Up")
+        xdotool("key", "space")
+        wait_for(lambda: len(program.page_files()) == 1, "the framed part scanned", settle=0.5)
+        self.assertFalse(has_state(glass, pyatspi.STATE_SHOWING))
+        # The test device's glass, 40 x 50 mm, is 118 x 148 pixels at 75 dpi; the frame kept
+        # 88 x 118 of them, scanned at 200 dpi.
+        size = picture_size(os.path.join(program.pages, program.page_files()[0]))
+        self.assertTrue(abs(size[0] - 235) <= 2 and abs(size[1] - 315) <= 2, size)
 
     def test_pages_are_checkable_items_and_the_view_names_its_page(self):
         program, strip = self.three_pages()

@@ -91,6 +91,11 @@ void FakeScannerLibrary::setFeederEnabled(bool on)
     record(QStringLiteral("setFeederEnabled(%1)").arg(int(on)));
 }
 
+void FakeScannerLibrary::setDuplex(bool on)
+{
+    record(QStringLiteral("setDuplex(%1)").arg(int(on)));
+}
+
 void FakeScannerLibrary::setTransferCount(int count)
 {
     record(QStringLiteral("setTransferCount(%1)").arg(count));
@@ -139,7 +144,7 @@ void FakeScannerLibrary::releasePage(const DibBuffer *page)
 bool FakeScannerLibrary::transferEnded()
 {
     record(QStringLiteral("transferEnded()"));
-    return m_next >= m_script.size();
+    return m_next >= m_script.size() || m_emptyAfter.contains(m_next);
 }
 
 void FakeScannerLibrary::endFeederRun()

@@ -32,15 +32,23 @@ public:
     void setErrorState(bool error) { m_error = error; }
     // A nullopt entry makes that acquisition return nothing.
     void setPages(const QList<std::optional<DibBuffer>> &pages);
+    // The feeder empties after these many pages in all, as when a stack runs out and the
+    // next one is put in; the script's end always empties it.
+    void setFeederEmptyAfter(const QList<int> &pages) { m_emptyAfter = pages; }
     // Runs inside acquirePage(), before the page is handed out (a progress report, a
     // second scan request, a cancel).
     void setOnAcquire(std::function<void()> hook) { m_onAcquire = std::move(hook); }
+    void setDuplexOffered(bool offered) { m_duplexOffered = offered; }
+    // Whether the scan area is cut by the "device"; else the whole page comes back.
+    void setScanAreaApplied(bool applied) { m_areaApplied = applied; }
     // The answer selectSource() gives.
     void setSelectResult(bool chosen) { m_selectResult = chosen; }
 
     // Record.
     QStringList calls() const { return m_calls; }
     void clearCalls() { m_calls.clear(); }
+    // Kept, not recorded: every run sets it.
+    QRectF scanArea() const { return m_area; }
     // Pages handed out and not given back yet.
     int pagesOutstanding() const { return m_outstanding; }
     // Sends progress the way a real library does during an acquisition.
@@ -52,6 +60,10 @@ public:
     void setAutoContrast(bool on) override;
     bool open() override;
     void setFeederEnabled(bool on) override;
+    void setDuplex(bool on) override;
+    bool offersDuplex() override { return m_duplexOffered; }
+    void setScanArea(const QRectF &millimetres) override { m_area = millimetres; }
+    bool scanAreaApplied() const override { return m_areaApplied; }
     void setTransferCount(int count) override;
     void setMultipleTransfer(bool on) override;
     void setResolution(double dpi) override;
@@ -71,8 +83,12 @@ private:
     bool m_opens = true;
     bool m_error = false;
     bool m_selectResult = false;
+    bool m_duplexOffered = false;
+    bool m_areaApplied = false;
+    QRectF m_area;
     QList<std::optional<DibBuffer>> m_script;
     int m_next = 0;
+    QList<int> m_emptyAfter;
     QList<std::shared_ptr<DibBuffer>> m_handedOut;
     QList<bool> m_released;
     int m_outstanding = 0;

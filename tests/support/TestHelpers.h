@@ -59,6 +59,40 @@ inline QImage a4Page(int dpi, bool withText)
     return page;
 }
 
+// A page as a magazine has it: the text of a4Page, a photograph-like picture (smooth colour
+// with fine detail) in a third of the page and a red heading below it. The picture's place
+// is pictureRect(dpi).
+inline QRect pictureRect(int dpi)
+{
+    return QRect(dpi, 5 * dpi, 4 * dpi, 11 * dpi / 3);
+}
+
+inline QImage a4PageWithPicture(int dpi, bool grey)
+{
+    QImage page = a4Page(dpi, true);
+    {
+        QPainter painter(&page);
+        const QRect picture = pictureRect(dpi);
+        QLinearGradient shade(picture.topLeft(), picture.bottomRight());
+        shade.setColorAt(0, QColor(30, 90, 200));
+        shade.setColorAt(0.5, QColor(240, 200, 40));
+        shade.setColorAt(1, QColor(90, 20, 20));
+        painter.fillRect(picture, shade);
+        for (int i = 0; i < 4000; ++i) {
+            painter.setPen(QColor::fromHsv(i % 360, 200, 150));
+            painter.drawPoint(picture.x() + (i * 37) % picture.width(),
+                              picture.y() + (i * 91) % picture.height());
+        }
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(dpi * 2 / 5);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(QColor(180, 0, 0));
+        painter.drawText(QPoint(dpi, picture.bottom() + dpi), QStringLiteral("Red Heading"));
+    }
+    return grey ? page.convertToFormat(QImage::Format_Grayscale8) : page;
+}
+
 // image as the bytes of a file in format.
 inline QByteArray encoded(const QImage &image, const char *format, bool progressive = false)
 {

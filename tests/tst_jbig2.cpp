@@ -1,0 +1,176 @@
+#include "Group4Tiff.h"
+#include "Jbig2Encoder.h"
+#include "PdfTestTools.h"
+#include "TestHelpers.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QRgb White = qRgb(255, 255, 255);
+const QRgb Black = qRgb(0, 0, 0);
+
+QImage mono(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+}
+
+QImage filled(const QSize &size, QRgb colour)
+{
+    QImage image(size, QImage::Format_Mono);
+    image.setColorTable({White, Black});
+    image.fill(colour == Black ? 1 : 0);
+    return image;
+}
+
+// Random pixels, half of them black: nothing for the coder to predict.
+QImage noise(const QSize &size)
+{
+    QImage image = filled(size, White);
+    QRandomGenerator random(size.width() * 7919 + size.height());
+    for (int y = 0; y < size.height(); ++y) {
+        uchar *line = image.scanLine(y);
+        for (qsizetype i = 0; i < image.bytesPerLine(); ++i)
+            line[i] = uchar(random.generate());
+    }
+    return image;
+}
+
+QImage textPage()
+{
+    return mono(a4Page(300, true));
+}
+
+// The same pixels stored the other way round: index 0 black in Qt's conversion, white here.
+QImage withWhiteAsZero(QImage image)
+{
+    image.invertPixels();
+    const QList<QRgb> colours = image.colorTable();
+    image.setColorTable({colours.at(1), colours.at(0)});
+    return image;
+}
+
+// The text page as a scanner's thresholding leaves it: ragged edges and flecks of dirt.
+QImage noisyTextPage()
+{
+    QImage grey = a4Page(300, true).convertToFormat(QImage::Format_Grayscale8);
+    QRandomGenerator random(24);
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar *line = grey.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            line[x] = uchar(qBound(0, line[x] + int(random.bounded(161)) - 80, 255));
+    }
+    for (int fleck = 0; fleck < 3000; ++fleck)
+        grey.setPixel(random.bounded(grey.width()), random.bounded(grey.height()), 0);
+    return mono(grey);
+}
+
+// The page jbig2dec makes of an embedded stream, as it is in a PDF.
+QImage decoded(const QByteArray &stream)
+{
+    QTemporaryDir folder;
+    const QString input = folder.filePath(QStringLiteral("page.jb2"));
+    const QString output = folder.filePath(QStringLiteral("page.pbm"));
+    if (!writeFile(input, stream))
+        return {};
+    PdfTestTools::run(QStringLiteral("jbig2dec"),
+                      {QStringLiteral("--embedded"), QStringLiteral("--format"),
+                       QStringLiteral("pbm"), QStringLiteral("-o"), output, input});
+    return QImage(output);
+}
+
+qsizetype group4Bytes(const QImage &page)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("page.tif"));
+    QString error;
+    if (!writeFile(path, Group4Tiff::encode(page, &error)))
+        return -1;
+    return Group4Tiff::read(path).code.size();
+}
+} // namespace
+
+class TestJbig2 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void decodesToTheSamePixels_data()
+    {
+        QTest::addColumn<QImage>("page");
+        const QSize a4(2480, 3508);
+        row("blank white A4", filled(a4, White));
+        row("all black A4", filled(a4, Black));
+        row("A4 text, 300 dpi", textPage());
+        row("A4 text, white stored as index 0", withWhiteAsZero(textPage()));
+        row("noise", noise(QSize(1000, 700)));
+        row("noise, least significant bit first",
+            noise(QSize(301, 50)).convertToFormat(QImage::Format_MonoLSB));
+        row("width 1", noise(QSize(1, 40)));
+        row("width 7", noise(QSize(7, 40)));
+        row("width 9", noise(QSize(9, 40)));
+        row("width 2479", noise(QSize(2479, 40)));
+        row("one pixel high", noise(QSize(2480, 1)));
+        row("one pixel", filled(QSize(1, 1), Black));
+    }
+
+    // Both ways: the page as one generic region, and its repeating marks as symbols.
+    void decodesToTheSamePixels()
+    {
+        QFETCH(QImage, page);
+        const QImage expected = page.convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(decoded(Jbig2Encoder::encodeGeneric(page)).convertToFormat(QImage::Format_RGB32),
+                 expected);
+        QCOMPARE(
+            decoded(Jbig2Encoder::encodeWithSymbols(page)).convertToFormat(QImage::Format_RGB32),
+            expected);
+    }
+
+    void smallerThanGroup4_data()
+    {
+        QTest::addColumn<QImage>("page");
+        QTest::addColumn<bool>("symbols");
+        row("A4 text, 300 dpi", textPage(), false);
+        row("A4 text, 300 dpi, symbols", textPage(), true);
+        row("A4 text scanned with noise, 300 dpi", noisyTextPage(), false);
+        row("A4 text scanned with noise, 300 dpi, symbols", noisyTextPage(), true);
+    }
+
+    // At most three quarters of the Group 4 code of the same page.
+    void smallerThanGroup4()
+    {
+        QFETCH(QImage, page);
+        QFETCH(bool, symbols);
+        const qsizetype jbig2 =
+            (symbols ? Jbig2Encoder::encodeWithSymbols(page) : Jbig2Encoder::encodeGeneric(page))
+                .size();
+        const qsizetype group4 = group4Bytes(page);
+        qInfo("JBIG2 %lld bytes, Group 4 %lld bytes", qlonglong(jbig2), qlonglong(group4));
+        QVERIFY(group4 > 0);
+        QVERIFY2(jbig2 * 4 <= group4 * 3,
+                 qPrintable(QStringLiteral("%1 of Group 4's %2 bytes").arg(jbig2).arg(group4)));
+    }
+
+    // Letters drawn from a font repeat pixel for pixel: coded once, they take less.
+    void symbolsShrinkDrawnText()
+    {
+        const QImage page = textPage();
+        const qsizetype generic = Jbig2Encoder::encodeGeneric(page).size();
+        const qsizetype symbols = Jbig2Encoder::encodeWithSymbols(page).size();
+        qInfo("generic region %lld bytes, with symbols %lld bytes", qlonglong(generic),
+              qlonglong(symbols));
+        QVERIFY(symbols * 10 < generic * 9);
+    }
+
+    void refusesPagesOfMoreThanOneBit()
+    {
+        QVERIFY(Jbig2Encoder::encodeGeneric(a4Page(50, true)).isEmpty());
+        QVERIFY(Jbig2Encoder::encodeWithSymbols(a4Page(50, true)).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestJbig2)
+#include "tst_jbig2.moc"

@@ -22,6 +22,35 @@ bool isUninstallRun(const QStringList &arguments)
     return arguments.size() > 1 && arguments.contains(QLatin1String("-un"), Qt::CaseSensitive);
 }
 
+InfoRequest infoRequest(const QStringList &arguments)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
+            return InfoRequest::Help;
+        if (argument == QLatin1String("-v") || argument == QLatin1String("--version"))
+            return InfoRequest::Version;
+    }
+    return InfoRequest::None;
+}
+
+QString helpText()
+{
+    return QCoreApplication::translate(
+        "StartUp",
+        "Usage: quillary [FILE...]\n"
+        "Turns paper into electronic documents: scan pages or load image files and PDFs, clean\n"
+        "them, and export PDF, Word, DjVu or a folder of images.\n"
+        "\n"
+        "  FILE...        image files and PDFs to add as pages; a window already open takes them\n"
+        "  -h, --help     show this help and exit\n"
+        "  -v, --version  show the version and exit\n"
+        "  -un            the uninstall pass: no window, exit status 1 after two seconds\n"
+        "\n"
+        "Documents without a window, for scripts: quillary-batch --help\n");
+}
+
 QStringList commandLineFiles(const QStringList &arguments, const QString &workingDir)
 {
     QStringList files;

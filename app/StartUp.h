@@ -17,6 +17,20 @@ bool isUninstallRun(const QStringList &arguments);
 // and "--" ends the options.
 QStringList commandLineFiles(const QStringList &arguments, const QString &workingDir);
 
+// What a start asks to be told instead of opening a window.
+enum class InfoRequest
+{
+    None,
+    Help,    // -h, --help
+    Version, // -v, --version
+};
+
+// The first of --help or --version among the options (up to "--"); None when neither is there.
+InfoRequest infoRequest(const QStringList &arguments);
+
+// The text --help prints: the program's command line, and where the console program is.
+QString helpText();
+
 // Runs the uninstall pass: no window, a local event loop for 2000 ms, then exit code 1.
 int runUninstall();
 

@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 
+#include <cstdio>
+
 namespace {
 // Long enough for a window that is busy writing pages to come back to its event loop.
 constexpr int HandOverTimeoutMs = 10000;
@@ -68,6 +70,20 @@ int run(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Answered before any window, display or lock: a script may ask with no desktop running.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    switch (StartUp::infoRequest(arguments)) {
+    case StartUp::InfoRequest::Help:
+        std::fputs(qPrintable(StartUp::helpText()), stdout);
+        return 0;
+    case StartUp::InfoRequest::Version:
+        std::printf("quillary %s\n", StartUp::ProductVersion);
+        return 0;
+    case StartUp::InfoRequest::None:
+        break;
+    }
     // The window, the application and the work folder's lock are gone when run() returns.
     leaveProcess(run(argc, argv));
 }

@@ -31,3 +31,23 @@ measure() {
     awk -v t="$wall" -v r="$rss" 'BEGIN { n = split(t, p, ":"); s = 0;
         for (i = 1; i <= n; ++i) s = s * 60 + p[i]; printf "%.2f %d\n", s, r }'
 }
+
+# The plain DjVuLibre loop a user would write: c44 (JPEG pages) or cjb2 (1-bit TIFF pages) one
+# page after the other in PARTS (emptied first), then djvm bundles them into OUTPUT.
+# usage: djvu_loop PARTS OUTPUT PAGE...
+djvu_loop() {
+    local parts=$1 out=$2 n=0 list=() part
+    shift 2
+    rm -rf "$parts"
+    mkdir -p "$parts"
+    for page in "$@"; do
+        n=$((n + 1))
+        part=$(printf '%s/%05d.djvu' "$parts" "$n")
+        case "$page" in
+        *.jpg) c44 -dpi 300 -percent 50 "$page" "$part" >/dev/null ;;
+        *) cjb2 -dpi 300 "$page" "$part" >/dev/null ;;
+        esac
+        list+=("$part")
+    done
+    djvm -c "$out" "${list[@]}"
+}

@@ -1,5 +1,6 @@
 #include "DjvuGenerator.h"
 
+#include "DialogProgress.h"
 #include "DjvuPageJob.h"
 #include "DjvuProgress.h"
 #include "SettingsKeys.h"
@@ -129,13 +130,17 @@ bool DjvuGenerator::fail(const QString &error)
 
 bool DjvuGenerator::run(const QString &outputPath)
 {
+    DialogProgress progress(std::make_unique<DjvuProgress>(int(pages().size()), progressWindow()));
+    return write(outputPath, progress);
+}
+
+bool DjvuGenerator::write(const QString &outputPath, ExportProgress &progress)
+{
     m_outcome = Outcome::Failed;
     m_error.clear();
     setFailureReason(QString());
-    DjvuProgress progress(int(pages().size()), progressWindow());
     m_progress = &progress;
     progress.setCreatingPhase();
-    progress.open();
     QCoreApplication::processEvents();
 
     const QString work = workFolder();
@@ -154,14 +159,14 @@ bool DjvuGenerator::run(const QString &outputPath)
     }
 
     progress.finish();
-    progress.close();
     m_progress = nullptr;
     return m_outcome == Outcome::Written;
 }
 
 DjvuGenerator::Outcome DjvuGenerator::encodePages(const QString &work, QStringList &outputs)
 {
-    const int percent = qBound(5, readSetting(Settings::DjvuPercent).toInt(), 100);
+    const int percent =
+        qBound(5, m_percent > 0 ? m_percent : readSetting(Settings::DjvuPercent).toInt(), 100);
     const QStringList &list = pages();
     outputs.clear();
     QObject owner;
@@ -179,7 +184,7 @@ DjvuGenerator::Outcome DjvuGenerator::encodePages(const QString &work, QStringLi
         stopped = true;
         loop.quit();
     };
-    QObject::connect(m_progress, &PdfProgress::cancelled, &loop, [&] {
+    QObject::connect(m_progress, &ExportProgress::cancelled, &loop, [&] {
         cancelled = true;
         stop(QString());
     });
@@ -241,7 +246,7 @@ bool DjvuGenerator::bundle(const QString &work, const QStringList &outputs,
     QEventLoop loop;
     bool done = false;
     QString error;
-    QObject::connect(m_progress, &PdfProgress::cancelled, &loop, [&] {
+    QObject::connect(m_progress, &ExportProgress::cancelled, &loop, [&] {
         m_outcome = Outcome::Cancelled;
         loop.quit();
     });

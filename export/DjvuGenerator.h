@@ -4,7 +4,7 @@
 
 #include <QString>
 
-class DjvuProgress;
+class ExportProgress;
 class QWidget;
 
 // Turns the page list into one multi-page DjVu file with the DjVuLibre tools: every page
@@ -32,6 +32,7 @@ public:
 
     // True only when the complete file was written to outputPath.
     bool run(const QString &outputPath) override;
+    bool write(const QString &outputPath, ExportProgress &progress) override;
 
     // How the last run() ended, and why it failed (for the log; failureReason() is for the
     // notice).
@@ -43,6 +44,8 @@ public:
     void setTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
     // How many encoders run at once; the number of processor cores by default.
     void setParallelRuns(int runs) { m_parallelRuns = qMax(1, runs); }
+    // The wavelet encoder's size target in percent (5 to 100); the stored setting by default.
+    void setPercent(int percent) { m_percent = percent; }
 
     // A DjVuLibre tool in the "djvu" folder beside the program, else on PATH; empty when
     // neither has it.
@@ -54,8 +57,9 @@ private:
     bool bundle(const QString &work, const QStringList &outputs, const QString &outputPath);
     bool fail(const QString &error);
 
-    // The open progress dialog while run() works.
-    DjvuProgress *m_progress = nullptr;
+    // The progress while write() works.
+    ExportProgress *m_progress = nullptr;
+    int m_percent = 0; // 0: the stored setting
     int m_timeLimitMs = 180000;
     int m_parallelRuns;
     Outcome m_outcome = Outcome::Failed;

@@ -1,5 +1,6 @@
 #include "DocxGenerator.h"
 
+#include "DialogProgress.h"
 #include "DocxTemplate.h"
 #include "FolderHelpers.h"
 #include "FolderRemoval.h"
@@ -92,11 +93,15 @@ QString DocxGenerator::workFolder()
 
 bool DocxGenerator::run(const QString &outputPath)
 {
+    DialogProgress progress(std::make_unique<WordProgress>(int(m_pages.size()), m_progressWindow));
+    return write(outputPath, progress);
+}
+
+bool DocxGenerator::write(const QString &outputPath, ExportProgress &progress)
+{
     m_cancelled = false;
     m_failureReason.clear();
-    WordProgress progress(int(m_pages.size()), m_progressWindow);
     progress.setCreatingPhase();
-    progress.open();
     QCoreApplication::processEvents();
 
     // The save file is declared first so that the package is closed before it goes.
@@ -123,7 +128,6 @@ bool DocxGenerator::run(const QString &outputPath)
             package.close();
         written = written && package.getZipError() == ZIP_OK;
         progress.finish();
-        progress.close();
         return written;
     };
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class ExportProgress;
 class QTemporaryDir;
 class QWidget;
 
@@ -38,6 +39,8 @@ public:
     // Writes the Word document to outputPath with a WordProgress; true only when the complete
     // file was written.
     bool run(const QString &outputPath) override;
+    // The same, telling progress instead of showing a dialog (the command line).
+    virtual bool write(const QString &outputPath, ExportProgress &progress);
     // Whether the last run() stopped because the user cancelled it.
     virtual bool wasCancelled() const { return m_cancelled; }
     // The window the progress dialog belongs to; none by default.

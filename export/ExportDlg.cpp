@@ -1,12 +1,12 @@
 #include "ExportDlg.h"
 
+#include "DialogProgress.h"
 #include "MixedRaster.h"
 #include "OcrLanguages.h"
-#include "OcrQueue.h"
 #include "PaperSizes.h"
+#include "PdfExport.h"
 #include "PdfLayout.h"
 #include "PdfProgress.h"
-#include "PdfWriter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -276,42 +276,18 @@ void ExportDlg::apply()
     // A preview rendered between pages would only slow the export down.
     m_timer->stop();
 
-    PdfProgress progress(int(pages().size()), this);
+    DialogProgress progress(std::make_unique<PdfProgress>(int(pages().size()), this));
     progress.setCreatingPhase();
-    progress.open();
     QCoreApplication::processEvents();
 
     options.write();
     destination.write(kind());
 
-    // Recognition runs on worker threads ahead of the writer; this thread only waits for the
-    // next page's words, handling events so that Cancel works.
-    std::unique_ptr<OcrQueue> recognition;
-    PdfWriter::PageText pageText;
-    if (options.recognise) {
-        recognition = std::make_unique<OcrQueue>(pages(), options.languages);
-        pageText = [&progress, &recognition](int index, OcrPage *text) {
-            progress.setRecognisingPhase(index + 1);
-            return recognition->take(index, text, [&progress] {
-                QCoreApplication::processEvents();
-                return !progress.isCancelRequested();
-            }) == OcrQueue::Status::Ready;
-        };
-    }
-    const PdfWriter::Result result = PdfWriter(options).write(
-        pages(), path,
-        [&progress](int index) {
-            progress.setWritingPhase(index + 1);
-            QCoreApplication::processEvents();
-            return !progress.isCancelRequested();
-        },
-        pageText);
-    const QString recognitionError = recognition ? recognition->error() : QString();
-    recognition.reset();
-
+    const PdfExport::Result exported = PdfExport::write(pages(), path, options, progress);
+    const PdfWriter::Result &result = exported.written;
+    const QString &recognitionError = exported.recognitionError;
     // Closed on every outcome, so that no unclosable modal window stays behind.
     progress.finish();
-    progress.close();
 
     switch (result.outcome) {
     case PdfWriter::Outcome::Written:

@@ -1,8 +1,8 @@
 #include "ExportFileDlg.h"
 
-#include "ImageFileWriter.h"
+#include "DialogProgress.h"
+#include "ImageFolderWriter.h"
 #include "ImgProgress.h"
-#include "PageFileCheck.h"
 #include "SettingsKeys.h"
 
 #include <QComboBox>
@@ -12,28 +12,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QSpinBox>
 #include <QVBoxLayout>
-
-namespace {
-const QLatin1String jpegValue("jpg");
-constexpr int defaultQuality = 85;
-constexpr int minQuality = 50;
-constexpr int maxQuality = 100;
-
-// Quality for the writer: the user's for JPEG. PNG keeps the writer's default, since its
-// "quality" 100 means no compression at all, with the same pixels at several times the size.
-int writerQuality(const QString &format, int jpegQuality)
-{
-    if (format == jpegValue)
-        return jpegQuality;
-    if (format == QLatin1String("png"))
-        return -1;
-    return maxQuality;
-}
-} // namespace
 
 ExportFileDlg::ExportFileDlg(QWidget *parent)
     : ExportBaseDlg(Kind::Image, tr("Save"), parent), m_format(new QComboBox(settingsGroup())),
@@ -48,8 +29,8 @@ ExportFileDlg::ExportFileDlg(QWidget *parent)
     m_format->addItem(tr("PNG"), QStringLiteral("png"));
     m_format->addItem(tr("BMP"), QStringLiteral("bmp"));
     m_format->setAccessibleName(tr("Image Format"));
-    m_quality->setRange(minQuality, maxQuality);
-    m_quality->setValue(defaultQuality);
+    m_quality->setRange(ImageFolderWriter::MinQuality, ImageFolderWriter::MaxQuality);
+    m_quality->setValue(ImageFolderWriter::DefaultQuality);
     m_quality->setAccessibleName(tr("Quality"));
     m_qualityLabel->setBuddy(m_quality);
 
@@ -78,20 +59,20 @@ void ExportFileDlg::loadFormat()
     m_format->setCurrentIndex(qMax(index, 0));
     formatChanged(m_format->currentIndex());
     const int quality = readSetting(Settings::ImageJpegQuality).toInt();
-    if (quality >= minQuality && quality <= maxQuality)
+    if (quality >= ImageFolderWriter::MinQuality && quality <= ImageFolderWriter::MaxQuality)
         m_quality->setValue(quality);
 }
 
 void ExportFileDlg::formatChanged(int index)
 {
-    const bool jpeg = m_format->itemData(index).toString() == jpegValue;
+    const bool jpeg = m_format->itemData(index).toString() == QLatin1String("jpg");
     m_qualityLabel->setVisible(jpeg);
     m_quality->setVisible(jpeg);
 }
 
 int ExportFileDlg::counterWidth(int pageCount)
 {
-    return int(QString::number(qMax(pageCount, 1)).size());
+    return ImageFolderWriter::counterWidth(pageCount);
 }
 
 QString ExportFileDlg::uniqueName(const QString &folder, const QString &name)
@@ -110,14 +91,10 @@ void ExportFileDlg::apply()
     if (confirmOutputPath(record).isEmpty())
         return;
 
-    ImgProgress progress(int(pages().size()), this);
+    DialogProgress progress(std::make_unique<ImgProgress>(int(pages().size()), this));
     progress.setCreatingPhase();
-    progress.open();
     QCoreApplication::processEvents();
-    const auto endProgress = [&progress] {
-        progress.finish();
-        progress.close();
-    };
+    const auto endProgress = [&progress] { progress.finish(); };
 
     const QString format = m_format->currentData().toString();
     record.write(kind());
@@ -141,59 +118,23 @@ void ExportFileDlg::apply()
         return;
     }
 
-    const int total = int(pages().size());
-    const int width = counterWidth(total);
-    const int quality = writerQuality(format, m_quality->value());
-    QStringList written;
-    QString firstFailed;
-    QString unreadablePage;
-    QString unreadable;
-    bool cancelled = false;
-    for (int k = 1; k <= total; ++k) {
-        progress.setWritingPhase(k);
-        QCoreApplication::processEvents();
-        if (progress.isCancelRequested()) {
-            cancelled = true;
-            break;
-        }
-        const QString file = folder + QStringLiteral("%1_%2.%3")
-                                          .arg(record.name)
-                                          .arg(k, width, 10, QLatin1Char('0'))
-                                          .arg(format);
-        // The decoder fills a page cut short with grey: such a page stops the export.
-        const QString page = pages().at(k - 1);
-        const PageFileCheck check = PageFileCheck::check(page);
-        QImageReader reader(page);
-        const QImage image = check ? reader.read() : QImage();
-        if (image.isNull()) {
-            unreadablePage = QDir::toNativeSeparators(page);
-            unreadable = check ? PageFileCheck::pageMessage(k - 1, page, reader.errorString())
-                               : check.pageMessage(k - 1);
-            break;
-        }
-        if (writeImageFile(image, file, format.toLatin1().constData(), quality))
-            written.append(file);
-        else if (firstFailed.isEmpty())
-            firstFailed = QDir::toNativeSeparators(file);
-    }
+    const ImageFolderWriter::Result result = ImageFolderWriter::write(
+        pages(), folder, record.name, format, m_quality->value(), progress);
     endProgress();
 
     // Nothing of a cancelled, fruitless or incomplete export stays behind.
-    if (cancelled || written.isEmpty() || !unreadable.isEmpty()) {
-        for (const QString &file : written)
-            QFile::remove(file);
+    if (result.cancelled || result.written.isEmpty() || !result.unreadable.isEmpty())
         QDir(destination).rmdir(subFolder);
-    }
     hide();
     // A cancel was the user's own wish: no notice.
-    if (!cancelled) {
-        if (!unreadable.isEmpty())
-            emit failed(unreadablePage, unreadable);
-        else if (written.isEmpty())
-            emit failed(firstFailed);
-        else if (written.size() < total)
-            emit partlyApplied(QDir::toNativeSeparators(folder), int(written.size()), total,
-                               firstFailed);
+    if (!result.cancelled) {
+        if (!result.unreadable.isEmpty())
+            emit failed(result.unreadablePage, result.unreadable);
+        else if (result.written.isEmpty())
+            emit failed(result.firstFailed);
+        else if (result.written.size() < pages().size())
+            emit partlyApplied(QDir::toNativeSeparators(folder), int(result.written.size()),
+                               int(pages().size()), result.firstFailed);
         else
             emit applied(QDir::toNativeSeparators(folder));
     }

@@ -282,10 +282,18 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
                     images.pixels = m_options.compact ? loadJbig2(image.get(), currentPage)
                                                       : loadGroup4(image.get(), currentPage);
                 if (!images.pixels.isValid()) {
-                    if (tiff)
+                    if (tiff) {
                         image->LoadFromTiff(nativePath.constData());
-                    else
-                        image->LoadFromJpeg(nativePath.constData());
+                    } else {
+                        // Read in one go: the library's own file reader takes a JPEG in 4 KB
+                        // reads, hundreds of system calls a page.
+                        QFile jpeg(currentPage);
+                        const QByteArray bytes =
+                            jpeg.open(QIODevice::ReadOnly) ? jpeg.readAll() : QByteArray();
+                        image->LoadFromJpegData(
+                            reinterpret_cast<const unsigned char *>(bytes.constData()),
+                            PoDoFo::pdf_long(bytes.size()));
+                    }
                     images.pixels = QSize(int(image->GetWidth()), int(image->GetHeight()));
                 }
                 images.layers.push_back(std::move(image));

@@ -41,8 +41,8 @@ bool prepareFolder(const QString &path)
     return emptied;
 }
 
-QStringList processorArguments(bool book, bool blackAndWhite, bool autoContrast, int dpi,
-                               const QString &inputFile, const QString &outputFolder)
+QStringList processorArguments(bool book, bool blackAndWhite, bool autoContrast, bool margins,
+                               int dpi, const QString &inputFile, const QString &outputFolder)
 {
     QStringList arguments;
     if (book)
@@ -56,8 +56,9 @@ QStringList processorArguments(bool book, bool blackAndWhite, bool autoContrast,
         if (autoContrast)
             arguments << QStringLiteral("--normalize-illumination");
     }
-    arguments << QStringLiteral("--white-margins") << QStringLiteral("--margins=1")
-              << QStringLiteral("--dpi=%1").arg(dpi) << QStringLiteral("--output-dpi=%1").arg(dpi)
+    if (margins)
+        arguments << QStringLiteral("--white-margins") << QStringLiteral("--margins=1");
+    arguments << QStringLiteral("--dpi=%1").arg(dpi) << QStringLiteral("--output-dpi=%1").arg(dpi)
               << inputFile << outputFolder;
     return arguments;
 }
@@ -132,8 +133,11 @@ ProcessedPages processScannedPage(const QImage &page, bool book, bool blackAndWh
 {
     if (page.isNull())
         return {};
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString inputFolder = data + QStringLiteral("/Processing");
+    const QString inputFolder =
+        options.workFolder.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                  QStringLiteral("/Processing")
+            : options.workFolder;
     const QString outputFolder = inputFolder + QStringLiteral("/output");
     const QString inputFile = inputFolder + QStringLiteral("/proc.tif");
     const QList<QLatin1String> promised =
@@ -151,7 +155,9 @@ ProcessedPages processScannedPage(const QImage &page, bool book, bool blackAndWh
             QCoreApplication::translate("PageProcessing",
                                         "The page processor's work folder %1 could not be emptied.")
                 .arg(QDir::toNativeSeparators(outputFolder)));
-    const bool autoContrast = readSetting(Settings::AutoContrast).toBool();
+    const bool autoContrast = options.illumination < 0
+                                  ? readSetting(Settings::AutoContrast).toBool()
+                                  : options.illumination > 0;
 
     const WriteResult saved = writeImageFile(page, inputFile, "TIFF");
     if (!saved) {
@@ -168,8 +174,8 @@ ProcessedPages processScannedPage(const QImage &page, bool book, bool blackAndWh
         qCInfo(lcProcessing) << "no page processor; the page goes in unprocessed";
         return unprocessed(QString());
     }
-    const QStringList arguments =
-        processorArguments(book, blackAndWhite, autoContrast, dpi, inputFile, outputFolder);
+    const QStringList arguments = processorArguments(book, blackAndWhite, autoContrast,
+                                                     options.margins, dpi, inputFile, outputFolder);
     const QString failed = runProcessor(program, arguments, options.timeLimitMs);
     if (!failed.isEmpty())
         return unprocessed(failed);

@@ -12,6 +12,13 @@ struct PageProcessingOptions
     QString processor;
     // After this long the processor is killed and the page goes in unprocessed.
     int timeLimitMs = 180000;
+    // The folder the run works in; empty: "Processing" in the per-user data location. The
+    // command line gives its own, so that it never meets a window's files.
+    QString workFolder = QString();
+    // Cut to the content with white margins, as scanned pages always are.
+    bool margins = true;
+    // Even out the illumination: -1 as the "AutoContrast" setting says, else 0 or 1.
+    int illumination = -1;
 };
 
 // quillary-pageproc beside this program's executable if that file exists, else

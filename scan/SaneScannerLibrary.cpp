@@ -182,6 +182,11 @@ bool SaneScannerLibrary::open()
         return false;
     }
     const QString name = deviceToOpen(list);
+    if (!m_device.isEmpty() && name != m_device) {
+        // A device asked for by name is that one or none.
+        setError(text("The scanner %1 was not found.").arg(m_device));
+        return false;
+    }
     SANE_Handle handle = nullptr;
     const SANE_Status status = sane_open(name.toUtf8().constData(), &handle);
     if (status != SANE_STATUS_GOOD) {
@@ -199,7 +204,8 @@ bool SaneScannerLibrary::open()
 QString SaneScannerLibrary::deviceToOpen(const QList<ScannerSource> &list) const
 {
     QString name = list.value(0).name;
-    const QString remembered = readSetting(Settings::ScannerDevice).toString();
+    const QString remembered =
+        m_device.isEmpty() ? readSetting(Settings::ScannerDevice).toString() : m_device;
     for (const ScannerSource &source : list) {
         if (source.name == remembered)
             name = remembered;

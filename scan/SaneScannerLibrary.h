@@ -62,6 +62,9 @@ public:
 
     // Every device SANE can reach now.
     QList<ScannerSource> sources();
+    // The device runs open, by its SANE name, instead of the remembered one (the command line
+    // names its own without touching the settings); empty: the remembered one.
+    void setDevice(const QString &name) { m_device = name; }
     // SANE name of the device a run has open; empty between runs.
     QString openDevice() const { return m_deviceName; }
     // A device option by its SANE name (a scan area, a device's own setting), given to the
@@ -92,6 +95,7 @@ private:
     bool m_initialised = false;
     void *m_handle = nullptr;
     QString m_deviceName;
+    QString m_device;
     QList<ScannerSource> m_lastSources;
     bool m_sourcesLookedUp = false;
 

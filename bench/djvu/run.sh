@@ -30,22 +30,7 @@ for ((i = 0; i < half; ++i)); do files+=("${jpegs[i]}" "${monos[i]}"); done
 
 # The plain loop: one encoder after the other, then the bundle.
 loop() {
-    local out=$1
-    shift
-    local parts="$work/loop-parts" n=0 list=()
-    rm -rf "$parts"
-    mkdir -p "$parts"
-    for page in "$@"; do
-        n=$((n + 1))
-        local part
-        part=$(printf '%s/%05d.djvu' "$parts" "$n")
-        case "$page" in
-        *.jpg) c44 -dpi 300 -percent 50 "$page" "$part" >/dev/null ;;
-        *) cjb2 -dpi 300 "$page" "$part" >/dev/null ;;
-        esac
-        list+=("$part")
-    done
-    djvm -c "$out" "${list[@]}"
+    djvu_loop "$work/loop-parts" "$@"
 }
 
 seconds() {

@@ -139,6 +139,13 @@ ParsedBatchOptions parseBatchOptions(const QStringList &arguments)
                                  tr("Makes a searchable PDF with text recognised in the languages "
                                     "given, as eng or eng+rus."),
                                  tr("LANGS"));
+    const QCommandLineOption compact(QStringLiteral("compact"),
+                                     tr("Makes the smallest PDF: text sharp at full resolution "
+                                        "(lossless JBIG2), pictures reduced."));
+    const QCommandLineOption pictures(QStringLiteral("pictures"),
+                                      tr("How much of the pictures a compact PDF keeps: small, "
+                                         "balanced (default) or print; implies --compact."),
+                                      tr("LEVEL"));
     const QCommandLineOption quality(QStringLiteral("quality"),
                                      tr("JPEG quality of an image folder, %1 to %2 (%3).")
                                          .arg(ImageFolderWriter::MinQuality)
@@ -196,7 +203,7 @@ ParsedBatchOptions parseBatchOptions(const QStringList &arguments)
                                   tr("Prints a summary on standard output as JSON: pages, bytes, "
                                      "seconds, warnings."));
     parser.addOptions({help,         version,       output,    format, paper,
-                       orientation,  fit,           margin,    ocr,    quality,
+                       orientation,  fit,           margin,    ocr,    compact, pictures, quality,
                        imageFormat,  djvuQuality,   clean,     deskew, margins,
                        illumination, blackAndWhite, split,     scan,   source,
                        mode,         resolution,    scanPages, quiet,  json});
@@ -298,6 +305,19 @@ ParsedBatchOptions parseBatchOptions(const QStringList &arguments)
             const QString code = absent.first().isEmpty() ? QStringLiteral("eng") : absent.first();
             return refuse(tr("%1: recognition language not installed (package tesseract-ocr-%2)")
                               .arg(code, code));
+        }
+    }
+    if (parser.isSet(compact) || parser.isSet(pictures)) {
+        if (!pdfOutput)
+            return refuse(tr("--compact makes a compact PDF; the output is no PDF"));
+        options.pdf.compact = true;
+        if (parser.isSet(pictures)) {
+            const QStringList levels{QStringLiteral("small"), QStringLiteral("balanced"),
+                                     QStringLiteral("print")};
+            options.pdf.pictureLevel = int(levels.indexOf(parser.value(pictures).toLower()));
+            if (options.pdf.pictureLevel < 0)
+                return refuse(
+                    tr("--pictures %1: small, balanced or print").arg(parser.value(pictures)));
         }
     }
     options.imageQuality = ImageFolderWriter::DefaultQuality;

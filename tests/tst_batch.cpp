@@ -60,6 +60,17 @@ QList<int> pageWidths(const QString &format, const QString &output)
     if (format == QLatin1String("pdf")) {
         for (const PdfTestTools::ImageRow &image : PdfTestTools::pdfImages(output))
             widths << image.width;
+    } else if (format == QLatin1String("compact")) {
+        // A page's background, at a quarter of the page's resolution for "small", comes first
+        // (the test pages' widths are multiples of four).
+        int page = 0;
+        for (const PdfTestTools::ImageRow &image : PdfTestTools::pdfImages(output)) {
+            if (image.page != page && image.encoding == QLatin1String("jpeg"))
+                widths << image.width * 4;
+            else if (image.page != page)
+                widths << image.width; // a black-and-white page, as JBIG2
+            page = image.page;
+        }
     } else if (format == QLatin1String("djvu")) {
         collect(tool(QStringLiteral("djvudump"), {output}), QStringLiteral("DjVu (\\d+)x\\d+"));
     } else if (format == QLatin1String("docx")) {
@@ -151,6 +162,9 @@ private slots:
                         QStringLiteral("--fit"), QStringLiteral("keep"), QStringLiteral("--margin"),
                         QStringLiteral("1")},
             QStringLiteral("pdf"), QStringLiteral("layout.pdf"));
+        row("compact pdf, pictures small",
+            QStringList{QStringLiteral("--pictures"), QStringLiteral("small")},
+            QStringLiteral("compact"), QStringLiteral("compact.pdf"));
         row("docx", QStringList(), QStringLiteral("docx"), QStringLiteral("out.docx"));
         row("djvu", QStringList{QStringLiteral("--djvu-quality"), QStringLiteral("40")},
             QStringLiteral("djvu"), QStringLiteral("out.djvu"));
@@ -254,6 +268,10 @@ private slots:
         row("unknown option",
             QStringList{QStringLiteral("--bogus"), QStringLiteral("in.jpg"), o, pdf},
             QStringLiteral("plain"), 2, QStringLiteral("bogus"));
+        row("unknown picture level",
+            QStringList{QStringLiteral("--pictures"), QStringLiteral("huge"), QStringLiteral("in.jpg"),
+                        o, pdf},
+            QStringLiteral("plain"), 2, QStringLiteral("--pictures huge"));
         row("unknown suffix", QStringList{QStringLiteral("in.jpg"), o, QStringLiteral("out.xyz")},
             QStringLiteral("plain"), 2, QStringLiteral("out.xyz: unknown format"));
         row("unknown format",

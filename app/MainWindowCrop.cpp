@@ -5,6 +5,7 @@
 #include "ImageEditor.h"
 #include "PageCommand.h"
 #include "PageListWidget.h"
+#include "PanelButton.h"
 #include "PhotoGraphicsView.h"
 
 #include <QGraphicsDropShadowEffect>
@@ -17,14 +18,6 @@
 
 namespace {
 constexpr int TitlePixelSize = 30;
-
-QPushButton *panelButton(const QString &text, const QString &description)
-{
-    auto *button = new QPushButton(text);
-    button->setAccessibleName(text);
-    button->setAccessibleDescription(description);
-    return button;
-}
 } // namespace
 
 QWidget *MainWindow::buildCropPanel()

@@ -1,6 +1,7 @@
 #include "ScanAreaView.h"
 
 #include "CropBoxItem.h"
+#include "PanelButton.h"
 #include "PhotoGraphicsScene.h"
 #include "PhotoGraphicsView.h"
 #include "PhotoPixmapItem.h"
@@ -15,14 +16,6 @@
 namespace {
 // A frame this close to the glass's edges (in picture pixels) means the whole glass.
 constexpr double WholeGlassSlack = 1.0;
-
-QPushButton *areaButton(const QString &text, const QString &description)
-{
-    auto *button = new QPushButton(text);
-    button->setAccessibleName(text);
-    button->setAccessibleDescription(description);
-    return button;
-}
 } // namespace
 
 ScanAreaView::ScanAreaView(QWidget *parent)
@@ -37,8 +30,8 @@ ScanAreaView::ScanAreaView(QWidget *parent)
     auto *hint = new QLabel(tr("Put the frame around the part of the glass to scan."));
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
-    QPushButton *scan = areaButton(tr("Scan"), tr("Scan the part in the frame"));
-    QPushButton *cancel = areaButton(tr("Cancel"), tr("Scan nothing"));
+    QPushButton *scan = panelButton(tr("Scan"), tr("Scan the part in the frame"));
+    QPushButton *cancel = panelButton(tr("Cancel"), tr("Scan nothing"));
     scan->setDefault(true);
     connect(scan, &QPushButton::clicked, this, &ScanAreaView::scanRequested);
     connect(cancel, &QPushButton::clicked, this, &ScanAreaView::cancelled);

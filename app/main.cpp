@@ -4,6 +4,7 @@
 #include "RibbonStyle.h"
 #include "SingleInstance.h"
 #include "StartUp.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,11 +27,13 @@ int run(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     StartUp::nameApplication();
+    const QStringList arguments = QCoreApplication::arguments();
+    // Before any widget is built, so that every text made at start-up is translated.
+    installTranslators(QLocale::system());
     QApplication::setStyle(new Ribbon::RibbonStyle);
     StartUp::storeWebHost();
     raiseImageAllocationLimit();
 
-    const QStringList arguments = QCoreApplication::arguments();
     if (StartUp::isUninstallRun(arguments))
         return StartUp::runUninstall();
 

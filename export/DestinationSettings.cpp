@@ -4,9 +4,21 @@
 
 #include <QDate>
 #include <QDir>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
+// The locale's long date without the weekday: readable in the user's language, and free of
+// the slashes of short forms, which a file name can't hold.
+QString documentDate(const QDate &date, const QLocale &locale)
+{
+    static const QRegularExpression weekday(QStringLiteral("[,\\s]*dddd[,\\s]*"));
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    format.replace(weekday, QStringLiteral(" "));
+    return locale.toString(date, format.trimmed());
+}
+
 struct Keys
 {
     const SettingKey &place;
@@ -63,7 +75,7 @@ QString DestinationSettings::defaultName(Kind kind)
 {
     if (kind == Kind::Image)
         return tr("Document");
-    return tr("Document %1").arg(QDate::currentDate().toString(Qt::TextDate));
+    return tr("Document %1").arg(documentDate(QDate::currentDate(), QLocale()));
 }
 
 QString DestinationSettings::extension(Kind kind)

@@ -29,7 +29,7 @@ int run(int argc, char *argv[])
     StartUp::nameApplication();
     const QStringList arguments = QCoreApplication::arguments();
     // Before any widget is built, so that every text made at start-up is translated.
-    installTranslators(QLocale::system());
+    installTranslators(StartUp::chooseLocale(arguments));
     QApplication::setStyle(new Ribbon::RibbonStyle);
     StartUp::storeWebHost();
     raiseImageAllocationLimit();

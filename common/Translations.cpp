@@ -31,7 +31,10 @@ bool installTranslators(const QLocale &locale)
     loadInto(app, QLocale(QLocale::English), QStringLiteral("quillary"), folders);
     if (locale.language() == QLocale::English || locale.language() == QLocale::C)
         return true;
+    if (!loadInto(app, locale, QStringLiteral("quillary"), folders))
+        return false;
+    // Only with our own texts, so that a window is never half in one language, half in another.
     loadInto(app, locale, QStringLiteral("qt"),
              {QLibraryInfo::path(QLibraryInfo::TranslationsPath)});
-    return loadInto(app, locale, QStringLiteral("quillary"), folders);
+    return true;
 }

@@ -10,6 +10,7 @@
 #include "ExportWordDlg.h"
 #include "FakeScannerLibrary.h"
 #include "MainWindow.h"
+#include "OcrLanguages.h"
 #include "OfficePopupWindow.h"
 #include "OptionsDlg.h"
 #include "RibbonBar.h"
@@ -31,9 +32,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -271,15 +272,20 @@ private slots:
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<int>("paper"); // as PaperSize stores it: A4 0, Letter 2
         QTest::addColumn<QString>("languages");
-        QTest::addColumn<QString>("date"); // of 3 March 2024
+        QTest::addColumn<QString>("date");  // of 3 March 2024
+        QTest::addColumn<QString>("names"); // of Russian and English, as the PDF dialog shows them
         QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia) << 0
-                                 << QStringLiteral("rus+eng") << QStringLiteral("3 марта 2024 г.");
+                                 << QStringLiteral("rus+eng") << QStringLiteral("3 марта 2024 г.")
+                                 << QStringLiteral("русский + English");
         QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates) << 2
-                            << QStringLiteral("eng") << QStringLiteral("March 3, 2024");
+                            << QStringLiteral("eng") << QStringLiteral("March 3, 2024")
+                            << QStringLiteral("Russian + English");
         QTest::newRow("British") << QLocale(QLocale::English, QLocale::UnitedKingdom) << 0
-                                 << QStringLiteral("eng") << QStringLiteral("3 March 2024");
+                                 << QStringLiteral("eng") << QStringLiteral("3 March 2024")
+                                 << QStringLiteral("Russian + English");
         QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << 0
-                                << QStringLiteral("eng") << QStringLiteral("3. März 2024");
+                                << QStringLiteral("eng") << QStringLiteral("3. März 2024")
+                                << QStringLiteral("русский + English");
     }
     void localeDefaults()
     {
@@ -287,11 +293,13 @@ private slots:
         QFETCH(int, paper);
         QFETCH(QString, languages);
         QFETCH(QString, date);
+        QFETCH(QString, names);
         QSettings().clear();
         QLocale::setDefault(locale);
         QCOMPARE(readSetting(Settings::PaperSize).toInt(), paper);
         QCOMPARE(readSetting(Settings::RecognitionLanguages).toString(), languages);
         QCOMPARE(DestinationSettings::documentDate(QDate(2024, 3, 3)), date);
+        QCOMPARE(OcrLanguages::displayName(QStringLiteral("rus+eng")), names);
         // What the user chose stays, whatever the locale.
         writeSetting(Settings::PaperSize, 5);
         QCOMPARE(readSetting(Settings::PaperSize).toInt(), 5);

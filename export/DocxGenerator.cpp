@@ -195,14 +195,12 @@ bool DocxGenerator::run(const QString &outputPath)
                 if (image.isNull())
                     return unreadable(PageFileCheck::pageMessage(i, path, reader.errorString()));
                 if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-                    return finish(false,
-                                  tr("The page %1 cannot be converted.").arg(path));
+                    return finish(false, tr("The page %1 cannot be converted.").arg(path));
                 target = mediaName(path, n, QStringLiteral("png"), usedNames);
                 added = addEntry(package, QStringLiteral("word/media/") + target, png, false);
             }
             if (!added)
-                return finish(
-                    false, tr("Cannot add the page %1 to %2.").arg(path, outputPath));
+                return finish(false, tr("Cannot add the page %1 to %2.").arg(path, outputPath));
 
             relationships += fragments.relationship(n, target);
             if (n > 0)

@@ -185,8 +185,9 @@ private slots:
         QTest::addColumn<bool>("needOpen");
         QTest::addColumn<QString>("name");
         // The tests run in the C locale: its long date, without the weekday.
-        const QString dated = QStringLiteral("Document %1").arg(
-            QLocale::c().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy")));
+        const QString dated =
+            QStringLiteral("Document %1")
+                .arg(QLocale::c().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy")));
         row("PDF", Kind::Pdf, QString(), true, dated);
         row("images", Kind::Image, QStringLiteral("Image"), false, QStringLiteral("Document"));
         row("Word", Kind::Word, QStringLiteral("Word"), false, dated);

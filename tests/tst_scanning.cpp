@@ -9,9 +9,9 @@
 #include "SaneScannerLibrary.h"
 #include "ScanAreaView.h"
 #include "SettingsKeys.h"
-#include "Translations.h"
 #include "TestHelpers.h"
 #include "TimerPage.h"
+#include "Translations.h"
 #include "TwoSidedStackDlg.h"
 
 #include <QAbstractButton>

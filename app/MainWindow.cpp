@@ -9,7 +9,6 @@
 #include "FolderHelpers.h"
 #include "ImageEditor.h"
 #include "OptionsDlg.h"
-#include "ScanAreaView.h"
 #include "PageListWidget.h"
 #include "PhotoGraphicsView.h"
 #include "RibbonBar.h"
@@ -18,6 +17,7 @@
 #include "RibbonSliderPane.h"
 #include "RibbonStyle.h"
 #include "SaneScannerLibrary.h"
+#include "ScanAreaView.h"
 #include "SettingsKeys.h"
 #include "SplashPanel.h"
 #include "StartPanel.h"
@@ -38,7 +38,6 @@
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QTimer>
-#include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -62,7 +61,6 @@ MainWindow::MainWindow(StartOption option, std::unique_ptr<ScannerLibrary> libra
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() +
                                      QStringLiteral("/plugins"));
     writeSetting(Settings::Version, QLatin1String(StartUp::ProductVersion));
-    installTranslators();
     m_ribbonStyle = qobject_cast<Ribbon::RibbonStyle *>(QApplication::style());
     if (m_ribbonStyle)
         m_ribbonStyle->setTheme(RibbonTheme);
@@ -101,21 +99,6 @@ MainWindow::~MainWindow() = default;
 QAction *MainWindow::action(Command id) const
 {
     return m_actions.value(id);
-}
-
-void MainWindow::installTranslators()
-{
-    const QString localeName = QLocale::system().name();
-    auto *programTranslator = new QTranslator(this);
-    if (!programTranslator->load(QStringLiteral("Quillary"),
-                                 QStringLiteral("locale/") + localeName))
-        (void)programTranslator->load(QStringLiteral("Quillary"), QStringLiteral("locale"));
-    QCoreApplication::installTranslator(programTranslator);
-
-    auto *toolkitTranslator = new QTranslator(this);
-    (void)toolkitTranslator->load(QStringLiteral("qt_") + localeName,
-                                  QStringLiteral("locale/") + localeName);
-    QCoreApplication::installTranslator(toolkitTranslator);
 }
 
 void MainWindow::showSplash()
@@ -295,9 +278,7 @@ void MainWindow::buildStatusBar()
 void MainWindow::showPageCount()
 {
     const int count = m_pageStore->count();
-    m_pageCountLabel->setText(count == 0   ? tr("No pages")
-                              : count == 1 ? tr("1 page")
-                                           : tr("%1 pages").arg(count));
+    m_pageCountLabel->setText(count == 0 ? tr("No pages") : tr("%n pages", nullptr, count));
 }
 
 void MainWindow::setSunkenBackground(QFrame *stack)

@@ -201,7 +201,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    void installTranslators();
     void buildRibbon();
     void buildFastSettings(Ribbon::RibbonGroup *group);
     void buildMenus();

@@ -127,8 +127,7 @@ void MainWindow::leaveOutBlankPages()
     reportIfFailed(m_documentHistory->remove(positions));
     if (m_pageStore->count() == 0)
         documentEmptied();
-    showNotice((positions.size() == 1 ? tr("1 blank page was left out.")
-                                      : tr("%1 blank pages were left out.").arg(positions.size())) +
+    showNotice(tr("%n blank pages were left out.", nullptr, int(positions.size())) +
                tr("<br>Undo brings them back."));
 }
 

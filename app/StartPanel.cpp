@@ -52,22 +52,17 @@ StartPanel::StartPanel(QWidget *parent)
 
 QString StartPanel::waitingText(int count)
 {
-    return count == 1 ? tr("1 page from your last session")
-                      : tr("%1 pages from your last session").arg(count);
+    return tr("%n pages from your last session", nullptr, count);
 }
 
 QString StartPanel::removalText(int sessions, int pages, const QDate &date)
 {
     const QString day = QLocale().toString(date, QStringLiteral("d MMMM yyyy"));
-    return pages == 1 ? tr("%1 earlier sessions kept; the oldest, 1 page of %2, will be removed "
-                           "when you start a new document.")
-                            .arg(sessions)
-                            .arg(day)
-                      : tr("%1 earlier sessions kept; the oldest, %2 pages of %3, will be "
-                           "removed when you start a new document.")
-                            .arg(sessions)
-                            .arg(pages)
-                            .arg(day);
+    return tr("%1 earlier sessions kept; the oldest, %n pages of %2, will be removed when you "
+              "start a new document.",
+              nullptr, pages)
+        .arg(sessions)
+        .arg(day);
 }
 
 void StartPanel::setRemovalWarning(const QString &text)

@@ -8,12 +8,33 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 #ifndef QUILLARY_DEFAULT_HOST
 #define QUILLARY_DEFAULT_HOST "quillary.example.org"
 #endif
 #ifndef QUILLARY_RUSSIAN_HOST
 #define QUILLARY_RUSSIAN_HOST "ru.quillary.example.org"
 #endif
+
+namespace {
+const QLatin1String LanguageOption("--lang");
+
+// The value of "--lang CODE" or "--lang=CODE"; empty when not given.
+QString languageOption(const QStringList &arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == LanguageOption && i + 1 < arguments.size())
+            return arguments.at(i + 1);
+        if (argument.startsWith(LanguageOption + QLatin1Char('=')))
+            return argument.mid(LanguageOption.size() + 1);
+    }
+    return QString();
+}
+} // namespace
 
 namespace StartUp {
 
@@ -55,11 +76,15 @@ QStringList commandLineFiles(const QStringList &arguments, const QString &workin
 {
     QStringList files;
     bool options = true;
+    bool languageValue = false;
     for (const QString &argument : arguments.mid(1)) {
         if (options && argument == QLatin1String("--")) {
             options = false;
             continue;
         }
+        if (std::exchange(languageValue, false) && options)
+            continue;
+        languageValue = options && argument == LanguageOption;
         if (argument.isEmpty() || (options && argument.startsWith(QLatin1Char('-'))))
             continue;
         QString path = argument;
@@ -106,6 +131,18 @@ void nameApplication()
     QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
     QCoreApplication::setApplicationVersion(QLatin1String(ProductVersion));
+}
+
+QLocale chooseLocale(const QStringList &arguments)
+{
+    QString code = languageOption(arguments);
+    if (code.isEmpty())
+        code = qEnvironmentVariable("LANGUAGE").section(QLatin1Char(':'), 0, 0);
+    if (code.isEmpty())
+        return QLocale::system();
+    const QLocale locale(code);
+    QLocale::setDefault(locale);
+    return locale;
 }
 
 } // namespace StartUp

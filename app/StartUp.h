@@ -13,8 +13,8 @@ inline constexpr auto ProductVersion = "14.1";
 bool isUninstallRun(const QStringList &arguments);
 
 // The files named on the command line (the desktop entry passes them with %F), made absolute
-// against workingDir; "file:" URLs become paths. The program name and options are left out,
-// and "--" ends the options.
+// against workingDir; "file:" URLs become paths. The program name and options (with the value
+// of "--lang") are left out, and "--" ends the options.
 QStringList commandLineFiles(const QStringList &arguments, const QString &workingDir);
 
 // What a start asks to be told instead of opening a window.
@@ -45,5 +45,10 @@ void storeWebHost();
 
 // Names the settings store and the per-user data location.
 void nameApplication();
+
+// The language the user asked for: "--lang CODE" (or "--lang=CODE"), else the first entry of
+// LANGUAGE, else the system's. An asked-for language also becomes the default locale, so that
+// the defaults drawn from the locale follow it.
+QLocale chooseLocale(const QStringList &arguments);
 
 } // namespace StartUp

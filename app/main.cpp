@@ -4,6 +4,7 @@
 #include "RibbonStyle.h"
 #include "SingleInstance.h"
 #include "StartUp.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,11 +29,13 @@ int run(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     StartUp::nameApplication();
+    const QStringList arguments = QCoreApplication::arguments();
+    // Before any widget is built, so that every text made at start-up is translated.
+    installTranslators(StartUp::chooseLocale(arguments));
     QApplication::setStyle(new Ribbon::RibbonStyle);
     StartUp::storeWebHost();
     raiseImageAllocationLimit();
 
-    const QStringList arguments = QCoreApplication::arguments();
     if (StartUp::isUninstallRun(arguments))
         return StartUp::runUninstall();
 

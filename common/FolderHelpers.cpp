@@ -30,11 +30,16 @@ WriteResult makePrivateFolder(const QString &path)
     if (lstat(native.constData(), &info) != 0)
         return {false, describedError(path, errno)};
     if (!S_ISDIR(info.st_mode))
-        return {false, QStringLiteral("%1 is not a folder").arg(path)};
+        return {false,
+                QCoreApplication::translate("FolderHelpers", "%1 is not a folder").arg(path)};
     if (info.st_uid != geteuid())
-        return {false, QStringLiteral("%1 belongs to another user").arg(path)};
+        return {
+            false,
+            QCoreApplication::translate("FolderHelpers", "%1 belongs to another user").arg(path)};
     if ((info.st_mode & 0077) != 0)
-        return {false, QStringLiteral("%1 is open to other users").arg(path)};
+        return {
+            false,
+            QCoreApplication::translate("FolderHelpers", "%1 is open to other users").arg(path)};
     return {true, QString()};
 }
 

@@ -1,8 +1,22 @@
 #include "SettingsKeys.h"
 
+#include <QLocale>
 #include <QSettings>
 
 namespace Settings {
+QVariant localePaperSize()
+{
+    constexpr int A4 = 0;
+    constexpr int Letter = 2;
+    return QLocale().territory() == QLocale::UnitedStates ? Letter : A4;
+}
+
+QVariant localeRecognitionLanguages()
+{
+    return QLocale().language() == QLocale::Russian ? QStringLiteral("rus+eng")
+                                                    : RecognitionLanguages.defaultValue;
+}
+
 const QList<const SettingKey *> &allKeys()
 {
     static const QList<const SettingKey *> keys = {
@@ -73,7 +87,12 @@ const QList<const SettingKey *> &allKeys()
 
 QVariant readSetting(const SettingKey &key)
 {
-    return QSettings().value(QLatin1String(key.name), key.defaultValue);
+    return QSettings().value(QLatin1String(key.name), defaultSetting(key));
+}
+
+QVariant defaultSetting(const SettingKey &key)
+{
+    return key.localeDefault ? key.localeDefault() : key.defaultValue;
 }
 
 QVariant readSetting(const SettingKey &key, const QVariant &callerDefault)

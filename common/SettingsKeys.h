@@ -10,9 +10,16 @@ struct SettingKey
 {
     const char *name;
     QVariant defaultValue;
+    // Where the default depends on the user's locale, it is asked for at each read instead.
+    QVariant (*localeDefault)() = nullptr;
 };
 
 namespace Settings {
+// Letter for the United States, A4 elsewhere (ids as PaperSize stores them).
+QVariant localePaperSize();
+// Russian and English for Russian (Russian leads), English elsewhere.
+QVariant localeRecognitionLanguages();
+
 // Vendor web host chosen by the system language at every start.
 inline const SettingKey AppUrl{"AppUrl", QString()};
 inline const SettingKey Version{"Version", QString()};
@@ -29,7 +36,7 @@ inline const SettingKey JpegQuality{"JpegQuality", 75};
 // The PDF dialog reads true when absent, the outcome notice false: callers pass their own.
 inline const SettingKey NeedOpen{"NeedOpen", QVariant()};
 inline const SettingKey ByCenter{"ByCenter", true};
-inline const SettingKey PaperSize{"PaperSize", 0};
+inline const SettingKey PaperSize{"PaperSize", 0, &localePaperSize};
 inline const SettingKey Orientation{"Orientation", 0};
 inline const SettingKey Scale{"Scale", 0};
 inline const SettingKey FolderPlace{"FolderPlace", 1};
@@ -43,7 +50,8 @@ inline const SettingKey PdfCompact{"PdfCompact", false};
 inline const SettingKey PdfPictureLevel{"PdfPictureLevel", 1};
 // The PDF's invisible text layer; languages as the recognition engine takes them.
 inline const SettingKey RecogniseText{"RecogniseText", false};
-inline const SettingKey RecognitionLanguages{"RecognitionLanguages", QStringLiteral("eng")};
+inline const SettingKey RecognitionLanguages{"RecognitionLanguages", QStringLiteral("eng"),
+                                             &localeRecognitionLanguages};
 inline const SettingKey DocFolder{"DocFolder", QString()};
 inline const SettingKey DocName{"DocName", QVariant()};
 inline const SettingKey ImageFolderPlace{"ImageFolderPlace", 1};
@@ -96,5 +104,7 @@ const QList<const SettingKey *> &allKeys();
 
 // Reads a key with the table's default, or with the caller's own where a key has none fixed.
 QVariant readSetting(const SettingKey &key);
+// The value readSetting() gives when nothing is stored.
+QVariant defaultSetting(const SettingKey &key);
 QVariant readSetting(const SettingKey &key, const QVariant &callerDefault);
 void writeSetting(const SettingKey &key, const QVariant &value);

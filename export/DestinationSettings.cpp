@@ -4,6 +4,8 @@
 
 #include <QDate>
 #include <QDir>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
@@ -63,7 +65,18 @@ QString DestinationSettings::defaultName(Kind kind)
 {
     if (kind == Kind::Image)
         return tr("Document");
-    return tr("Document %1").arg(QDate::currentDate().toString(Qt::TextDate));
+    return tr("Document %1").arg(documentDate(QDate::currentDate()));
+}
+
+QString DestinationSettings::documentDate(const QDate &date)
+{
+    // The long form without the weekday: readable in the user's language, and free of the
+    // slashes of short forms, which a file name can't hold.
+    static const QRegularExpression weekday(QStringLiteral("[,\\s]*dddd[,\\s]*"));
+    const QLocale locale;
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    format.replace(weekday, QStringLiteral(" "));
+    return locale.toString(date, format.trimmed());
 }
 
 QString DestinationSettings::extension(Kind kind)

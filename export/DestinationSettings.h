@@ -9,6 +9,8 @@
 // Name keys are written on every export but never read back: the dialogs start their name
 // field with defaultName() and then keep what the user typed while the program runs.
 // Any thread; reading and writing go to the settings store at once.
+class QDate;
+
 class DestinationSettings
 {
     Q_DECLARE_TR_FUNCTIONS(DestinationSettings)
@@ -42,8 +44,10 @@ public:
     // Writes every field under kind's keys.
     void write(Kind kind) const;
 
-    // "Document %1" with today's date in Qt's text date form; "Document" for image folders.
+    // "Document %1" with today's date in the user's words; "Document" for image folders.
     static QString defaultName(Kind kind);
+    // The date in the locale's long form, without the weekday.
+    static QString documentDate(const QDate &date);
     // ".pdf", ".docx", ".djvu"; empty for image folders.
     static QString extension(Kind kind);
 

@@ -24,17 +24,12 @@
 Q_LOGGING_CATEGORY(lcDjvu, "quillary.export.djvu")
 
 namespace {
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("DjvuGenerator", text);
-}
-
 // The tool's last words, for the log.
 // For the user: the tools come in one Debian package.
 QString missingTool(const QString &name)
 {
-    return tr("The DjVu tool %1 is not installed. Install it with: apt-get install "
-              "djvulibre-bin")
+    return DjvuGenerator::tr("The DjVu tool %1 is not installed. Install it with: apt-get install "
+                             "djvulibre-bin")
         .arg(name);
 }
 
@@ -66,22 +61,29 @@ QProcess *startTool(QObject *owner, const QString &program, const QStringList &a
     };
 
     QObject::connect(timer, &QTimer::timeout, process, [=] {
-        report(tr("%1 did not finish within %2 seconds.").arg(name).arg(timeLimitMs / 1000));
+        report(DjvuGenerator::tr("%1 did not finish within %2 seconds.")
+                   .arg(name)
+                   .arg(timeLimitMs / 1000));
     });
     QObject::connect(process, &QProcess::errorOccurred, process, [=](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
-            report(tr("%1 could not be started: %2").arg(program, process->errorString()));
+            report(DjvuGenerator::tr("%1 could not be started: %2")
+                       .arg(program, process->errorString()));
     });
     QObject::connect(
         process, &QProcess::finished, process, [=](int code, QProcess::ExitStatus status) {
             timer->stop();
             const QString said = lastLine(process->readAllStandardError());
             if (status != QProcess::NormalExit)
-                report(tr("%1 stopped unexpectedly. %2").arg(name, said));
+                report(DjvuGenerator::tr("%1 stopped unexpectedly. %2").arg(name, said));
             else if (code != 0)
-                report(tr("%1 failed with exit status %2. %3").arg(name).arg(code).arg(said));
+                report(DjvuGenerator::tr("%1 failed with exit status %2. %3")
+                           .arg(name)
+                           .arg(code)
+                           .arg(said));
             else if (QFileInfo(promised).size() <= 0)
-                report(tr("%1 left no file %2.").arg(name, QDir::toNativeSeparators(promised)));
+                report(DjvuGenerator::tr("%1 left no file %2.")
+                           .arg(name, QDir::toNativeSeparators(promised)));
             else
                 report(QString());
         });

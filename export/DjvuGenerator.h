@@ -19,6 +19,8 @@ class QWidget;
 // a DjvuProgress and waits for the tools in a local event loop.
 class DjvuGenerator : public DocxGenerator
 {
+    Q_DECLARE_TR_FUNCTIONS(DjvuGenerator)
+
 public:
     enum class Outcome
     {

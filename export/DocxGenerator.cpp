@@ -132,10 +132,10 @@ bool DocxGenerator::write(const QString &outputPath, ExportProgress &progress)
     };
 
     if (!fragments.load() || !source.open(QuaZip::mdUnzip))
-        return finish(false, QStringLiteral("The Word template cannot be read."));
+        return finish(false, tr("The Word template cannot be read."));
     QDir().mkpath(QFileInfo(outputPath).absolutePath());
     if (!package.open(QuaZip::mdCreate)) {
-        return finish(false, QStringLiteral("Cannot write %1: %2")
+        return finish(false, tr("Cannot write %1: %2")
                                  .arg(QDir::toNativeSeparators(outputPath), output.errorString()));
     }
 
@@ -146,20 +146,20 @@ bool DocxGenerator::write(const QString &outputPath, ExportProgress &progress)
             continue; // a folder entry: the package holds parts only
         QuaZipFile entry(&source);
         if (!entry.open(QIODevice::ReadOnly))
-            return finish(false, QStringLiteral("The Word template part %1 is damaged.").arg(name));
+            return finish(false, tr("The Word template part %1 is damaged.").arg(name));
         const QByteArray bytes = entry.readAll();
         entry.close();
         if (entry.getZipError() != UNZ_OK)
-            return finish(false, QStringLiteral("The Word template part %1 is damaged.").arg(name));
+            return finish(false, tr("The Word template part %1 is damaged.").arg(name));
         if (name == DocumentPart)
             document = QString::fromUtf8(bytes);
         else if (name == RelationshipsPart)
             relationshipsPart = QString::fromUtf8(bytes);
         else if (!addEntry(package, name, bytes, true))
-            return finish(false, QStringLiteral("Cannot write %1.").arg(outputPath));
+            return finish(false, tr("Cannot write %1.").arg(outputPath));
     }
     if (document.isEmpty() || relationshipsPart.isEmpty())
-        return finish(false, QStringLiteral("The Word template lacks its document."));
+        return finish(false, tr("The Word template lacks its document."));
 
     QSet<QString> usedNames;
     int n = 0;
@@ -199,14 +199,12 @@ bool DocxGenerator::write(const QString &outputPath, ExportProgress &progress)
                 if (image.isNull())
                     return unreadable(PageFileCheck::pageMessage(i, path, reader.errorString()));
                 if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-                    return finish(false,
-                                  QStringLiteral("The page %1 cannot be converted.").arg(path));
+                    return finish(false, tr("The page %1 cannot be converted.").arg(path));
                 target = mediaName(path, n, QStringLiteral("png"), usedNames);
                 added = addEntry(package, QStringLiteral("word/media/") + target, png, false);
             }
             if (!added)
-                return finish(
-                    false, QStringLiteral("Cannot add the page %1 to %2.").arg(path, outputPath));
+                return finish(false, tr("Cannot add the page %1 to %2.").arg(path, outputPath));
 
             relationships += fragments.relationship(n, target);
             if (n > 0)
@@ -229,7 +227,7 @@ bool DocxGenerator::write(const QString &outputPath, ExportProgress &progress)
         !addEntry(package, RelationshipsPart,
                   DocxTemplate::fillRelationships(relationshipsPart, relationships).toUtf8(),
                   true)) {
-        return finish(false, QStringLiteral("Cannot write %1.").arg(outputPath));
+        return finish(false, tr("Cannot write %1.").arg(outputPath));
     }
     // Closing the package commits the save file: only now is an earlier file replaced.
     return finish(true, QString());

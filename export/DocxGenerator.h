@@ -2,6 +2,7 @@
 
 #include "DocGenerator.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <memory>
@@ -28,6 +29,8 @@ class QWidget;
 // GUI thread, like run().
 class DocxGenerator : public DocGenerator
 {
+    Q_DECLARE_TR_FUNCTIONS(DocxGenerator)
+
 public:
     DocxGenerator();
     ~DocxGenerator() override;

@@ -2,6 +2,7 @@
 
 #include "OcrLanguages.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLoggingCategory>
 
@@ -52,7 +53,8 @@ bool OcrEngine::load(const QString &languages, QString *error)
     const QStringList absent = OcrLanguages::missing(languages);
     if (!absent.isEmpty()) {
         if (error)
-            *error = QStringLiteral("no data for %1").arg(absent.join(QLatin1String(", ")));
+            *error = QCoreApplication::translate("OcrEngine", "no data for %1")
+                         .arg(absent.join(QLatin1String(", ")));
         return false;
     }
     const QByteArray folder = QFile::encodeName(OcrLanguages::dataFolder());
@@ -62,7 +64,8 @@ bool OcrEngine::load(const QString &languages, QString *error)
     if (m_api->Init(folder.constData(), codes.constData(), tesseract::OEM_LSTM_ONLY) != 0 &&
         m_api->Init(folder.constData(), codes.constData(), tesseract::OEM_DEFAULT) != 0) {
         if (error)
-            *error = QStringLiteral("the engine could not load %1").arg(languages);
+            *error = QCoreApplication::translate("OcrEngine", "the engine could not load %1")
+                         .arg(languages);
         qCWarning(lcOcr) << "cannot load" << languages << "from" << folder;
         return false;
     }

@@ -71,12 +71,21 @@ QStringList OcrLanguages::offered()
 
 QString OcrLanguages::displayName(const QString &choice)
 {
+    // Qt names languages in English or in their own words only: an English interface shows the
+    // English names, any other each language's own ("русский + English"), never a third one's.
+    const QLocale::Language shown = QLocale().language();
+    const bool englishNames = shown == QLocale::English || shown == QLocale::C;
     QStringList names;
     for (const QString &code : codes(choice)) {
         // Tesseract's codes are three-letter ISO 639-2 codes, which QLocale also reads.
         const QLocale locale(code);
         const bool known = locale.language() != QLocale::C && code.size() == 3;
-        names.append(known ? QLocale::languageToString(locale.language()) : code);
+        if (!known)
+            names.append(code);
+        else if (englishNames || locale.language() == QLocale::English)
+            names.append(QLocale::languageToString(locale.language()));
+        else
+            names.append(locale.nativeLanguageName());
     }
     return names.join(QLatin1String(" + "));
 }

@@ -2,6 +2,7 @@
 
 #include "OcrLanguages.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
@@ -83,14 +84,16 @@ bool PageOrientation::load(QString *error)
     m_loaded = false;
     if (!available()) {
         if (error)
-            *error = QStringLiteral("no orientation data (%1)").arg(dataFile);
+            *error = QCoreApplication::translate("PageOrientation", "no orientation data (%1)")
+                         .arg(dataFile);
         return false;
     }
     const QByteArray folder = QFile::encodeName(OcrLanguages::dataFolder());
     // The orientation data hold the older classifier only.
     if (m_api->Init(folder.constData(), "osd", tesseract::OEM_TESSERACT_ONLY) != 0) {
         if (error)
-            *error = QStringLiteral("the engine could not load the orientation data");
+            *error = QCoreApplication::translate("PageOrientation",
+                                                 "the engine could not load the orientation data");
         qCWarning(lcOrientation) << "cannot load osd from" << folder;
         return false;
     }

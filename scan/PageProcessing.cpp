@@ -96,9 +96,10 @@ QString runProcessor(const QString &program, const QStringList &arguments, int t
         qCWarning(lcProcessing) << program << "took longer than" << timeLimitMs << "ms; stopped";
         process.kill();
         process.waitForFinished();
+        const int seconds = (timeLimitMs + 999) / 1000;
         return QCoreApplication::translate(
             "PageProcessing", "The page processor took longer than %n second(s) and was stopped.",
-            nullptr, (timeLimitMs + 999) / 1000);
+            nullptr, seconds);
     }
     const QString said = lastLine(process.readAllStandardError());
     if (process.exitStatus() != QProcess::NormalExit) {

@@ -161,9 +161,7 @@ void TimerPage::showRemaining()
 {
     m_countdown->setText(QStringLiteral("%1").arg(m_remaining, 2, 10, QLatin1Char('0')));
     // The bare digits say nothing when read out, and a screen reader should hear each second.
-    m_countdown->setAccessibleName(m_remaining == 1
-                                       ? tr("Next scan in 1 second")
-                                       : tr("Next scan in %1 seconds").arg(m_remaining));
+    m_countdown->setAccessibleName(tr("Next scan in %n seconds", nullptr, m_remaining));
     QAccessibleEvent changed(m_countdown, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&changed);
 }

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -183,8 +184,10 @@ private slots:
         QTest::addColumn<QString>("keys"); // what the exporter's keys in the store start with
         QTest::addColumn<bool>("needOpen");
         QTest::addColumn<QString>("name");
+        // The tests run in the C locale: its long date, without the weekday.
         const QString dated =
-            QStringLiteral("Document %1").arg(QDate::currentDate().toString(Qt::TextDate));
+            QStringLiteral("Document %1")
+                .arg(QLocale::c().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy")));
         row("PDF", Kind::Pdf, QString(), true, dated);
         row("images", Kind::Image, QStringLiteral("Image"), false, QStringLiteral("Document"));
         row("Word", Kind::Word, QStringLiteral("Word"), false, dated);

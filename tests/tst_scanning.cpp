@@ -11,6 +11,7 @@
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
 #include "TimerPage.h"
+#include "Translations.h"
 #include "TwoSidedStackDlg.h"
 
 #include <QAbstractButton>
@@ -66,6 +67,8 @@ private slots:
         QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
         QCoreApplication::setApplicationName(QStringLiteral("QuillaryScanningTest"));
         QApplication::setStyle(new Ribbon::RibbonStyle);
+        // The English singular forms ("1 blank page") come from the plural translation.
+        installTranslators(QLocale(QLocale::English));
         // Only SANE's virtual test device, whatever is plugged into this machine.
         if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
             qputenv("SANE_CONFIG_DIR", QUILLARY_SANE_CONFIG_DIR);

@@ -4,6 +4,7 @@
 #include "QProgressIndicator.h"
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
+#include "Translations.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -27,6 +28,8 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
         QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
+        // The English singular forms ("1 second") come from the plural translation.
+        installTranslators(QLocale(QLocale::English));
     }
     void init()
     {

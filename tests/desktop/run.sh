@@ -6,6 +6,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 export QUILLARY_EXECUTABLE=$1
 shift
+# English texts, whatever the user's language.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 
 work=$(mktemp -d)
 pids=()

@@ -1,0 +1,310 @@
+// The Russian translation as a user meets it: every text shown whole in the dialogs, the ribbon
+// and the notices, the translation found wherever the program starts, and the defaults the
+// locale brings.
+#include "AutoScanWizard.h"
+#include "BrightnessDlg.h"
+#include "DestinationSettings.h"
+#include "ExportDjvuDlg.h"
+#include "ExportDlg.h"
+#include "ExportFileDlg.h"
+#include "ExportWordDlg.h"
+#include "FakeScannerLibrary.h"
+#include "MainWindow.h"
+#include "OcrLanguages.h"
+#include "OfficePopupWindow.h"
+#include "OptionsDlg.h"
+#include "RibbonBar.h"
+#include "RibbonPage.h"
+#include "RibbonStyle.h"
+#include "SettingsKeys.h"
+#include "SourceSelectDlg.h"
+#include "SplashPanel.h"
+#include "StartPanel.h"
+#include "Translations.h"
+#include "TwoSidedStackDlg.h"
+#include "UpdateDlg.h"
+#include "WaitingDlg.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDate>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+using WidgetMaker = std::function<QWidget *()>;
+Q_DECLARE_METATYPE(WidgetMaker)
+
+namespace {
+// The texts a widget under root shows cut off, each with the room it needs and the room it has.
+QStringList cutTexts(QWidget *root)
+{
+    QStringList cut;
+    auto check = [&cut](QWidget *widget, const QString &text, int needed, int room) {
+        if (needed > room)
+            cut << QStringLiteral("%1 \"%2\": %3 > %4")
+                       .arg(QLatin1String(widget->metaObject()->className()), text)
+                       .arg(needed)
+                       .arg(room);
+    };
+    for (QWidget *widget : root->findChildren<QWidget *>()) {
+        if (!widget->isVisibleTo(root))
+            continue;
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            if (label->text().isEmpty())
+                continue;
+            if (label->wordWrap())
+                check(label, label->text(), label->heightForWidth(label->width()), label->height());
+            else if (Qt::mightBeRichText(label->text()))
+                check(label, label->text(), label->sizeHint().width(), label->width());
+            else
+                check(label, label->text(),
+                      label->fontMetrics().size(Qt::TextShowMnemonic, label->text()).width(),
+                      label->contentsRect().width() - 2 * label->margin());
+        } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+            if (button->text().isEmpty())
+                continue;
+            const int text =
+                button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = button->text();
+            if (qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button)) {
+                const auto element = qobject_cast<QCheckBox *>(button)
+                                         ? QStyle::SE_CheckBoxContents
+                                         : QStyle::SE_RadioButtonContents;
+                check(button, button->text(), text,
+                      button->style()->subElementRect(element, &option, button).width());
+            } else if (qobject_cast<QPushButton *>(button)) {
+                const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+                check(button, button->text(), text + icon,
+                      button->style()
+                          ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                          .width());
+            } else {
+                check(button, button->text(), button->sizeHint().width(), button->width());
+            }
+        }
+    }
+    return cut;
+}
+
+// Shows the widget and every page of its page stacks, and collects what is cut off anywhere.
+QStringList cutTextsOnEveryPage(QWidget *widget)
+{
+    widget->show();
+    QStringList cut = cutTexts(widget);
+    if (auto *wizard = qobject_cast<QWizard *>(widget)) {
+        for (const int id : wizard->pageIds()) {
+            wizard->setStartId(id);
+            wizard->restart();
+            QCoreApplication::processEvents();
+            cut << cutTexts(wizard);
+        }
+    }
+    for (auto *stack : widget->findChildren<QStackedWidget *>()) {
+        for (int page = 0; page < stack->count(); ++page) {
+            stack->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            cut << cutTexts(widget);
+        }
+    }
+    cut.removeDuplicates();
+    return cut;
+}
+
+std::unique_ptr<MainWindow> makeWindow()
+{
+    auto window =
+        std::make_unique<MainWindow>(MainWindow::NoSplash, std::make_unique<FakeScannerLibrary>());
+    window->show();
+    QCoreApplication::processEvents();
+    return window;
+}
+
+template <typename Dialog> WidgetMaker maker()
+{
+    return [] { return new Dialog; };
+}
+} // namespace
+
+class TestTranslation : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+        QCoreApplication::setApplicationName(QStringLiteral("QuillaryTranslationTest"));
+        QApplication::setStyle(new Ribbon::RibbonStyle);
+        QVERIFY(installTranslators(QLocale(QLocale::Russian, QLocale::Russia)));
+    }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void dialogsShowWholeTexts_data()
+    {
+        QTest::addColumn<WidgetMaker>("make");
+        QTest::newRow("brightness") << maker<BrightnessDlg>();
+        QTest::newRow("PDF") << maker<ExportDlg>();
+        QTest::newRow("DjVu") << maker<ExportDjvuDlg>();
+        QTest::newRow("Word") << maker<ExportWordDlg>();
+        QTest::newRow("images") << maker<ExportFileDlg>();
+        QTest::newRow("scan options") << WidgetMaker([] { return new OptionsDlg(nullptr, true); });
+        QTest::newRow("auto scan") << maker<AutoScanWizard>();
+        QTest::newRow("scanners") << WidgetMaker([] {
+            return new SourceSelectDlg({{QStringLiteral("test:0"), QStringLiteral("Test")}},
+                                       QString());
+        });
+        QTest::newRow("two-sided") << WidgetMaker([] { return new TwoSidedStackDlg(12, 1); });
+        QTest::newRow("update") << maker<UpdateDlg>();
+        QTest::newRow("waiting") << maker<WaitingDlg>();
+        QTest::newRow("splash") << maker<SplashPanel>();
+        QTest::newRow("start") << WidgetMaker([] {
+            auto *panel = new StartPanel;
+            panel->setWaitingPages(3);
+            panel->setRemovalWarning(StartPanel::removalText(5, 21, QDate(2024, 3, 3)));
+            return panel;
+        });
+    }
+    void dialogsShowWholeTexts()
+    {
+        QFETCH(WidgetMaker, make);
+        std::unique_ptr<QWidget> widget(make());
+        QCOMPARE(cutTextsOnEveryPage(widget.get()), QStringList());
+    }
+
+    void ribbonPagesShowWholeTexts_data()
+    {
+        QTest::addColumn<int>("page");
+        for (int page = 0; page < 4; ++page)
+            QTest::addRow("page %d", page) << page;
+    }
+    void ribbonPagesShowWholeTexts()
+    {
+        QFETCH(int, page);
+        const auto window = makeWindow();
+        auto *ribbon = window->findChild<Ribbon::RibbonBar *>();
+        QVERIFY(ribbon);
+        ribbon->setCurrentPage(page);
+        QCoreApplication::processEvents();
+        QVERIFY(!ribbon->page(page)->findChildren<QAbstractButton *>().isEmpty());
+        QCOMPARE(cutTexts(ribbon->page(page)), QStringList());
+        QCOMPARE(cutTexts(window->statusBar()), QStringList());
+    }
+
+    void noticesShowWholeTexts()
+    {
+        const auto window = makeWindow();
+        Ribbon::OfficePopupWindow *notice = window->showNotice(QCoreApplication::translate(
+            "MainWindow", "A two-sided stack has as many backs as fronts.<br>Check "
+                          "its fronts and backs (an even number of pages), or none "
+                          "to take every page."));
+        QVERIFY(notice);
+        QTRY_VERIFY(notice->isVisible());
+        QCOMPARE(cutTexts(notice), QStringList());
+    }
+
+    // The program's texts come from its resources, whatever the folder it starts in; the
+    // language follows LANG, then LANGUAGE, then --lang.
+    void foundFromAnotherFolder_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("cancel");
+        const QString russian = QStringLiteral(
+            "Quillary — автоматическое сканирование в PDF, DjVu, JPEG, TIFF, BMP, PNG");
+        const QString english =
+            QStringLiteral("Quillary - Automatic Scan to PDF, DjVu, JPEG, TIFF, BMP, PNG");
+        const QString lang = QStringLiteral("LANG=ru_RU.UTF-8");
+        QTest::newRow("LANG") << QStringList{lang} << QStringList() << russian
+                              << QStringLiteral("Отмена");
+        QTest::newRow("LANGUAGE") << QStringList{QStringLiteral("LANG=en_GB.UTF-8"),
+                                                 QStringLiteral("LANGUAGE=ru:en")}
+                                  << QStringList() << russian << QStringLiteral("Отмена");
+        QTest::newRow("--lang") << QStringList{lang, QStringLiteral("LANGUAGE=ru")}
+                                << QStringList{QStringLiteral("--lang"), QStringLiteral("en")}
+                                << english << QStringLiteral("Cancel");
+        QTest::newRow("--lang=") << QStringList{QStringLiteral("LANG=C")}
+                                 << QStringList{QStringLiteral("--lang=ru_RU")} << russian
+                                 << QStringLiteral("Отмена");
+    }
+    void foundFromAnotherFolder()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, title);
+        QFETCH(QString, cancel);
+        QTemporaryDir home;
+        QTemporaryDir elsewhere;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+            env.remove(QLatin1String(name));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        for (const QString &variable : std::as_const(environment))
+            env.insert(variable.section(QLatin1Char('='), 0, 0),
+                       variable.section(QLatin1Char('='), 1));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(elsewhere.path());
+        program.start(QStringLiteral(QUILLARY_TEST_TEXTS), arguments);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        const QStringList lines = QString::fromUtf8(program.readAllStandardOutput())
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines, (QStringList{title, cancel}));
+    }
+
+    void localeDefaults_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<int>("paper"); // as PaperSize stores it: A4 0, Letter 2
+        QTest::addColumn<QString>("languages");
+        QTest::addColumn<QString>("date");  // of 3 March 2024
+        QTest::addColumn<QString>("names"); // of Russian and English, as the PDF dialog shows them
+        QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia) << 0
+                                 << QStringLiteral("rus+eng") << QStringLiteral("3 марта 2024 г.")
+                                 << QStringLiteral("русский + English");
+        QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates) << 2
+                            << QStringLiteral("eng") << QStringLiteral("March 3, 2024")
+                            << QStringLiteral("Russian + English");
+        QTest::newRow("British") << QLocale(QLocale::English, QLocale::UnitedKingdom) << 0
+                                 << QStringLiteral("eng") << QStringLiteral("3 March 2024")
+                                 << QStringLiteral("Russian + English");
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << 0
+                                << QStringLiteral("eng") << QStringLiteral("3. März 2024")
+                                << QStringLiteral("русский + English");
+    }
+    void localeDefaults()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(int, paper);
+        QFETCH(QString, languages);
+        QFETCH(QString, date);
+        QFETCH(QString, names);
+        QSettings().clear();
+        QLocale::setDefault(locale);
+        QCOMPARE(readSetting(Settings::PaperSize).toInt(), paper);
+        QCOMPARE(readSetting(Settings::RecognitionLanguages).toString(), languages);
+        QCOMPARE(DestinationSettings::documentDate(QDate(2024, 3, 3)), date);
+        QCOMPARE(OcrLanguages::displayName(QStringLiteral("rus+eng")), names);
+        // What the user chose stays, whatever the locale.
+        writeSetting(Settings::PaperSize, 5);
+        QCOMPARE(readSetting(Settings::PaperSize).toInt(), 5);
+    }
+};
+
+QTEST_MAIN(TestTranslation)
+#include "tst_translation.moc"

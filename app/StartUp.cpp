@@ -67,6 +67,7 @@ QString helpText()
         "  FILE...        image files and PDFs to add as pages; a window already open takes them\n"
         "  -h, --help     show this help and exit\n"
         "  -v, --version  show the version and exit\n"
+        "  --lang CODE    the language of the window, as ru or en_US, whatever the system's\n"
         "  -un            the uninstall pass: no window, exit status 1 after two seconds\n"
         "\n"
         "Documents without a window, for scripts: quillary-batch --help\n");

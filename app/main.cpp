@@ -78,9 +78,14 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     switch (StartUp::infoRequest(arguments)) {
-    case StartUp::InfoRequest::Help:
+    case StartUp::InfoRequest::Help: {
+        // In the user's language: no display is needed for that.
+        QCoreApplication app(argc, argv);
+        StartUp::nameApplication();
+        installTranslators(StartUp::chooseLocale(arguments));
         std::fputs(qPrintable(StartUp::helpText()), stdout);
         return 0;
+    }
     case StartUp::InfoRequest::Version:
         std::printf("quillary %s\n", StartUp::ProductVersion);
         return 0;

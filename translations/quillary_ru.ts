@@ -1968,6 +1968,32 @@ Close that window, or end it if it hangs, and start Quillary again.</source>
         <translation>Quillary не может заблокировать свою рабочую папку и поэтому не может сохранить страницы в безопасности.
 %1</translation>
     </message>
+    <message>
+        <source>Usage: quillary [FILE...]
+Turns paper into electronic documents: scan pages or load image files and PDFs, clean
+them, and export PDF, Word, DjVu or a folder of images.
+
+  FILE...        image files and PDFs to add as pages; a window already open takes them
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+  --lang CODE    the language of the window, as ru or en_US, whatever the system&apos;s
+  -un            the uninstall pass: no window, exit status 1 after two seconds
+
+Documents without a window, for scripts: quillary-batch --help
+</source>
+        <translation>Использование: quillary [ФАЙЛ...]
+Превращает бумагу в электронные документы: сканирование страниц или загрузка изображений и PDF,
+очистка страниц, экспорт в PDF, Word, DjVu или папку изображений.
+
+  ФАЙЛ...        изображения и PDF, добавляемые как страницы; уже открытое окно примет их
+  -h, --help     показать эту справку и выйти
+  -v, --version  показать версию и выйти
+  --lang КОД     язык окна, например ru или en_US, независимо от языка системы
+  -un            проход удаления: без окна, код выхода 1 через две секунды
+
+Документы без окна, для сценариев: quillary-batch --help
+</translation>
+    </message>
 </context>
 <context>
     <name>TimerPage</name>

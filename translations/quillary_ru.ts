@@ -302,7 +302,7 @@ Please wait.</source>
     </message>
     <message>
         <source>Save to PDF</source>
-        <translation>Сохранение в PDF</translation>
+        <translation>Сохранить в PDF</translation>
     </message>
     <message>
         <source>Build PDF</source>

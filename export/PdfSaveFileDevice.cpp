@@ -9,8 +9,13 @@
 
 using PoDoFo::PdfError;
 
+namespace {
+constexpr qsizetype GatherBytes = 1 << 20;
+} // namespace
+
 PdfSaveFileDevice::PdfSaveFileDevice(QSaveFile *file) : m_file(file)
 {
+    m_gathered.reserve(2 * GatherBytes);
 }
 
 void PdfSaveFileDevice::Print(const char *format, ...)
@@ -38,12 +43,24 @@ void PdfSaveFileDevice::Write(const char *buffer, size_t length)
     // After a failure the document is abandoned; it may still write while being destroyed.
     if (m_discarding || m_failed)
         return;
-    if (m_file->write(buffer, qint64(length)) != qint64(length)) {
+    m_gathered.append(buffer, qsizetype(length));
+    if (m_gathered.size() >= GatherBytes)
+        writeGathered();
+    m_position += length;
+    m_length = std::max(m_length, m_position);
+}
+
+void PdfSaveFileDevice::writeGathered()
+{
+    if (m_gathered.isEmpty() || m_discarding || m_failed)
+        return;
+    const bool written = m_file->write(m_gathered) == m_gathered.size();
+    // Keeps its memory for the next round: fresh pages for every megabyte cost more.
+    m_gathered.resize(0);
+    if (!written) {
         m_failed = true;
         PODOFO_RAISE_ERROR_INFO(PoDoFo::ePdfError_UnexpectedEOF, "cannot write the PDF file");
     }
-    m_position += length;
-    m_length = std::max(m_length, m_position);
 }
 
 size_t PdfSaveFileDevice::Read(char *, size_t)
@@ -54,6 +71,7 @@ size_t PdfSaveFileDevice::Read(char *, size_t)
 
 void PdfSaveFileDevice::Seek(size_t offset)
 {
+    writeGathered();
     if (!m_file->seek(qint64(offset))) {
         m_failed = true;
         PODOFO_RAISE_ERROR(PoDoFo::ePdfError_ValueOutOfRange);
@@ -64,4 +82,5 @@ void PdfSaveFileDevice::Seek(size_t offset)
 void PdfSaveFileDevice::Flush()
 {
     // QSaveFile flushes and syncs when it commits.
+    writeGathered();
 }

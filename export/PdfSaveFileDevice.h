@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <podofo/podofo.h>
 
 class QSaveFile;
@@ -26,12 +28,18 @@ public:
     size_t Read(char *buffer, size_t length) override;
     void Seek(size_t offset) override;
     size_t Tell() const override { return m_position; }
+    // Hands what is gathered to the file; throws when the file refuses it. Also called by
+    // the writer before the file is committed.
     void Flush() override;
 
 private:
+    void writeGathered();
+
     QSaveFile *m_file;
     size_t m_length = 0;
     size_t m_position = 0;
     bool m_failed = false;
     bool m_discarding = false;
+    // Output is gathered into large writes: PoDoFo hands over a few kilobytes at a time.
+    QByteArray m_gathered;
 };

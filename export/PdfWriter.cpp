@@ -319,6 +319,8 @@ PdfWriter::Result PdfWriter::write(const QStringList &pages, const QString &outp
         if (textLayer)
             textLayer->finish();
         document.Close();
+        // The last gathered output, inside the try: a full disk is told as for any write.
+        device.Flush();
     } catch (const PoDoFo::PdfError &error) {
         device.discard();
         qCWarning(lcPdfWriter) << "PDF library failed:" << describe(error) << "page" << currentPage

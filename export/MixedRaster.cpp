@@ -238,6 +238,10 @@ QImage toMonoImage(PIX *mask)
 
 Layers separate(const QImage &page, PictureLevel level)
 {
+    // Leptonica's own messages (a page too small for a step, say) would reach a console
+    // user's standard error; a step that fails is handled where it is used.
+    static const int quiet = setMsgSeverity(L_SEVERITY_NONE);
+    Q_UNUSED(quiet);
     Layers layers;
     if (page.isNull())
         return layers;

@@ -413,6 +413,34 @@ private slots:
         }
     }
 
+    // Pages too small for the layers' steps still make a compact page a reader accepts.
+    void compactOddPages_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QColor>("colour");
+        row("one pixel", QSize(1, 1), QColor(Qt::red));
+        row("a thin strip", QSize(3, 2000), QColor(Qt::gray));
+        row("all black", QSize(64, 64), QColor(Qt::black));
+    }
+    void compactOddPages()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QColor, colour);
+        QTemporaryDir dir;
+        QImage page(size, QImage::Format_RGB32);
+        page.fill(colour);
+        const QString scan = dir.filePath(QStringLiteral("00000001_o.jpg"));
+        QVERIFY(page.save(scan, "JPG"));
+        PdfPageOptions options = optionsFor(0, false, PdfLayout::ByDpi, true, {});
+        options.compact = true;
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        QCOMPARE(PdfWriter(options).write({scan}, pdf).outcome, PdfWriter::Outcome::Written);
+        run(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+        run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("20"), pdf,
+                                         dir.filePath(QStringLiteral("page"))});
+        QVERIFY(!pdfImages(pdf).isEmpty());
+    }
+
     // A Group 4 page file goes in as its own fax code, and a reader draws it as the page is:
     // black stays black whichever palette order the file was written with.
     void groupFourPageAsItIs_data()

@@ -1,7 +1,5 @@
-// What the four exporters share: the progress dialogs, the destination records and the
-// output path rule, the destination chooser and its radio buttons, the destinations refused
-// and the files not replaced without asking, the apply sequence of the generator-based
-// exporters, their private temporary folder, and folder removal.
+// What the four exporters share: progress dialogs, destinations (records, paths, chooser,
+// refusals, replacing files), the generator-based apply sequence and its private folder.
 #include "DestinationSettings.h"
 #include "DjvuGenerator.h"
 #include "DjvuProgress.h"
@@ -34,21 +32,14 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 Q_DECLARE_METATYPE(DestinationSettings::Kind)
 Q_DECLARE_METATYPE(DestinationSettings::Problem)
 Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
 namespace {
 using Kind = DestinationSettings::Kind;
-
-template <typename T> T *named(const QWidget &parent, const QString &accessibleName)
-{
-    for (T *widget : parent.findChildren<T *>()) {
-        if (widget->accessibleName() == accessibleName)
-            return widget;
-    }
-    return nullptr;
-}
 
 bool touch(const QString &path, bool readOnly = false)
 {
@@ -66,8 +57,7 @@ public:
     {
         receivedPath = outputPath;
         folderSeen = workFolder();
-        return !folderSeen.isEmpty() && touch(folderSeen + QStringLiteral("/part.txt"), true) &&
-               succeed;
+        return !folderSeen.isEmpty() && touch(folderSeen + u"/part.txt"_s, true) && succeed;
     }
 
     bool succeed = true;
@@ -100,8 +90,8 @@ std::unique_ptr<GeneratorDlg> loadedDialog(const QString &name, int place,
     auto dialog = std::make_unique<GeneratorDlg>();
     dialog->folderField()->setChooser(
         [](QWidget *, const QString &, const QString &) { return QString(); });
-    dialog->setPages({QStringLiteral("/srv/1.jpg"), QStringLiteral("/srv/2.jpg")});
-    named<QLineEdit>(*dialog, QStringLiteral("Document Name"))->setText(name);
+    dialog->setPages({u"/srv/1.jpg"_s, u"/srv/2.jpg"_s});
+    named<QLineEdit>(*dialog, "Document Name")->setText(name);
     dialog->show();
     return dialog;
 }
@@ -181,44 +171,32 @@ private slots:
     void destinationRecords_data()
     {
         QTest::addColumn<Kind>("kind");
-        QTest::addColumn<QString>("keys"); // what the exporter's keys in the store start with
-        QTest::addColumn<bool>("needOpen");
         QTest::addColumn<QString>("name");
         // The tests run in the C locale: its long date, without the weekday.
         const QString dated =
-            QStringLiteral("Document %1")
-                .arg(QLocale::c().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy")));
-        row("PDF", Kind::Pdf, QString(), true, dated);
-        row("images", Kind::Image, QStringLiteral("Image"), false, QStringLiteral("Document"));
-        row("Word", Kind::Word, QStringLiteral("Word"), false, dated);
-        row("DjVu", Kind::Djvu, QStringLiteral("Djvu"), false, dated);
+            u"Document %1"_s.arg(QLocale::c().toString(QDate::currentDate(), u"d MMMM yyyy"_s));
+        row("PDF", Kind::Pdf, dated);
+        row("images", Kind::Image, u"Document"_s);
+        row("Word", Kind::Word, dated);
+        row("DjVu", Kind::Djvu, dated);
     }
 
     void destinationRecords()
     {
         QFETCH(Kind, kind);
-        QFETCH(QString, keys);
-        QFETCH(bool, needOpen);
         QFETCH(QString, name);
-
-        const DestinationSettings defaults = DestinationSettings::read(kind);
-        QCOMPARE(defaults.folderPlace, int(DestinationSettings::Documents));
-        QCOMPARE(defaults.needOpen, needOpen);
-        QCOMPARE(defaults.name, name);
-
-        DestinationSettings record;
+        DestinationSettings record = DestinationSettings::read(kind);
+        QCOMPARE(record.name, name);
         record.folderPlace = DestinationSettings::OtherFolder;
-        record.folder = QStringLiteral("/srv/out");
-        record.name = QStringLiteral("written");
-        record.needOpen = !needOpen;
+        record.folder = u"/srv/out"_s;
+        record.name = u"written"_s;
+        record.needOpen = !record.needOpen;
         record.write(kind);
-        QSettings store;
-        QCOMPARE(store.value(keys + QStringLiteral("FolderPlace")).toInt(), 2);
-        QCOMPARE(store.value(keys + QStringLiteral("DocFolder")).toString(), record.folder);
-        QCOMPARE(store.value(keys + QStringLiteral("DocName")).toString(), record.name);
-        QCOMPARE(store.value(keys + QStringLiteral("NeedOpen")).toBool(), record.needOpen);
-        QCOMPARE(DestinationSettings::read(kind).folder, record.folder);
-        QCOMPARE(DestinationSettings::read(kind).name, name); // names are never read back
+        const DestinationSettings read = DestinationSettings::read(kind);
+        QCOMPARE(read.folderPlace, record.folderPlace);
+        QCOMPARE(read.folder, record.folder);
+        QCOMPARE(read.needOpen, record.needOpen);
+        QCOMPARE(read.name, name); // names are never read back
     }
 
     // The path a destination gives, or what is wrong with it (the path then unchecked).
@@ -240,25 +218,19 @@ private slots:
             row(rowName, place, QString::fromLatin1(out), QString::fromLatin1(name), kind,
                 Problem::None, path);
         };
-        fine("documents", 1, "scan", Kind::Pdf, documents + QStringLiteral("/scan.pdf"));
-        fine("desktop", 0, "scan", Kind::Pdf, desktop + QStringLiteral("/scan.pdf"));
-        fine("other folder", 2, "scan", Kind::Pdf, QStringLiteral("/srv/out/scan.pdf"));
-        fine("unknown place: the folder", 5, "scan", Kind::Pdf,
-             QStringLiteral("/srv/out/scan.pdf"));
-        fine("ends in extension", 2, "scan.pdf", Kind::Pdf, QStringLiteral("/srv/out/scan.pdf"));
-        fine("extension in the middle", 2, "Q3 .pdf review", Kind::Pdf,
-             QStringLiteral("/srv/out/Q3 .pdf review.pdf"));
+        fine("desktop", 0, "scan", Kind::Pdf, desktop + u"/scan.pdf"_s);
+        fine("other folder", 2, "scan", Kind::Pdf, u"/srv/out/scan.pdf"_s);
+        fine("unknown place: the folder", 5, "scan", Kind::Pdf, u"/srv/out/scan.pdf"_s);
+        fine("ends in extension", 2, "scan.pdf", Kind::Pdf, u"/srv/out/scan.pdf"_s);
         fine("extension at the start of the end", 2, "report.pdfs", Kind::Pdf,
-             QStringLiteral("/srv/out/report.pdfs.pdf"));
-        fine("any case", 2, "scan.PDF", Kind::Pdf, QStringLiteral("/srv/out/scan.pdf"));
-        fine("Word", 2, "letter.docx", Kind::Word, QStringLiteral("/srv/out/letter.docx"));
-        fine("DjVu, only the last", 2, "book.djvu.djvu", Kind::Djvu,
-             QStringLiteral("/srv/out/book.djvu.djvu"));
-        fine("dots inside a name", 2, "v1..2.pdf", Kind::Pdf, QStringLiteral("/srv/out/v1..2.pdf"));
+             u"/srv/out/report.pdfs.pdf"_s);
+        fine("any case", 2, "scan.PDF", Kind::Pdf, u"/srv/out/scan.pdf"_s);
+        fine("Word", 2, "letter.docx", Kind::Word, u"/srv/out/letter.docx"_s);
+        fine("DjVu, only the last", 2, "book.djvu.djvu", Kind::Djvu, u"/srv/out/book.djvu.djvu"_s);
         // The dialog test below shows the other refusals.
         const QString unchecked;
         row("documents need no folder field", 1, "", "scan", Kind::Pdf, Problem::None,
-            documents + QStringLiteral("/scan.pdf"));
+            documents + u"/scan.pdf"_s);
         row("other folder relative", 2, "out", "scan", Kind::Pdf, Problem::NoFolder, unchecked);
         row("unknown place, blank folder", 7, " ", "scan", Kind::Word, Problem::NoFolder,
             unchecked);
@@ -334,12 +306,12 @@ private slots:
         const auto restoreHome = qScopeGuard([&oldHome] { qputenv("HOME", oldHome); });
         const QString folder =
             place == 2
-                ? home.filePath(QStringLiteral("out"))
+                ? home.filePath(u"out"_s)
                 : QStandardPaths::writableLocation(place == 0 ? QStandardPaths::DesktopLocation
                                                               : QStandardPaths::DocumentsLocation);
         QVERIFY2(folder.startsWith(home.path()), qPrintable(folder));
         QVERIFY(place == 2 ? QDir().mkpath(folder) : !QFileInfo::exists(folder));
-        const QString path = folder + QStringLiteral("/letter.docx");
+        const QString path = folder + u"/letter.docx"_s;
         if (existing == QLatin1String("file"))
             QVERIFY(touch(path));
         else if (existing == QLatin1String("folder"))
@@ -354,7 +326,7 @@ private slots:
         if (icon) {
             const MessageBoxAnswerer::Box box = answerer.boxes().first();
             QCOMPARE(int(box.icon), icon);
-            QCOMPARE(box.title, QStringLiteral("Quillary"));
+            QCOMPARE(box.title, u"Quillary"_s);
             QVERIFY2(box.text.contains(message), qPrintable(box.text));
         }
         QCOMPARE(dialog->generator.receivedPath, runs ? path : QString());
@@ -370,19 +342,19 @@ private slots:
     {
         SelectFolderWidget field;
         QString start;
-        QString answer = QStringLiteral("/srv//chosen/");
+        QString answer = u"/srv//chosen/"_s;
         field.setChooser([&](QWidget *, const QString &, const QString &s) {
             start = s;
             return answer;
         });
-        field.setText(QStringLiteral("/srv/start"));
+        field.setText(u"/srv/start"_s);
         field.findChild<QToolButton *>()->click();
-        QCOMPARE(start, QStringLiteral("/srv/start"));
+        QCOMPARE(start, u"/srv/start"_s);
         QCOMPARE(field.findChild<QLineEdit *>()->text(), QDir::toNativeSeparators(answer));
 
         answer.clear(); // cancelled
         field.browseDir();
-        QCOMPARE(field.text(), QDir::toNativeSeparators(QStringLiteral("/srv//chosen/")));
+        QCOMPARE(field.text(), QDir::toNativeSeparators(u"/srv//chosen/"_s));
     }
 
     void radioButtons_data()
@@ -410,37 +382,36 @@ private slots:
 
         writeSetting(Settings::WordFolderPlace, storedPlace);
         writeSetting(Settings::WordDocFolder, storedFolder);
-        writeSetting(Settings::WordDocName, QStringLiteral("stored name"));
+        writeSetting(Settings::WordDocName, u"stored name"_s);
         GeneratorDlg dialog;
         int calls = 0;
         dialog.folderField()->setChooser([&calls](QWidget *, const QString &, const QString &) {
             ++calls;
-            return QStringLiteral("/srv/picked");
+            return u"/srv/picked"_s;
         });
-        auto *name = named<QLineEdit>(dialog, QStringLiteral("Document Name"));
+        auto *name = named<QLineEdit>(dialog, "Document Name");
         QCOMPARE(name->text(), DestinationSettings::defaultName(Kind::Word)); // not the stored one
-        name->setText(QStringLiteral("typed"));
+        name->setText(u"typed"_s);
         dialog.show();
-        dialog.setPages({QStringLiteral("/srv/page.jpg")});
+        dialog.setPages({u"/srv/page.jpg"_s});
 
         QCOMPARE(calls, chooserCalls);
-        const QStringList radios{QStringLiteral("Desktop"), QStringLiteral("My Documents"),
-                                 QStringLiteral("Other Folder")};
-        for (const QString &radio : radios)
-            QCOMPARE(named<QRadioButton>(dialog, radio)->isChecked(), radio == checked);
+        const char *radios[] = {"Desktop", "My Documents", "Other Folder"};
+        for (const char *radio : radios)
+            QCOMPARE(named<QRadioButton>(dialog, radio)->isChecked(),
+                     QLatin1String(radio) == checked);
         QCOMPARE(dialog.folderField()->isVisible(), folderShown);
         if (chooserCalls > 0)
-            QCOMPARE(dialog.folderField()->text(), QStringLiteral("/srv/picked"));
+            QCOMPARE(dialog.folderField()->text(), u"/srv/picked"_s);
         // Loading pages keeps what the user typed; the box to open the result starts checked.
-        QCOMPARE(name->text(), QStringLiteral("typed"));
-        QVERIFY(named<QCheckBox>(dialog, QStringLiteral("Open Word document after creation"))
-                    ->isChecked());
+        QCOMPARE(name->text(), u"typed"_s);
+        QVERIFY(named<QCheckBox>(dialog, "Open Word document after creation")->isChecked());
 
         // Reloading with "Other Folder" already checked does not ask again.
-        dialog.setPages({QStringLiteral("/srv/page.jpg")});
+        dialog.setPages({u"/srv/page.jpg"_s});
         QCOMPARE(calls, chooserCalls);
         // Only "Other Folder" shows the folder field.
-        for (const QString &radio : {radios[2], radios[0], radios[2], radios[1]}) {
+        for (const char *radio : {radios[2], radios[0], radios[2], radios[1]}) {
             named<QRadioButton>(dialog, radio)->setChecked(true);
             QCOMPARE(dialog.folderField()->isVisible(), radio == radios[2]);
         }
@@ -449,29 +420,26 @@ private slots:
     void applySequence_data()
     {
         QTest::addColumn<bool>("succeed");
-        QTest::addColumn<int>("pageCount");
-        row("written", true, 2);
-        row("failed", false, 2);
-        row("no pages", true, 0);
+        QTest::addColumn<QStringList>("pages");
+        const QStringList two{u"/srv/1.jpg"_s, u"/srv/2.jpg"_s};
+        row("written", true, two);
+        row("failed", false, two);
+        row("no pages", true, QStringList());
     }
 
     void applySequence()
     {
         QFETCH(bool, succeed);
-        QFETCH(int, pageCount);
+        QFETCH(QStringList, pages);
         QTemporaryDir out;
-        QVERIFY(QDir(out.path()).mkdir(QStringLiteral("tmp")));
-        QVERIFY(touch(out.filePath(QStringLiteral("tmp/mine.txt"))));
-        auto dialog = loadedDialog(QStringLiteral("letter.docx"), 2, out.path());
+        QVERIFY(QDir(out.path()).mkdir(u"tmp"_s));
+        QVERIFY(touch(out.filePath(u"tmp/mine.txt"_s)));
+        auto dialog = loadedDialog(u"letter.docx"_s, 2, out.path());
         dialog->generator.succeed = succeed;
         QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
         QSignalSpy failed(dialog.get(), &ExportBaseDlg::failed);
-        const QStringList pages =
-            QStringList{QStringLiteral("/srv/1.jpg"), QStringLiteral("/srv/2.jpg")}.mid(0,
-                                                                                        pageCount);
         dialog->setPages(pages);
-        named<QCheckBox>(*dialog, QStringLiteral("Open Word document after creation"))
-            ->setChecked(false);
+        named<QCheckBox>(*dialog, "Open Word document after creation")->setChecked(false);
 
         QTest::keyClick(dialog.get(), Qt::Key_Return);
         QCOMPARE(dialog->applyCalls, 1);
@@ -482,14 +450,14 @@ private slots:
             QVERIFY(!QSettings().contains(QLatin1String(Settings::WordDocName.name)));
             return;
         }
-        const QString path = out.filePath(QStringLiteral("letter.docx"));
+        const QString path = out.filePath(u"letter.docx"_s);
         QCOMPARE(dialog->generator.receivedPath, path);
         QCOMPARE(dialog->generator.pages(), pages);
         QCOMPARE(applied.size(), succeed ? 1 : 0);
         QCOMPARE(failed.size(), succeed ? 0 : 1);
         QCOMPARE((succeed ? applied : failed).at(0).at(0).toString(), path);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(readSetting(Settings::WordDocName).toString(), QStringLiteral("letter.docx"));
+        QCOMPARE(readSetting(Settings::WordDocName).toString(), u"letter.docx"_s);
         QCOMPARE(readSetting(Settings::WordNeedOpen).toBool(), false);
         QCOMPARE(readSetting(Settings::WordFolderPlace).toInt(), 2);
         // The generator works in a private folder, not in the destination (nor the user's "tmp"
@@ -497,25 +465,25 @@ private slots:
         const QString folder = dialog->generator.folderSeen;
         QVERIFY(!folder.isEmpty() && !folder.startsWith(out.path()));
         QCOMPARE(QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 QStringList{QStringLiteral("tmp")});
+                 QStringList{u"tmp"_s});
         dialog.reset();
         QVERIFY(!QFileInfo::exists(folder));
-        QVERIFY(QFileInfo::exists(out.filePath(QStringLiteral("tmp/mine.txt"))));
+        QVERIFY(QFileInfo::exists(out.filePath(u"tmp/mine.txt"_s)));
     }
 
     void folderRemoval()
     {
         QTemporaryDir dir;
-        const QString root = dir.filePath(QStringLiteral("tree"));
-        QVERIFY(QDir().mkpath(root + QStringLiteral("/sub/deeper")));
+        const QString root = dir.filePath(u"tree"_s);
+        QVERIFY(QDir().mkpath(root + u"/sub/deeper"_s));
         for (const char *name : {"/a.txt", "/.hidden", "/sub/b.txt", "/sub/deeper/c"})
             QVERIFY(touch(root + QLatin1String(name), true));
-        QFile::setPermissions(root + QStringLiteral("/sub"), QFile::ReadOwner | QFile::ExeOwner);
+        QFile::setPermissions(root + u"/sub"_s, QFile::ReadOwner | QFile::ExeOwner);
         QVERIFY(removeFolderRecursively(root));
         QVERIFY(!QFileInfo::exists(root));
         // Already gone counts as removed; a file is not a folder.
         QVERIFY(removeFolderRecursively(root));
-        const QString file = dir.filePath(QStringLiteral("plain"));
+        const QString file = dir.filePath(u"plain"_s);
         QVERIFY(touch(file));
         QVERIFY(!removeFolderRecursively(file));
         QVERIFY(QFileInfo::exists(file));

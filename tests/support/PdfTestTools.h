@@ -1,21 +1,13 @@
 #pragma once
 
-// Shared by the export tests: page images drawn by the test, and what the real PDF readers
-// (qpdf, pdfinfo, pdfimages) say about a written file.
+// What the real PDF readers (qpdf, pdfinfo, pdfimages) say about a written file.
 
 #include "TestHelpers.h"
 
-#include <QColor>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QPainter>
 #include <QProcess>
-#include <QRectF>
 #include <QRegularExpression>
-#include <QSize>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,21 +16,15 @@ namespace PdfTestTools {
 // A page image: a colour JPEG, or a 1-bit TIFF when mono, stating dpi as its resolution.
 inline QString drawPage(const QString &path, const QSize &pixels, int dpi, bool mono = false)
 {
-    QImage image(pixels, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.fillRect(QRect(QPoint(0, 0), pixels / 2), QColor(200, 30, 30));
-        painter.setPen(QPen(Qt::black, 3));
-        painter.drawLine(QPoint(0, 0), QPoint(pixels.width() - 1, pixels.height() - 1));
-    }
-    if (mono)
-        image = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    const int dotsPerMeter = qRound(dpi / 0.0254);
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
+    const QImage image = drawnPage(pixels, mono ? PageKind::Mono : PageKind::Colour, dpi);
     const bool saved = mono ? image.save(path, "TIFF") : image.save(path, "JPG", 85);
     return saved ? path : QString();
+}
+
+// "-r 150 -gray" as the arguments of a reader.
+inline QStringList words(const char *text)
+{
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
 }
 
 // Runs a reader; the test fails when it cannot be started or reports an error.

@@ -1,5 +1,4 @@
-// Crop mode in the page view: what a press grabs at two zooms, drags and keys that keep the
-// box inside the page and at least 50 x 50, and the cut written into the page file.
+// Crop mode: what a press grabs, drags and keys within the page and 50 x 50, the cut written.
 #include "CropBoxItem.h"
 #include "ImageEditor.h"
 #include "ImageLoading.h"
@@ -9,7 +8,6 @@
 #include "TestHelpers.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QSettings>
@@ -17,9 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
 using Handle = PhotoGraphicsScene::Handle;
-} // namespace
 
 class TestCrop : public QObject
 {

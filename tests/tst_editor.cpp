@@ -1,6 +1,4 @@
-// The image editor: zoom and fit arithmetic, turns written back into the page file in the
-// file's own format, failed writes that leave page and screen as the file has them, and files
-// that must not be taken for good pages.
+// The image editor: zoom, turns and edits written in the file's format, failures, bad files.
 #include "BrightnessDlg.h"
 #include "CropBoxItem.h"
 #include "EditHistory.h"
@@ -191,9 +189,8 @@ private slots:
         QVERIFY(!box->isVisible());
         QCOMPARE(box->box(), QRectF(-999, -500, 1998, 1000));
 
-        // The wheel turned over the picture, delivered as from the window system (as QTest does
-        // for mouse events): the view passes it on to the editor instead of scrolling. A turn
-        // without a delta zooms in; a backward one, however small, out.
+        // The wheel, as from the window system, zooms instead of scrolling: no delta zooms in,
+        // a backward one, however small, out.
         QWidget *viewport = m_editor->view()->viewport();
         const QPointF at = QRectF(viewport->rect()).center();
         const double fitted = m_editor->scale();
@@ -415,75 +412,31 @@ private slots:
         QVERIFY(m_editor->rotateBy(90).ok);
         QCOMPARE(QImageReader(shown).size(), QSize(100, 200));
     }
-    // The preview pane against the tone curve applied to the reduced page, and the labels as
-    // the user reads them, over two openings of the dialog.
-    void brightnessPreview_data()
-    {
-        QTest::addColumn<int>("brightness");
-        QTest::addColumn<int>("contrast");
-        QTest::addColumn<QString>("brightnessText");
-        QTest::addColumn<QString>("contrastText");
-        row("back to 0/0: the source itself", 0, 0, QStringLiteral("000"), QStringLiteral("000"));
-        row("50, then a contrast change", 50, 30, QStringLiteral("050"), QStringLiteral("030"));
-        row("small negative", -5, 5, QStringLiteral("-05"), QStringLiteral("005"));
-        row("both ends", 100, -100, QStringLiteral("100"), QStringLiteral("-100"));
-    }
-    void brightnessPreview()
-    {
-        QFETCH(int, brightness);
-        QFETCH(int, contrast);
-        QFETCH(QString, brightnessText);
-        QFETCH(QString, contrastText);
-        const QString path =
-            write(encoded(drawnPage({1200, 900}), "JPG"), QStringLiteral("p_o.jpg"));
-        QVERIFY(m_editor->showPage(path));
-        for (int opening = 0; opening < 2; ++opening) {
-            m_editor->contrast();
-            BrightnessDlg *dialog = m_editor->brightnessDialog();
-            QVERIFY(dialog && dialog->isVisible());
-            // Every opening starts unchanged, whatever the last one left.
-            QCOMPARE(dialog->brightnessLabel()->text(), QStringLiteral("000"));
-            QCOMPARE(dialog->contrastLabel()->text(), QStringLiteral("000"));
-            const QImage source = dialog->sourceImage();
-            QVERIFY(!source.isNull() && source.width() < 1200);
-            QCOMPARE(dialog->previewImage(), source);
-
-            dialog->brightnessSlider()->setValue(77); // a preview of another value first
-            dialog->brightnessSlider()->setValue(brightness);
-            dialog->contrastSlider()->setValue(contrast);
-            QCOMPARE(dialog->brightnessLabel()->text(), brightnessText);
-            QCOMPARE(dialog->contrastLabel()->text(), contrastText);
-            QImage expected = source.copy();
-            QVERIFY(applyToneCurve(expected, brightness, contrast));
-            QCOMPARE(dialog->previewImage(), expected);
-
-            dialog->reject();
-            // Nothing of the page stays once the dialog is closed.
-            QVERIFY(dialog->sourceImage().isNull() && dialog->previewImage().isNull());
-            QVERIFY(dialog->sourceScene()->items().isEmpty());
-            QVERIFY(dialog->destinationScene()->items().isEmpty());
-        }
-    }
-
-    void brightnessApplied_data()
+    // The dialog previews the tone curve on a reduced page and opens unchanged; OK rewrites the
+    // page, Cancel not; undo and redo of it and two turns give each file back.
+    void brightness_data()
     {
         QTest::addColumn<PageKind>("kind");
         QTest::addColumn<bool>("accept");
         QTest::addColumn<int>("brightness");
         QTest::addColumn<int>("contrast");
-        row("cancel after moving the sliders", PageKind::Colour, false, 60, 20);
-        row("OK at 0/0 still rewrites", PageKind::Colour, true, 0, 0);
-        row("OK 50 on a grey page", PageKind::Grey, true, 50, 0);
-        row("OK on a 1-bit page keeps it 1-bit", PageKind::Mono, true, 40, 10);
+        QTest::addColumn<QString>("labels"); // as the user reads them
+        row("cancel at both ends", PageKind::Colour, false, 100, -100, QStringLiteral("100 -100"));
+        row("cancel small negative", PageKind::Colour, false, -5, 5, QStringLiteral("-05 005"));
+        row("OK at 0/0 still rewrites", PageKind::Colour, true, 0, 0, QStringLiteral("000 000"));
+        row("OK 50 on a grey page", PageKind::Grey, true, 50, 30, QStringLiteral("050 030"));
+        row("OK on a 1-bit page keeps it 1-bit", PageKind::Mono, true, 40, 10,
+            QStringLiteral("040 010"));
     }
-    void brightnessApplied()
+    void brightness()
     {
         QFETCH(PageKind, kind);
         QFETCH(bool, accept);
         QFETCH(int, brightness);
         QFETCH(int, contrast);
+        QFETCH(QString, labels);
         const bool mono = kind == PageKind::Mono;
-        const QByteArray bytes = encoded(drawnPage({300, 200}, kind), mono ? "TIFF" : "JPG");
+        const QByteArray bytes = encoded(drawnPage({1200, 900}, kind), mono ? "TIFF" : "JPG");
         const QString path = write(bytes, QLatin1String(mono ? "p_o.tiff" : "p_o.jpg"));
         const QDateTime old(QDate(2001, 1, 1), QTime(0, 0));
         {
@@ -497,18 +450,38 @@ private slots:
 
         m_editor->contrast();
         BrightnessDlg *dialog = m_editor->brightnessDialog();
+        QVERIFY(dialog && dialog->isVisible());
+        const auto shownLabels = [dialog] {
+            return dialog->brightnessLabel()->text() + u' ' + dialog->contrastLabel()->text();
+        };
+        const QImage source = dialog->sourceImage();
+        QVERIFY(!source.isNull() && source.width() < 1200);
+        QCOMPARE(dialog->previewImage(), source);
+        dialog->brightnessSlider()->setValue(77); // a preview of another value first
         dialog->brightnessSlider()->setValue(brightness);
         dialog->contrastSlider()->setValue(contrast);
+        QCOMPARE(shownLabels(), labels);
+        QImage preview = source.copy();
+        applyToneCurve(preview, brightness, contrast);
+        QCOMPARE(dialog->previewImage(), preview);
         dialog->buttons()
             ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
             ->click();
         QVERIFY(!dialog->isVisible());
+        // Nothing of the page stays once the dialog is closed.
+        QVERIFY(dialog->sourceImage().isNull() && dialog->previewImage().isNull());
+        QVERIFY(dialog->sourceScene()->items().isEmpty());
+        QVERIFY(dialog->destinationScene()->items().isEmpty());
         if (!accept) {
             QCOMPARE(contentOf(path), bytes);
             QCOMPARE(QFileInfo(path).lastModified(), old);
             QCOMPARE(applied.count(), 0);
             QCOMPARE(m_editor->currentImage(), before);
-            QVERIFY(!m_editor->canUndo());
+            QVERIFY(!m_editor->canUndo() && !m_editor->canRedo());
+            // The next opening starts unchanged, whatever the last one left.
+            m_editor->contrast();
+            QCOMPARE(shownLabels(), QStringLiteral("000 000"));
+            QCOMPARE(dialog->previewImage(), dialog->sourceImage());
             return;
         }
         QVERIFY(QFileInfo(path).lastModified() > old);
@@ -522,35 +495,12 @@ private slots:
         QCOMPARE(applyToneCurve(expected, brightness, contrast), !mono);
         QCOMPARE(m_editor->currentImage(), expected);
         QVERIFY(near(cornerColour(onDisk, 0), cornerColour(expected, 0), 30));
-        QVERIFY(m_editor->canUndo());
-    }
 
-    // Brightness, then turns: undoing each gives back the file bytes of the step before, redo
-    // the ones after, and a new edit drops what could be redone.
-    void undoAndRedo_data()
-    {
-        QTest::addColumn<PageKind>("kind");
-        row("colour JPEG", PageKind::Colour);
-        row("1-bit TIFF", PageKind::Mono);
-    }
-    void undoAndRedo()
-    {
-        QFETCH(PageKind, kind);
-        const bool mono = kind == PageKind::Mono;
-        const QString path = write(encoded(drawnPage({240, 160}, kind), mono ? "TIFF" : "JPG"),
-                                   QLatin1String(mono ? "p_o.tiff" : "p_o.jpg"));
-        QVERIFY(m_editor->showPage(path));
-        QVERIFY(!m_editor->canUndo() && !m_editor->canRedo());
-        QList<QByteArray> versions{contentOf(path)};
-        m_editor->contrast();
-        m_editor->brightnessDialog()->brightnessSlider()->setValue(40);
-        m_editor->brightnessDialog()->apply();
-        versions << contentOf(path);
+        QList<QByteArray> versions{bytes, contentOf(path)};
         QVERIFY(m_editor->rotateBy(90).ok);
         versions << contentOf(path);
         QVERIFY(m_editor->rotateBy(180).ok);
         versions << contentOf(path);
-
         for (qsizetype i = versions.size() - 1; i > 0; --i) {
             QVERIFY(m_editor->canUndo());
             QVERIFY(m_editor->undo().ok);
@@ -574,8 +524,7 @@ private slots:
         QCOMPARE(contentOf(path), versions.at(2));
     }
 
-    // Kept versions of a 1000-byte file: the step limit, the byte limit with the newest version
-    // of the page kept, and a failed write that keeps nothing.
+    // Kept versions of a 1000-byte file under step and byte limits; a failed write keeps none.
     void historyLimits_data()
     {
         QTest::addColumn<int>("maxSteps");

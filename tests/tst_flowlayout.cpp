@@ -1,6 +1,6 @@
-// The flow layout of the thumbnail strip: where tiles land, how tall the strip gets, and how
-// the order operations used by page moves and removals keep the positions.
+// The thumbnail strip's flow layout: where tiles land, the strip's height, and order changes.
 #include "FlowLayout.h"
+#include "TestHelpers.h"
 
 #include <QSpacerItem>
 #include <QStandardPaths>
@@ -42,16 +42,16 @@ private slots:
         QTest::addColumn<Points>("expected");
         QTest::addColumn<int>("height"); // what the strip asks for at the rectangle's width
         const QRect wide(0, 0, 700, 1000);
-        QTest::newRow("empty") << wide << Points{} << 0;
-        QTest::newRow("two tiles centred") << wide << Points{{150, 0}, {356, 0}} << 200;
-        QTest::newRow("three columns, fourth wraps")
-            << wide << Points{{50, 0}, {256, 0}, {462, 0}, {50, 206}} << 406;
-        QTest::newRow("narrower than a tile: one column, negative offset")
-            << QRect(0, 0, 150, 1000) << Points{{-25, 0}, {-25, 206}, {-25, 412}} << 612;
-        QTest::newRow("rectangle away from the origin")
-            << QRect(6, 10, 700, 1000) << Points{{56, 10}, {262, 10}, {468, 10}, {56, 216}} << 406;
-        QTest::newRow("exactly two columns")
-            << QRect(0, 0, 424, 1000) << Points{{12, 0}, {218, 0}, {12, 206}} << 406;
+        row("empty", wide, Points{}, 0);
+        row("two tiles centred", wide, Points{{150, 0}, {356, 0}}, 200);
+        row("three columns, fourth wraps", wide, Points{{50, 0}, {256, 0}, {462, 0}, {50, 206}},
+            406);
+        row("narrower than a tile: one column, negative offset", QRect(0, 0, 150, 1000),
+            Points{{-25, 0}, {-25, 206}, {-25, 412}}, 612);
+        row("rectangle away from the origin", QRect(6, 10, 700, 1000),
+            Points{{56, 10}, {262, 10}, {468, 10}, {56, 216}}, 406);
+        row("exactly two columns", QRect(0, 0, 424, 1000), Points{{12, 0}, {218, 0}, {12, 206}},
+            406);
     }
 
     void placesTiles()
@@ -73,15 +73,13 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QList<int>>("expected");
         const QList<int> same{0, 1, 2, 3, 4};
-        QTest::newRow("up") << "up" << 2 << QList<int>{0, 2, 1, 3, 4};
-        QTest::newRow("up at first") << "up" << 0 << same;
-        QTest::newRow("down") << "down" << 1 << QList<int>{0, 2, 1, 3, 4};
-        QTest::newRow("down at last") << "down" << 4 << same;
-        QTest::newRow("to first") << "first" << 3 << QList<int>{3, 0, 1, 2, 4};
-        QTest::newRow("to first at first") << "first" << 0 << same;
-        QTest::newRow("to last") << "last" << 1 << QList<int>{0, 2, 3, 4, 1};
-        QTest::newRow("to last at last") << "last" << 4 << same;
-        QTest::newRow("out of range") << "up" << 9 << same;
+        row("up", "up", 2, QList<int>{0, 2, 1, 3, 4});
+        row("up at first", "up", 0, same);
+        row("down", "down", 1, QList<int>{0, 2, 1, 3, 4});
+        row("to first", "first", 3, QList<int>{3, 0, 1, 2, 4});
+        row("to first at first", "first", 0, same);
+        row("to last", "last", 1, QList<int>{0, 2, 3, 4, 1});
+        row("out of range", "up", 9, same);
     }
 
     void orderOperations()
@@ -111,6 +109,8 @@ private slots:
         delete layout.takeAt(1);
         QCOMPARE(layout.count(), 3);
         QCOMPARE(layout.itemAt(1), nullptr);
+        QCOMPARE(layout.itemAt(3), items.at(3));
+        layout.moveItemUp(3); // nothing moves across a gap
         QCOMPARE(layout.itemAt(3), items.at(3));
         layout.closeGap(1);
         QCOMPARE(order(layout, items), (QList<int>{0, 2, 3}));

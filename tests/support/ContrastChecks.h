@@ -8,51 +8,38 @@
 
 #include <cmath>
 
-// Readability measured on what was drawn: relative luminance and contrast ratio as the web's
-// accessibility guidelines define them (1 for equal colours, 21 for black on white).
-inline double luminance(QRgb rgb)
-{
-    const auto channel = [](int value) {
-        const double c = value / 255.0;
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
-           0.0722 * channel(qBlue(rgb));
-}
-
+// Readability measured on what was drawn: contrast ratio as the web's accessibility guidelines
+// define it (1 for equal colours, 21 for black on white).
 inline double contrast(QRgb a, QRgb b)
 {
+    const auto luminance = [](QRgb rgb) {
+        const auto channel = [](int value) {
+            const double c = value / 255.0;
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+               0.0722 * channel(qBlue(rgb));
+    };
     const double la = luminance(a);
     const double lb = luminance(b);
     return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
-// The most frequent colour inside area of image: the background behind text.
-inline QRgb backgroundIn(const QImage &image, const QRect &area)
+// How well the text inside area stands out: the strongest contrast of any pixel against the
+// background there, its most frequent colour.
+inline double textContrast(const QImage &image, const QRect &area)
 {
     QHash<QRgb, int> counts;
     const QRect inside = area.intersected(image.rect());
     for (int y = inside.top(); y <= inside.bottom(); ++y)
         for (int x = inside.left(); x <= inside.right(); ++x)
             ++counts[image.pixel(x, y) | 0xff000000];
-    QRgb best = 0;
-    int bestCount = -1;
+    QRgb background = 0;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
-        if (it.value() > bestCount) {
-            best = it.key();
-            bestCount = it.value();
-        }
+        if (it.value() > counts.value(background))
+            background = it.key();
     }
-    return best;
-}
-
-// How well the text inside area stands out: the strongest contrast of any pixel against the
-// background there.
-inline double textContrast(const QImage &image, const QRect &area)
-{
-    const QRgb background = backgroundIn(image, area);
     double best = 1.0;
-    const QRect inside = area.intersected(image.rect());
     for (int y = inside.top(); y <= inside.bottom(); ++y)
         for (int x = inside.left(); x <= inside.right(); ++x)
             best = qMax(best, contrast(image.pixel(x, y), background));

@@ -9,8 +9,6 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
     QStandardPaths::setTestModeEnabled(true);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 3)

@@ -20,6 +20,8 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+using namespace PdfTestTools;
+
 namespace {
 struct Run
 {
@@ -43,11 +45,6 @@ Run runBatch(const QStringList &arguments, const QString &folder)
     return run;
 }
 
-QString tool(const QString &program, const QStringList &arguments)
-{
-    return PdfTestTools::run(program, arguments);
-}
-
 // The width of every page of a written document, in page order, read by a tool of its own.
 QList<int> pageWidths(const QString &format, const QString &output)
 {
@@ -58,13 +55,13 @@ QList<int> pageWidths(const QString &format, const QString &output)
             widths << it.next().captured(1).toInt();
     };
     if (format == QLatin1String("pdf")) {
-        for (const PdfTestTools::ImageRow &image : PdfTestTools::pdfImages(output))
+        for (const ImageRow &image : pdfImages(output))
             widths << image.width;
     } else if (format == QLatin1String("compact")) {
         // A page's background, at a quarter of the page's resolution for "small", comes first
         // (the test pages' widths are multiples of four).
         int page = 0;
-        for (const PdfTestTools::ImageRow &image : PdfTestTools::pdfImages(output)) {
+        for (const ImageRow &image : pdfImages(output)) {
             if (image.page != page && image.encoding == QLatin1String("jpeg"))
                 widths << image.width * 4;
             else if (image.page != page)
@@ -72,7 +69,7 @@ QList<int> pageWidths(const QString &format, const QString &output)
             page = image.page;
         }
     } else if (format == QLatin1String("djvu")) {
-        collect(tool(QStringLiteral("djvudump"), {output}), QStringLiteral("DjVu (\\d+)x\\d+"));
+        collect(run(QStringLiteral("djvudump"), {output}), QStringLiteral("DjVu (\\d+)x\\d+"));
     } else if (format == QLatin1String("docx")) {
         // The pictures in the order the document shows them, through their relationships.
         const QString script = QStringLiteral(
@@ -83,24 +80,22 @@ QList<int> pageWidths(const QString &format, const QString &output)
             "for i in re.findall(r'r:embed=\"(\\w+)\"',d):\n"
             " print(subprocess.run(['identify','-format','%w\\n','-'],input=z.read('word/'+r[i]),"
             "capture_output=True).stdout.decode().strip())\n");
-        collect(tool(QStringLiteral("python3"), {QStringLiteral("-c"), script, output}),
+        collect(run(QStringLiteral("python3"), {QStringLiteral("-c"), script, output}),
                 QStringLiteral("(\\d+)"));
     } else {
         const QDir folder(output);
         for (const QString &file : folder.entryList(QDir::Files, QDir::Name))
-            collect(
-                tool(QStringLiteral("identify"),
-                     {QStringLiteral("-format"), QStringLiteral("%w\n"), folder.filePath(file)}),
-                QStringLiteral("(\\d+)"));
+            collect(run(QStringLiteral("identify"),
+                        {QStringLiteral("-format"), QStringLiteral("%w\n"), folder.filePath(file)}),
+                    QStringLiteral("(\\d+)"));
     }
     return widths;
 }
 
-QImage drawnPage(int width, const QColor &colour)
+// A plain page of colour, at 100 dpi.
+QImage plainPage(int width, const QColor &colour)
 {
-    QImage page = a4Page(100, false).scaledToWidth(width);
-    page.setDotsPerMeterX(qRound(100 / 0.0254));
-    page.setDotsPerMeterY(qRound(100 / 0.0254));
+    QImage page = atDpi(a4Page(100, false).scaledToWidth(width), 100);
     page.fill(colour);
     return page;
 }
@@ -126,12 +121,12 @@ private slots:
         QVERIFY(writeFile(pages.filePath(QStringLiteral("notes.txt")), "to do"));
         // Named so that plain name order is wrong: page10 comes last.
         QVERIFY(writeFile(pages.filePath(QStringLiteral("page1.jpg")),
-                          encoded(drawnPage(400, Qt::darkCyan), "JPEG")));
-        QVERIFY(drawnPage(420, Qt::yellow).save(m_dir.filePath(QStringLiteral("a.tif"))));
-        QVERIFY(drawnPage(440, Qt::gray).save(m_dir.filePath(QStringLiteral("b.tif"))));
-        tool(QStringLiteral("tiffcp"),
-             {m_dir.filePath(QStringLiteral("a.tif")), m_dir.filePath(QStringLiteral("b.tif")),
-              pages.filePath(QStringLiteral("page2.tif"))});
+                          encoded(plainPage(400, Qt::darkCyan), "JPEG")));
+        QVERIFY(plainPage(420, Qt::yellow).save(m_dir.filePath(QStringLiteral("a.tif"))));
+        QVERIFY(plainPage(440, Qt::gray).save(m_dir.filePath(QStringLiteral("b.tif"))));
+        run(QStringLiteral("tiffcp"),
+            {m_dir.filePath(QStringLiteral("a.tif")), m_dir.filePath(QStringLiteral("b.tif")),
+             pages.filePath(QStringLiteral("page2.tif"))});
         QVERIFY(a4Page(100, true)
                     .scaledToWidth(480)
                     .convertToFormat(QImage::Format_Mono)
@@ -139,14 +134,8 @@ private slots:
 
         m_text = m_dir.filePath(QStringLiteral("text"));
         QVERIFY(QDir().mkpath(m_text));
-        QImage page = a4Page(300, true);
-        {
-            QPainter painter(&page);
-            QFont font(QStringLiteral("DejaVu Serif"));
-            font.setPixelSize(14 * 300 / 72);
-            painter.setFont(font);
-            painter.drawText(QPoint(300, 3000), QStringLiteral("Протокол заседания правления"));
-        }
+        const QImage page =
+            a4Page(300, minutes(8) + QStringLiteral("Протокол заседания правления."));
         QVERIFY(page.save(QDir(m_text).filePath(QStringLiteral("text.jpg")), "JPEG", 90));
     }
 
@@ -157,21 +146,14 @@ private slots:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("output");
         row("pdf by suffix", QStringList(), QStringLiteral("pdf"), QStringLiteral("out.pdf"));
-        row("pdf with layout",
-            QStringList{QStringLiteral("--paper"), QStringLiteral("letter"),
-                        QStringLiteral("--fit"), QStringLiteral("keep"), QStringLiteral("--margin"),
-                        QStringLiteral("1")},
-            QStringLiteral("pdf"), QStringLiteral("layout.pdf"));
-        row("compact pdf, pictures small",
-            QStringList{QStringLiteral("--pictures"), QStringLiteral("small")},
-            QStringLiteral("compact"), QStringLiteral("compact.pdf"));
+        row("pdf with layout", words("--paper letter --fit keep --margin 1"), QStringLiteral("pdf"),
+            QStringLiteral("layout.pdf"));
+        row("compact pdf, pictures small", words("--pictures small"), QStringLiteral("compact"),
+            QStringLiteral("compact.pdf"));
         row("docx", QStringList(), QStringLiteral("docx"), QStringLiteral("out.docx"));
-        row("djvu", QStringList{QStringLiteral("--djvu-quality"), QStringLiteral("40")},
-            QStringLiteral("djvu"), QStringLiteral("out.djvu"));
-        row("images",
-            QStringList{QStringLiteral("--format"), QStringLiteral("images"),
-                        QStringLiteral("--image-format"), QStringLiteral("png")},
-            QStringLiteral("images"), QStringLiteral("scans"));
+        row("djvu", words("--djvu-quality 40"), QStringLiteral("djvu"), QStringLiteral("out.djvu"));
+        row("images", words("--format images --image-format png"), QStringLiteral("images"),
+            QStringLiteral("scans"));
     }
 
     void documents()
@@ -181,28 +163,26 @@ private slots:
         QFETCH(QString, output);
         QTemporaryDir out;
         const QString path = out.filePath(output);
-        const Run run = runBatch(
+        const Run ran = runBatch(
             arguments + QStringList{QStringLiteral("--json"), m_pages, QStringLiteral("-o"), path},
             out.path());
-        QVERIFY2(run.status == 0, qPrintable(run.errorLines.join(u'\n')));
+        QVERIFY2(ran.status == 0, qPrintable(ran.errorLines.join(u'\n')));
         QCOMPARE(pageWidths(format, path), (QList<int>{400, 420, 440, 480}));
-        const QJsonObject summary = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        const QJsonObject summary = QJsonDocument::fromJson(ran.out.toUtf8()).object();
         QCOMPARE(summary.value(QStringLiteral("pages")).toInt(), 4);
         QVERIFY(summary.value(QStringLiteral("bytes")).toInteger() > 0);
         const QJsonArray warnings = summary.value(QStringLiteral("warnings")).toArray();
         QCOMPARE(warnings.size(), 1);
         QVERIFY(warnings.first().toString().contains(QLatin1String("notes.txt: skipped")));
-        QVERIFY(run.errorLines.contains(QStringLiteral("quillary-batch: warning: ") +
+        QVERIFY(ran.errorLines.contains(QStringLiteral("quillary-batch: warning: ") +
                                         warnings.first().toString()));
         // Nothing but the output is left beside it.
-        QCOMPARE(PdfTestTools::entries(out.path()), QStringList{output});
+        QCOMPARE(entries(out.path()), QStringList{output});
         if (format == QLatin1String("pdf")) {
-            tool(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
+            run(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
             // The JPEG page is in the file byte for byte.
-            tool(QStringLiteral("pdfimages"),
-                 {QStringLiteral("-all"), QStringLiteral("-f"), QStringLiteral("1"),
-                  QStringLiteral("-l"), QStringLiteral("1"), path,
-                  out.filePath(QStringLiteral("x"))});
+            run(QStringLiteral("pdfimages"), words("-all -f 1 -l 1")
+                                                 << path << out.filePath(QStringLiteral("x")));
             QCOMPARE(contentOf(out.filePath(QStringLiteral("x-000.jpg"))),
                      contentOf(QDir(m_pages).filePath(QStringLiteral("page1.jpg"))));
         }
@@ -215,21 +195,12 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("pages");
         QTest::addColumn<QStringList>("words");
-        const QString ocr = QStringLiteral("--ocr");
-        const QStringList scan{QStringLiteral("--scan=test:0"),
-                               QStringLiteral("--source"),
-                               QStringLiteral("feeder"),
-                               QStringLiteral("--mode"),
-                               QStringLiteral("gray"),
-                               QStringLiteral("--resolution"),
-                               QStringLiteral("50")};
-        row("ocr eng", QStringList{ocr, QStringLiteral("eng"), m_text}, 1,
-            QStringList{QStringLiteral("bridge")});
-        row("ocr eng+rus", QStringList{ocr, QStringLiteral("eng+rus"), m_text}, 1,
+        const QStringList scan = words("--scan=test:0 --source feeder --mode gray --resolution 50");
+        row("ocr eng", words("--ocr eng") << m_text, 1, QStringList{QStringLiteral("bridge")});
+        row("ocr eng+rus", words("--ocr eng+rus") << m_text, 1,
             QStringList{QStringLiteral("bridge"), QStringLiteral("заседания")});
         row("scan, feeder until empty", scan, 10, QStringList());
-        row("scan, three pages", scan + QStringList{QStringLiteral("--pages"), QStringLiteral("3")},
-            3, QStringList());
+        row("scan, three pages", scan + words("--pages 3"), 3, QStringList());
     }
 
     void pdfs()
@@ -239,10 +210,10 @@ private slots:
         QFETCH(QStringList, words);
         QTemporaryDir out;
         const QString pdf = out.filePath(QStringLiteral("out.pdf"));
-        const Run run = runBatch(arguments + QStringList{QStringLiteral("-o"), pdf}, out.path());
-        QVERIFY2(run.status == 0, qPrintable(run.errorLines.join(u'\n')));
-        QCOMPARE(PdfTestTools::pdfinfoPages(pdf), pages);
-        const QString text = tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        const Run ran = runBatch(arguments + QStringList{QStringLiteral("-o"), pdf}, out.path());
+        QVERIFY2(ran.status == 0, qPrintable(ran.errorLines.join(u'\n')));
+        QCOMPARE(pdfinfoPages(pdf), pages);
+        const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
         for (const QString &word : words)
             QVERIFY2(text.contains(word), qPrintable(text));
     }
@@ -255,41 +226,28 @@ private slots:
         QTest::addColumn<QString>("place"); // plain, readonly (mounted read-only), full (64 KB)
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("named");
-        const QString pdf = QStringLiteral("out.pdf");
-        const QString o = QStringLiteral("-o");
-        row("missing input", QStringList{QStringLiteral("nothere.jpg"), o, pdf},
-            QStringLiteral("plain"), 1, QStringLiteral("nothere.jpg: missing"));
-        row("not a picture", QStringList{QStringLiteral("notes.jpg"), o, pdf},
-            QStringLiteral("plain"), 1, QStringLiteral("notes.jpg: not a picture"));
-        row("cut-off JPEG", QStringList{QStringLiteral("cut.jpg"), o, pdf}, QStringLiteral("plain"),
-            1, QStringLiteral("cut.jpg: the file is incomplete"));
-        row("no such scanner", QStringList{QStringLiteral("--scan=nosuch"), o, pdf},
-            QStringLiteral("plain"), 1, QStringLiteral("nosuch: "));
-        row("unknown option",
-            QStringList{QStringLiteral("--bogus"), QStringLiteral("in.jpg"), o, pdf},
-            QStringLiteral("plain"), 2, QStringLiteral("bogus"));
-        row("unknown picture level",
-            QStringList{QStringLiteral("--pictures"), QStringLiteral("huge"), QStringLiteral("in.jpg"),
-                        o, pdf},
-            QStringLiteral("plain"), 2, QStringLiteral("--pictures huge"));
-        row("unknown suffix", QStringList{QStringLiteral("in.jpg"), o, QStringLiteral("out.xyz")},
-            QStringLiteral("plain"), 2, QStringLiteral("out.xyz: unknown format"));
-        row("unknown format",
-            QStringList{QStringLiteral("--format"), QStringLiteral("gif"), QStringLiteral("in.jpg"),
-                        o, pdf},
-            QStringLiteral("plain"), 2, QStringLiteral("gif: unknown format"));
-        row("no input", QStringList{o, pdf}, QStringLiteral("plain"), 2,
-            QStringLiteral("no input"));
-        row("no output", QStringList{QStringLiteral("in.jpg")}, QStringLiteral("plain"), 2,
-            QStringLiteral("no output"));
-        row("missing language",
-            QStringList{QStringLiteral("--ocr"), QStringLiteral("eng+xyz"),
-                        QStringLiteral("in.jpg"), o, pdf},
-            QStringLiteral("plain"), 2, QStringLiteral("xyz: recognition language not installed"));
-        row("read-only folder", QStringList{QStringLiteral("in.jpg"), o, pdf},
-            QStringLiteral("readonly"), 1, QStringLiteral("out.pdf: cannot be written"));
-        row("full disk", QStringList{QStringLiteral("in.jpg"), o, pdf}, QStringLiteral("full"), 1,
-            QStringLiteral("out.pdf: cannot be written: the disk is full"));
+        const QString plain = QStringLiteral("plain");
+        // Inputs are named from the folder the output goes to.
+        row("missing input", words("../nothere.jpg -o out.pdf"), plain, 1, "nothere.jpg: missing");
+        row("not a picture", words("../notes.jpg -o out.pdf"), plain, 1,
+            "notes.jpg: not a picture");
+        row("cut-off JPEG", words("../cut.jpg -o out.pdf"), plain, 1,
+            "cut.jpg: the file is incomplete");
+        row("no such scanner", words("--scan=nosuch -o out.pdf"), plain, 1, "nosuch: ");
+        row("unknown option", words("--bogus ../in.jpg -o out.pdf"), plain, 2, "bogus");
+        row("unknown picture level", words("--pictures huge ../in.jpg -o out.pdf"), plain, 2,
+            "--pictures huge");
+        row("unknown suffix", words("../in.jpg -o out.xyz"), plain, 2, "out.xyz: unknown format");
+        row("unknown format", words("--format gif ../in.jpg -o out.pdf"), plain, 2,
+            "gif: unknown format");
+        row("no input", words("-o out.pdf"), plain, 2, "no input");
+        row("no output", words("../in.jpg"), plain, 2, "no output");
+        row("missing language", words("--ocr eng+xyz ../in.jpg -o out.pdf"), plain, 2,
+            "xyz: recognition language not installed");
+        row("read-only folder", words("../in.jpg -o out.pdf"), QStringLiteral("readonly"), 1,
+            "out.pdf: cannot be written");
+        row("full disk", words("../in.jpg -o out.pdf"), QStringLiteral("full"), 1,
+            "out.pdf: cannot be written: the disk is full");
     }
 
     void failures()
@@ -321,24 +279,18 @@ private slots:
         if (place == QLatin1String("readonly"))
             QCOMPARE(mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
                      0);
-        // Inputs are named from the folder the output goes to.
-        for (QString &argument : arguments) {
-            if (argument.endsWith(QLatin1String(".jpg")))
-                argument = QStringLiteral("../") + argument;
-        }
-
-        const Run run = runBatch(arguments, target);
-        QCOMPARE(run.status, status);
+        const Run ran = runBatch(arguments, target);
+        QCOMPARE(ran.status, status);
         // One line says what failed; any other is a progress line of pages written before.
         const QStringList told =
-            run.errorLines.filter(QRegularExpression(QStringLiteral("^quillary-batch: ")));
+            ran.errorLines.filter(QRegularExpression(QStringLiteral("^quillary-batch: ")));
         QCOMPARE(told.size(), 1);
         QVERIFY2(told.first().contains(named), qPrintable(told.first()));
         QCOMPARE(
-            run.errorLines.filter(QRegularExpression(QStringLiteral("^page \\d+ of \\d+$"))).size(),
-            run.errorLines.size() - 1);
+            ran.errorLines.filter(QRegularExpression(QStringLiteral("^page \\d+ of \\d+$"))).size(),
+            ran.errorLines.size() - 1);
         QCOMPARE(contentOf(QDir(target).filePath(QStringLiteral("out.pdf"))), old);
-        QCOMPARE(PdfTestTools::entries(target), QStringList{QStringLiteral("out.pdf")});
+        QCOMPARE(entries(target), QStringList{QStringLiteral("out.pdf")});
     }
 
     // Ctrl+C in the middle of a long run: 130, the earlier output as it was, nothing left.
@@ -351,9 +303,8 @@ private slots:
         const QString page = QDir(m_text).filePath(QStringLiteral("text.jpg"));
         QProcess process;
         process.setWorkingDirectory(out.path());
-        process.start(QStringLiteral(QUILLARY_BATCH),
-                      QStringList{QStringLiteral("--ocr"), QStringLiteral("eng")} +
-                          QStringList(40, page) + QStringList{QStringLiteral("-o"), pdf});
+        process.start(QStringLiteral(QUILLARY_BATCH), words("--ocr eng") + QStringList(40, page) +
+                                                          QStringList{QStringLiteral("-o"), pdf});
         QVERIFY(process.waitForStarted());
         // Interrupted once the document is being written: its first progress line is out.
         process.setReadChannel(QProcess::StandardError);
@@ -362,7 +313,7 @@ private slots:
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 130);
         QCOMPARE(contentOf(pdf), old);
-        QCOMPARE(PdfTestTools::entries(out.path()), QStringList{QStringLiteral("long.pdf")});
+        QCOMPARE(entries(out.path()), QStringList{QStringLiteral("long.pdf")});
     }
 
     // Two runs at once, as xargs -P starts them, while a window holds its work folder: both
@@ -408,8 +359,8 @@ private slots:
             QVERIFY(process->readAllStandardError().contains("notes.txt: skipped"));
             delete process;
         }
-        QCOMPARE(PdfTestTools::pdfinfoPages(out.filePath(QStringLiteral("a.pdf"))), 4);
-        QCOMPARE(PdfTestTools::pdfinfoPages(out.filePath(QStringLiteral("b.pdf"))), 4);
+        QCOMPARE(pdfinfoPages(out.filePath(QStringLiteral("a.pdf"))), 4);
+        QCOMPARE(pdfinfoPages(out.filePath(QStringLiteral("b.pdf"))), 4);
         QCOMPARE(window.state(), QProcess::Running);
         QCOMPARE(listing(), before);
     }

@@ -1,8 +1,7 @@
 #include "BlankPage.h"
+#include "TestHelpers.h"
 
-#include <QPainter>
 #include <QRandomGenerator>
-#include <QtTest>
 
 namespace {
 constexpr int Dpi = 300;
@@ -12,18 +11,11 @@ double px(double millimetres)
     return millimetres * Dpi / 25.4;
 }
 
-QImage sheet(int width, int height, int paper)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.setDotsPerMeterX(qRound(Dpi / 0.0254));
-    image.setDotsPerMeterY(qRound(Dpi / 0.0254));
-    image.fill(QColor(paper, paper, paper));
-    return image;
-}
-
 QImage a4(int paper = 255)
 {
-    return sheet(qRound(px(210)), qRound(px(297)), paper);
+    QImage page = a4Page(Dpi, false);
+    page.fill(QColor(paper, paper, paper));
+    return page;
 }
 
 QFont font(double points)
@@ -43,27 +35,37 @@ QString words(int count)
     return result.join(QLatin1Char(' '));
 }
 
-// 10 pt lines of words filling area.
-void fillWithText(QPainter &painter, const QRectF &area)
+// A page full of text, mirrored as it shows through from the back, in ink on paper (levels).
+QImage mirroredText(int ink, int paper)
 {
-    painter.setFont(font(10));
-    const double line = QFontMetricsF(painter.font()).height() * 1.2;
-    for (double y = area.top(); y + line < area.bottom(); y += line)
-        painter.drawText(QRectF(area.left(), y, area.width(), line), Qt::AlignLeft, words(14));
+    QImage page = a4Page(Dpi, minutes(60));
+    QPainter painter(&page);
+    painter.setCompositionMode(QPainter::CompositionMode_Lighten);
+    painter.fillRect(page.rect(), QColor(ink, ink, ink));
+    painter.setCompositionMode(QPainter::CompositionMode_Darken);
+    painter.fillRect(page.rect(), QColor(paper, paper, paper));
+    return page.mirrored(true, false);
 }
 
-// Text on a canvas of its own size plus 1 mm, as the page processor cuts a page to content.
-QImage cutToContent(const QString &text)
+// One 10 pt line in area of an A4 page, or on a canvas of its own size plus 1 mm (empty area),
+// as the page processor cuts a page to its content.
+QImage line(const QString &text, const QRectF &area, int alignment, int ink = 0, int paper = 255)
 {
-    const QFont face = font(10);
-    const QRect bounds = QFontMetrics(face).boundingRect(text);
+    const QRect bounds = QFontMetrics(font(10)).boundingRect(text);
     const int margin = qRound(px(1));
-    QImage image = sheet(bounds.width() + 2 * margin, bounds.height() + 2 * margin, 255);
-    QPainter painter(&image);
-    painter.setFont(face);
-    painter.setPen(Qt::black);
-    painter.drawText(margin - bounds.left(), margin - bounds.top(), text);
-    return image;
+    QImage page =
+        area.isEmpty()
+            ? atDpi(QImage(bounds.size() + 2 * QSize(margin, margin), QImage::Format_RGB32), Dpi)
+            : a4(paper);
+    page.fill(QColor(paper, paper, paper));
+    QPainter painter(&page);
+    painter.setFont(font(10));
+    painter.setPen(QColor(ink, ink, ink));
+    if (area.isEmpty())
+        painter.drawText(margin - bounds.left(), margin - bounds.top(), text);
+    else
+        painter.drawText(area, alignment, text);
+    return page;
 }
 
 QImage offWhiteWithDustAndPunches(int punches = 2)
@@ -87,63 +89,13 @@ QImage offWhiteWithDustAndPunches(int punches = 2)
     return page;
 }
 
-QImage darkEdges()
-{
-    QImage page = a4(240);
-    QPainter painter(&page);
-    painter.fillRect(QRectF(0, 0, px(6), page.height()), QColor(25, 25, 25));
-    painter.fillRect(QRectF(0, 0, page.width(), px(3)), QColor(40, 40, 40));
-    // A streak a little way in from the right edge, where the lid's rim casts it.
-    painter.fillRect(QRectF(page.width() - px(4), px(20), px(0.8), px(200)), QColor(60, 60, 60));
-    // One from the feeder's glass, running into the border at the top.
-    painter.fillRect(QRectF(px(100), 0, px(0.6), page.height()), QColor(50, 50, 50));
-    return page;
-}
-
-QImage glassStreak()
-{
-    QImage page = a4(245);
-    QPainter painter(&page);
-    painter.fillRect(QRectF(px(150), px(2), px(0.6), px(293)), QColor(50, 50, 50));
-    return page;
-}
-
-QImage bleedThrough()
-{
-    QImage back = a4(240);
-    {
-        QPainter painter(&back);
-        painter.setPen(QColor(215, 215, 215));
-        fillWithText(painter, QRectF(px(20), px(20), px(170), px(257)));
-    }
-    return back.mirrored(true, false);
-}
-
-QImage pageNumber()
-{
-    QImage page = a4();
-    QPainter painter(&page);
-    painter.setFont(font(10));
-    painter.drawText(QRectF(0, px(280), page.width(), px(6)), Qt::AlignHCenter,
-                     QStringLiteral("Page 12 of 30"));
-    return page;
-}
-
-QImage shortLine(int ink = 0, int paper = 255)
+// Dark bars of the given levels on paper of level paper, as a scanner's edges and glass leave.
+QImage bars(int paper, const QList<std::pair<QRectF, int>> &bars)
 {
     QImage page = a4(paper);
     QPainter painter(&page);
-    painter.setPen(QColor(ink, ink, ink));
-    painter.setFont(font(10));
-    painter.drawText(QRectF(px(25), px(140), px(170), px(6)), Qt::AlignLeft, words(12));
-    return page;
-}
-
-QImage fullText()
-{
-    QImage page = a4();
-    QPainter painter(&page);
-    fillWithText(painter, QRectF(px(20), px(20), px(170), px(257)));
+    for (const auto &[rect, level] : bars)
+        painter.fillRect(rect, QColor(level, level, level));
     return page;
 }
 
@@ -186,30 +138,34 @@ private slots:
         // Fewest text-size marks the drawing leaves: one per word at least.
         QTest::addColumn<int>("leastMarks");
 
-        QTest::newRow("white") << grey(a4()) << true << 0;
-        QTest::newRow("off-white, dust, two hole punches")
-            << grey(offWhiteWithDustAndPunches()) << true << 0;
-        QTest::newRow("off-white, dust, four hole punches")
-            << grey(offWhiteWithDustAndPunches(4)) << true << 0;
+        const QString number = QStringLiteral("Page 12 of 30");
+        const QRectF foot(0, px(280), px(210), px(6));
+        const QRectF middle(px(25), px(140), px(170), px(6));
+        row("white", grey(a4()), true, 0);
+        row("off-white, dust, two hole punches", grey(offWhiteWithDustAndPunches()), true, 0);
+        row("off-white, dust, four hole punches", grey(offWhiteWithDustAndPunches(4)), true, 0);
         QImage yellow = a4();
         yellow.fill(QColor(250, 228, 125));
-        QTest::newRow("yellow paper, colour") << yellow << true << 0;
-        QTest::newRow("dark scanner edges") << grey(darkEdges()) << true << 0;
-        QTest::newRow("streak down the page from the feeder's glass")
-            << grey(glassStreak()) << true << 0;
-        QTest::newRow("bleed-through") << grey(bleedThrough()) << true << 0;
-        QTest::newRow("page number only") << grey(pageNumber()) << true << 0;
-        QTest::newRow("page number cut to content")
-            << grey(cutToContent(QStringLiteral("Page 12 of 30"))) << true << 0;
-        QTest::newRow("one short line") << grey(shortLine()) << false << 12;
-        QTest::newRow("one short line in pencil grey") << grey(shortLine(140, 245)) << false << 12;
-        QTest::newRow("one short line cut to content")
-            << grey(cutToContent(words(12))) << false << 12;
-        QTest::newRow("full text") << grey(fullText()) << false << 1000;
-        QTest::newRow("photo, colour") << photo() << false << 0;
-        QTest::newRow("off-white, dust, punches, 1-bit")
-            << bilevel(offWhiteWithDustAndPunches()) << true << 0;
-        QTest::newRow("one short line, 1-bit") << bilevel(shortLine()) << false << 12;
+        row("yellow paper, colour", yellow, true, 0);
+        // The lid's rim and edges, and a streak from the feeder's glass running into the top one.
+        const QImage edges = bars(240, {{QRectF(0, 0, px(6), px(297)), 25},
+                                        {QRectF(0, 0, px(210), px(3)), 40},
+                                        {QRectF(px(206), px(20), px(0.8), px(200)), 60},
+                                        {QRectF(px(100), 0, px(0.6), px(297)), 50}});
+        row("dark scanner edges", grey(edges), true, 0);
+        row("streak down the page from the feeder's glass",
+            grey(bars(245, {{QRectF(px(150), px(2), px(0.6), px(293)), 50}})), true, 0);
+        row("bleed-through", grey(mirroredText(215, 240)), true, 0);
+        row("page number only", grey(line(number, foot, Qt::AlignHCenter)), true, 0);
+        row("page number cut to content", grey(line(number, QRectF(), 0)), true, 0);
+        row("one short line", grey(line(words(12), middle, Qt::AlignLeft)), false, 12);
+        row("one short line in pencil grey", grey(line(words(12), middle, Qt::AlignLeft, 140, 245)),
+            false, 12);
+        row("one short line cut to content", grey(line(words(12), QRectF(), 0)), false, 12);
+        row("full text", grey(mirroredText(0, 255)), false, 1000);
+        row("photo, colour", photo(), false, 0);
+        row("off-white, dust, punches, 1-bit", bilevel(offWhiteWithDustAndPunches()), true, 0);
+        row("one short line, 1-bit", bilevel(line(words(12), middle, Qt::AlignLeft)), false, 12);
     }
 
     void verdict()

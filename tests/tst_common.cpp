@@ -1,5 +1,7 @@
+#include "FileSizeLimit.h"
 #include "FolderHelpers.h"
 #include "ImageFileWriter.h"
+#include "PdfTestTools.h"
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
 #include "ToneCurve.h"
@@ -8,8 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
-#include <QProcess>
-#include <QScopeGuard>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -18,7 +19,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,20 +60,6 @@ bool plant(Planted what, const QString &path)
         return QFile(path).open(QIODevice::WriteOnly);
     }
     return false;
-}
-
-// The file a failed write must leave whole, alone in its folder.
-const QByteArray OldContent("old content");
-bool writeOldFile(const QString &path)
-{
-    QFile old(path);
-    return old.open(QIODevice::WriteOnly) && old.write(OldContent) == OldContent.size();
-}
-bool onlyOldFileLeft(const QString &path)
-{
-    QFile old(path);
-    return old.open(QIODevice::ReadOnly) && old.readAll() == OldContent &&
-           QFileInfo(path).dir().entryList(QDir::Files) == QStringList{QFileInfo(path).fileName()};
 }
 
 bool isPrivateFolder(const QString &path)
@@ -158,6 +144,7 @@ private slots:
         row("1 bit refused", QImage::Format_Mono, black, 50.0, 50.0, QRgb(0));
         row("16 bit refused", QImage::Format_RGB16, black, 50.0, 50.0, QRgb(0));
         row("64 bit refused", QImage::Format_RGBA64, black, 50.0, 50.0, QRgb(0));
+        row("no image refused", QImage::Format_Invalid, black, 50.0, 50.0, QRgb(0));
     }
     void toneCurveOnImage()
     {
@@ -178,8 +165,6 @@ private slots:
             for (int x = 0; x < image.width(); ++x)
                 QCOMPARE(image.pixel(x, y), expected);
         }
-        QImage null;
-        QVERIFY(!applyToneCurve(null, 1.0, 1.0));
     }
 
     void settingsKeys()
@@ -189,147 +174,102 @@ private slots:
             names.insert(QLatin1String(key->name));
         QCOMPARE(names.size(), Settings::allKeys().size()); // no two share a stored name
         QSettings().clear();
-        writeSetting(Settings::Grayscale, 4);
-        QCOMPARE(QSettings().value(QStringLiteral("Grayscale")).toInt(), 4);
         QVERIFY(readSetting(Settings::NeedOpen, true).toBool()); // unset: the caller's default
     }
 
     void pageImageRule_data()
     {
-        QTest::addColumn<bool>("mono");
+        QTest::addColumn<QImage>("image");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("format");
-        QTest::addColumn<int>("depth");
+        const QImage colour = drawnPage(QSize(40, 30), PageKind::Colour, 300);
+        const QImage mono = drawnPage(QSize(40, 30), PageKind::Mono, 300);
+        // An A4 page at 300 dpi, 1.09 MB unpacked, with each palette order and bit order.
+        const QImage page = drawnPage(QSize(2480, 3508), PageKind::Grey, 300);
+        const QRgb black = qRgb(0, 0, 0);
+        const QRgb white = qRgb(255, 255, 255);
+        const auto bits = [&page](QImage::Format format, const QList<QRgb> &palette) {
+            return page.convertToFormat(format, palette, Qt::ThresholdDither);
+        };
         // The content always matches the name (the usual pairs come through the page store).
-        row("1-bit into .jpg", true, "00000003_o.jpg", QByteArray("jpeg"), 8);
-        row("colour into .tiff", false, "00000004_o.tiff", QByteArray("tiff"), 32);
-        row("png", false, "picture.png", QByteArray("png"), 32);
-        row("no suffix, 1-bit", true, "page", QByteArray("tiff"), 1);
+        row("1-bit into .jpg", mono, "00000003_o.jpg", QByteArray("jpeg"));
+        row("colour into .tiff", colour, "00000004_o.tiff", QByteArray("tiff"));
+        row("png", colour, "picture.png", QByteArray("png"));
+        row("no suffix, 1-bit", mono, "page", QByteArray("tiff"));
+        // Black-and-white pages are fax code (Group 4) and read back as they were written.
+        const QString tiff = QStringLiteral("00000001_o.tiff");
+        row("A4, white, black", bits(QImage::Format_Mono, {white, black}), tiff,
+            QByteArray("tiff"));
+        row("A4, black, white", bits(QImage::Format_Mono, {black, white}), tiff,
+            QByteArray("tiff"));
+        row("A4, least significant bit first", bits(QImage::Format_MonoLSB, {white, black}), tiff,
+            QByteArray("tiff"));
     }
+
     void pageImageRule()
     {
-        QFETCH(bool, mono);
+        QFETCH(QImage, image);
         QFETCH(QString, name);
         QFETCH(QByteArray, format);
-        QFETCH(int, depth);
         QTemporaryDir dir;
-        QImage image(40, 30, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        if (mono)
-            image = image.convertToFormat(QImage::Format_Mono);
         const QString path = dir.filePath(name);
-        QVERIFY(writePageImage(image, path));
+
+        const WriteResult written = writePageImage(image, path);
+
+        QVERIFY2(written, qPrintable(written.error));
         QImageReader reader(path);
         QCOMPARE(reader.format(), format);
         const QImage back = reader.read();
-        QCOMPARE(back.size(), QSize(40, 30));
-        QCOMPARE(back.depth() == 1, depth == 1);
-    }
-
-    void failedWriteKeepsOldFile()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("page.jpg"));
-        QVERIFY(writeOldFile(path));
-
-        // A null image cannot be encoded: the writer must fail and leave the old bytes.
-        const WriteResult nullResult = writeImageFile(QImage(), path);
-        QVERIFY(!nullResult.ok);
-        QVERIFY(!nullResult.error.isEmpty());
-
-        // A folder that does not exist cannot take the file.
-        QImage image(4, 4, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        const WriteResult missing =
-            writeImageFile(image, dir.filePath(QStringLiteral("gone/page.jpg")));
-        QVERIFY(!missing.ok);
-        QVERIFY(missing.error.contains(QLatin1String("page.jpg")));
-        QVERIFY(onlyOldFileLeft(path));
-    }
-
-    // Black-and-white pages are fax code (Group 4) and read back as they were written.
-    void blackAndWhiteIsGroup4_data()
-    {
-        QTest::addColumn<QList<QRgb>>("palette");
-        QTest::addColumn<QImage::Format>("format");
-        const QRgb black = qRgb(0, 0, 0);
-        const QRgb white = qRgb(255, 255, 255);
-        row("white, black", QList<QRgb>{white, black}, QImage::Format_Mono);
-        row("black, white", QList<QRgb>{black, white}, QImage::Format_Mono);
-        row("least significant bit first", QList<QRgb>{white, black}, QImage::Format_MonoLSB);
-    }
-
-    void blackAndWhiteIsGroup4()
-    {
-        QFETCH(QList<QRgb>, palette);
-        QFETCH(QImage::Format, format);
-        // An A4 page at 300 dpi: mostly paper, some text-like bars and a diagonal.
-        QImage page(2480, 3508, format);
-        page.setColorTable(palette);
-        page.fill(0);
-        for (int y = 300; y < 3200; y += 60) {
-            for (int x = 250; x < 2200; x += 170) {
-                for (int row = y; row < y + 24; ++row) {
-                    for (int column = x; column < x + 120 + (y / 7) % 40; ++column)
-                        page.setPixel(column, row, 1);
-                }
-            }
-        }
-        for (int i = 0; i < 2400; ++i)
-            page.setPixel(40 + i, 3400 - i, 1);
-        page.setDotsPerMeterX(11811);
-        page.setDotsPerMeterY(11811);
-
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("00000001_o.tiff"));
-        const WriteResult written = writePageImage(page, path);
-        QVERIFY2(written, qPrintable(written.error));
-        QProcess tiffinfo;
-        tiffinfo.start(QStringLiteral("tiffinfo"), {path});
-        QVERIFY(tiffinfo.waitForFinished());
-        QCOMPARE(tiffinfo.exitCode(), 0);
-        const QString info = QString::fromLocal8Bit(tiffinfo.readAllStandardOutput());
+        QCOMPARE(back.depth() == 1, image.depth() == 1 && format == "tiff");
+        if (format == "jpeg")
+            QCOMPARE(back.size(), image.size());
+        else
+            QCOMPARE(back.convertToFormat(QImage::Format_RGB32),
+                     image.convertToFormat(QImage::Format_RGB32));
+        if (format != "tiff" || image.depth() != 1)
+            return;
+        QCOMPARE(back.logicalDpiX(), 300);
+        const QString info = PdfTestTools::run(QStringLiteral("tiffinfo"), {path});
         QVERIFY2(info.contains(QLatin1String("Compression Scheme: CCITT Group 4")),
                  qPrintable(info));
-        // 1.09 MB unpacked.
         QVERIFY2(QFileInfo(path).size() < 100 * 1024,
                  qPrintable(QString::number(QFileInfo(path).size())));
-
-        const QImage back(path);
-        QCOMPARE(back.depth(), 1);
-        QCOMPARE(back.logicalDpiX(), 300);
-        QCOMPARE(back.convertToFormat(QImage::Format_RGB32),
-                 page.convertToFormat(QImage::Format_RGB32));
     }
 
-    // A full disk names the file and the system's reason, and leaves the old file whole.
-    void fullDiskTellsWhy()
+    void failedWriteKeepsOldFile_data()
     {
-        if (geteuid() != 0)
-            QSKIP("a small file system can only be mounted by root");
-        QTemporaryDir dir;
-        const QByteArray folder = QFile::encodeName(dir.path());
-        if (mount("tmpfs", folder.constData(), "tmpfs", 0, "size=64k") != 0)
-            QSKIP("this system refuses to mount a small file system");
-        const auto unmount = qScopeGuard([&folder] { umount2(folder.constData(), MNT_DETACH); });
-        const QString path = dir.filePath(QStringLiteral("00000001_o.jpg"));
-        QVERIFY(writeOldFile(path));
-
+        QTest::addColumn<QImage>("image");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("fullDisk");  // files can grow to 64 KB only
+        QTest::addColumn<QString>("reason"); // part of the error besides the file's name
         // Noise does not compress: far more than 64 KB.
         QImage noise(600, 600, QImage::Format_RGB32);
-        quint32 seed = 1;
-        for (int y = 0; y < noise.height(); ++y) {
-            for (int x = 0; x < noise.width(); ++x) {
-                seed = seed * 1664525u + 1013904223u;
-                noise.setPixel(x, y, seed >> 8);
-            }
-        }
-        const WriteResult result = writeImageFile(noise, path, "PNG");
+        QRandomGenerator(1).fillRange(reinterpret_cast<quint32 *>(noise.bits()),
+                                      noise.sizeInBytes() / 4);
+        row("no picture", QImage(), "page.jpg", false, "");
+        row("folder missing", noise, "gone/page.jpg", false, "");
+        row("full disk", noise, "page.jpg", true, QString::fromLocal8Bit(strerror(EFBIG)));
+    }
+
+    // A failed write names the file and the system's reason, and leaves the old file whole.
+    void failedWriteKeepsOldFile()
+    {
+        QFETCH(QImage, image);
+        QFETCH(QString, target);
+        QFETCH(bool, fullDisk);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QByteArray old("old content");
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("page.jpg")), old));
+        const FileSizeLimit limit(fullDisk ? 64 * 1024 : RLIM_INFINITY);
+
+        const WriteResult result = writeImageFile(image, dir.filePath(target));
+
         QVERIFY(!result.ok);
-        QVERIFY2(result.error.contains(QString::fromLocal8Bit(strerror(ENOSPC))),
+        QVERIFY2(result.error.contains(QLatin1String("page.jpg")) && result.error.contains(reason),
                  qPrintable(result.error));
-        QVERIFY2(result.error.contains(path), qPrintable(result.error));
-        QVERIFY(onlyOldFileLeft(path));
+        QCOMPARE(contentOf(dir.filePath(QStringLiteral("page.jpg"))), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("page.jpg")});
     }
 
     void removeFolderContentsKeepsFolder()
@@ -337,13 +277,9 @@ private slots:
         QTemporaryDir dir;
         QDir root(dir.path());
         QVERIFY(root.mkpath(QStringLiteral("sub/deeper")));
-        QFile locked(root.filePath(QStringLiteral("sub/deeper/locked.jpg")));
-        QVERIFY(locked.open(QIODevice::WriteOnly));
-        locked.close();
-        QVERIFY(locked.setPermissions(QFile::ReadOwner));
-        QFile plain(root.filePath(QStringLiteral("00000001_o.jpg")));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        const QString locked = root.filePath(QStringLiteral("sub/deeper/locked.jpg"));
+        QVERIFY(writeFile(locked, "x") && QFile::setPermissions(locked, QFile::ReadOwner));
+        QVERIFY(writeFile(root.filePath(QStringLiteral("00000001_o.jpg")), "x"));
 
         QVERIFY(removeFolderContents(dir.path()));
         QVERIFY(root.exists());
@@ -434,10 +370,8 @@ private slots:
         const QString stale = QStringLiteral("Temp") + QString(30, QLatin1Char('x')); // 34 chars
         const QString shortName = QStringLiteral("Temp") + QString(28, QLatin1Char('y')); // 32
         const QString other = QStringLiteral("Other") + QString(30, QLatin1Char('z'));
-        for (const QString &name : {stale, shortName, other}) {
-            QFile file(folder + QLatin1Char('/') + name);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        for (const QString &name : {stale, shortName, other})
+            QVERIFY(writeFile(folder + QLatin1Char('/') + name, QByteArray()));
         // Run folders: one of a process id no system hands out, one of this run, one of init.
         const QString crashed = QStringLiteral("history-99999999-Ab3dEf");
         const QString ours = QFileInfo(runFolderPattern(QStringLiteral("export"))).fileName();
@@ -445,8 +379,7 @@ private slots:
         QDir dir(folder);
         for (const QString &name : {crashed, ours, living}) {
             QVERIFY(dir.mkpath(name + QStringLiteral("/inner")));
-            QFile file(dir.filePath(name + QStringLiteral("/inner/1.page")));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(writeFile(dir.filePath(name + QStringLiteral("/inner/1.page")), QByteArray()));
         }
         removeStaleTempFiles();
         QVERIFY(!dir.exists(stale));

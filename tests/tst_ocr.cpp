@@ -12,16 +12,11 @@
 #include "SettingsKeys.h"
 
 #include <QDateTime>
-#include <QFont>
 #include <QFontMetricsF>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace PdfTestTools;
 
@@ -55,10 +50,29 @@ QString drawText(const QString &path, const QStringList &lines, QHash<QString, Q
             y += 110;
         }
     }
-    const int dotsPerMeter = qRound(dpi / 0.0254);
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    return image.save(path, "JPG", 90) ? path : QString();
+    return atDpi(image, dpi).save(path, "JPG", 90) ? path : QString();
+}
+
+// Sets the file's modification time seconds from now.
+bool touch(const QString &path, int seconds)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::currentDateTime().addSecs(seconds),
+                            QFileDevice::FileModificationTime);
+}
+
+// The export dialog on pages, writing into folder without asking.
+std::unique_ptr<ExportDlg> exportDialog(const QStringList &pages, const QString &folder)
+{
+    writeSetting(Settings::FolderPlace, 2);
+    writeSetting(Settings::DocFolder, folder);
+    writeSetting(Settings::ByCenter, false);
+    auto dialog = std::make_unique<ExportDlg>();
+    dialog->folderField()->setChooser(
+        [](QWidget *, const QString &, const QString &) { return QString(); });
+    dialog->setPages(pages);
+    return dialog;
 }
 
 // Top left of the paper, natural size: the picture's points are the page's points.
@@ -218,12 +232,12 @@ private slots:
                             })
                      .outcome,
                  PdfWriter::Outcome::Written);
-        QStringList said;
-        for (const QString &line :
-             run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")})
-                 .split(QLatin1Char('\n')))
-            if (!line.trimmed().isEmpty()) // blank lines and the page's form feed
-                said << line.trimmed();
+        QStringList said =
+            run(QStringLiteral("pdftotext"), words("-raw") << pdf << QStringLiteral("-"))
+                .split(QLatin1Char('\n'));
+        // Without blank lines and the page's form feed.
+        said.replaceInStrings(QRegularExpression(QStringLiteral("^\\s+|\\s+$")), QString())
+            .removeAll(QString());
         QCOMPARE(said, lines);
     }
 
@@ -243,16 +257,10 @@ private slots:
         QVERIFY(!contentOf(plain).contains("/Font"));
 
         QTemporaryDir out;
-        writeSetting(Settings::FolderPlace, 2);
-        writeSetting(Settings::DocFolder, out.path());
-        writeSetting(Settings::ByCenter, false);
-        ExportDlg dialog;
-        dialog.folderField()->setChooser(
-            [](QWidget *, const QString &, const QString &) { return QString(); });
-        dialog.setPages(pages);
-        dialog.findChild<QLineEdit *>()->setText(QStringLiteral("off"));
+        const auto dialog = exportDialog(pages, out.path());
+        dialog->findChild<QLineEdit *>()->setText(QStringLiteral("off"));
         const int before = OcrEngine::recognitionCount();
-        dialog.apply();
+        dialog->apply();
         QCOMPARE(OcrEngine::recognitionCount(), before);
         QCOMPARE(withoutTime(contentOf(out.filePath(QStringLiteral("off.pdf")))),
                  withoutTime(contentOf(plain)));
@@ -278,13 +286,7 @@ private slots:
         const QString second = dir.filePath(QStringLiteral("2.jpg"));
         QVERIFY(QFile::copy(m_english, first) && QFile::copy(m_english, second));
         // Apart in time, so that swapped files never match each other's entry by chance.
-        for (const QString &path : {first, second}) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(
-                file.setFileTime(QDateTime::currentDateTime().addSecs(path == first ? -10 : -20),
-                                 QFileDevice::FileModificationTime));
-        }
+        QVERIFY(touch(first, -10) && touch(second, -20));
         const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
         const QList<std::pair<const char *, int>> runs{
             {"first", 2}, {"again", 0}, {"moved", 0}, {"edited", 1}};
@@ -298,10 +300,7 @@ private slots:
             }
             if (qstrcmp(name, "edited") == 0) {
                 QVERIFY(!drawText(second, {QStringLiteral("Edited page")}, nullptr).isEmpty());
-                QFile file(second);
-                QVERIFY(file.open(QIODevice::ReadWrite));
-                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5),
-                                         QFileDevice::FileModificationTime));
+                QVERIFY(touch(second, 5));
             }
             const int before = OcrEngine::recognitionCount();
             QCOMPARE(exportWithText({first, second}, QStringLiteral("eng"), pdf),
@@ -314,14 +313,10 @@ private slots:
     void missingLanguageIsTold()
     {
         QTemporaryDir out;
-        writeSetting(Settings::FolderPlace, 2);
-        writeSetting(Settings::DocFolder, out.path());
         writeSetting(Settings::RecogniseText, true);
         writeSetting(Settings::RecognitionLanguages, QStringLiteral("eng+xyz"));
-        ExportDlg dialog;
-        dialog.folderField()->setChooser(
-            [](QWidget *, const QString &, const QString &) { return QString(); });
-        dialog.setPages({m_english});
+        const auto owned = exportDialog({m_english}, out.path());
+        ExportDlg &dialog = *owned;
         dialog.show();
         QSignalSpy applied(&dialog, &ExportDlg::applied);
         QSignalSpy failed(&dialog, &ExportDlg::failed);

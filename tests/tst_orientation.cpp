@@ -2,49 +2,18 @@
 // guess applied to the turned page gives the drawn page again; pages without text are left as
 // they are.
 #include "PageOrientation.h"
+#include "TestHelpers.h"
 
-#include <QFont>
 #include <QLinearGradient>
-#include <QPainter>
 #include <QRadialGradient>
-#include <QTest>
 
 #include <future>
 
 namespace {
-const char *const letter =
-    "Thank you for your letter of the twelfth about the meeting of the village council. The "
-    "minutes of the last meeting were read and agreed, and the clerk reported that the repairs "
-    "to the bridge over the river will be finished before the end of the summer. Several people "
-    "asked whether the library could stay open later on Thursday evenings, since many of those "
-    "who use it work in the town during the day. The council agreed to try this for three "
-    "months and to look at the numbers again in the autumn. The next meeting will be held on the "
-    "first "
-    "Monday of the month at half past seven in the small room of the hall. Please let me know "
-    "if you would like anything added to the agenda, and bring the report on the footpaths if "
-    "it is ready by then.";
-
-// An A4 page at dpi with a letter of ordinary text in 11 pt type, its resolution stored.
-QImage textPage(int dpi, const QString &text = QString::fromLatin1(letter))
-{
-    QImage page(qRound(8.27 * dpi), qRound(11.69 * dpi), QImage::Format_RGB32);
-    page.fill(Qt::white);
-    page.setDotsPerMeterX(qRound(dpi / 0.0254));
-    page.setDotsPerMeterY(qRound(dpi / 0.0254));
-    QPainter painter(&page);
-    QFont font(QStringLiteral("DejaVu Serif"));
-    font.setPixelSize(11 * dpi / 72);
-    painter.setFont(font);
-    painter.setPen(QColor(20, 20, 20));
-    const QRectF margins(dpi, dpi, page.width() - 2 * dpi, page.height() - 2 * dpi);
-    painter.drawText(margins, Qt::TextWordWrap, text);
-    return page;
-}
-
 // Gradients and shapes, nothing letter-like.
 QImage picturePage(int dpi)
 {
-    QImage page = textPage(dpi, QString());
+    QImage page = a4Page(dpi, false);
     QPainter painter(&page);
     painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, page.height());
@@ -94,24 +63,21 @@ private slots:
         QTest::addColumn<int>("dpi");        // as the caller passes it
         QTest::addColumn<bool>("elsewhere"); // on a thread of its own beside this one
 
-        const QImage page = textPage(300);
-        QTest::newRow("upright") << page << 0 << 0 << false;
-        QTest::newRow("a quarter clockwise") << page << 90 << 0 << false;
-        QTest::newRow("upside down") << page << 180 << 0 << false;
-        QTest::newRow("a quarter anticlockwise") << page << 270 << 0 << false;
-        // A scanner's black-and-white page at a lower resolution.
-        QTest::newRow("black and white, 150 dpi")
-            << textPage(150).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither) << 270 << 0
-            << false;
+        const QImage page = a4Page(300, true);
+        row("upright", page, 0, 0, false);
+        row("a quarter clockwise", page, 90, 0, false);
+        row("upside down", page, 180, 0, false);
+        row("a quarter anticlockwise", page, 270, 0, false);
+        const QImage mono =
+            a4Page(150, true).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+        row("black and white, 150 dpi", mono, 270, 0, false);
         // Too coarse for the engine as it is; enlarged, its letters are read.
-        QTest::newRow("100 dpi") << textPage(100) << 90 << 0 << false;
+        row("100 dpi", a4Page(100, true), 90, 0, false);
         // Stored resolution says 72 dpi; the caller knows better.
-        QImage unknown = page;
-        unknown.setDotsPerMeterX(2835);
-        unknown.setDotsPerMeterY(2835);
-        QTest::newRow("resolution given") << unknown << 90 << 300 << false;
-        QTest::newRow("resolution guessed") << unknown << 180 << 0 << false;
-        QTest::newRow("two threads at once") << page << 90 << 0 << true;
+        const QImage unknown = atDpi(page, 72);
+        row("resolution given", unknown, 90, 300, false);
+        row("resolution guessed", unknown, 180, 0, false);
+        row("two threads at once", page, 90, 0, true);
     }
 
     void textIsTurnedUpright()
@@ -147,13 +113,13 @@ private slots:
         QTest::addColumn<QImage>("page");
         QTest::addColumn<int>("turnedBy");
 
-        QTest::newRow("picture") << picturePage(300) << 0;
-        QTest::newRow("picture upside down") << picturePage(300) << 180;
-        QTest::newRow("blank paper") << textPage(300, QString()) << 90;
-        QTest::newRow("a signature") << textPage(300, QStringLiteral("Yours sincerely")) << 180;
-        QTest::newRow("a short note")
-            << textPage(300, QStringLiteral("Back at four, the key is under the mat.")) << 90;
-        QTest::newRow("no image") << QImage() << 0;
+        row("picture", picturePage(300), 0);
+        row("picture upside down", picturePage(300), 180);
+        row("blank paper", a4Page(300, false), 90);
+        row("a signature", a4Page(300, QStringLiteral("Yours sincerely")), 180);
+        row("a short note", a4Page(300, QStringLiteral("Back at four, the key is under the mat.")),
+            90);
+        row("no image", QImage(), 0);
     }
 
     void noTextIsLeftAlone()

@@ -36,27 +36,41 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// An A4 page at dpi, its resolution stored: white paper with a block of ordinary 11-point
-// text when withText, else left blank for the caller to draw on.
+// image with dpi stored as its resolution.
+inline QImage atDpi(QImage image, int dpi)
+{
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    return image;
+}
+
+// An A4 page at dpi, its resolution stored: white paper with text in ordinary 11-point type
+// inside inch-wide margins.
+inline QImage a4Page(int dpi, const QString &text)
+{
+    QImage page = atDpi(QImage(qRound(8.27 * dpi), qRound(11.69 * dpi), QImage::Format_RGB32), dpi);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setPixelSize(11 * dpi / 72);
+    painter.setFont(font);
+    painter.drawText(QRect(dpi, dpi, page.width() - 2 * dpi, page.height() - 2 * dpi),
+                     Qt::TextWordWrap, text);
+    return page;
+}
+
+// Ordinary prose, said times over.
+inline QString minutes(int times)
+{
+    return QStringLiteral("The minutes of the last meeting were read and agreed, and the clerk "
+                          "reported that the repairs to the bridge will be finished in summer. ")
+        .repeated(times);
+}
+
+// An A4 page with a block of minutes when withText, else left blank for the caller to draw on.
 inline QImage a4Page(int dpi, bool withText)
 {
-    QImage page(qRound(8.27 * dpi), qRound(11.69 * dpi), QImage::Format_RGB32);
-    page.setDotsPerMeterX(qRound(dpi / 0.0254));
-    page.setDotsPerMeterY(qRound(dpi / 0.0254));
-    page.fill(Qt::white);
-    if (withText) {
-        QPainter painter(&page);
-        QFont font(QStringLiteral("DejaVu Serif"));
-        font.setPixelSize(11 * dpi / 72);
-        painter.setFont(font);
-        painter.drawText(QRect(dpi, dpi, page.width() - 2 * dpi, page.height() - 2 * dpi),
-                         Qt::TextWordWrap,
-                         QStringLiteral("The minutes of the last meeting were read and agreed, "
-                                        "and the clerk reported that the repairs to the bridge "
-                                        "will be finished in summer. ")
-                             .repeated(8));
-    }
-    return page;
+    return a4Page(dpi, withText ? minutes(8) : QString());
 }
 
 // A page as a magazine has it: the text of a4Page, a photograph-like picture (smooth colour
@@ -142,9 +156,5 @@ inline QImage drawnPage(const QSize &size, PageKind kind = PageKind::Colour, int
         image = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
     else if (kind == PageKind::Grey)
         image = image.convertToFormat(QImage::Format_Grayscale8);
-    if (dpi > 0) {
-        image.setDotsPerMeterX(qRound(dpi / 0.0254));
-        image.setDotsPerMeterY(qRound(dpi / 0.0254));
-    }
-    return image;
+    return dpi > 0 ? atDpi(image, dpi) : image;
 }

@@ -33,7 +33,7 @@ struct Bitmap
     quint32 compression = DibBuffer::Uncompressed, coloursUsed = 0;
     QList<QRgb> palette;
     QList<quint32> masks;
-    qint32 xPerMetre = 0, yPerMetre = 0;
+    qint32 xPerMetre = 11811, yPerMetre = 5906; // unequal, so that a swap shows
 
     DibBuffer make(const QByteArray &pixels) const
     {
@@ -95,15 +95,6 @@ QList<QRgb> greyPalette(int entries)
     return palette;
 }
 
-void rowOrderColumns(std::initializer_list<int> depths = {1})
-{
-    QTest::addColumn<int>("bits");
-    QTest::addColumn<bool>("topDown");
-    for (int bits : depths) {
-        QTest::addRow("%d bit bottom-up", bits) << bits << false;
-        QTest::addRow("%d bit top-down", bits) << bits << true;
-    }
-}
 } // namespace
 
 class TestDib : public QObject
@@ -113,162 +104,126 @@ class TestDib : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void eightBitUsesPaletteEntries_data()
+    // Each row lists the image rows top to bottom, one letter per pixel (see row()).
+    void decodes_data()
     {
-        QTest::addColumn<quint32>("coloursUsed");
-        QTest::addColumn<int>("expectedColours");
-        QTest::newRow("three used colours") << 3u << 3;
-        QTest::newRow("used colours 0 means 256") << 0u << 256;
-    }
+        QTest::addColumn<DibBuffer>("dib");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("colours");
+        QTest::addColumn<QStringList>("rows");
+        const auto add = [](const QByteArray &name, const DibBuffer &dib, QImage::Format format,
+                            int colours, const char *rows) {
+            QTest::newRow(name.constData()) << dib << int(format) << colours
+                                            << QString::fromLatin1(rows).split(QLatin1Char(' '));
+        };
 
-    void eightBitUsesPaletteEntries()
-    {
-        QFETCH(quint32, coloursUsed);
-        QFETCH(int, expectedColours);
-        Bitmap bitmap(2, 2, 8);
-        bitmap.coloursUsed = coloursUsed;
-        bitmap.palette = greyPalette(expectedColours);
-        bitmap.palette[0] = qRgb(255, 0, 0);
-        bitmap.palette[1] = qRgb(0, 255, 0);
-        bitmap.palette[2] = qRgb(0, 0, 255);
-        const QImage image =
-            HImage(bitmap.make(stored({bytes({0, 1}), bytes({2, 0})}, 2, 8, false)));
+        for (const quint32 used : {3u, 0u}) {
+            Bitmap bitmap(2, 2, 8);
+            bitmap.coloursUsed = used;
+            bitmap.palette = greyPalette(used ? 3 : 256);
+            bitmap.palette[0] = qRgb(255, 0, 0);
+            bitmap.palette[1] = qRgb(0, 255, 0);
+            bitmap.palette[2] = qRgb(0, 0, 255);
+            add(used ? "8 bit, three used colours" : "8 bit, used colours 0 means 256",
+                bitmap.make(stored({bytes({0, 1}), bytes({2, 0})}, 2, 8, false)),
+                QImage::Format_Indexed8, used ? 3 : 256, "rg br");
+        }
 
-        QCOMPARE(image.format(), QImage::Format_Indexed8);
-        QCOMPARE(image.colorCount(), expectedColours);
-        QCOMPARE(row(image, 0) + row(image, 1), QStringLiteral("rgbr"));
-        QCOMPARE(qAlpha(image.color(1)), 255);
-    }
+        // Two one-pixel rows: the first stored row is red, the second blue. Stored bottom-up,
+        // the first stored row becomes the last image row.
+        for (const int bits : {8, 24, 32}) {
+            Bitmap bitmap(1, 2, bits);
+            bitmap.topDown = true; // give the rows in stored order
+            bitmap.palette = {qRgb(255, 0, 0), qRgb(0, 0, 255)};
+            bitmap.coloursUsed = bits == 8 ? 2 : 0;
+            // Pixels are stored blue, green, red (and a spare byte at 32 bits).
+            const QByteArray red = bits == 8 ? bytes({0}) : bytes({0, 0, 255, 0}).left(bits / 8);
+            const QByteArray blue = bits == 8 ? bytes({1}) : bytes({255, 0, 0, 0}).left(bits / 8);
+            const DibBuffer topDown = bitmap.make(stored({red, blue}, 1, bits, true));
+            const QImage::Format format = bits == 8    ? QImage::Format_Indexed8
+                                          : bits == 24 ? QImage::Format_RGB888
+                                                       : QImage::Format_RGB32;
+            const QByteArray name = QByteArray::number(bits) + " bit ";
+            add(name + "top-down", topDown, format, bits == 8 ? 2 : 0, "r b");
+            add(name + "bottom-up", patched(topDown, 8, 2), format, bits == 8 ? 2 : 0, "b r");
+        }
 
-    void rowOrder_data() { rowOrderColumns({8, 24, 32}); }
+        Bitmap sixteen(2, 1, 16);
+        const auto sixteenBit = [&sixteen](quint32 compression, const QList<quint32> &masks,
+                                           int redPixel) {
+            sixteen.compression = compression;
+            sixteen.masks = masks;
+            return sixteen.make(stored({le16({redPixel, 0})}, 2, 16, false));
+        };
+        add("16 bit, no masks: 5-5-5", sixteenBit(DibBuffer::Uncompressed, {}, 0x7C00),
+            QImage::Format_RGB555, 0, "r.");
+        add("16 bit, 5-6-5 masks",
+            sixteenBit(DibBuffer::BitFields, {0xF800, 0x07E0, 0x001F}, 0xF800),
+            QImage::Format_RGB16, 0, "r.");
+        add("16 bit, 4-4-4 masks",
+            sixteenBit(DibBuffer::BitFields, {0x0F00, 0x00F0, 0x000F}, 0x0F00),
+            QImage::Format_RGB444, 0, "r.");
+        add("16 bit, unknown masks: 5-5-5",
+            sixteenBit(DibBuffer::BitFields, {0x00FF, 0xFF00, 0}, 0x7C00), QImage::Format_RGB555, 0,
+            "r.");
 
-    void rowOrder()
-    {
-        // Two one-pixel rows: the first stored row is red, the second blue. Stored
-        // bottom-up, the first stored row becomes the last image row.
-        QFETCH(int, bits);
-        QFETCH(bool, topDown);
-        Bitmap bitmap(1, 2, bits);
-        bitmap.topDown = true; // give the rows in stored order
-        bitmap.palette = {qRgb(255, 0, 0), qRgb(0, 0, 255)};
-        bitmap.coloursUsed = bits == 8 ? 2 : 0;
-        // Pixels are stored blue, green, red (and a spare byte at 32 bits).
-        QByteArray red = bits == 8 ? bytes({0}) : bytes({0, 0, 255, 0}).left(bits / 8);
-        QByteArray blue = bits == 8 ? bytes({1}) : bytes({255, 0, 0, 0}).left(bits / 8);
-        DibBuffer dib = bitmap.make(stored({red, blue}, 1, bits, true));
-        if (!topDown)
-            dib = patched(dib, 8, 2);
-        const QImage image = HImage(dib);
+        // One bit becomes grey; a palette that says the opposite is not consulted.
+        for (const bool topDown : {false, true}) {
+            Bitmap bitmap(10, 2, 1);
+            bitmap.topDown = topDown;
+            bitmap.palette = {qRgb(255, 255, 255), qRgb(0, 0, 0)};
+            add(topDown ? "1 bit top-down" : "1 bit bottom-up",
+                bitmap.make(stored({bytes({0xA0, 0x40}), bytes({0x00, 0xC0})}, 10, 1, topDown)),
+                QImage::Format_Indexed8, 256, "w.w......w ........ww");
+        }
 
-        QCOMPARE(image.size(), QSize(1, 2));
-        QCOMPARE(row(image, 0) + row(image, 1), QLatin1String(topDown ? "rb" : "br"));
-    }
-
-    void sixteenBitFormats_data()
-    {
-        QTest::addColumn<quint32>("compression");
-        QTest::addColumn<QList<quint32>>("masks");
-        QTest::addColumn<int>("redPixel");
-        const quint32 plain = DibBuffer::Uncompressed;
-        const quint32 fields = DibBuffer::BitFields;
-        QTest::newRow("no masks: 5-5-5") << plain << QList<quint32>() << 0x7C00;
-        QTest::newRow("5-6-5 masks") << fields << QList<quint32>{0xF800, 0x07E0, 0x001F} << 0xF800;
-        QTest::newRow("4-4-4 masks") << fields << QList<quint32>{0x0F00, 0x00F0, 0x000F} << 0x0F00;
-        QTest::newRow("unknown masks: 5-5-5")
-            << fields << QList<quint32>{0x00FF, 0xFF00, 0} << 0x7C00;
-    }
-
-    void sixteenBitFormats()
-    {
-        QFETCH(quint32, compression);
-        QFETCH(QList<quint32>, masks);
-        QFETCH(int, redPixel);
-        Bitmap bitmap(2, 1, 16);
-        bitmap.compression = compression;
-        bitmap.masks = masks;
-        const QImage image = HImage(bitmap.make(stored({le16({redPixel, 0})}, 2, 16, false)));
-        QCOMPARE(row(image, 0), QStringLiteral("r."));
-    }
-
-    void oneBitIsNormalisedToGrey_data() { rowOrderColumns(); }
-
-    void oneBitIsNormalisedToGrey()
-    {
-        QFETCH(bool, topDown);
-        Bitmap bitmap(10, 2, 1);
-        bitmap.topDown = topDown;
-        bitmap.xPerMetre = 11811;
-        bitmap.yPerMetre = 11811;
-        // A palette that says the opposite: it is not consulted.
-        bitmap.palette = {qRgb(255, 255, 255), qRgb(0, 0, 0)};
-        const QImage image =
-            HImage(bitmap.make(stored({bytes({0xA0, 0x40}), bytes({0x00, 0xC0})}, 10, 1, topDown)));
-
-        QCOMPARE(image.format(), QImage::Format_Indexed8);
-        QCOMPARE(image.colorCount(), 256);
-        QCOMPARE(image.color(255), qRgb(255, 255, 255));
-        QCOMPARE(image.size(), QSize(10, 2));
-        QCOMPARE(row(image, 0), QStringLiteral("w.w......w"));
-        QCOMPARE(row(image, 1), QStringLiteral("........ww"));
-        QCOMPARE(image.dotsPerMeterX(), 11811);
-        QCOMPARE(image.dotsPerMeterY(), 11811);
-    }
-
-    void runLength4IsDecoded()
-    {
-        Bitmap bitmap(6, 3, 4);
-        bitmap.compression = DibBuffer::RunLength4;
-        bitmap.palette = greyPalette(16);
-        bitmap.palette[1] = qRgb(255, 0, 0);
-        bitmap.palette[2] = qRgb(0, 255, 0);
-        bitmap.palette[3] = qRgb(0, 0, 255);
+        Bitmap runs(6, 3, 4);
+        runs.compression = DibBuffer::RunLength4;
+        runs.palette = greyPalette(16);
+        runs.palette[1] = qRgb(255, 0, 0);
+        runs.palette[2] = qRgb(0, 255, 0);
+        runs.palette[3] = qRgb(0, 0, 255);
         // Stored bottom-up. Row 0: run of 5 alternating 1,2 then one 3, end of line.
         // Row 1: literal 3,2,1 (padded), end of line. Row 2: move right by 4, run of 2 x 3.
-        const QByteArray stream = bytes({5, 0x12, 1,    0x30, 0, 0, //
-                                         0, 3,    0x32, 0x10, 0, 0, //
-                                         0, 2,    4,    0,    2, 0x33, 0, 1});
-        const QImage image = HImage(bitmap.make(stream));
-
-        QCOMPARE(image.format(), QImage::Format_Indexed8);
-        QCOMPARE(image.colorCount(), 256);
-        QCOMPARE(row(image, 2), QStringLiteral("rgrgrb"));
-        QCOMPARE(row(image, 1), QStringLiteral("bgr..."));
-        QCOMPARE(row(image, 0), QStringLiteral("....bb"));
-
+        add("4 bit runs", runs.make(bytes({5, 0x12, 1, 0x30, 0, 0,    0, 3, 0x32, 0x10, 0, 0, //
+                                           0, 2,    4, 0,    2, 0x33, 0, 1})),
+            QImage::Format_Indexed8, 256, "....bb bgr... rgrgrb");
         // A run of 255 pixels, a move far down, more runs, no end marker: clipped.
-        bitmap.height = 1;
-        const QImage clipped =
-            HImage(bitmap.make(bytes({255, 0x12, 0, 0, 0, 2, 200, 200, 9, 0x11})));
-        QCOMPARE(row(clipped, 0), QStringLiteral("rgrgrg"));
-    }
+        runs.height = 1;
+        add("4 bit runs beyond the page",
+            runs.make(bytes({255, 0x12, 0, 0, 0, 2, 200, 200, 9, 0x11})), QImage::Format_Indexed8,
+            256, "rgrgrg");
 
-    void plainFourBitBecomesColour()
-    {
-        Bitmap bitmap(3, 1, 4);
-        bitmap.coloursUsed = 3;
-        bitmap.palette = {qRgb(10, 20, 30), qRgb(40, 50, 60), qRgb(70, 80, 90)};
         // High nibble first; index 15 lies beyond the three-entry palette.
-        const QImage image = HImage(bitmap.make(stored({bytes({0x21, 0xF0})}, 3, 4, false)));
-        QCOMPARE(image.format(), QImage::Format_RGB888);
-        QCOMPARE(image.pixel(0, 0), qRgb(70, 80, 90));
-        QCOMPARE(image.pixel(1, 0), qRgb(40, 50, 60));
-        QCOMPARE(image.pixel(2, 0), qRgb(0, 0, 0));
+        Bitmap plain(3, 1, 4);
+        plain.coloursUsed = 3;
+        plain.palette = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
+        add("4 bit plain becomes colour", plain.make(stored({bytes({0x21, 0xF0})}, 3, 4, false)),
+            QImage::Format_RGB888, 0, "bg.");
+
+        // Blue, green, red samples per pixel, top row first; a low byte that rounding would
+        // carry into the high one.
+        const QByteArray top = le16({0x00FF, 0x00FF, 0xFF00, 0, 0, 0});
+        const QByteArray bottom = le16({0xFFFF, 0xFFFF, 0xFFFF, 0x00FF, 0xFF7F, 0x00FF});
+        add("48 bit keeps the high bytes",
+            Bitmap(2, 2, 48).make(stored({top, bottom}, 2, 48, false)), QImage::Format_RGB888, 0,
+            "r. wg");
     }
 
-    void fortyEightBitKeepsHighBytes()
+    void decodes()
     {
-        Bitmap bitmap(2, 2, 48);
-        bitmap.xPerMetre = 5906;
-        // Blue, green, red samples per pixel; top row given first.
-        const QByteArray top = le16({0x01FF, 0x02FF, 0xFE00, 0, 0, 0});
-        const QByteArray bottom = le16({0xFFFF, 0xFFFF, 0xFFFF, 0x8000, 0x4000, 0x2000});
-        const QImage image = HImage(bitmap.make(stored({top, bottom}, 2, 48, false)));
-        QCOMPARE(image.format(), QImage::Format_RGB888);
-        QCOMPARE(image.pixel(0, 0), qRgb(0xFE, 0x02, 0x01));
-        QCOMPARE(image.pixel(1, 0), qRgb(0, 0, 0));
-        QCOMPARE(image.pixel(0, 1), qRgb(255, 255, 255));
-        QCOMPARE(image.pixel(1, 1), qRgb(0x20, 0x40, 0x80));
-        QCOMPARE(image.dotsPerMeterX(), 5906);
+        QFETCH(DibBuffer, dib);
+        QFETCH(int, format);
+        QFETCH(int, colours);
+        QFETCH(QStringList, rows);
+        const QImage image = HImage(dib);
+        QCOMPARE(int(image.format()), format);
+        QCOMPARE(image.colorCount(), colours);
+        QCOMPARE(image.height(), rows.size());
+        QCOMPARE(image.dotsPerMeterX(), 11811);
+        QCOMPARE(image.dotsPerMeterY(), 5906);
+        for (int y = 0; y < image.height(); ++y)
+            QCOMPARE(row(image, y), rows.at(y));
     }
 
     void malformedGivesNull_data()

@@ -1,5 +1,5 @@
 // The options dialog: what it shows from the settings store, what "OK", "Cancel" and
-// "Default" leave in the store, the category it reopens on, and its category model.
+// "Default" leave in the store, and the category it reopens on.
 #include "OptionsDlg.h"
 #include "PropertyModel.h"
 #include "ScanResPage.h"
@@ -41,16 +41,6 @@ QVariant stored(const SettingKey &key, QMetaType type)
     return value;
 }
 
-// Controls are found the way assistive technology finds them: by accessible name.
-template <typename T> T *control(const QWidget &dialog, const QString &accessibleName)
-{
-    for (T *widget : dialog.findChildren<T *>()) {
-        if (widget->accessibleName() == accessibleName)
-            return widget;
-    }
-    return nullptr;
-}
-
 void press(OptionsDlg &dialog, QDialogButtonBox::StandardButton which)
 {
     dialog.findChild<QDialogButtonBox *>()->button(which)->click();
@@ -74,23 +64,6 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
         QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
-    }
-
-    void model()
-    {
-        PropertyModel model;
-        QAbstractItemModelTester tester(&model,
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(model.rowCount(), 2);
-        const QStringList names{QStringLiteral("Scanner"), QStringLiteral("Resolution")};
-        for (int row = 0; row < 2; ++row) {
-            const QModelIndex index = model.index(row, 0);
-            QCOMPARE(model.data(index, Qt::DisplayRole).toString(), names[row]);
-            QCOMPARE(model.indexOfIdentifier(model.identifier(index)), index);
-        }
-        // Stored identifiers are matched exactly; the root's empty one names no category.
-        QVERIFY(!model.indexOfIdentifier(QString()).isValid());
-        QVERIFY(!model.indexOfIdentifier(QStringLiteral("pt_scanner")).isValid());
     }
 
     void dialogFrame()
@@ -168,8 +141,8 @@ private slots:
         add("preview stored", Settings::Preview, "Scan with preview", true, true, false, false);
         add("upright default", Settings::AutoOrientation, "Turn pages upright automatically", {},
             false, true, true);
-        add("blank pages stored", Settings::SkipBlankPages,
-            "Leave out blank pages of a feeder run", true, true, false, false);
+        add("blank pages stored", Settings::SkipBlankPages, "Leave out blank pages of a feeder run",
+            true, true, false, false);
     }
 
     void roundTrip()
@@ -185,13 +158,14 @@ private slots:
             writeSetting(*key, stored);
         OptionsDlg dialog;
         dialog.show();
-        if (auto *list = ::control<QComboBox>(dialog, control)) {
+        // Controls are found the way assistive technology finds them: by accessible name.
+        if (auto *list = named<QComboBox>(dialog, qPrintable(control))) {
             QCOMPARE(list->currentText(), shown.toString());
             QCOMPARE(list->currentIndex() == -1, shown.toString().isEmpty());
             if (chosen.isValid())
                 list->setCurrentIndex(list->findText(chosen.toString()));
         } else {
-            auto *box = ::control<QCheckBox>(dialog, control);
+            auto *box = named<QCheckBox>(dialog, qPrintable(control));
             QVERIFY(box);
             QCOMPARE(box->isChecked(), shown.toBool());
             if (chosen.isValid())
@@ -202,20 +176,29 @@ private slots:
         QCOMPARE(::stored(*key, saved.metaType()), saved);
     }
 
+    // "Default" then a way out of the dialog: buttons, or keys in a focused control.
     void defaultButtons_data()
     {
-        QTest::addColumn<int>("button");
-        row("then OK stores the defaults", int(QDialogButtonBox::Ok));
-        row("then Cancel changes nothing", int(QDialogButtonBox::Cancel));
+        QTest::addColumn<QString>("focus"); // empty: a button is clicked
+        QTest::addColumn<int>("input");     // the button or the key
+        QTest::addColumn<bool>("accepted");
+        row("then OK stores the defaults", QString(), int(QDialogButtonBox::Ok), true);
+        row("then Cancel changes nothing", QString(), int(QDialogButtonBox::Cancel), false);
+        row("then Enter in the tree", QStringLiteral("Categories"), int(Qt::Key_Return), true);
+        row("then Enter in a list", QStringLiteral("Middle:"), int(Qt::Key_Enter), true);
+        row("then Escape in a list", QStringLiteral("Middle:"), int(Qt::Key_Escape), false);
     }
 
     void defaultButtons()
     {
-        QFETCH(int, button);
+        QFETCH(QString, focus);
+        QFETCH(int, input);
+        QFETCH(bool, accepted);
         for (const auto &[key, value] : changedValues)
             writeSetting(*key, value);
         OptionsDlg dialog;
         dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         int pressed = 0;
         for (QPushButton *push : dialog.findChildren<QPushButton *>()) {
             if (push->accessibleName() == QStringLiteral("Default")) {
@@ -224,14 +207,22 @@ private slots:
             }
         }
         QCOMPARE(pressed, 2);
-        QCOMPARE(control<QComboBox>(dialog, QStringLiteral("Middle:"))->currentText(),
-                 QStringLiteral("100"));
-        QVERIFY(!control<QCheckBox>(dialog, QStringLiteral("Scan with preview"))->isChecked());
+        QCOMPARE(named<QComboBox>(dialog, "Middle:")->currentText(), QStringLiteral("100"));
+        QVERIFY(!named<QCheckBox>(dialog, "Scan with preview")->isChecked());
 
-        press(dialog, QDialogButtonBox::StandardButton(button));
+        if (focus.isEmpty()) {
+            press(dialog, QDialogButtonBox::StandardButton(input));
+        } else {
+            QWidget *target = named<QWidget>(dialog, qPrintable(focus));
+            QVERIFY(target);
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key(input));
+        }
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(accepted ? QDialog::Accepted : QDialog::Rejected));
         for (const auto &[key, value] : changedValues) {
             // "Default" chooses values, never the category.
-            const bool reset = button == QDialogButtonBox::Ok && key != &Settings::LastOptionsPage;
+            const bool reset = accepted && key != &Settings::LastOptionsPage;
             QCOMPARE(stored(*key, value.metaType()), reset ? key->defaultValue : value);
         }
     }
@@ -248,6 +239,7 @@ private slots:
         row("resolution stored", resolution, -1, 0, "PT_ScanRes");
         row("nothing stored", QVariant(), -1, 0, "PT_ScanRes");
         row("unknown stored", QVariant(QStringLiteral("PT_Gone")), -1, 0, "PT_ScanRes");
+        row("stored in other case", QVariant(QStringLiteral("pt_scanner")), -1, 0, "PT_ScanRes");
         row("scanner clicked", resolution, 0, 1, "PT_Scanner");
         row("resolution clicked", scanner, 1, 0, "PT_ScanRes");
     }
@@ -267,6 +259,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCoreApplication::processEvents();
         auto *tree = dialog.findChild<QTreeView *>();
+        QAbstractItemModelTester tester(tree->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         if (click >= 0) {
             const QModelIndex item = tree->model()->index(click, 0);
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
@@ -280,37 +274,6 @@ private slots:
 
         press(dialog, QDialogButtonBox::Ok);
         QCOMPARE(readSetting(Settings::LastOptionsPage).toString(), current);
-    }
-
-    void enterAcceptsEscapeRejects_data()
-    {
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("result");
-        row("enter in tree", "Categories", int(Qt::Key_Return), int(QDialog::Accepted));
-        row("enter in list", "Middle:", int(Qt::Key_Enter), int(QDialog::Accepted));
-        row("escape in list", "Middle:", int(Qt::Key_Escape), int(QDialog::Rejected));
-    }
-
-    void enterAcceptsEscapeRejects()
-    {
-        QFETCH(QString, focus);
-        QFETCH(int, key);
-        QFETCH(int, result);
-
-        writeSetting(Settings::MiddleQuality, 150);
-        OptionsDlg dialog;
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        control<QComboBox>(dialog, QStringLiteral("Middle:"))->setCurrentIndex(0);
-        QWidget *target = control<QWidget>(dialog, focus);
-        QVERIFY(target);
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key(key));
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), result);
-        QCOMPARE(readSetting(Settings::MiddleQuality).toInt(),
-                 result == QDialog::Accepted ? 75 : 150);
     }
 };
 

@@ -1,9 +1,5 @@
-"""A network scanner on the loopback interface, speaking just enough of the eSCL protocol for
-sane-airscan: capabilities, status, and scan jobs that each deliver one page, the colour or
-the grey JPEG file given on the command line as the job asks, then no more pages. Prints its
-port once it listens; 127.0.0.1 only.
-
-usage: escl_server.py COLOUR.jpg GREY.jpg"""
+"""Just enough eSCL on 127.0.0.1 for sane-airscan: each scan job delivers the colour or grey
+JPEG as it asks, then no more pages. Prints its port. usage: escl_server.py COLOUR.jpg GREY.jpg"""
 
 import http.server
 import itertools

@@ -20,70 +20,92 @@
 class FakeScannerLibrary : public ScannerLibrary
 {
 public:
-    // A small 24-bit page whose colour tells it apart from others.
+    // A small 24-bit page whose colour tells it apart from others; no resolution stated.
     static DibBuffer page(QRgb colour, int width = 4, int height = 3);
     // A 24-bit page of picture, rows stored bottom-up as drivers do, with its resolution.
     static DibBuffer pageOf(const QImage &picture);
 
-    explicit FakeScannerLibrary(QStringList names = {QStringLiteral("Fake scanner")});
+    explicit FakeScannerLibrary(QStringList names = {QStringLiteral("Fake scanner")})
+        : m_names(std::move(names))
+    {
+    }
 
     // Script.
     void setOpenResult(bool opens) { m_opens = opens; }
     void setErrorState(bool error) { m_error = error; }
     // A nullopt entry makes that acquisition return nothing.
-    void setPages(const QList<std::optional<DibBuffer>> &pages);
+    void setPages(const QList<std::optional<DibBuffer>> &pages)
+    {
+        m_script = pages;
+        m_next = 0;
+    }
     // The feeder empties after these many pages in all, as when a stack runs out and the
     // next one is put in; the script's end always empties it.
     void setFeederEmptyAfter(const QList<int> &pages) { m_emptyAfter = pages; }
     // Runs inside acquirePage(), before the page is handed out (a progress report, a
     // second scan request, a cancel).
     void setOnAcquire(std::function<void()> hook) { m_onAcquire = std::move(hook); }
-    void setDuplexOffered(bool offered) { m_duplexOffered = offered; }
     // Whether the scan area is cut by the "device"; else the whole page comes back.
     void setScanAreaApplied(bool applied) { m_areaApplied = applied; }
-    // The answer selectSource() gives.
-    void setSelectResult(bool chosen) { m_selectResult = chosen; }
 
     // Record.
     QStringList calls() const { return m_calls; }
-    void clearCalls() { m_calls.clear(); }
     // Kept, not recorded: every run sets it.
     QRectF scanArea() const { return m_area; }
     // Pages handed out and not given back yet.
     int pagesOutstanding() const { return m_outstanding; }
     // Sends progress the way a real library does during an acquisition.
-    void reportProgress(int percent);
+    void reportProgress(int percent)
+    {
+        if (m_progress)
+            m_progress(percent);
+    }
 
-    QStringList sourceNames() override;
-    bool selectSource(QWidget *parent) override;
-    void setDriverDialogShown(bool shown) override;
-    void setAutoContrast(bool on) override;
-    bool open() override;
-    void setFeederEnabled(bool on) override;
-    void setDuplex(bool on) override;
-    bool offersDuplex() override { return m_duplexOffered; }
+    QStringList sourceNames() override
+    {
+        record("sourceNames()");
+        return m_names;
+    }
+    void setDriverDialogShown(bool shown) override { record("setDriverDialogShown", shown); }
+    void setAutoContrast(bool on) override { record("setAutoContrast", on); }
+    bool open() override
+    {
+        record("open()");
+        return m_opens;
+    }
+    void setFeederEnabled(bool on) override { record("setFeederEnabled", on); }
+    void setDuplex(bool on) override { record("setDuplex", on); }
     void setScanArea(const QRectF &millimetres) override { m_area = millimetres; }
     bool scanAreaApplied() const override { return m_areaApplied; }
-    void setTransferCount(int count) override;
-    void setMultipleTransfer(bool on) override;
-    void setResolution(double dpi) override;
+    void setTransferCount(int count) override { record("setTransferCount", count); }
+    void setMultipleTransfer(bool on) override { record("setMultipleTransfer", on); }
+    void setResolution(double dpi) override { record("setResolution", dpi); }
     const DibBuffer *acquirePage(int colourMode) override;
     void releasePage(const DibBuffer *page) override;
     bool transferEnded() override;
-    void endFeederRun() override;
-    bool hasError() const override;
-    QString errorText() const override;
-    void cancel() override;
-    void setProgressHandler(ProgressHandler handler) override;
+    void endFeederRun() override { record("endFeederRun()"); }
+    bool hasError() const override
+    {
+        record("hasError()");
+        return m_error;
+    }
+    QString errorText() const override
+    {
+        return m_error ? QStringLiteral("Fake scanner failure.") : QString();
+    }
+    void cancel() override { record("cancel()"); }
+    void setProgressHandler(ProgressHandler handler) override { m_progress = std::move(handler); }
 
 private:
-    void record(const QString &call) const { m_calls << call; }
+    void record(const char *call) const { m_calls << QLatin1String(call); }
+    void record(const char *name, double value) const
+    {
+        m_calls << QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(value);
+    }
 
     QStringList m_names;
     bool m_opens = true;
     bool m_error = false;
-    bool m_selectResult = false;
-    bool m_duplexOffered = false;
     bool m_areaApplied = false;
     QRectF m_area;
     QList<std::optional<DibBuffer>> m_script;

@@ -1,63 +1,26 @@
 #include "ContrastChecks.h"
-#include "MainWindow.h"
 #include "NoticeTexts.h"
 #include "OfficePopupWindow.h"
 #include "OptionsDlg.h"
 #include "PageListWidget.h"
-#include "RibbonBar.h"
 #include "RibbonSliderPane.h"
-#include "RibbonStyle.h"
-#include "ScannerLibrary.h"
 #include "SettingsKeys.h"
 #include "SplashPanel.h"
 #include "TestHelpers.h"
 #include "UrlCatcher.h"
+#include "WindowFixture.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QtTest>
-
-namespace {
-class FakeScannerLibrary : public ScannerLibrary
-{
-public:
-    explicit FakeScannerLibrary(QStringList names) : m_names(std::move(names)) {}
-    QStringList sourceNames() override { return m_names; }
-    // The source dialog picks the last scanner.
-    bool selectSource(QWidget *) override
-    {
-        m_chosen = m_names.value(m_names.size() - 1);
-        return true;
-    }
-    QString currentSourceName() override
-    {
-        return m_chosen.isEmpty() ? ScannerLibrary::currentSourceName() : m_chosen;
-    }
-
-private:
-    QStringList m_names;
-    QString m_chosen;
-};
-
-std::unique_ptr<MainWindow> makeWindow(const QStringList &scanners = {})
-{
-    return std::make_unique<MainWindow>(MainWindow::NoSplash,
-                                        std::make_unique<FakeScannerLibrary>(scanners));
-}
-
-} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -65,14 +28,13 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setStyle(new Ribbon::RibbonStyle);
+        setUpWindowTests();
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_urls, "open");
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_urls, "open");
     }
     void init()
     {
-        QSettings().clear();
+        startAfresh();
         m_urls.opened.clear();
     }
     void cleanupTestCase()
@@ -81,49 +43,17 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     }
 
-    void commands()
+    // Every command has its icon; page commands wait for a page, Undo and Redo for an edit.
+    void commandsAtStart()
     {
-        auto window = makeWindow({QStringLiteral("Test scanner")});
-        QCOMPARE(window->scanActions(), (QList<QAction *>{window->action(Command::ScanPage),
-                                                          window->action(Command::AutoScan)}));
-        const QHash<Command, QString> keys = {
-            {Command::ScanPage, QStringLiteral("Space")},
-            {Command::LoadFile, QStringLiteral("Ctrl+O")},
-            {Command::ZoomIn, QStringLiteral("Ctrl++, Ctrl+=")},
-            {Command::ZoomOut, QStringLiteral("Ctrl+-")},
-            {Command::ZoomFit, QStringLiteral("Ctrl+0")},
-            {Command::Undo, QStringLiteral("Ctrl+Z")},
-            {Command::Redo, QStringLiteral("Ctrl+Shift+Z, Ctrl+Y")},
-            {Command::RemovePage, QStringLiteral("Del")}};
+        auto window = makeWindow();
         for (const CommandInfo &info : commandTable()) {
             QAction *action = window->action(info.id);
             QVERIFY2(!action->icon().pixmap(32, 32).isNull(), info.icon);
-            // Page commands wait for a page, Undo and Redo for an edit.
             if (window->pageActions().contains(action) || info.id == Command::Undo ||
                 info.id == Command::Redo)
                 QVERIFY2(!action->isEnabled(), info.text);
-            QStringList shortcuts;
-            for (const QKeySequence &shortcut : action->shortcuts())
-                shortcuts << shortcut.toString();
-            QCOMPARE(shortcuts.join(QLatin1String(", ")), keys.value(info.id));
         }
-    }
-
-    void contextMenus()
-    {
-        auto window = makeWindow();
-        const auto texts = [](QMenu *menu) {
-            QStringList result;
-            for (QAction *action : menu->actions())
-                result << (action->isSeparator() ? QStringLiteral("|") : action->text());
-            return result.join(QLatin1Char(','));
-        };
-        QCOMPARE(texts(window->editorMenu()),
-                 QStringLiteral("Turn &Left,&Turn Right,&Flip Image,|,Zoom &In,Zoom &Out,&Fit to "
-                                "Window,|,&Crop Image,&Image Contrast,|,&Remove Page"));
-        QCOMPARE(texts(window->pageMenu()),
-                 QStringLiteral("Move &Up,Move &Down,Move to &Top,Move to &Bottom,|,&Remove "
-                                "Page,&Remove All But Current"));
     }
 
     void scanners_data()
@@ -160,45 +90,25 @@ private slots:
         QCOMPARE(button->text(), chosen);
     }
 
-    void colourChoiceIsStoredAndRestored()
-    {
-        {
-            auto window = makeWindow();
-            QCOMPARE(window->colorBox()->currentData().toInt(), 2); // default Grayscale
-            window->colorBox()->setCurrentIndex(
-                window->colorBox()->findText(QStringLiteral("Photo Color")));
-            QCOMPARE(readSetting(Settings::Grayscale).toInt(), 4);
-        }
-        auto restarted = makeWindow();
-        QCOMPARE(restarted->colorBox()->currentText(), QStringLiteral("Photo Color"));
-        writeSetting(Settings::Grayscale, 3); // matches no item exactly
-        auto oddValue = makeWindow();
-        QCOMPARE(oddValue->colorBox()->currentData().toInt(), 2);
-    }
-
-    void qualitiesFollowStoredResolutionsAndSettings_data()
+    // Colour mode and quality (its resolutions from the scan options) come back at the next start.
+    void fastSettingsAreStoredAndRestored_data()
     {
         QTest::addColumn<bool>("accept");
         row("ok", true);
         row("cancel", false);
     }
-    void qualitiesFollowStoredResolutionsAndSettings()
+    void fastSettingsAreStoredAndRestored()
     {
         QFETCH(bool, accept);
         writeSetting(Settings::QualityIndex, 2);
         auto window = makeWindow();
         QComboBox *box = window->qualityBox();
         QCOMPARE(box->currentIndex(), 2);
-        QCOMPARE(box->itemData(2).toInt(), 300);
         writeSetting(Settings::JpegQuality, 50);
         QTimer::singleShot(0, [accept] {
             auto *dialog = qobject_cast<OptionsDlg *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
-            QComboBox *middle = nullptr;
-            for (QComboBox *box : dialog->findChildren<QComboBox *>()) {
-                if (box->accessibleName() == QLatin1String("Middle:"))
-                    middle = box;
-            }
+            QComboBox *middle = named<QComboBox>(*dialog, "Middle:");
             QVERIFY(middle);
             middle->setCurrentIndex(middle->findData(150));
             auto *buttons = dialog->findChild<QDialogButtonBox *>();
@@ -212,11 +122,16 @@ private slots:
         box->setCurrentIndex(0);
         QCOMPARE(readSetting(Settings::Resolution).toInt(), middle);
         QCOMPARE(readSetting(Settings::QualityIndex).toInt(), 0);
-        // The next start reads them back.
+        window->colorBox()->setCurrentIndex(
+            window->colorBox()->findText(QStringLiteral("Photo Color")));
+        QCOMPARE(readSetting(Settings::Grayscale).toInt(), 4);
         window.reset();
         auto restarted = makeWindow();
         QCOMPARE(restarted->qualityBox()->itemData(0).toInt(), middle);
         QCOMPARE(restarted->qualityBox()->currentIndex(), 0);
+        QCOMPARE(restarted->colorBox()->currentText(), QStringLiteral("Photo Color"));
+        writeSetting(Settings::Grayscale, 3); // matches no item exactly
+        QCOMPARE(makeWindow()->colorBox()->currentData().toInt(), 2);
     }
 
     void thumbnailSlider_data()
@@ -359,7 +274,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, openKey);
         QFETCH(QString, expected);
-        auto window = makeWindow({QStringLiteral("Test scanner")});
+        auto window = makeWindow();
 
         // Absent means "don't open".
         QVERIFY(QMetaObject::invokeMethod(window.get(), qPrintable(slot), Q_ARG(QString, path)));
@@ -379,22 +294,13 @@ private slots:
         QCOMPARE(m_urls.opened, QList<QUrl>{QUrl::fromLocalFile(path)});
     }
 
-    void helpOpensTheVendorPage()
-    {
-        writeSetting(Settings::AppUrl, QStringLiteral("help.example.org"));
-        auto window = makeWindow();
-        window->help();
-        QCOMPARE(m_urls.opened,
-                 QList<QUrl>{QUrl(QStringLiteral("http://help.example.org/help.html"))});
-    }
-
-    void aboutShowsProductAndVersion_data()
+    void aboutAndHelpFollowTheVendor_data()
     {
         QTest::addColumn<bool>("escape"); // else a click closes it
         row("click", false);
         row("Escape", true);
     }
-    void aboutShowsProductAndVersion()
+    void aboutAndHelpFollowTheVendor()
     {
         QFETCH(bool, escape);
         writeSetting(Settings::AppUrl, QStringLiteral("vendor.example.org"));
@@ -427,6 +333,9 @@ private slots:
                 QTest::mouseClick(panel, Qt::LeftButton);
             QTRY_VERIFY(!shownPanel());
         }
+        window->help();
+        QCOMPARE(m_urls.opened,
+                 QList<QUrl>{QUrl(QStringLiteral("http://vendor.example.org/help.html"))});
     }
 
 private:

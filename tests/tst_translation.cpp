@@ -1,6 +1,5 @@
-// The Russian translation as a user meets it: every text shown whole in the dialogs, the ribbon
-// and the notices, the translation found wherever the program starts, and the defaults the
-// locale brings.
+// The Russian translation as a user meets it: texts shown whole, found from any folder, the
+// locale's defaults.
 #include "AutoScanWizard.h"
 #include "BrightnessDlg.h"
 #include "DestinationSettings.h"
@@ -8,22 +7,21 @@
 #include "ExportDlg.h"
 #include "ExportFileDlg.h"
 #include "ExportWordDlg.h"
-#include "FakeScannerLibrary.h"
-#include "MainWindow.h"
 #include "OcrLanguages.h"
 #include "OfficePopupWindow.h"
 #include "OptionsDlg.h"
 #include "RibbonBar.h"
 #include "RibbonPage.h"
-#include "RibbonStyle.h"
 #include "SettingsKeys.h"
 #include "SourceSelectDlg.h"
 #include "SplashPanel.h"
 #include "StartPanel.h"
+#include "TestHelpers.h"
 #include "Translations.h"
 #include "TwoSidedStackDlg.h"
 #include "UpdateDlg.h"
 #include "WaitingDlg.h"
+#include "WindowFixture.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -32,7 +30,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyleOptionButton>
@@ -122,15 +119,6 @@ QStringList cutTextsOnEveryPage(QWidget *widget)
     return cut;
 }
 
-std::unique_ptr<MainWindow> makeWindow()
-{
-    auto window =
-        std::make_unique<MainWindow>(MainWindow::NoSplash, std::make_unique<FakeScannerLibrary>());
-    window->show();
-    QCoreApplication::processEvents();
-    return window;
-}
-
 template <typename Dialog> WidgetMaker maker()
 {
     return [] { return new Dialog; };
@@ -143,10 +131,9 @@ class TestTranslation : public QObject
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
         QCoreApplication::setApplicationName(QStringLiteral("QuillaryTranslationTest"));
-        QApplication::setStyle(new Ribbon::RibbonStyle);
+        setUpWindowTests();
         QVERIFY(installTranslators(QLocale(QLocale::Russian, QLocale::Russia)));
     }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
@@ -183,16 +170,18 @@ private slots:
         QCOMPARE(cutTextsOnEveryPage(widget.get()), QStringList());
     }
 
-    void ribbonPagesShowWholeTexts_data()
+    // The ribbon's pages, the status bar and a long notice.
+    void windowShowsWholeTexts_data()
     {
         QTest::addColumn<int>("page");
         for (int page = 0; page < 4; ++page)
             QTest::addRow("page %d", page) << page;
     }
-    void ribbonPagesShowWholeTexts()
+    void windowShowsWholeTexts()
     {
         QFETCH(int, page);
         const auto window = makeWindow();
+        window->show();
         auto *ribbon = window->findChild<Ribbon::RibbonBar *>();
         QVERIFY(ribbon);
         ribbon->setCurrentPage(page);
@@ -200,16 +189,10 @@ private slots:
         QVERIFY(!ribbon->page(page)->findChildren<QAbstractButton *>().isEmpty());
         QCOMPARE(cutTexts(ribbon->page(page)), QStringList());
         QCOMPARE(cutTexts(window->statusBar()), QStringList());
-    }
-
-    void noticesShowWholeTexts()
-    {
-        const auto window = makeWindow();
         Ribbon::OfficePopupWindow *notice = window->showNotice(QCoreApplication::translate(
             "MainWindow", "A two-sided stack has as many backs as fronts.<br>Check "
                           "its fronts and backs (an even number of pages), or none "
                           "to take every page."));
-        QVERIFY(notice);
         QTRY_VERIFY(notice->isVisible());
         QCOMPARE(cutTexts(notice), QStringList());
     }
@@ -227,17 +210,16 @@ private slots:
         const QString english =
             QStringLiteral("Quillary - Automatic Scan to PDF, DjVu, JPEG, TIFF, BMP, PNG");
         const QString lang = QStringLiteral("LANG=ru_RU.UTF-8");
-        QTest::newRow("LANG") << QStringList{lang} << QStringList() << russian
-                              << QStringLiteral("Отмена");
-        QTest::newRow("LANGUAGE") << QStringList{QStringLiteral("LANG=en_GB.UTF-8"),
-                                                 QStringLiteral("LANGUAGE=ru:en")}
-                                  << QStringList() << russian << QStringLiteral("Отмена");
-        QTest::newRow("--lang") << QStringList{lang, QStringLiteral("LANGUAGE=ru")}
-                                << QStringList{QStringLiteral("--lang"), QStringLiteral("en")}
-                                << english << QStringLiteral("Cancel");
-        QTest::newRow("--lang=") << QStringList{QStringLiteral("LANG=C")}
-                                 << QStringList{QStringLiteral("--lang=ru_RU")} << russian
-                                 << QStringLiteral("Отмена");
+        const QString cancel = QStringLiteral("Отмена");
+        row("LANG", QStringList{lang}, QStringList(), russian, cancel);
+        row("LANGUAGE",
+            QStringList{QStringLiteral("LANG=en_GB.UTF-8"), QStringLiteral("LANGUAGE=ru:en")},
+            QStringList(), russian, cancel);
+        row("--lang", QStringList{lang, QStringLiteral("LANGUAGE=ru")},
+            QStringList{QStringLiteral("--lang"), QStringLiteral("en")}, english,
+            QStringLiteral("Cancel"));
+        row("--lang=", QStringList{QStringLiteral("LANG=C")},
+            QStringList{QStringLiteral("--lang=ru_RU")}, russian, cancel);
     }
     void foundFromAnotherFolder()
     {
@@ -274,18 +256,17 @@ private slots:
         QTest::addColumn<QString>("languages");
         QTest::addColumn<QString>("date");  // of 3 March 2024
         QTest::addColumn<QString>("names"); // of Russian and English, as the PDF dialog shows them
-        QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia) << 0
-                                 << QStringLiteral("rus+eng") << QStringLiteral("3 марта 2024 г.")
-                                 << QStringLiteral("русский + English");
-        QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates) << 2
-                            << QStringLiteral("eng") << QStringLiteral("March 3, 2024")
-                            << QStringLiteral("Russian + English");
-        QTest::newRow("British") << QLocale(QLocale::English, QLocale::UnitedKingdom) << 0
-                                 << QStringLiteral("eng") << QStringLiteral("3 March 2024")
-                                 << QStringLiteral("Russian + English");
-        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << 0
-                                << QStringLiteral("eng") << QStringLiteral("3. März 2024")
-                                << QStringLiteral("русский + English");
+        const QString russian = QStringLiteral("русский + English");
+        const QString english = QStringLiteral("Russian + English");
+        const QString eng = QStringLiteral("eng");
+        row("Russian", QLocale(QLocale::Russian, QLocale::Russia), 0, QStringLiteral("rus+eng"),
+            QStringLiteral("3 марта 2024 г."), russian);
+        row("US", QLocale(QLocale::English, QLocale::UnitedStates), 2, eng,
+            QStringLiteral("March 3, 2024"), english);
+        row("British", QLocale(QLocale::English, QLocale::UnitedKingdom), 0, eng,
+            QStringLiteral("3 March 2024"), english);
+        row("German", QLocale(QLocale::German, QLocale::Germany), 0, eng,
+            QStringLiteral("3. März 2024"), russian);
     }
     void localeDefaults()
     {

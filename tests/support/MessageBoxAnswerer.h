@@ -7,10 +7,8 @@
 #include <QString>
 #include <QTimer>
 
-// Answers every message box that opens while it lives, as the user would: a question with the
-// given button, a box with one button (a warning) with that button. It notes what
-// each box said, so that a test can check which boxes appeared. Without it an unexpected box
-// would block the test for good.
+// Answers every message box that opens while it lives (a question with the given button, a
+// warning with its only one) and notes what each said; an unanswered box would block the test.
 class MessageBoxAnswerer
 {
 public:
@@ -31,6 +29,7 @@ public:
     }
 
     const QList<Box> &boxes() const { return m_boxes; }
+    void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
 
     // How many boxes with icon appeared.
     qsizetype count(QMessageBox::Icon icon) const

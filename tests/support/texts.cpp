@@ -1,9 +1,8 @@
 // Starts as the program does (language chosen, translators installed), builds the main window,
 // then prints its title and the text of a standard Cancel button, one a line, and quits.
-#include "FakeScannerLibrary.h"
-#include "MainWindow.h"
 #include "StartUp.h"
 #include "Translations.h"
+#include "WindowFixture.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -15,9 +14,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     StartUp::nameApplication();
     installTranslators(StartUp::chooseLocale(QCoreApplication::arguments()));
-    const MainWindow window(MainWindow::NoSplash, std::make_unique<FakeScannerLibrary>());
+    const auto window = makeWindow();
     const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
-    QTextStream(stdout) << window.windowTitle() << '\n'
+    QTextStream(stdout) << window->windowTitle() << '\n'
                         << buttons.button(QDialogButtonBox::Cancel)->text() << '\n';
     return 0;
 }

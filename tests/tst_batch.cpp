@@ -6,14 +6,6 @@
 #include "PdfTestTools.h"
 #include "TestHelpers.h"
 
-#include <QDirIterator>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>

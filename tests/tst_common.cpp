@@ -6,14 +6,7 @@
 #include "TestHelpers.h"
 #include "ToneCurve.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QImageReader>
-#include <QRandomGenerator>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QtGui>
 #include <QtTest>
 
 #include <cerrno>

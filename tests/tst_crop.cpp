@@ -7,13 +7,8 @@
 #include "PhotoPixmapItem.h"
 #include "TestHelpers.h"
 
-#include <QApplication>
-#include <QImageReader>
-#include <QMouseEvent>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using Handle = PhotoGraphicsScene::Handle;
 

@@ -9,17 +9,8 @@
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
 
-#include <QDir>
-#include <QLineEdit>
-#include <QPainter>
-#include <QRegularExpression>
-#include <QScopeGuard>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QSpinBox>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 using PdfTestTools::run;

@@ -12,24 +12,9 @@
 #include "TestHelpers.h"
 #include "ToneCurve.h"
 
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QDir>
-#include <QFileInfo>
-#include <QGraphicsScene>
-#include <QImageReader>
-#include <QLabel>
-#include <QPushButton>
-#include <QRandomGenerator>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QWheelEvent>
-#include <QtEndian>
 #include <QtTest/qtestspontaneevent.h>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace {
 // 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right.

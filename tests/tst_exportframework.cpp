@@ -13,22 +13,8 @@
 #include "TestHelpers.h"
 #include "WordProgress.h"
 
-#include <QCheckBox>
-#include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QLocale>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScopeGuard>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QToolButton>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 

@@ -2,9 +2,8 @@
 #include "FlowLayout.h"
 #include "TestHelpers.h"
 
-#include <QSpacerItem>
-#include <QStandardPaths>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using Points = QList<QPoint>;
 

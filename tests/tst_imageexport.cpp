@@ -6,15 +6,8 @@
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QSpinBox>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 

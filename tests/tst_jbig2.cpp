@@ -3,8 +3,6 @@
 #include "PdfTestTools.h"
 #include "TestHelpers.h"
 
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;

@@ -10,17 +10,8 @@
 #include "UrlCatcher.h"
 #include "WindowFixture.h"
 
-#include <QAccessible>
-#include <QComboBox>
-#include <QDesktopServices>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QScopeGuard>
-#include <QScreen>
-#include <QSplitter>
-#include <QStackedWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestMainWindow : public QObject
 {

@@ -11,12 +11,8 @@
 #include "SelectFolderWidget.h"
 #include "SettingsKeys.h"
 
-#include <QDateTime>
-#include <QFontMetricsF>
-#include <QLineEdit>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QStandardPaths>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace PdfTestTools;
 

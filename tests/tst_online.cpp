@@ -9,18 +9,9 @@
 #include "UpdateDlg.h"
 #include "UrlCatcher.h"
 
-#include <QApplication>
-#include <QDesktopServices>
-#include <QLabel>
-#include <QNetworkAccessManager>
-#include <QPushButton>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QSysInfo>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTextDocumentFragment>
+#include <QtNetwork>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 const QString Checking = QStringLiteral("Checking for update");

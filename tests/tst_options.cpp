@@ -7,20 +7,8 @@
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
 
-#include <QAbstractItemModelTester>
-#include <QAccessible>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QPushButton>
-#include <QScreen>
-#include <QSettings>
-#include <QStackedWidget>
-#include <QStandardPaths>
-#include <QTest>
-#include <QTreeView>
+#include <QtTest>
+#include <QtWidgets>
 
 Q_DECLARE_METATYPE(const SettingKey *)
 

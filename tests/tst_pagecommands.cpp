@@ -18,22 +18,8 @@
 #include "TestHelpers.h"
 #include "WindowFixture.h"
 
-#include <QBuffer>
-#include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QImageReader>
-#include <QMimeData>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QProcess>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QRegularExpression>
-#include <QSlider>
-#include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <tuple>
 

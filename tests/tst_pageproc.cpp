@@ -4,15 +4,7 @@
 #include "PdfTestTools.h"
 #include "TestHelpers.h"
 
-#include <QDataStream>
-#include <QDir>
-#include <QFileInfo>
-#include <QImageReader>
-#include <QLinearGradient>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QtGui>
 
 #include <cmath>
 #include <sys/resource.h>

@@ -4,17 +4,8 @@
 #include "PageListWidget.h"
 #include "TestHelpers.h"
 
-#include <QDir>
-#include <QImageReader>
-#include <QPainter>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QRegularExpression>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtGui>
+#include <QtTest>
 
 namespace {
 struct Page

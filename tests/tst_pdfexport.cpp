@@ -9,23 +9,9 @@
 #include "SelectFolderWidget.h"
 #include "SettingsKeys.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
+#include <QtPrintSupport>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 using namespace PdfTestTools;

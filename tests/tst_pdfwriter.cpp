@@ -9,11 +9,7 @@
 #include "PdfWriter.h"
 #include "TestHelpers.h"
 
-#include <QFile>
-#include <QSet>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 using namespace PdfTestTools;
 using namespace Qt::StringLiterals;

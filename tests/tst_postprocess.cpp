@@ -5,11 +5,7 @@
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
 
-#include <QDir>
-#include <QImageReader>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QtGui>
 
 namespace {
 const QSize PageSize(60, 80);

@@ -11,24 +11,8 @@
 #include "RibbonText.h"
 #include "TestHelpers.h"
 
-#include <QAccessible>
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QMenu>
-#include <QPainter>
-#include <QPointer>
-#include <QScopeGuard>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QStandardPaths>
-#include <QStyle>
-#include <QStyleOption>
-#include <QTabBar>
-#include <QTimer>
-#include <QToolButton>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 

@@ -9,16 +9,8 @@
 #include "SourceSelectDlg.h"
 #include "TestHelpers.h"
 
-#include <QApplication>
-#include <QListWidget>
-#include <QProcess>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QThread>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <sane/sane.h>
 

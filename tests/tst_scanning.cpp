@@ -14,18 +14,8 @@
 #include "Translations.h"
 #include "TwoSidedStackDlg.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QImageReader>
-#include <QLabel>
-#include <QPainter>
-#include <QPushButton>
-#include <QSettings>
-#include <QStackedWidget>
-#include <QStandardPaths>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 struct Scanning

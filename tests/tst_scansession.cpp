@@ -3,12 +3,8 @@
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
 
-#include <QDir>
-#include <QProgressBar>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QStandardPaths>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 const QRgb Red = qRgb(255, 0, 0);

@@ -2,11 +2,7 @@
 #include "StartUp.h"
 #include "TestHelpers.h"
 
-#include <QImage>
-#include <QProcess>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QtGui>
 #include <QtTest>
 
 #include <csignal>

@@ -8,20 +8,8 @@
 #include "PhotoGraphicsView.h"
 #include "TestHelpers.h"
 
-#include <QAccessible>
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QGraphicsView>
-#include <QLabel>
-#include <QPointer>
-#include <QScopeGuard>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QStyle>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QVBoxLayout>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace {
 // Adds count tiles, none of them current.

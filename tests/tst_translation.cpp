@@ -23,18 +23,8 @@
 #include "WaitingDlg.h"
 #include "WindowFixture.h"
 
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QDate>
-#include <QLabel>
-#include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStackedWidget>
-#include <QStatusBar>
-#include <QStyleOptionButton>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 

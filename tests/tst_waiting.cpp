@@ -2,12 +2,8 @@
 #include "QProgressIndicator.h"
 #include "WaitingDlg.h"
 
-#include <QLabel>
-#include <QPointer>
-#include <QScreen>
-#include <QStandardPaths>
-#include <QtMath>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 // Watches the indicator's timer: records the angle seen before each tick and, when asked,

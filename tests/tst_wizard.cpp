@@ -6,15 +6,8 @@
 #include "TestHelpers.h"
 #include "Translations.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QSignalSpy>
-#include <QSpinBox>
-#include <QStandardPaths>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 

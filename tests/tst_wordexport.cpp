@@ -13,17 +13,8 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
-#include <QDir>
-#include <QLineEdit>
-#include <QMap>
-#include <QMimeDatabase>
-#include <QPushButton>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QXmlStreamReader>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 

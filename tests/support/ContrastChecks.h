@@ -1,10 +1,6 @@
 #pragma once
 
-#include <QColor>
-#include <QHash>
-#include <QImage>
-#include <QPalette>
-#include <QRect>
+#include <QtGui>
 
 #include <cmath>
 

@@ -3,9 +3,7 @@
 #include "DibBuffer.h"
 #include "ScannerLibrary.h"
 
-#include <QImage>
-#include <QList>
-#include <QStringList>
+#include <QtGui>
 
 #include <functional>
 #include <memory>

@@ -1,11 +1,6 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QList>
-#include <QMessageBox>
-#include <QString>
-#include <QTimer>
+#include <QtWidgets>
 
 // Answers every message box that opens while it lives (a question with the given button, a
 // warning with its only one) and notes what each said; an unanswered box would block the test.

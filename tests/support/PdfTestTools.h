@@ -4,12 +4,7 @@
 
 #include "TestHelpers.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 namespace PdfTestTools {
 

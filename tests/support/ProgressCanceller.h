@@ -2,10 +2,7 @@
 
 #include "PdfProgress.h"
 
-#include <QObject>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
+#include <QtWidgets>
 
 #include <functional>
 

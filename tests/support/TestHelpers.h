@@ -1,14 +1,7 @@
 #pragma once
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QFile>
-#include <QImage>
-#include <QImageWriter>
-#include <QPainter>
-#include <QRgb>
-#include <QString>
-#include <QTest>
+#include <QtGui>
+#include <QtTest>
 
 // One data row on one line.
 template <typename... Values> void row(const char *name, Values... values)

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QList>
-#include <QObject>
-#include <QUrl>
+#include <QtCore>
 
 // Receives the addresses the program asks the desktop to open (a QDesktopServices handler).
 class UrlCatcher : public QObject

@@ -4,10 +4,7 @@
 #include "RibbonStyle.h"
 #include "ScannerLibrary.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QSettings>
-#include <QStandardPaths>
+#include <QtWidgets>
 
 #include <memory>
 

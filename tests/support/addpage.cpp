@@ -2,9 +2,7 @@
 // is added, in a process that a test may kill at any step: addpage <work folder> <picture>.
 #include "PageListWidget.h"
 
-#include <QApplication>
-#include <QImage>
-#include <QStandardPaths>
+#include <QtWidgets>
 
 int main(int argc, char *argv[])
 {

@@ -4,10 +4,7 @@
 #include "Translations.h"
 #include "WindowFixture.h"
 
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QPushButton>
-#include <QTextStream>
+#include <QtWidgets>
 
 int main(int argc, char *argv[])
 {

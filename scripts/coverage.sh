@@ -14,7 +14,7 @@ export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 export GCOV_ERROR_FILE=/dev/null
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-        -DCMAKE_CXX_FLAGS="--coverage -O1" -DCMAKE_C_FLAGS="--coverage -O1" \
+        -DCMAKE_CXX_FLAGS="--coverage -O1 -DQUILLARY_COVERAGE" \
         -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage >/dev/null
 fi
 cmake --build "$build" -j "$(nproc)"

@@ -1,30 +1,25 @@
 // Crop mode: what a press grabs, drags and keys within the page and 50 x 50, the cut written.
 #include "CropBoxItem.h"
-#include "ImageEditor.h"
-#include "ImageLoading.h"
+#include "EditorFixture.h"
 #include "PhotoGraphicsScene.h"
-#include "PhotoGraphicsView.h"
 #include "PhotoPixmapItem.h"
-#include "TestHelpers.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 using Handle = PhotoGraphicsScene::Handle;
 
-class TestCrop : public QObject
+class TestCrop : public QObject, private EditorFixture
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    ImageEditor *m_editor = nullptr;
-
     QString showNew(const QSize &size, bool mono = false)
     {
         const QString path =
-            m_dir->filePath(mono ? QStringLiteral("p_o.tiff") : QStringLiteral("p_o.png"));
-        drawnPage(size, mono ? PageKind::Mono : PageKind::Colour).save(path, mono ? "TIFF" : "PNG");
+            write(encoded(drawnPage(size, mono ? PageKind::Mono : PageKind::Colour),
+                          mono ? "TIFF" : "PNG"),
+                  QLatin1String(mono ? "p_o.tiff" : "p_o.png"));
         if (!m_editor->showPage(path))
             qWarning() << "not shown" << path;
         m_editor->cropping(true);
@@ -54,29 +49,11 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        QCoreApplication::setApplicationName(QStringLiteral("QuillaryCropTest"));
-        raiseImageAllocationLimit();
-    }
+    void initTestCase() { setUpTestCase(); }
 
-    void init()
-    {
-        QSettings().clear();
-        m_dir = new QTemporaryDir;
-        m_editor = new ImageEditor;
-        m_editor->resize(1000, 800);
-        m_editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_editor));
-    }
+    void init() { setUpEditor(); }
 
-    void cleanup()
-    {
-        delete m_editor;
-        delete m_dir;
-    }
+    void cleanup() { tearDownEditor(); }
 
     void grab_data()
     {

@@ -181,6 +181,27 @@ private slots:
         third->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(bar->currentPage(), 2);
         QCOMPARE(selectedTabs(), QStringList{QStringLiteral("Composition")});
+
+        // Groups wider than the window scroll sideways, and a command given focus comes into view.
+        for (int i = 0; i < 6; ++i)
+            addLarge(remove, QStringLiteral("Command %1").arg(i));
+        QWidget *far = remove->widgetFor(addLarge(remove, QStringLiteral("Far Away")));
+        QVERIFY(window.minimumSizeHint().width() < 300);
+        window.resize(300, 400);
+        QToolButton *left = named<QToolButton>(*page, "Scroll ribbon left");
+        QToolButton *right = named<QToolButton>(*page, "Scroll ribbon right");
+        QTRY_VERIFY(left && right && !left->isVisible() && right->isVisible());
+        const auto shown = [page](QWidget *widget) {
+            return page->rect().contains(QRect(widget->mapTo(page, QPoint()), widget->size()));
+        };
+        QWidget *near = move->widgetFor(moveUp);
+        QVERIFY(shown(near) && !shown(far));
+        far->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(shown(far));
+        QVERIFY(left->isVisible() && !right->isVisible());
+        while (left->isVisible()) // back to the start with the arrow
+            QTest::mouseClick(left, Qt::LeftButton);
+        QVERIFY(shown(near) && !shown(far));
     }
 
     void keyTipsReachEveryCommand_data()
@@ -276,34 +297,18 @@ private slots:
         QCOMPARE(combo->hasFocus(), isRow);
     }
 
-    void largeButtonsWrapLabels_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("shown");
-        row("one word", "Settings", "Settings");
-        row("two words", "Scan Page", "Scan\nPage");
-        row("three words", "Build PDF Document", "Build PDF\nDocument");
-    }
-
-    void largeButtonsWrapLabels()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, shown);
-        RibbonBar bar;
-        QCOMPARE(RibbonButton::wrappedText(text, bar.fontMetrics()), shown);
-        // Wrapped or not, large buttons keep one height so a page's buttons line up.
-        RibbonGroup *group = addGroup(&bar);
-        QWidget *button = group->widgetFor(addLarge(group, text));
-        QWidget *single = group->widgetFor(addLarge(group, QStringLiteral("Help")));
-        QCOMPARE(button->sizeHint().height(), single->sizeHint().height());
-    }
-
     void groupRowsAndButtons()
     {
         RibbonMainWindow window;
         RibbonGroup *group = addGroup(window.ribbonBar(), QStringLiteral("Fast &Settings"));
         QAction *large = addLarge(group, QStringLiteral("&Settings"));
         auto *button = qobject_cast<QToolButton *>(group->widgetFor(large));
+        // Wrapped or not, large buttons keep one height so a page's buttons line up.
+        const QString title = QStringLiteral("Build PDF Document");
+        QCOMPARE(RibbonButton::wrappedText(title, button->fontMetrics()),
+                 QStringLiteral("Build PDF\nDocument"));
+        QCOMPARE(group->widgetFor(addLarge(group, title))->sizeHint().height(),
+                 button->sizeHint().height());
         QList<QAction *> rows;
         QList<QComboBox *> lists;
         for (const char *text : {"Scanner:", "C&olor Mode:", "Quality:"}) {
@@ -414,8 +419,7 @@ private slots:
         row("close button", true);
     }
 
-    // Notices stack without overlapping; one closes by its button or after its display time
-    // (paused under the pointer), and the next notice takes the place it left.
+    // Stacked notices: one closes by button or display time, the next takes the place it left.
     void popupCloses()
     {
         QFETCH(bool, byButton);
@@ -551,42 +555,6 @@ private slots:
         QVERIFY(matchesPalette(notice.pixel(title.topLeft() + QPoint(1, 1)), palette));
         QVERIFY2(textContrast(notice, title) >= 4.5, "notice title");
         popup->close();
-    }
-
-    // Groups wider than the window scroll sideways, and a command given focus comes into view.
-    void narrowRibbonScrolls()
-    {
-        RibbonMainWindow window;
-        RibbonBar *bar = window.ribbonBar();
-        RibbonGroup *first = addGroup(bar, QStringLiteral("&First"));
-        RibbonGroup *last = bar->page(0)->addGroup(QStringLiteral("&Last"));
-        QAction *firstCommand = addLarge(first, QStringLiteral("Command 0"));
-        for (int i = 1; i < 8; ++i)
-            addLarge(i < 4 ? first : last, QStringLiteral("Command %1").arg(i));
-        QAction *lastCommand = addLarge(last, QStringLiteral("Far &Away"));
-        RibbonPage *page = bar->page(0);
-        QVERIFY(page->sizeHint().width() > 400);
-        QVERIFY(window.minimumSizeHint().width() < 300);
-        window.resize(300, 400);
-        QVERIFY(showActive(&window));
-
-        QToolButton *left = named<QToolButton>(*page, "Scroll ribbon left");
-        QToolButton *right = named<QToolButton>(*page, "Scroll ribbon right");
-        QVERIFY(left && right);
-        QVERIFY(!left->isVisible() && right->isVisible());
-        const auto shown = [page](QWidget *widget) {
-            return page->rect().contains(QRect(widget->mapTo(page, QPoint()), widget->size()));
-        };
-        QWidget *near = first->widgetFor(firstCommand);
-        QWidget *far = last->widgetFor(lastCommand);
-        QVERIFY(shown(near) && !shown(far));
-        far->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(shown(far));
-        QVERIFY(left->isVisible() && !right->isVisible());
-        // Back to the start with the arrow.
-        while (left->isVisible())
-            QTest::mouseClick(left, Qt::LeftButton);
-        QVERIFY(shown(near) && !shown(far));
     }
 };
 

@@ -2,10 +2,10 @@
 
 #include <QtGui>
 
+#include <algorithm>
 #include <cmath>
 
-// Readability measured on what was drawn: contrast ratio as the web's accessibility guidelines
-// define it (1 for equal colours, 21 for black on white).
+// The web accessibility guidelines' contrast ratio: 1 for equal colours, 21 for black on white.
 inline double contrast(QRgb a, QRgb b)
 {
     const auto luminance = [](QRgb rgb) {
@@ -21,8 +21,7 @@ inline double contrast(QRgb a, QRgb b)
     return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
-// How well the text inside area stands out: the strongest contrast of any pixel against the
-// background there, its most frequent colour.
+// How well text in area stands out: strongest contrast to its most frequent colour.
 inline double textContrast(const QImage &image, const QRect &area)
 {
     QHash<QRgb, int> counts;
@@ -30,11 +29,9 @@ inline double textContrast(const QImage &image, const QRect &area)
     for (int y = inside.top(); y <= inside.bottom(); ++y)
         for (int x = inside.left(); x <= inside.right(); ++x)
             ++counts[image.pixel(x, y) | 0xff000000];
-    QRgb background = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
-        if (it.value() > counts.value(background))
-            background = it.key();
-    }
+    if (counts.isEmpty())
+        return 1.0;
+    const QRgb background = std::max_element(counts.cbegin(), counts.cend()).key();
     double best = 1.0;
     for (int y = inside.top(); y <= inside.bottom(); ++y)
         for (int x = inside.left(); x <= inside.right(); ++x)
@@ -42,8 +39,7 @@ inline double textContrast(const QImage &image, const QRect &area)
     return best;
 }
 
-// Whether a background drawn as rgb belongs with palette: nearer its window colour than its
-// text colour, so a dark palette gets dark surfaces and a light one light surfaces.
+// Whether a surface drawn as rgb is nearer palette's window colour than its text colour.
 inline bool matchesPalette(QRgb rgb, const QPalette &palette)
 {
     return contrast(rgb, palette.color(QPalette::Window).rgb()) <

@@ -1,5 +1,4 @@
-// Adds one page to the document of a work folder, the way the first page of a new document
-// is added, in a process that a test may kill at any step: addpage <work folder> <picture>.
+// addpage <work folder> <picture>: adds a first page in a process a test may kill at any step.
 #include "PageListWidget.h"
 
 #include <QtWidgets>

@@ -1,4 +1,3 @@
-#include "Group4Tiff.h"
 #include "Jbig2Encoder.h"
 #include "PdfTestTools.h"
 #include "TestHelpers.h"
@@ -10,11 +9,6 @@ using namespace Qt::StringLiterals;
 namespace {
 const QRgb White = qRgb(255, 255, 255);
 const QRgb Black = qRgb(0, 0, 0);
-
-QImage mono(const QImage &image)
-{
-    return image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-}
 
 QImage filled(const QSize &size, QRgb colour)
 {
@@ -39,7 +33,7 @@ QImage noise(const QSize &size)
 
 QImage textPage()
 {
-    return mono(a4Page(300, true));
+    return a4Page(300, true).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
 }
 
 // The same pixels stored the other way round: index 0 black in Qt's conversion, white here.
@@ -49,21 +43,6 @@ QImage withWhiteAsZero(QImage image)
     const QList<QRgb> colours = image.colorTable();
     image.setColorTable({colours.at(1), colours.at(0)});
     return image;
-}
-
-// The text page as a scanner's thresholding leaves it: ragged edges and flecks of dirt.
-QImage noisyTextPage()
-{
-    QImage grey = a4Page(300, true).convertToFormat(QImage::Format_Grayscale8);
-    QRandomGenerator random(24);
-    for (int y = 0; y < grey.height(); ++y) {
-        uchar *line = grey.scanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            line[x] = uchar(qBound(0, line[x] + int(random.bounded(161)) - 80, 255));
-    }
-    for (int fleck = 0; fleck < 3000; ++fleck)
-        grey.setPixel(random.bounded(grey.width()), random.bounded(grey.height()), 0);
-    return mono(grey);
 }
 
 // The page jbig2dec makes of an embedded stream, as it is in a PDF.
@@ -79,15 +58,6 @@ QImage decoded(const QByteArray &stream)
     return QImage(output);
 }
 
-qsizetype group4Bytes(const QImage &page)
-{
-    QTemporaryDir folder;
-    const QString path = folder.filePath(u"page.tif"_s);
-    QString error;
-    if (!writeFile(path, Group4Tiff::encode(page, &error)))
-        return -1;
-    return Group4Tiff::read(path).code.size();
-}
 } // namespace
 
 class TestJbig2 : public QObject
@@ -126,30 +96,6 @@ private slots:
         QCOMPARE(
             decoded(Jbig2Encoder::encodeWithSymbols(page)).convertToFormat(QImage::Format_RGB32),
             expected);
-    }
-
-    void smallerThanGroup4_data()
-    {
-        QTest::addColumn<QImage>("page");
-        QTest::addColumn<bool>("drawn"); // letters from a font repeat pixel for pixel
-        row("A4 text, 300 dpi", textPage(), true);
-        row("A4 text scanned with noise, 300 dpi", noisyTextPage(), false);
-    }
-
-    // Either way at most three quarters of the Group 4 code of the same page; drawn letters,
-    // coded once as symbols, take less than the page as one region.
-    void smallerThanGroup4()
-    {
-        QFETCH(QImage, page);
-        QFETCH(bool, drawn);
-        const qsizetype generic = Jbig2Encoder::encodeGeneric(page).size();
-        const qsizetype symbols = Jbig2Encoder::encodeWithSymbols(page).size();
-        const qsizetype group4 = group4Bytes(page);
-        const QString sizes =
-            u"generic %1, symbols %2, Group 4 %3 bytes"_s.arg(generic).arg(symbols).arg(group4);
-        QVERIFY(group4 > 0);
-        QVERIFY2(generic * 4 <= group4 * 3 && symbols * 4 <= group4 * 3, qPrintable(sizes));
-        QVERIFY2(!drawn || symbols * 10 < generic * 9, qPrintable(sizes));
     }
 
     void refusesPagesOfMoreThanOneBit()

@@ -37,30 +37,10 @@ struct Dialog
             [](QWidget *, const QString &, const QString &) { return QString(); });
     }
 
-    // Loads pages, names the document and shows the dialog.
-    void show(const QStringList &pages, const QString &name = QString())
-    {
-        dialog.setPages(pages);
-        if (!name.isNull())
-            named<QLineEdit>(dialog, "Document Name")->setText(name);
-        dialog.show();
-    }
-
-    void save() { named<QPushButton>(dialog, "Save to PDF")->click(); }
-
     ExportDlg dialog;
     QSignalSpy applied{&dialog, &ExportDlg::applied};
     QSignalSpy failed{&dialog, &ExportDlg::failed};
 };
-
-bool progressShown()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<PdfProgress *>(widget) && widget->isVisible())
-            return true;
-    }
-    return false;
-}
 } // namespace
 
 class TestPdfExport : public QObject
@@ -92,27 +72,6 @@ private slots:
         QVERIFY(QDir(m_out.path()).removeRecursively() && QDir().mkpath(m_out.path()));
     }
 
-    void controls()
-    {
-        Dialog d;
-        QVERIFY(named<QPushButton>(d.dialog, "Save to PDF")->isDefault());
-        // Every control can be found by assistive technology.
-        for (QWidget *widget : d.dialog.findChildren<QWidget *>()) {
-            const bool control =
-                qobject_cast<QAbstractButton *>(widget) || qobject_cast<QLineEdit *>(widget) ||
-                qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractSpinBox *>(widget);
-            if (control && widget->parentWidget() != nullptr &&
-                !qobject_cast<QAbstractSpinBox *>(widget->parentWidget()) &&
-                !qobject_cast<QComboBox *>(widget->parentWidget()))
-                QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
-        }
-        // Escape closes without exporting.
-        d.show(m_threePages);
-        QTest::keyClick(&d.dialog, Qt::Key_Escape);
-        QVERIFY(!d.dialog.isVisible());
-        QVERIFY(d.applied.isEmpty());
-    }
-
     void loadsStoredSettings_data()
     {
         QTest::addColumn<int>("paperId");
@@ -121,6 +80,7 @@ private slots:
         row("not offered", 29, "A4");
     }
 
+    // The stored choices shown, paging, and a delayed preview of a change.
     void loadsStoredSettings()
     {
         QFETCH(int, paperId);
@@ -146,12 +106,17 @@ private slots:
         QCOMPARE(named<QDoubleSpinBox>(d.dialog, "Bottom")->value(), 0.3);
         QVERIFY(named<QRadioButton>(d.dialog, "Desktop")->isChecked());
         QCOMPARE(pagesLabel(d.dialog), u"Pages: 1/3"_s);
-    }
+        // Every control can be found by assistive technology.
+        for (QWidget *widget : d.dialog.findChildren<QWidget *>()) {
+            const bool control =
+                qobject_cast<QAbstractButton *>(widget) || qobject_cast<QLineEdit *>(widget) ||
+                qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractSpinBox *>(widget);
+            if (control && widget->parentWidget() != nullptr &&
+                !qobject_cast<QAbstractSpinBox *>(widget->parentWidget()) &&
+                !qobject_cast<QComboBox *>(widget->parentWidget()))
+                QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
+        }
 
-    void paging()
-    {
-        Dialog d;
-        d.dialog.setPages(m_threePages);
         QSignalSpy painted(d.dialog.findChild<QPrintPreviewWidget *>(),
                            &QPrintPreviewWidget::paintRequested);
         auto *back = named<QToolButton>(d.dialog, "Back");
@@ -165,51 +130,21 @@ private slots:
         QCOMPARE(painted.size(), 2);
         back->click();
         QCOMPARE(pagesLabel(d.dialog), u"Pages: 2/3"_s);
+
+        // A change is drawn once, half a second after the last one, on the chosen paper.
+        painted.clear();
+        named<QComboBox>(d.dialog, "Paper size")->setCurrentIndex(3);
+        QCOMPARE(painted.size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(painted.size(), 1, 2000);
+        const QPageLayout paper = painted.at(0).at(0).value<QPrinter *>()->pageLayout();
+        QCOMPARE(paper.pageSize().id(),
+                 PaperSizes::pageSizeId(d.dialog.optionsFromWidgets().paperId));
+        QCOMPARE(paper.orientation(), QPageLayout::Landscape);
+
         // A new page list starts at its first page again.
         d.dialog.setPages(m_threePages.mid(0, 2));
         QCOMPARE(d.dialog.currentPage(), 0);
         QCOMPARE(pagesLabel(d.dialog), u"Pages: 1/2"_s);
-    }
-
-    void previewFollowsChanges_data()
-    {
-        QTest::addColumn<QString>("change");
-        for (const char *change : {"paper", "orientation", "scale", "margin", "centre"})
-            QTest::newRow(change) << QString::fromLatin1(change);
-    }
-
-    void previewFollowsChanges()
-    {
-        QFETCH(QString, change);
-        Dialog d;
-        d.dialog.setPages(m_threePages);
-        auto *timer = d.dialog.findChild<QTimer *>(u"previewTimer"_s);
-        QVERIFY(timer && !timer->isActive());
-        QSignalSpy painted(d.dialog.findChild<QPrintPreviewWidget *>(),
-                           &QPrintPreviewWidget::paintRequested);
-        if (change == QLatin1String("paper"))
-            named<QComboBox>(d.dialog, "Paper size")->setCurrentIndex(3);
-        else if (change == QLatin1String("orientation"))
-            named<QComboBox>(d.dialog, "Orientation")->setCurrentIndex(1);
-        else if (change == QLatin1String("scale"))
-            named<QComboBox>(d.dialog, "Scale")->setCurrentIndex(1);
-        else if (change == QLatin1String("margin"))
-            named<QDoubleSpinBox>(d.dialog, "Top")->setValue(1.2);
-        else
-            named<QCheckBox>(d.dialog, "By Page Center")->setChecked(false);
-
-        // Not at once: a single refresh half a second after the last change.
-        QVERIFY(timer->isActive());
-        QCOMPARE(painted.size(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(painted.size(), 1, 2000);
-        QVERIFY(!timer->isActive());
-        // The printer shows the chosen paper.
-        auto *printer = painted.at(0).at(0).value<QPrinter *>();
-        QVERIFY(printer);
-        const PdfPageOptions options = d.dialog.optionsFromWidgets();
-        QCOMPARE(printer->pageLayout().pageSize().id(), PaperSizes::pageSizeId(options.paperId));
-        QCOMPARE(printer->pageLayout().orientation() == QPageLayout::Landscape,
-                 options.isLandscape());
     }
 
     // Every way "Save to PDF" can end, from the file and signals to what the user is asked.
@@ -219,8 +154,8 @@ private slots:
         QTest::addColumn<QString>("setup"); // "earlier": Document.pdf is there; "folder": a folder
         QTest::addColumn<QString>("pages"); // "three", "none", or "png": three and an unsupported
         QTest::addColumn<QMessageBox::StandardButton>("answer");
-        QTest::addColumn<int>("box");          // the icon of the one message box; 0: none
-        QTest::addColumn<QString>("failedAt"); // "page", "output" or "" for no failure
+        QTest::addColumn<int>("box");     // the icon of the one message box; 0: none
+        QTest::addColumn<QString>("end"); // failed at "page" or "output"; "cancel" at page 1
         QTest::addColumn<bool>("written");
         const QString doc = u"Document"_s;
         const auto none = QMessageBox::No;
@@ -231,6 +166,8 @@ private slots:
         // Yes replaces the file only with a complete new one.
         row("earlier file, Yes, a page fails", doc, "earlier", "png", QMessageBox::Yes, question,
             "page", false);
+        row("earlier file, Yes, cancelled", doc, "earlier", "three", QMessageBox::Yes, question,
+            "cancel", false);
         row("no pages", doc, "", "none", none, 0, "", false);
         row("unsupported page", doc, "", "png", none, 0, "page", false);
         // Root ignores permissions: a folder in the way is the output that cannot be replaced.
@@ -247,7 +184,7 @@ private slots:
         QFETCH(QString, pages);
         QFETCH(QMessageBox::StandardButton, answer);
         QFETCH(int, box);
-        QFETCH(QString, failedAt);
+        QFETCH(QString, end);
         QFETCH(bool, written);
         const QString path = m_out.filePath(u"Document.pdf"_s);
         if (setup == QLatin1String("earlier"))
@@ -263,22 +200,32 @@ private slots:
                                                                  : m_threePages;
         MessageBoxAnswerer answerer(answer);
         Dialog d;
-        d.show(list, name);
+        d.dialog.setPages(list);
+        named<QLineEdit>(d.dialog, "Document Name")->setText(name);
+        d.dialog.show();
         named<QComboBox>(d.dialog, "Paper size")->setCurrentIndex(1); // Letter
         named<QDoubleSpinBox>(d.dialog, "Right")->setValue(0.7);
-        d.save();
+        const bool cancel = end == QLatin1String("cancel");
+        const ProgressCanceller canceller(&d.dialog, cancel ? 1 : 0);
+        named<QPushButton>(d.dialog, "Save to PDF")->click();
 
         QCOMPARE(answerer.boxes().size(), box ? 1 : 0);
-        if (box)
-            QCOMPARE(int(answerer.boxes().first().icon), box);
+        if (box) {
+            const MessageBoxAnswerer::Box shown = answerer.boxes().first();
+            QCOMPARE(int(shown.icon), box);
+            QCOMPARE(shown.text.startsWith(u"Document.pdf already exists."_s),
+                     box == QMessageBox::Question);
+        }
         QCOMPARE(d.applied.size(), written ? 1 : 0);
-        QCOMPARE(d.failed.size(), failedAt.isEmpty() ? 0 : 1);
-        if (!failedAt.isEmpty())
-            QCOMPARE(d.failed.at(0).at(0).toString(),
-                     failedAt == QLatin1String("page") ? png : path);
-        // Stays open so the user can change something, unless written or nothing can be done.
-        QCOMPARE(d.dialog.isVisible(), !written && failedAt != QLatin1String("output"));
-        QVERIFY(!progressShown());
+        QCOMPARE(canceller.pressedAt(), cancel ? 1 : 0);
+        const bool failed = !end.isEmpty() && !cancel;
+        QCOMPARE(d.failed.size(), failed ? 1 : 0);
+        if (failed)
+            QCOMPARE(d.failed.at(0).at(0).toString(), end == QLatin1String("page") ? png : path);
+        // Stays open so the user can change something, unless written, cancelled or hopeless.
+        QCOMPARE(d.dialog.isVisible(), !written && !cancel && end != QLatin1String("output"));
+        const auto *progress = d.dialog.findChild<PdfProgress *>();
+        QVERIFY(progress == nullptr || !progress->isVisible());
         if (written) { // with the dialog's choices, which are stored
             QCOMPARE(d.applied.at(0).at(0).toString(), path);
             QCOMPARE(pdfinfoPages(path), 3);
@@ -297,29 +244,8 @@ private slots:
         // Nowhere beside the folder or in the root either.
         for (const QString &folder : {m_out.filePath(u".."_s), u"/"_s})
             QVERIFY(!QFileInfo::exists(folder + u"/quillary-refused.pdf"_s));
-        if (failedAt.isEmpty())
+        if (end.isEmpty())
             QVERIFY(!QSettings().contains(QLatin1String(Settings::DocName.name)));
-    }
-
-    void cancelInTheMiddle()
-    {
-        const QString path = m_out.filePath(u"kept.pdf"_s);
-        QVERIFY(writeFile(path, "earlier export"));
-        Dialog d;
-        d.show(m_threePages, u"kept"_s);
-
-        // The user agrees to replace the earlier file, then cancels while page 1 is written.
-        MessageBoxAnswerer answerer(QMessageBox::Yes);
-        const ProgressCanceller canceller(&d.dialog, 1);
-        d.dialog.apply();
-
-        QCOMPARE(answerer.count(QMessageBox::Question), 1);
-        QCOMPARE(canceller.pressedAt(), 1);
-        QVERIFY(d.applied.isEmpty() && d.failed.isEmpty());
-        QVERIFY(!d.dialog.isVisible());
-        QVERIFY(!progressShown());
-        QCOMPARE(contentOf(path), QByteArray("earlier export"));
-        QCOMPARE(entries(m_out.path()), QStringList{u"kept.pdf"_s});
     }
 
 private:

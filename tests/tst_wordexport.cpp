@@ -3,8 +3,8 @@
 #include "DocxGenerator.h"
 #include "DocxTemplate.h"
 #include "ExportWordDlg.h"
-#include "ImageFileWriter.h"
 #include "MessageBoxAnswerer.h"
+#include "PdfTestTools.h"
 #include "ProgressCanceller.h"
 #include "SelectFolderWidget.h"
 #include "SettingsKeys.h"
@@ -35,36 +35,41 @@ QMap<QString, QByteArray> readPackage(const QString &path)
     return entries;
 }
 
-// The attribute name of the elements called element, in document order.
-QStringList attributes(const QByteArray &xml, const char *element, const char *name)
+// Of each element called element: the value of attribute value, by that of attribute key.
+QMap<QString, QString> attributes(const QByteArray &xml, const char *element, const char *key,
+                                  const char *value)
 {
-    QStringList values;
+    QMap<QString, QString> values;
     QXmlStreamReader reader(xml);
     while (!reader.atEnd()) {
         if (reader.readNext() == QXmlStreamReader::StartElement &&
             reader.qualifiedName() == QLatin1String(element))
-            values << reader.attributes().value(QLatin1String(name)).toString();
+            values.insert(reader.attributes().value(QLatin1String(key)).toString(),
+                          reader.attributes().value(QLatin1String(value)).toString());
     }
     return values;
 }
 
-// The pictures and page breaks of the body in order: "D" a drawing, "|" a page break.
-QString bodySequence(const QByteArray &document)
+// The body in order: of a picture, its extent "cx x cy" and its embedded id; "|" a page break.
+QStringList body(const QByteArray &document)
 {
-    QString sequence;
+    QStringList items;
     QXmlStreamReader reader(document);
     while (!reader.atEnd()) {
         if (reader.readNext() != QXmlStreamReader::StartElement)
             continue;
-        if (reader.qualifiedName() == QLatin1String("w:drawing"))
-            sequence += QLatin1Char('D');
-        else if (reader.qualifiedName() == QLatin1String("w:br") &&
-                 reader.attributes().value(QLatin1String("w:type")) == QLatin1String("page"))
-            sequence += QLatin1Char('|');
+        const auto value = [&reader](const char *name) {
+            return reader.attributes().value(QLatin1String(name)).toString();
+        };
+        if (reader.qualifiedName() == QLatin1String("wp:extent"))
+            items << value("cx") + u" x "_s + value("cy");
+        else if (reader.qualifiedName() == QLatin1String("a:blip"))
+            items << value("r:embed");
+        else if (reader.qualifiedName() == QLatin1String("w:br") && value("w:type") == u"page"_s)
+            items << u"|"_s;
     }
-    return sequence;
+    return items;
 }
-
 } // namespace
 
 class TestWordExport : public QObject
@@ -76,21 +81,12 @@ private slots:
     {
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(m_pageDir.isValid());
-        const struct
-        {
-            const char *name;
-            QSize size;
-            PageKind kind;
-            int dpi;
-        } pages[] = {{"00000001_o.jpg", QSize(600, 800), PageKind::Grey, 300},
-                     {"00000002_o.tiff", QSize(2480, 3508), PageKind::Mono, 300},
-                     {"00000003_o.jpg", QSize(400, 300), PageKind::Colour, 96},
-                     {"00000004_o.jpg", QSize(300, 400), PageKind::Colour, 150}};
-        for (const auto &page : pages) {
-            const QString path = m_pageDir.filePath(QLatin1String(page.name));
-            QVERIFY(writePageImage(drawnPage(page.size, page.kind, page.dpi), path));
-            m_pages << path;
-        }
+        using PdfTestTools::drawPage;
+        m_pages = {drawPage(m_pageDir.filePath(u"00000001_o.jpg"_s), {600, 800}, 300),
+                   drawPage(m_pageDir.filePath(u"00000002_o.tiff"_s), {2480, 3508}, 300, true),
+                   drawPage(m_pageDir.filePath(u"00000003_o.jpg"_s), {400, 300}, 96),
+                   drawPage(m_pageDir.filePath(u"00000004_o.jpg"_s), {300, 400}, 150)};
+        QVERIFY(!m_pages.contains(QString()));
         m_missing = m_pageDir.filePath(u"00000000_o.jpg"_s);
     }
 
@@ -126,7 +122,7 @@ private slots:
     {
         QTest::addColumn<QList<int>>("pages"); // indexes into m_pages; -1 a missing file
         QTest::addColumn<QList<QSize>>("extents");
-        row("a missing file, then grey, 1-bit and colour pages", QList<int>{-1, 0, 1, 2},
+        row("a missing file, then colour, 1-bit and colour pages", QList<int>{-1, 0, 1, 2},
             QList<QSize>{{1828800, 2438400}, {5254942, 7433200}, {3810000, 2857500}});
         row("no usable page", QList<int>{-1}, QList<QSize>{});
     }
@@ -152,57 +148,42 @@ private slots:
         const QMap<QString, QByteArray> entries = readPackage(path);
         QCOMPARE(entries.keys().filter(u"word/media/"_s).size(), existing.size());
 
-        for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
-            if (!it.key().endsWith(QLatin1String(".xml")) &&
-                !it.key().endsWith(QLatin1String(".rels")))
-                continue;
-            QXmlStreamReader reader(it.value());
+        for (const QString &name : entries.keys().filter(QRegularExpression(u"\\.(xml|rels)$"_s))) {
+            const QByteArray xml = entries.value(name);
+            QXmlStreamReader reader(xml);
             while (!reader.atEnd())
                 reader.readNext();
-            QVERIFY2(!reader.hasError(),
-                     qPrintable(it.key() + QLatin1String(": ") + reader.errorString()));
-            QVERIFY(!it.value().contains("[PAGES]") && !it.value().contains("[IMGIDS]"));
+            QVERIFY2(!reader.hasError(), qPrintable(name + u": "_s + reader.errorString()));
+            QVERIFY(!xml.contains("[PAGES]") && !xml.contains("[IMGIDS]"));
         }
 
         // Content types: overrides by part name, defaults by extension.
         const QByteArray types = entries.value(u"[Content_Types].xml"_s);
-        const QStringList overrideNames = attributes(types, "Override", "PartName");
-        const QStringList overrideTypes = attributes(types, "Override", "ContentType");
-        const QStringList extensions = attributes(types, "Default", "Extension");
-        const QStringList defaultTypes = attributes(types, "Default", "ContentType");
+        const auto overrides = attributes(types, "Override", "PartName", "ContentType");
+        const auto defaults = attributes(types, "Default", "Extension", "ContentType");
         const auto typeOf = [&](const QString &name) {
-            const int part = overrideNames.indexOf(QLatin1Char('/') + name);
-            if (part >= 0)
-                return overrideTypes.at(part);
-            const int byExtension = extensions.indexOf(QFileInfo(name).suffix());
-            return byExtension >= 0 ? defaultTypes.at(byExtension) : QString();
+            return overrides.value(u'/' + name, defaults.value(QFileInfo(name).suffix()));
         };
-        for (const QString &name : entries.keys()) {
-            if (name != QLatin1String("[Content_Types].xml"))
-                QVERIFY2(!typeOf(name).isEmpty(), qPrintable(name));
-        }
-        for (const QString &name : overrideNames)
+        for (const QString &name : entries.keys())
+            QVERIFY2(name == u"[Content_Types].xml"_s || !typeOf(name).isEmpty(), qPrintable(name));
+        for (const QString &name : overrides.keys())
             QVERIFY2(entries.contains(name.mid(1)), qPrintable(name));
         const QByteArray packageRels = entries.value(u"_rels/.rels"_s);
-        for (const QString &target : attributes(packageRels, "Relationship", "Target"))
+        for (const QString &target : attributes(packageRels, "Relationship", "Id", "Target"))
             QVERIFY2(entries.contains(target), qPrintable(target));
 
         // Relationships and drawings, page by page.
         const QByteArray rels = entries.value(u"word/_rels/document.xml.rels"_s);
-        const QStringList ids = attributes(rels, "Relationship", "Id");
-        const QStringList targets = attributes(rels, "Relationship", "Target");
+        const QMap<QString, QString> targets = attributes(rels, "Relationship", "Id", "Target");
         for (const QString &target : targets)
             QVERIFY2(entries.contains(u"word/"_s + target), qPrintable(target));
-        const QByteArray document = entries.value(u"word/document.xml"_s);
-        const QStringList embedded = attributes(document, "a:blip", "r:embed");
-        const QStringList widths = attributes(document, "wp:extent", "cx");
-        const QStringList heights = attributes(document, "wp:extent", "cy");
-        QCOMPARE(embedded.size(), existing.size());
+        QStringList expected;
         for (int n = 0; n < existing.size(); ++n) {
             const QString id = u"rId%1"_s.arg(10 + n);
-            QCOMPARE(embedded.at(n), id);
-            QVERIFY(ids.contains(id));
-            const QString mediaName = u"word/"_s + targets.at(ids.indexOf(id));
+            if (n > 0)
+                expected << u"|"_s;
+            expected << u"%1 x %2"_s.arg(extents.at(n).width()).arg(extents.at(n).height()) << id;
+            const QString mediaName = u"word/"_s + targets.value(id);
             const QByteArray bytes = entries.value(mediaName);
             QCOMPARE(typeOf(mediaName), QMimeDatabase().mimeTypeForData(bytes).name());
 
@@ -212,10 +193,9 @@ private slots:
             else
                 QCOMPARE(QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32),
                          QImage(existing.at(n)).convertToFormat(QImage::Format_RGB32));
-            QCOMPARE(QSize(widths.at(n).toInt(), heights.at(n).toInt()), extents.at(n));
         }
-        QCOMPARE(bodySequence(document),
-                 QStringList(existing.size(), u"D"_s).join(QLatin1Char('|')));
+        const QByteArray document = entries.value(u"word/document.xml"_s);
+        QCOMPARE(body(document), expected);
         QVERIFY(document.contains("<w:sectPr>"));
     }
 
@@ -256,10 +236,7 @@ private slots:
 
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         const ProgressCanceller canceller(&dialog, cancelAtPage);
-        for (QPushButton *button : dialog.findChildren<QPushButton *>()) {
-            if (button->text() == QLatin1String("Save"))
-                button->click();
-        }
+        named<QPushButton>(dialog, "Save")->click();
 
         QCOMPARE(canceller.pressedAt(), cancelAtPage);
         QVERIFY(!dialog.isVisible());

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 namespace PdfTestTools {
+using namespace Qt::StringLiterals;
 
 // A page image: a colour JPEG, or a 1-bit TIFF when mono, stating dpi as its resolution.
 inline QString drawPage(const QString &path, const QSize &pixels, int dpi, bool mono = false)
@@ -28,14 +29,13 @@ inline QString run(const QString &program, const QStringList &arguments)
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForFinished(60000)) {
-        QTest::qFail(qPrintable(QStringLiteral("%1 did not run").arg(program)), __FILE__, __LINE__);
+        QTest::qFail(qPrintable(u"%1 did not run"_s.arg(program)), __FILE__, __LINE__);
         return QString();
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        QTest::qFail(
-            qPrintable(QStringLiteral("%1 failed: %2")
-                           .arg(program, QString::fromLocal8Bit(process.readAllStandardError()))),
-            __FILE__, __LINE__);
+        QTest::qFail(qPrintable(u"%1 failed: %2"_s.arg(
+                         program, QString::fromLocal8Bit(process.readAllStandardError()))),
+                     __FILE__, __LINE__);
     }
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
@@ -43,40 +43,36 @@ inline QString run(const QString &program, const QStringList &arguments)
 // A field of pdfinfo's report: "3" for "Pages", "595 x 842" for "Page size" (the first page).
 inline QString pdfinfo(const QString &pdf, const QString &field)
 {
-    const QRegularExpression line(QStringLiteral("^%1:\\s+([\\d.]+( x [\\d.]+)?)").arg(field),
+    const QRegularExpression line(u"^%1:\\s+([\\d.]+( x [\\d.]+)?)"_s.arg(field),
                                   QRegularExpression::MultilineOption);
-    return line.match(run(QStringLiteral("pdfinfo"), {pdf})).captured(1);
+    return line.match(run(u"pdfinfo"_s, {pdf})).captured(1);
 }
 
 inline int pdfinfoPages(const QString &pdf)
 {
-    return pdfinfo(pdf, QStringLiteral("Pages")).toInt();
+    return pdfinfo(pdf, u"Pages"_s).toInt();
 }
 
 struct ImageRow
 {
     int page = 0;
-    QString type;
     int width = 0;
-    int height = 0;
     int bitsPerComponent = 0;
     QString encoding;
     int xPpi = 0;
-    int yPpi = 0;
 };
 
 inline QList<ImageRow> pdfImages(const QString &pdf)
 {
     QList<ImageRow> rows;
-    const QStringList lines = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines =
+        run(u"pdfimages"_s, {u"-list"_s, pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
     for (const QString &line : lines.mid(2)) {
         const QStringList f = line.simplified().split(QLatin1Char(' '));
         if (f.size() < 14)
             continue;
-        rows.append({f[0].toInt(), f[2], f[3].toInt(), f[4].toInt(), f[7].toInt(), f[8],
-                     f[12].toInt(), f[13].toInt()});
+        rows.append({f[0].toInt(), f[3].toInt(), f[7].toInt(), f[8], f[12].toInt()});
     }
     return rows;
 }
@@ -92,25 +88,22 @@ struct PageRecord
 inline QList<PageRecord> readPages(const QString &pdf)
 {
     QTemporaryDir dir;
-    const QString qdf = dir.filePath(QStringLiteral("qdf.pdf"));
-    run(QStringLiteral("qpdf"),
-        {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"), pdf, qdf});
+    const QString qdf = dir.filePath(u"qdf.pdf"_s);
+    run(u"qpdf"_s, {u"--qdf"_s, u"--object-streams=disable"_s, pdf, qdf});
     QFile file(qdf);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QString text = QString::fromLatin1(file.readAll());
 
-    const QString number = QStringLiteral("(-?[\\d.]+)");
+    const QString number = u"(-?[\\d.]+)"_s;
     const QRegularExpression mediaBox(
-        QStringLiteral("/MediaBox \\[\\s*%1\\s+%1\\s+%1\\s+%1\\s*\\]").arg(number));
-    const QRegularExpression matrix(
-        QStringLiteral("%1\\s+%1\\s+%1\\s+%1\\s+%1\\s+%1\\s+cm").arg(number));
+        u"/MediaBox \\[\\s*%1\\s+%1\\s+%1\\s+%1\\s*\\]"_s.arg(number));
+    const QRegularExpression matrix(u"%1\\s+%1\\s+%1\\s+%1\\s+%1\\s+%1\\s+cm"_s.arg(number));
 
     QList<PageRecord> pages;
     for (int n = 1;; ++n) {
-        const qsizetype pageAt = text.indexOf(QStringLiteral("%% Page %1\n").arg(n));
-        const qsizetype contentsAt =
-            text.indexOf(QStringLiteral("%% Contents for page %1\n").arg(n));
+        const qsizetype pageAt = text.indexOf(u"%% Page %1\n"_s.arg(n));
+        const qsizetype contentsAt = text.indexOf(u"%% Contents for page %1\n"_s.arg(n));
         if (pageAt < 0 || contentsAt < 0)
             break;
         PageRecord page;

@@ -9,12 +9,8 @@
 #include <memory>
 #include <optional>
 
-// A scripted scanner library for tests. It records every call in order, in the form
-// "open()", "setFeederEnabled(1)", "acquirePage(4)", "releasePage(2)" (pages are numbered
-// from 1 in the order handed out), and answers from its script: open() succeeds unless
-// told otherwise, acquirePage() hands out the scripted pages in turn (a missing page, or
-// the end of the script, acquires nothing), transferEnded() reports the end once no page is
-// left, hasError() returns the scripted error state. GUI thread only.
+// A scripted scanner library that records every call in order ("open()", "acquirePage(4)",
+// "releasePage(2)" for the second page handed out). GUI thread only.
 class FakeScannerLibrary : public ScannerLibrary
 {
 public:

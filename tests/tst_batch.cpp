@@ -1,8 +1,4 @@
-// The console program quillary-batch, run as a user's script runs it: documents of every
-// format read back by independent tools, searchable PDFs, every failure's exit status and
-// single line with nothing left behind, Ctrl+C, and two runs side by side. Also the window
-// program's --help and --version, which must answer without a display.
-
+// quillary-batch run as a user's script runs it; what it writes is read by independent tools.
 #include "PdfTestTools.h"
 #include "TestHelpers.h"
 

@@ -25,16 +25,6 @@ QFont font(double points)
     return font;
 }
 
-QString words(int count)
-{
-    static const char *const list[] = {"paper",  "the",     "scanner", "of", "letters", "and",
-                                       "margin", "binding", "page",    "a",  "light",   "edge"};
-    QStringList result;
-    for (int i = 0; i < count; ++i)
-        result << QLatin1String(list[i % std::size(list)]);
-    return result.join(QLatin1Char(' '));
-}
-
 // A page full of text, mirrored as it shows through from the back, in ink on paper (levels).
 QImage mirroredText(int ink, int paper)
 {
@@ -139,6 +129,7 @@ private slots:
         QTest::addColumn<int>("leastMarks");
 
         const QString number = QStringLiteral("Page 12 of 30");
+        const QString words = minutes(1).section(QLatin1Char(' '), 0, 11); // twelve words
         const QRectF foot(0, px(280), px(210), px(6));
         const QRectF middle(px(25), px(140), px(170), px(6));
         row("white", grey(a4()), true, 0);
@@ -158,14 +149,14 @@ private slots:
         row("bleed-through", grey(mirroredText(215, 240)), true, 0);
         row("page number only", grey(line(number, foot, Qt::AlignHCenter)), true, 0);
         row("page number cut to content", grey(line(number, QRectF(), 0)), true, 0);
-        row("one short line", grey(line(words(12), middle, Qt::AlignLeft)), false, 12);
-        row("one short line in pencil grey", grey(line(words(12), middle, Qt::AlignLeft, 140, 245)),
+        row("one short line", grey(line(words, middle, Qt::AlignLeft)), false, 12);
+        row("one short line in pencil grey", grey(line(words, middle, Qt::AlignLeft, 140, 245)),
             false, 12);
-        row("one short line cut to content", grey(line(words(12), QRectF(), 0)), false, 12);
+        row("one short line cut to content", grey(line(words, QRectF(), 0)), false, 12);
         row("full text", grey(mirroredText(0, 255)), false, 1000);
         row("photo, colour", photo(), false, 0);
         row("off-white, dust, punches, 1-bit", bilevel(offWhiteWithDustAndPunches()), true, 0);
-        row("one short line, 1-bit", bilevel(line(words(12), middle, Qt::AlignLeft)), false, 12);
+        row("one short line, 1-bit", bilevel(line(words, middle, Qt::AlignLeft)), false, 12);
     }
 
     void verdict()

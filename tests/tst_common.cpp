@@ -90,32 +90,6 @@ private slots:
         QSettings().clear();
     }
 
-    void toneCurveTable_data()
-    {
-        QTest::addColumn<double>("brightness");
-        QTest::addColumn<double>("contrast");
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("expected");
-        row("identity at 0", 0.0, 0.0, 0, 0);
-        row("identity at 255", 0.0, 0.0, 255, 255);
-        row("contrast -100 flattens", 0.0, -100.0, 17, 128);
-        row("contrast -100 with brightness", 10.0, -100.0, 250, 154); // 153.5
-        row("brightness clamps high", 100.0, 0.0, 10, 255);
-        row("brightness clamps low", -100.0, 0.0, 250, 0);
-        row("contrast doubles distance", 0.0, 100.0, 138, 148);
-        row("contrast clamps", 0.0, 100.0, 250, 255);
-        row("rounds half up", 0.2, 0.0, 100, 101);  // 100.51
-        row("negative rounds", -0.2, 0.0, 100, 99); // 99.49
-    }
-    void toneCurveTable()
-    {
-        QFETCH(double, brightness);
-        QFETCH(double, contrast);
-        QFETCH(int, level);
-        QFETCH(int, expected);
-        QCOMPARE(int(::toneCurveTable(brightness, contrast)[level]), expected);
-    }
-
     // Each depth is changed in place, alpha and row padding left alone; others are refused.
     void toneCurveOnImage_data()
     {
@@ -125,11 +99,22 @@ private slots:
         QTest::addColumn<double>("contrast");
         QTest::addColumn<QRgb>("expected"); // 0: refused, image unchanged
         const QRgb black = qRgb(0, 0, 0);
+        const auto grey = [](int level) { return qRgb(level, level, level); };
+        const QImage::Format bytes = QImage::Format_Grayscale8;
+        row("identity at 0", bytes, black, 0.0, 0.0, black);
+        row("identity at 255", bytes, grey(255), 0.0, 0.0, grey(255));
+        row("contrast -100 flattens", bytes, grey(17), 0.0, -100.0, grey(128));
+        row("contrast -100 with brightness", bytes, grey(250), 10.0, -100.0, grey(154)); // 153.5
+        row("brightness clamps high", bytes, grey(10), 100.0, 0.0, grey(255));
+        row("brightness clamps low", bytes, grey(250), -100.0, 0.0, black);
+        row("contrast doubles distance", bytes, grey(138), 0.0, 100.0, grey(148));
+        row("contrast clamps", bytes, grey(250), 0.0, 100.0, grey(255));
+        row("rounds half up", bytes, grey(100), 0.2, 0.0, grey(101));  // 100.51
+        row("negative rounds", bytes, grey(100), -0.2, 0.0, grey(99)); // 99.49
         // +25.5 rounds to +26
         row("alpha kept", QImage::Format_ARGB32, qRgba(10, 100, 200, 77), 10.0, 0.0,
             qRgba(36, 126, 226, 77));
-        row("8 bit, padded rows", QImage::Format_Grayscale8, qRgb(100, 100, 100), 0.0, -100.0,
-            qRgb(128, 128, 128));
+        row("8 bit, padded rows", bytes, grey(100), 0.0, -100.0, grey(128));
         row("24 bit, contrast", QImage::Format_RGB888, qRgb(0, 128, 255), 0.0, 100.0,
             qRgb(0, 128, 255));
         row("24 bit, brightness", QImage::Format_RGB888, qRgb(0, 128, 255), -50.0, 0.0,
@@ -265,63 +250,15 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("page.jpg")});
     }
 
-    void removeFolderContentsKeepsFolder()
-    {
-        QTemporaryDir dir;
-        QDir root(dir.path());
-        QVERIFY(root.mkpath(QStringLiteral("sub/deeper")));
-        const QString locked = root.filePath(QStringLiteral("sub/deeper/locked.jpg"));
-        QVERIFY(writeFile(locked, "x") && QFile::setPermissions(locked, QFile::ReadOwner));
-        QVERIFY(writeFile(root.filePath(QStringLiteral("00000001_o.jpg")), "x"));
-
-        QVERIFY(removeFolderContents(dir.path()));
-        QVERIFY(root.exists());
-        QVERIFY(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
-    }
-
-    void privateFolder_data()
-    {
-        QTest::addColumn<Planted>("planted");
-        QTest::addColumn<bool>("used");
-        row("missing: made", Planted::Nothing, true);
-        row("own and private", Planted::PrivateFolder, true);
-        row("open to the group", Planted::GroupFolder, false);
-        row("open to everyone", Planted::OpenFolder, false);
-        row("another user's", Planted::OthersFolder, false);
-        row("a link to a private folder", Planted::LinkToPrivateFolder, false);
-        row("a file", Planted::File, false);
-    }
-
-    void privateFolder()
-    {
-        QFETCH(Planted, planted);
-        QFETCH(bool, used);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("quillary"));
-        if (planted == Planted::OthersFolder && geteuid() != 0)
-            QSKIP("only root can make a folder that belongs to another user");
-        QVERIFY(plant(planted, path));
-        const QFile::Permissions permissionsBefore = QFileInfo(path).permissions();
-        const uint ownerBefore = QFileInfo(path).ownerId();
-
-        const WriteResult made = makePrivateFolder(path);
-
-        QCOMPARE(made.ok, used);
-        QCOMPARE(made.error.isEmpty(), used);
-        QCOMPARE(isPrivateFolder(path), used);
-        // What is refused is left as it was: never taken over or loosened.
-        if (!used) {
-            QCOMPARE(QFileInfo(path).permissions(), permissionsBefore);
-            QCOMPARE(QFileInfo(path).ownerId(), ownerBefore);
-        }
-    }
-
     void temporaryFolderIsPrivate_data()
     {
         QTest::addColumn<Planted>("inRuntime"); // at <runtime>/quillary
         QTest::addColumn<Planted>("inTemp");    // at <temp>/quillary-<uid>
         QTest::addColumn<QString>("expected");  // "runtime", "temp" or "fresh"
         row("runtime folder", Planted::Nothing, Planted::Nothing, "runtime");
+        row("runtime folder there already", Planted::PrivateFolder, Planted::Nothing, "runtime");
+        row("runtime name open to the group", Planted::GroupFolder, Planted::Nothing, "temp");
+        row("runtime name a file", Planted::File, Planted::Nothing, "temp");
         row("runtime name open to all", Planted::OpenFolder, Planted::Nothing, "temp");
         row("runtime name a link", Planted::LinkToPrivateFolder, Planted::Nothing, "temp");
         row("both names taken by another user", Planted::OthersFolder, Planted::OthersFolder,
@@ -339,13 +276,21 @@ private slots:
         const QString runtimeFolder = m_runtime + QStringLiteral("/quillary");
         const QString tempFolder = m_temp + QStringLiteral("/quillary-%1").arg(geteuid());
         for (const QString &base : {m_runtime, m_temp})
-            QVERIFY(removeFolderContents(base));
+            QVERIFY(removeFolderContents(base) && QDir(base).isEmpty());
         QVERIFY(plant(inRuntime, runtimeFolder));
         QVERIFY(plant(inTemp, tempFolder));
+        const auto state = [](const QString &path) {
+            return std::pair(int(QFileInfo(path).permissions()), QFileInfo(path).ownerId());
+        };
+        const auto runtimeBefore = state(runtimeFolder);
+        const auto tempBefore = state(tempFolder);
 
         const QString folder = applicationTempFolder();
 
         QVERIFY2(isPrivateFolder(folder), qPrintable(folder));
+        // What is refused is left as it was: never taken over or loosened.
+        QVERIFY(folder == runtimeFolder || state(runtimeFolder) == runtimeBefore);
+        QVERIFY(folder == tempFolder || state(tempFolder) == tempBefore);
         if (expected == QLatin1String("runtime")) {
             QCOMPARE(folder, runtimeFolder);
         } else if (expected == QLatin1String("temp")) {

@@ -34,19 +34,6 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     }
 
-    // Every command has its icon; page commands wait for a page, Undo and Redo for an edit.
-    void commandsAtStart()
-    {
-        auto window = makeWindow();
-        for (const CommandInfo &info : commandTable()) {
-            QAction *action = window->action(info.id);
-            QVERIFY2(!action->icon().pixmap(32, 32).isNull(), info.icon);
-            if (window->pageActions().contains(action) || info.id == Command::Undo ||
-                info.id == Command::Redo)
-                QVERIFY2(!action->isEnabled(), info.text);
-        }
-    }
-
     void scanners_data()
     {
         QTest::addColumn<QStringList>("found");
@@ -67,6 +54,14 @@ private slots:
         QFETCH(QString, notice);
         QFETCH(QString, stored);
         auto window = makeWindow(found);
+        // Every command has its icon; page commands wait for a page, Undo and Redo for an edit.
+        for (const CommandInfo &info : commandTable()) {
+            QAction *action = window->action(info.id);
+            QVERIFY2(!action->icon().pixmap(32, 32).isNull(), info.icon);
+            if (window->pageActions().contains(action) || info.id == Command::Undo ||
+                info.id == Command::Redo)
+                QVERIFY2(!action->isEnabled(), info.text);
+        }
         QCOMPARE(noticeTexts(*window), notice.isEmpty() ? QStringList() : QStringList{notice});
         QCOMPARE(window->action(Command::ScanPage)->isEnabled(), !found.isEmpty());
         QCOMPARE(window->action(Command::AutoScan)->isEnabled(), !found.isEmpty());
@@ -159,40 +154,12 @@ private slots:
         QCOMPARE(restarted->pageStore()->thumbnailBox(), QSize(300, 300));
     }
 
-    void pagePanelFollowsWorkArea()
+    // On the small (800 x 800) test screen under a dark palette: fits, notices read, panel follows.
+    void shownWindow()
     {
-        auto window = makeWindow();
-        window->setWindowState(Qt::WindowNoState);
-        window->resize(1200, 800);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCOMPARE(window->workAreaStack()->currentIndex(), 0);
-        QCOMPARE(window->pagePanelStack()->currentIndex(), 0);
-        QCOMPARE(window->splitter()->sizes().at(1), 0);
-
-        const int panelWidth = window->pagePanel()->sizeHint().width();
-        const int total = window->splitter()->sizes().at(0);
-        window->workAreaStack()->setCurrentIndex(MainWindow::EditorArea);
-        QCOMPARE(window->splitter()->sizes().at(1), panelWidth);
-        window->workAreaStack()->setCurrentIndex(MainWindow::ScannerArea);
-        QCOMPARE(window->splitter()->sizes().at(1), panelWidth);
-        QCOMPARE(window->splitter()->sizes().at(0) + panelWidth, total);
-        window->workAreaStack()->setCurrentIndex(MainWindow::StartArea);
-        QCOMPARE(window->splitter()->sizes().at(1), 0);
-
-        // Tiles are never cut off: the panel widens with the thumbnail size.
-        window->workAreaStack()->setCurrentIndex(MainWindow::EditorArea);
-        window->pagePanelStack()->setCurrentIndex(MainWindow::PageStorePanel);
-        for (const int side : {200, 300}) {
-            window->sliderPane()->setSliderPosition(side);
-            QTRY_VERIFY(window->pageStore()->viewport()->width() >= side + 12);
-        }
-    }
-
-    // The test screen (800 x 800) is smaller than the size the window wishes for: it still
-    // fits, frame included, maximised and restored, with the slider of the status bar in it.
-    void fitsSmallScreen()
-    {
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
         auto window = makeWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -208,23 +175,33 @@ private slots:
         QVERIFY(slider->isVisible());
         QVERIFY(
             window->rect().contains(QRect(slider->mapTo(window.get(), QPoint()), slider->size())));
-    }
 
-    // Under a dark palette the notice is dark and its title light, not black on dark.
-    void noticeTitleReadsOnDarkPalette()
-    {
-        const QPalette before = QApplication::palette();
-        QApplication::setPalette(darkPalette());
-        const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
-        auto window = makeWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         Ribbon::OfficePopupWindow *notice = window->showNotice(QStringLiteral("Ready"));
         QVERIFY(QTest::qWaitForWindowExposed(notice));
         const QImage drawn = notice->grab().toImage();
         const QRect title = notice->findChild<QLabel *>(QStringLiteral("titleLabel"))->geometry();
         QVERIFY(matchesPalette(drawn.pixel(title.topLeft() + QPoint(1, 1)), darkPalette()));
         QVERIFY(textContrast(drawn, title) >= 4.5);
+
+        window->resize(1200, 800);
+        QCOMPARE(window->workAreaStack()->currentIndex(), 0);
+        QCOMPARE(window->pagePanelStack()->currentIndex(), 0);
+        QTRY_COMPARE(window->splitter()->sizes().at(1), 0);
+        const int panelWidth = window->pagePanel()->sizeHint().width();
+        const int total = window->splitter()->sizes().at(0);
+        window->workAreaStack()->setCurrentIndex(MainWindow::EditorArea);
+        QCOMPARE(window->splitter()->sizes().at(1), panelWidth);
+        window->workAreaStack()->setCurrentIndex(MainWindow::ScannerArea);
+        QCOMPARE(window->splitter()->sizes().at(1), panelWidth);
+        QCOMPARE(window->splitter()->sizes().at(0) + panelWidth, total);
+        window->workAreaStack()->setCurrentIndex(MainWindow::StartArea);
+        QCOMPARE(window->splitter()->sizes().at(1), 0);
+        window->workAreaStack()->setCurrentIndex(MainWindow::EditorArea);
+        window->pagePanelStack()->setCurrentIndex(MainWindow::PageStorePanel);
+        for (const int side : {200, 300}) {
+            window->sliderPane()->setSliderPosition(side);
+            QTRY_VERIFY(window->pageStore()->viewport()->width() >= side + 12);
+        }
     }
 
     void exportOutcomes_data()

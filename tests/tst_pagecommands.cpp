@@ -171,12 +171,10 @@ QStringList refusalNotices(const QString &name, const QString &reason)
         return {};
     return {QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>%1<br>The file is "
                            "%2.</h4>")
-                .arg(name, reason)};
+                .arg(name.toHtmlEscaped(), reason)};
 }
 
-// Drags data over the window and drops it at gap: before the tile at gap (count: after the
-// last tile), -1 below the last row, -2 on the page view, -3 on the work area (the start
-// area of an empty window); the events a drag delivers.
+// Drops data as a drag does: before tile gap (count: after the last), -1 below, -2 view, -3 start.
 void dropOnWindow(MainWindow &window, QMimeData *data, int gap)
 {
     PageListWidget &store = *window.pageStore();
@@ -265,8 +263,7 @@ private slots:
         QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), pages > 0);
     }
 
-    // With "Turn pages upright" a loaded page lying on its side is turned upright (on its
-    // history: Undo lays it down again); a page without text is left and noted.
+    // Turning upright is an edit Undo takes back; a page without text is left and noted.
     void uprightOnLoading_data()
     {
         QTest::addColumn<bool>("text");
@@ -297,8 +294,7 @@ private slots:
         QCOMPARE(window->action(Command::Undo)->isEnabled(), text);
     }
 
-    // Fronts, then backs, of a stack scanned on a one-sided feeder come in reading order as
-    // one move that Undo takes back; a run without as many backs as fronts is refused.
+    // A one-sided feeder's fronts, then backs, come in reading order as one undoable move.
     void twoSidedStack_data()
     {
         QTest::addColumn<int>("pages");
@@ -340,14 +336,12 @@ private slots:
         QCOMPARE(pageColourIndexes(*store), (QList<int>{0, 1, 2, 3, 4, 5}));
     }
 
-    // Every file that loads becomes pages in order; each that does not is named in a notice.
+    // A batch goes on past files that fail, each named in a notice; the rest are pages in order.
     void loadingAMixedBatch()
     {
         QTemporaryDir dir;
         const QString jpeg = dir.filePath(QStringLiteral("photo.jpg"));
         QVERIFY(solidPage(Qt::red).save(jpeg, "JPG"));
-        const QString corrupt = dir.filePath(QStringLiteral("broken & <bad>.jpg"));
-        QVERIFY(writeFile(corrupt, "\xff\xd8\xff\xe0 not really a jpeg"));
         const QImage mono = solidPage(Qt::white).convertToFormat(QImage::Format_Mono);
         const QString monoTiff = dir.filePath(QStringLiteral("letter.tif"));
         QVERIFY(mono.save(monoTiff, "TIFF"));
@@ -358,10 +352,8 @@ private slots:
 
         auto window = makeWindow();
         window->loadFiles(
-            {jpeg, corrupt, monoTiff, dir.filePath(QStringLiteral("gone.jpg")), folder, upperTif});
-
+            {jpeg, dir.filePath(QStringLiteral("gone.jpg")), monoTiff, folder, upperTif});
         PageListWidget *store = window->pageStore();
-        QCOMPARE(store->count(), 3);
         QStringList names;
         for (const QString &path : store->pagePaths())
             names << QFileInfo(path).fileName();
@@ -370,24 +362,19 @@ private slots:
                               QStringLiteral("00000003_o.jpg")}));
         QCOMPARE(QImageReader(store->pagePaths()[1]).read().depth(), 1);
         QCOMPARE(noticeTexts(*window),
-                 (QStringList{QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>"
-                                             "broken &amp; &lt;bad&gt;.jpg<br>The file is "
-                                             "damaged.</h4>"),
-                              QStringLiteral("<h4>Sorry, can't load file.<br>Can't open gone.jpg: "
+                 (QStringList{QStringLiteral("<h4>Sorry, can't load file.<br>Can't open gone.jpg: "
                                              "it is missing.</h4>"),
                               QStringLiteral("<h4>Sorry, can't load file.<br>Can't open album.png: "
                                              "it is not a regular file.</h4>")}));
         QCOMPARE(readSetting(Settings::LastPath).toString(),
                  QFileInfo(upperTif).absoluteFilePath());
-        QVERIFY(window->action(Command::RotateLeft)->isEnabled());
         QCOMPARE(window->workAreaStack()->currentIndex(), int(MainWindow::EditorArea));
         QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::PageStorePanel));
         QCOMPARE(store->currentIndex(), 2);
         QVERIFY(!window->editor()->currentImage().isNull());
     }
 
-    // Pages show what the file shows: every page of a TIFF, transparency on white, palette
-    // colours, EXIF orientation; a JPEG missing data is refused.
+    // Pages show what the file shows (TIFF pages, transparency, palette, EXIF turn), or none.
     void loadingPictures_data()
     {
         QTest::addColumn<QString>("name");
@@ -430,9 +417,9 @@ private slots:
         row("JPEG cut in the middle, end marker after it", QStringLiteral("cut.jpg"),
             photo.left(photo.size() / 2) + QByteArray("\xff\xd9", 2), QStringList(), QList<QSize>(),
             QList<QColor>(), QPoint(), QColor(), QStringLiteral("damaged"));
-        row("words named .png", QStringLiteral("notes.png"), QByteArray("just some words"),
-            QStringList(), QList<QSize>(), QList<QColor>(), QPoint(), QColor(),
-            QStringLiteral("not a picture"));
+        row("words named .png, markup in the name", QStringLiteral("notes & <b>.png"),
+            QByteArray("just some words"), QStringList(), QList<QSize>(), QList<QColor>(), QPoint(),
+            QColor(), QStringLiteral("not a picture"));
     }
     void loadingPictures()
     {
@@ -463,10 +450,7 @@ private slots:
         QCOMPARE(noticeTexts(*window), refusalNotices(name, reason));
     }
 
-    // A PDF page that is one picture comes in as that picture without loss (a JPEG as its
-    // own bytes, a black-and-white one with the same bits); any other page is drawn; a locked
-    // or damaged PDF is refused as a whole. expected per page: the JPEG file's bytes, the
-    // 1-bit picture, or the rectangle (at 300 dpi) where a drawn page shows ink.
+    // Expected per page: the JPEG's own bytes, the 1-bit picture, or where a drawn page shows ink.
     void loadingPdf_data()
     {
         QTest::addColumn<QByteArray>("pdf");
@@ -563,10 +547,7 @@ private slots:
         QCOMPARE(noticeTexts(*window), refusalNotices(name, reason));
     }
 
-    // Removals (after a No, which changes nothing) and moves renumber tiles and page files at
-    // once, and share Undo and Redo with the edits, newest first: the edited page keeps its
-    // versions through a renumbering and through a removal put back, and every page comes back
-    // byte for byte in its place, check marks too.
+    // Pages come back byte for byte, check marks too, through Undo and Redo of edits and commands.
     void pageCommands_data()
     {
         QTest::addColumn<int>("command");
@@ -664,9 +645,7 @@ private slots:
         QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * order.size());
     }
 
-    // Pages dragged in the strip, and files dropped on it, land where they were dropped, in
-    // their order: tiles, titles and page files follow at once, every page keeps its bytes and
-    // the editor keeps its page.
+    // Drops land where they were dropped, in order, with tiles, titles and page files renumbered.
     void dropping_data()
     {
         QTest::addColumn<int>("pages");
@@ -762,10 +741,7 @@ private slots:
         QVERIFY(near(shown.pixelColor(shown.rect().center()), pageColours()[shownColour]));
     }
 
-    // What the last run left (its last page moved to the top) comes back by "Restore Session"
-    // in the order last seen, byte for byte, after any new pages, which put it aside instead
-    // of writing over it. A page file that is no picture is skipped, one cut short is kept as
-    // found and named in the notice; neither is touched.
+    // A restore comes after any new pages; an unreadable page file is skipped and left untouched.
     void restoringASession_data()
     {
         QTest::addColumn<int>("left");          // pages of the last run
@@ -839,8 +815,7 @@ private slots:
         QCOMPARE(window->startPanel()->message().isEmpty(), order.size() == left + added);
     }
 
-    // A new document puts the waiting pages aside and deletes the oldest kept session beyond
-    // the limit; the start says so beforehand, and only then.
+    // The start warns before a new document deletes the oldest kept session, and only then.
     void startWarnsBeforeASessionIsDeleted_data()
     {
         QTest::addColumn<int>("kept");     // sessions kept aside, the oldest with 2 pages
@@ -886,8 +861,7 @@ private slots:
         QCOMPARE(QFileInfo::exists(oldest), warning.isEmpty());
     }
 
-    // The four export commands: each opens its dialog with every page in order, checked or
-    // not, writes one document that a reader finds all pages in, and ends with its notice.
+    // Each export finds every page in order, or only the checked one, and ends with its notice.
     void exportCommands_data()
     {
         QTest::addColumn<int>("command");
@@ -985,8 +959,7 @@ private slots:
         QVERIFY(notices.first().contains(written.first().toHtmlEscaped()));
     }
 
-    // Turns change page files and thumbnails: the current page's, or with "Turn Checked Pages"
-    // every checked page's.
+    // A turn changes the current page, or with "Turn Checked Pages" every checked one.
     void turning()
     {
         QTemporaryDir dir;
@@ -1030,49 +1003,64 @@ private slots:
         QVERIFY(noticeTexts(*window).isEmpty());
     }
 
-    // Crop mode from the ribbon: the panel replaces the strip; accepting cuts the page file
-    // and remakes the thumbnail, cancelling or a failed write leaves both as they were. The
-    // mode ends with the document.
-    void cropMode_data()
+    // Cancel or a failed write leaves page file and thumbnail; accepting changes both, undoably.
+    void editingAPage_data()
     {
-        QTest::addColumn<QString>("leaveBy"); // a button's accessible name, or a key
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("leaveBy"); // a button's accessible name or text, or a key
         QTest::addColumn<bool>("diskFull");
-        QTest::addColumn<QSize>("page"); // the page file afterwards
-        row("Accept", QStringLiteral("Accept"), false, QSize(50, 500));
-        row("Enter", QStringLiteral("Return"), false, QSize(50, 500));
-        row("Cancel", QStringLiteral("Cancel"), false, QSize(2000, 1000));
-        row("Escape", QStringLiteral("Escape"), false, QSize(2000, 1000));
-        row("Accept, disk full", QStringLiteral("Accept"), true, QSize(2000, 1000));
+        QTest::addColumn<bool>("changed");
+        const int crop = int(Command::Crop);
+        const int brightness = int(Command::Brightness);
+        row("crop, Accept", crop, QStringLiteral("Accept"), false, true);
+        row("crop, Enter", crop, QStringLiteral("Return"), false, true);
+        row("crop, Cancel", crop, QStringLiteral("Cancel"), false, false);
+        row("crop, Escape", crop, QStringLiteral("Escape"), false, false);
+        row("crop, Accept, disk full", crop, QStringLiteral("Accept"), true, false);
+        row("brightness, Cancel", brightness, QStringLiteral("Cancel"), false, false);
+        row("brightness, OK", brightness, QStringLiteral("OK"), false, true);
+        row("brightness, OK, disk full", brightness, QStringLiteral("OK"), true, false);
     }
-    void cropMode()
+    void editingAPage()
     {
+        QFETCH(int, command);
         QFETCH(QString, leaveBy);
         QFETCH(bool, diskFull);
-        QFETCH(QSize, page);
+        QFETCH(bool, changed);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("wide.png"));
-        QVERIFY(solidPage(Qt::darkGreen, QSize(2000, 1000)).save(file));
+        QVERIFY(solidPage(Qt::red, QSize(2000, 1000)).save(file));
         auto window = makeWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QAction *action = window->action(Command(command));
+        QVERIFY(!action->isEnabled());
         window->loadFiles({file});
         const QString pagePath = window->pageStore()->pagePaths().value(0);
         const QString thumbPath = window->pageStore()->thumbnailPaths().value(0);
         const QByteArray pageBytes = contentOf(pagePath);
         const QByteArray thumbBytes = contentOf(thumbPath);
 
-        QAction *crop = window->action(Command::Crop);
-        QVERIFY(crop->isEnabled());
-        crop->trigger();
-        QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::CropPanel));
-        QVERIFY(window->editor()->cropBox()->isVisible());
-        // The box is 1000 x 500; 95 presses take its right edge to the 50-pixel minimum.
-        for (int i = 0; i < 95; ++i)
-            QTest::keyClick(window->editor()->view(), Qt::Key_Left,
-                            Qt::ControlModifier | Qt::ShiftModifier);
-
-        QPushButton *button =
-            named<QPushButton>(*window->pagePanelStack()->currentWidget(), qPrintable(leaveBy));
+        QVERIFY(!window->action(Command::Undo)->isEnabled());
+        action->trigger();
+        const bool crop = Command(command) == Command::Crop;
+        QAbstractButton *button = nullptr;
+        if (crop) {
+            QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::CropPanel));
+            QVERIFY(window->editor()->cropBox()->isVisible());
+            // The box is 1000 x 500; 95 presses take its right edge to the 50-pixel minimum.
+            for (int i = 0; i < 95; ++i)
+                QTest::keyClick(window->editor()->view(), Qt::Key_Left,
+                                Qt::ControlModifier | Qt::ShiftModifier);
+            button =
+                named<QPushButton>(*window->pagePanelStack()->currentWidget(), qPrintable(leaveBy));
+        } else {
+            BrightnessDlg *dialog = window->editor()->brightnessDialog();
+            QVERIFY(dialog && dialog->isVisible());
+            dialog->brightnessSlider()->setValue(60);
+            button = dialog->buttons()->button(
+                leaveBy == QLatin1String("OK") ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+        }
         {
             const FileSizeLimit limit(diskFull ? 256 : RLIM_INFINITY);
             if (button)
@@ -1081,82 +1069,42 @@ private slots:
                 QTest::keyClick(window->editor()->view(),
                                 QKeySequence::fromString(leaveBy)[0].key());
         }
-        QVERIFY(!crop->isChecked());
+        QVERIFY(!action->isChecked());
         QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::PageStorePanel));
         QVERIFY(!window->editor()->cropBox()->isVisible());
-        QCOMPARE(QImageReader(pagePath).size(), page);
-        QCOMPARE(window->editor()->currentImage().size(), page);
-        const bool cut = page.width() < page.height();
-        const QSize thumb = QImageReader(thumbPath).size();
-        QCOMPARE(thumb.width() < thumb.height(), cut);
-        QVERIFY(cut || (contentOf(pagePath) == pageBytes && contentOf(thumbPath) == thumbBytes));
-        const QStringList notices = noticeTexts(*window);
-        QCOMPARE(notices.size(), diskFull ? 1 : 0);
-        if (diskFull)
-            QVERIFY(notices.first().contains(QFileInfo(pagePath).fileName()));
-
-        crop->trigger();
-        const MessageBoxAnswerer yes(QMessageBox::Yes);
-        window->action(Command::RemoveAll)->trigger();
-        QVERIFY(!crop->isChecked());
-        QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::EmptyPanel));
-    }
-    // Brightness through the window: Cancel touches nothing, OK changes the page file and
-    // its thumbnail and can be undone, a failed write keeps both and says why.
-    void brightnessOnAPage_data()
-    {
-        QTest::addColumn<bool>("accept");
-        QTest::addColumn<bool>("diskFull");
-        row("cancel", false, false);
-        row("OK", true, false);
-        row("OK on a full disk", true, true);
-    }
-    void brightnessOnAPage()
-    {
-        QFETCH(bool, accept);
-        QFETCH(bool, diskFull);
-        QTemporaryDir dir;
-        auto window = makeWindow();
-        QVERIFY(!window->action(Command::Brightness)->isEnabled());
-        loadColours(*window, dir, 1);
-        QVERIFY(window->action(Command::Brightness)->isEnabled());
-        QVERIFY(!window->action(Command::Undo)->isEnabled());
-        const QString page = window->pageStore()->pagePaths().first();
-        const QString thumbnail = window->pageStore()->thumbnailPaths().first();
-        const QByteArray pageBytes = contentOf(page);
-        const QByteArray thumbnailBytes = contentOf(thumbnail);
-
-        window->action(Command::Brightness)->trigger();
-        BrightnessDlg *dialog = window->editor()->brightnessDialog();
-        QVERIFY(dialog && dialog->isVisible());
-        dialog->brightnessSlider()->setValue(60);
-        {
-            const FileSizeLimit limit(diskFull ? 256 : RLIM_INFINITY);
-            dialog->buttons()
-                ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
-                ->click();
-        }
-        const bool changed = accept && !diskFull;
-        QCOMPARE(contentOf(page) == pageBytes, !changed);
-        QCOMPARE(contentOf(thumbnail) == thumbnailBytes, !changed);
+        const QSize size = changed && crop ? QSize(50, 500) : QSize(2000, 1000);
+        QCOMPARE(QImageReader(pagePath).size(), size);
+        QCOMPARE(window->editor()->currentImage().size(), size);
+        QCOMPARE(contentOf(pagePath) == pageBytes, !changed);
+        QCOMPARE(contentOf(thumbPath) == thumbBytes, !changed);
         QCOMPARE(window->action(Command::Undo)->isEnabled(), changed);
         const QStringList notices = noticeTexts(*window);
         QCOMPARE(notices.size(), diskFull ? 1 : 0);
         if (diskFull)
-            QVERIFY(notices.first().contains(QFileInfo(page).fileName()));
-        if (!changed)
-            return;
-        // Brighter red: the other channels rise.
-        QVERIFY(colourOf(page).green() > 100 && colourOf(thumbnail).green() > 100);
-        window->action(Command::Undo)->trigger();
-        QCOMPARE(contentOf(page), pageBytes);
-        QVERIFY(near(colourOf(thumbnail), pageColours()[0]));
-        QVERIFY(!window->action(Command::Undo)->isEnabled());
-        QVERIFY(window->action(Command::Redo)->isEnabled());
+            QVERIFY(notices.first().contains(QFileInfo(pagePath).fileName()));
+        if (changed && crop) {
+            const QSize thumb = QImageReader(thumbPath).size();
+            QVERIFY(thumb.width() < thumb.height());
+        } else if (changed) { // brighter red: the other channels rise
+            QVERIFY(colourOf(pagePath).green() > 100 && colourOf(thumbPath).green() > 100);
+        }
+        if (changed) {
+            window->action(Command::Undo)->trigger();
+            QCOMPARE(contentOf(pagePath), pageBytes);
+            QVERIFY(near(colourOf(thumbPath), Qt::red));
+            QVERIFY(!window->action(Command::Undo)->isEnabled());
+            QVERIFY(window->action(Command::Redo)->isEnabled());
+        }
+
+        // Crop mode ends with the document.
+        window->action(Command::Crop)->trigger();
+        const MessageBoxAnswerer yes(QMessageBox::Yes);
+        window->action(Command::RemoveAll)->trigger();
+        QVERIFY(!window->action(Command::Crop)->isChecked());
+        QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::EmptyPanel));
     }
 
-    // Kept versions and removed pages live outside "Current": a restart restores only the
-    // pages, closing the window removes them, and a new page ends the undo of a removal.
+    // Kept versions and removed pages live outside "Current", so a restart restores only pages.
     void historyStaysOutOfTheDocument()
     {
         const MessageBoxAnswerer yes(QMessageBox::Yes);

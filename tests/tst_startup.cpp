@@ -89,42 +89,30 @@ class TestStartUp : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void uninstallSwitch_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("uninstall");
-        row("no arguments", words("quillary"), false);
-        row("switch", words("quillary -un"), true);
-        row("switch among others", words("quillary x -un"), true);
-        row("upper case is not it", words("quillary -UN"), false);
-        row("other argument", words("quillary scan.jpg"), false);
-        row("alone is not enough", words("-un"), false);
-    }
-    void uninstallSwitch()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, uninstall);
-        QCOMPARE(StartUp::isUninstallRun(arguments), uninstall);
-    }
-
     void commandLineFiles_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("files");
-        row("program alone", words("quillary"), QStringList());
+        QTest::addColumn<bool>("uninstall");
+        row("program alone", words("quillary"), QStringList(), false);
         row("relative and absolute", words("quillary scan.jpg /tmp/a.png ../up/b.tif"),
-            words("/home/u/docs/scan.jpg /tmp/a.png /home/u/up/b.tif"));
-        row("options left out", words("quillary -x --flag a.jpg"), words("/home/u/docs/a.jpg"));
+            words("/home/u/docs/scan.jpg /tmp/a.png /home/u/up/b.tif"), false);
+        row("options left out, uninstall among them", words("quillary -x -un --flag a.jpg"),
+            words("/home/u/docs/a.jpg"), true);
+        row("upper-case uninstall is none", words("quillary -UN"), QStringList(), false);
+        row("uninstall without the program's name is none", words("-un"), QStringList(), false);
         row("double dash ends options", words("quillary -- -odd.jpg"),
-            words("/home/u/docs/-odd.jpg"));
+            words("/home/u/docs/-odd.jpg"), false);
         row("file url", words("quillary file:///tmp/my%20scan.jpg"),
-            QStringList{QStringLiteral("/tmp/my scan.jpg")});
+            QStringList{QStringLiteral("/tmp/my scan.jpg")}, false);
     }
     void commandLineFiles()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, files);
+        QFETCH(bool, uninstall);
         QCOMPARE(StartUp::commandLineFiles(arguments, QStringLiteral("/home/u/docs")), files);
+        QCOMPARE(StartUp::isUninstallRun(arguments), uninstall);
     }
 
     void handOverRequest_data()
@@ -181,9 +169,7 @@ private slots:
         qunsetenv("QUILLARY_WEB_HOST");
     }
 
-    // The real program starts and stores its settings (an uninstall run only the host, and
-    // ends with 1); one window per work folder, whose lock outlives a killed window: later
-    // starts hand their files over and end.
+    // One window per work folder, whose lock outlives a killed window: later starts hand over.
     void windowsShareOneWorkFolder()
     {
         QTemporaryDir home;
@@ -218,8 +204,7 @@ private slots:
         QVERIFY(killed.waitForFinished(10000));
         QVERIFY(QFile::exists(lock));
 
-        // A pipe named on the command line is refused before it is opened: opening it would
-        // wait for a writer and freeze the window for good.
+        // Opening a named pipe would wait for a writer and freeze the window for good.
         const QString pipe = home.filePath(QStringLiteral("pictures/pipe.png"));
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         QProcess first;
@@ -229,8 +214,7 @@ private slots:
         QVERIFY(looksLike(pageFile(home, 1), Qt::red));
         const QByteArray firstPage = contentOf(pageFile(home, 1));
 
-        // The socket name was taken over too; a relative name is meant in the second start's
-        // own folder.
+        // A relative name is meant in the second start's own folder.
         QProcess second;
         startIn(second, home, home.filePath(QStringLiteral("elsewhere")),
                 {QStringLiteral("blue.png")});
@@ -246,8 +230,7 @@ private slots:
         QCOMPARE(first.state(), QProcess::Running);
         QVERIFY(!QFile::exists(pageFile(home, 3)));
 
-        // A start that gave up on a stopped window (and said so) never has its file added
-        // when the window goes on: the next page is the next start's.
+        // A start that gave up on a stopped window never has its file added later.
         const QString green = writePicture(home, QStringLiteral("green.png"), Qt::green);
         QCOMPARE(::kill(pid_t(first.processId()), SIGSTOP), 0);
         QProcess refused;

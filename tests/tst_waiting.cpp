@@ -6,8 +6,7 @@
 #include <QtWidgets>
 
 namespace {
-// Watches the indicator's timer: records the angle seen before each tick and, when asked,
-// stops the wheel at a chosen angle so one frame can be checked.
+// Records the angle before each tick; stops the wheel at stopAt so one frame can be checked.
 class TickWatcher : public QObject
 {
 public:
@@ -37,8 +36,7 @@ private:
     int m_stopAt;
 };
 
-// Grey level in the middle of the capsule pointing in the given direction (degrees clockwise
-// from up) of a 100 x 100 wheel.
+// Grey in the middle of the capsule at degrees clockwise from up, on a 100 x 100 wheel.
 int greyTowards(const QImage &image, int degrees)
 {
     const auto g = QProgressIndicator::geometryFor(100);
@@ -127,8 +125,7 @@ private slots:
         QVERIFY(indicator.isAnimated());
     }
 
-    // A centred window without title bar that the close key does not end; hidden, its wheel
-    // stops a little later.
+    // Centred, without title bar, not closed by the close key; hidden, its wheel stops later.
     void waitingWindow()
     {
         QWidget owner;

@@ -2,8 +2,7 @@
 
 #include <QtWidgets>
 
-// Answers every message box that opens while it lives (a question with the given button, a
-// warning with its only one) and notes what each said; an unanswered box would block the test.
+// Answers every box that opens while it lives, noting each; an unanswered box blocks the test.
 class MessageBoxAnswerer
 {
 public:

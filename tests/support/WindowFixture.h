@@ -29,8 +29,7 @@ private:
     QString m_chosen;
 };
 
-// The window as the program builds it; one scanner by default, so that no "not found"
-// notice mixes with the notices a test looks at.
+// One scanner by default, so that no "not found" notice mixes with those a test looks at.
 inline std::unique_ptr<MainWindow> makeWindow(const QStringList &scanners = {
                                                   QStringLiteral("Test scanner")})
 {

@@ -1,5 +1,4 @@
-// Starts as the program does (language chosen, translators installed), builds the main window,
-// then prints its title and the text of a standard Cancel button, one a line, and quits.
+// Starts as the program does, then prints the window title and a Cancel button's text.
 #include "StartUp.h"
 #include "Translations.h"
 #include "WindowFixture.h"

@@ -320,6 +320,7 @@ private slots:
         QCOMPARE(readSetting(Settings::WordFolderPlace).toInt(), place);
         // The generator works in a private folder, not in the destination (nor the user's "tmp"
         // there), and that folder goes with it, read-only contents included.
+        QVERIFY(QFileInfo(folder).isDir()); // a missing Desktop or Documents is made
         const QString work = dialog->generator.folderSeen;
         QVERIFY(!work.isEmpty() && !work.startsWith(folder));
         QCOMPARE(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),

@@ -8,6 +8,8 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace PdfTestTools;
 
 namespace {
@@ -42,23 +44,23 @@ QList<int> pageWidths(const QString &format, const QString &output)
         while (it.hasNext())
             widths << it.next().captured(1).toInt();
     };
-    if (format == QLatin1String("pdf")) {
+    if (format == "pdf"_L1) {
         for (const ImageRow &image : pdfImages(output))
             widths << image.width;
-    } else if (format == QLatin1String("compact")) {
+    } else if (format == "compact"_L1) {
         // A page's background, at a quarter of the page's resolution for "small", comes first
         // (the test pages' widths are multiples of four).
         int page = 0;
         for (const ImageRow &image : pdfImages(output)) {
-            if (image.page != page && image.encoding == QLatin1String("jpeg"))
+            if (image.page != page && image.encoding == "jpeg"_L1)
                 widths << image.width * 4;
             else if (image.page != page)
                 widths << image.width; // a black-and-white page, as JBIG2
             page = image.page;
         }
-    } else if (format == QLatin1String("djvu")) {
-        collect(run(QStringLiteral("djvudump"), {output}), QStringLiteral("DjVu (\\d+)x\\d+"));
-    } else if (format == QLatin1String("docx")) {
+    } else if (format == "djvu"_L1) {
+        collect(run(u"djvudump"_s, {output}), u"DjVu (\\d+)x\\d+"_s);
+    } else if (format == "docx"_L1) {
         // The pictures in the order the document shows them, through their relationships.
         const QString script = QStringLiteral(
             "import re,sys,zipfile,subprocess\n"
@@ -68,14 +70,12 @@ QList<int> pageWidths(const QString &format, const QString &output)
             "for i in re.findall(r'r:embed=\"(\\w+)\"',d):\n"
             " print(subprocess.run(['identify','-format','%w\\n','-'],input=z.read('word/'+r[i]),"
             "capture_output=True).stdout.decode().strip())\n");
-        collect(run(QStringLiteral("python3"), {QStringLiteral("-c"), script, output}),
-                QStringLiteral("(\\d+)"));
+        collect(run(u"python3"_s, {u"-c"_s, script, output}), u"(\\d+)"_s);
     } else {
         const QDir folder(output);
         for (const QString &file : folder.entryList(QDir::Files, QDir::Name))
-            collect(run(QStringLiteral("identify"),
-                        {QStringLiteral("-format"), QStringLiteral("%w\n"), folder.filePath(file)}),
-                    QStringLiteral("(\\d+)"));
+            collect(run(u"identify"_s, {u"-format"_s, u"%w\n"_s, folder.filePath(file)}),
+                    u"(\\d+)"_s);
     }
     return widths;
 }
@@ -102,29 +102,27 @@ private slots:
     {
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(m_dir.isValid());
-        m_pages = m_dir.filePath(QStringLiteral("pages"));
+        m_pages = m_dir.filePath(u"pages"_s);
         QVERIFY(QDir().mkpath(m_pages));
         const QDir pages(m_pages);
         // Not a picture: named in a warning, never taken silently.
-        QVERIFY(writeFile(pages.filePath(QStringLiteral("notes.txt")), "to do"));
+        QVERIFY(writeFile(pages.filePath(u"notes.txt"_s), "to do"));
         // Named so that plain name order is wrong: page10 comes last.
-        QVERIFY(writeFile(pages.filePath(QStringLiteral("page1.jpg")),
+        QVERIFY(writeFile(pages.filePath(u"page1.jpg"_s),
                           encoded(plainPage(400, Qt::darkCyan), "JPEG")));
-        QVERIFY(plainPage(420, Qt::yellow).save(m_dir.filePath(QStringLiteral("a.tif"))));
-        QVERIFY(plainPage(440, Qt::gray).save(m_dir.filePath(QStringLiteral("b.tif"))));
-        run(QStringLiteral("tiffcp"),
-            {m_dir.filePath(QStringLiteral("a.tif")), m_dir.filePath(QStringLiteral("b.tif")),
-             pages.filePath(QStringLiteral("page2.tif"))});
+        QVERIFY(plainPage(420, Qt::yellow).save(m_dir.filePath(u"a.tif"_s)));
+        QVERIFY(plainPage(440, Qt::gray).save(m_dir.filePath(u"b.tif"_s)));
+        run(u"tiffcp"_s, {m_dir.filePath(u"a.tif"_s), m_dir.filePath(u"b.tif"_s),
+                          pages.filePath(u"page2.tif"_s)});
         QVERIFY(a4Page(100, true)
                     .scaledToWidth(480)
                     .convertToFormat(QImage::Format_Mono)
-                    .save(pages.filePath(QStringLiteral("page10.tif"))));
+                    .save(pages.filePath(u"page10.tif"_s)));
 
-        m_text = m_dir.filePath(QStringLiteral("text"));
+        m_text = m_dir.filePath(u"text"_s);
         QVERIFY(QDir().mkpath(m_text));
-        const QImage page =
-            a4Page(300, minutes(8) + QStringLiteral("Протокол заседания правления."));
-        QVERIFY(page.save(QDir(m_text).filePath(QStringLiteral("text.jpg")), "JPEG", 90));
+        const QImage page = a4Page(300, minutes(8) + u"Протокол заседания правления."_s);
+        QVERIFY(page.save(QDir(m_text).filePath(u"text.jpg"_s), "JPEG", 90));
     }
 
     // A folder of JPEG, multi-page TIFF and 1-bit pages in every format, in natural order.
@@ -133,15 +131,14 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("output");
-        row("pdf by suffix", QStringList(), QStringLiteral("pdf"), QStringLiteral("out.pdf"));
-        row("pdf with layout", words("--paper letter --fit keep --margin 1"), QStringLiteral("pdf"),
-            QStringLiteral("layout.pdf"));
-        row("compact pdf, pictures small", words("--pictures small"), QStringLiteral("compact"),
-            QStringLiteral("compact.pdf"));
-        row("docx", QStringList(), QStringLiteral("docx"), QStringLiteral("out.docx"));
-        row("djvu", words("--djvu-quality 40"), QStringLiteral("djvu"), QStringLiteral("out.djvu"));
-        row("images", words("--format images --image-format png"), QStringLiteral("images"),
-            QStringLiteral("scans"));
+        row("pdf by suffix", QStringList(), u"pdf"_s, u"out.pdf"_s);
+        row("pdf with layout", words("--paper letter --fit keep --margin 1"), u"pdf"_s,
+            u"layout.pdf"_s);
+        row("compact pdf, pictures small", words("--pictures small"), u"compact"_s,
+            u"compact.pdf"_s);
+        row("docx", QStringList(), u"docx"_s, u"out.docx"_s);
+        row("djvu", words("--djvu-quality 40"), u"djvu"_s, u"out.djvu"_s);
+        row("images", words("--format images --image-format png"), u"images"_s, u"scans"_s);
     }
 
     void documents()
@@ -151,28 +148,26 @@ private slots:
         QFETCH(QString, output);
         QTemporaryDir out;
         const QString path = out.filePath(output);
-        const Run ran = runBatch(
-            arguments + QStringList{QStringLiteral("--json"), m_pages, QStringLiteral("-o"), path},
-            out.path());
+        const Run ran =
+            runBatch(arguments + QStringList{u"--json"_s, m_pages, u"-o"_s, path}, out.path());
         QVERIFY2(ran.status == 0, qPrintable(ran.errorLines.join(u'\n')));
         QCOMPARE(pageWidths(format, path), (QList<int>{400, 420, 440, 480}));
         const QJsonObject summary = QJsonDocument::fromJson(ran.out.toUtf8()).object();
-        QCOMPARE(summary.value(QStringLiteral("pages")).toInt(), 4);
-        QVERIFY(summary.value(QStringLiteral("bytes")).toInteger() > 0);
-        const QJsonArray warnings = summary.value(QStringLiteral("warnings")).toArray();
+        QCOMPARE(summary.value(u"pages"_s).toInt(), 4);
+        QVERIFY(summary.value(u"bytes"_s).toInteger() > 0);
+        const QJsonArray warnings = summary.value(u"warnings"_s).toArray();
         QCOMPARE(warnings.size(), 1);
-        QVERIFY(warnings.first().toString().contains(QLatin1String("notes.txt: skipped")));
-        QVERIFY(ran.errorLines.contains(QStringLiteral("quillary-batch: warning: ") +
-                                        warnings.first().toString()));
+        QVERIFY(warnings.first().toString().contains("notes.txt: skipped"_L1));
+        QVERIFY(
+            ran.errorLines.contains(u"quillary-batch: warning: "_s + warnings.first().toString()));
         // Nothing but the output is left beside it.
         QCOMPARE(entries(out.path()), QStringList{output});
-        if (format == QLatin1String("pdf")) {
-            run(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
+        if (format == "pdf"_L1) {
+            run(u"qpdf"_s, {u"--check"_s, path});
             // The JPEG page is in the file byte for byte.
-            run(QStringLiteral("pdfimages"), words("-all -f 1 -l 1")
-                                                 << path << out.filePath(QStringLiteral("x")));
-            QCOMPARE(contentOf(out.filePath(QStringLiteral("x-000.jpg"))),
-                     contentOf(QDir(m_pages).filePath(QStringLiteral("page1.jpg"))));
+            run(u"pdfimages"_s, words("-all -f 1 -l 1") << path << out.filePath(u"x"_s));
+            QCOMPARE(contentOf(out.filePath(u"x-000.jpg"_s)),
+                     contentOf(QDir(m_pages).filePath(u"page1.jpg"_s)));
         }
     }
 
@@ -184,9 +179,9 @@ private slots:
         QTest::addColumn<int>("pages");
         QTest::addColumn<QStringList>("words");
         const QStringList scan = words("--scan=test:0 --source feeder --mode gray --resolution 50");
-        row("ocr eng", words("--ocr eng") << m_text, 1, QStringList{QStringLiteral("bridge")});
+        row("ocr eng", words("--ocr eng") << m_text, 1, QStringList{u"bridge"_s});
         row("ocr eng+rus", words("--ocr eng+rus") << m_text, 1,
-            QStringList{QStringLiteral("bridge"), QStringLiteral("заседания")});
+            QStringList{u"bridge"_s, u"заседания"_s});
         row("scan, feeder until empty", scan, 10, QStringList());
         row("scan, three pages", scan + words("--pages 3"), 3, QStringList());
     }
@@ -197,11 +192,11 @@ private slots:
         QFETCH(int, pages);
         QFETCH(QStringList, words);
         QTemporaryDir out;
-        const QString pdf = out.filePath(QStringLiteral("out.pdf"));
-        const Run ran = runBatch(arguments + QStringList{QStringLiteral("-o"), pdf}, out.path());
+        const QString pdf = out.filePath(u"out.pdf"_s);
+        const Run ran = runBatch(arguments + QStringList{u"-o"_s, pdf}, out.path());
         QVERIFY2(ran.status == 0, qPrintable(ran.errorLines.join(u'\n')));
         QCOMPARE(pdfinfoPages(pdf), pages);
-        const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        const QString text = run(u"pdftotext"_s, {pdf, u"-"_s});
         for (const QString &word : words)
             QVERIFY2(text.contains(word), qPrintable(text));
     }
@@ -214,7 +209,7 @@ private slots:
         QTest::addColumn<QString>("place"); // plain, readonly (mounted read-only), full (64 KB)
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("named");
-        const QString plain = QStringLiteral("plain");
+        const QString plain = u"plain"_s;
         // Inputs are named from the folder the output goes to.
         row("missing input", words("../nothere.jpg -o out.pdf"), plain, 1, "nothere.jpg: missing");
         row("not a picture", words("../notes.jpg -o out.pdf"), plain, 1,
@@ -232,9 +227,9 @@ private slots:
         row("no output", words("../in.jpg"), plain, 2, "no output");
         row("missing language", words("--ocr eng+xyz ../in.jpg -o out.pdf"), plain, 2,
             "xyz: recognition language not installed");
-        row("read-only folder", words("../in.jpg -o out.pdf"), QStringLiteral("readonly"), 1,
+        row("read-only folder", words("../in.jpg -o out.pdf"), u"readonly"_s, 1,
             "out.pdf: cannot be written");
-        row("full disk", words("../in.jpg -o out.pdf"), QStringLiteral("full"), 1,
+        row("full disk", words("../in.jpg -o out.pdf"), u"full"_s, 1,
             "out.pdf: cannot be written: the disk is full");
     }
 
@@ -245,54 +240,52 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, named);
         QTemporaryDir out;
-        QVERIFY(writeFile(out.filePath(QStringLiteral("notes.jpg")), "shopping list"));
+        QVERIFY(writeFile(out.filePath(u"notes.jpg"_s), "shopping list"));
         const QByteArray jpeg = encoded(a4Page(150, true), "JPEG");
-        QVERIFY(writeFile(out.filePath(QStringLiteral("in.jpg")), jpeg));
-        QVERIFY(writeFile(out.filePath(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() / 2)));
-        const QString target = out.filePath(QStringLiteral("target"));
+        QVERIFY(writeFile(out.filePath(u"in.jpg"_s), jpeg));
+        QVERIFY(writeFile(out.filePath(u"cut.jpg"_s), jpeg.left(jpeg.size() / 2)));
+        const QString target = out.filePath(u"target"_s);
         QVERIFY(QDir().mkpath(target));
         const QByteArray folder = QFile::encodeName(target);
-        if (place != QLatin1String("plain")) {
+        if (place != "plain"_L1) {
             if (geteuid() != 0)
                 QSKIP("a small file system can only be mounted by root");
             if (mount("tmpfs", folder.constData(), "tmpfs", 0, "size=64k") != 0)
                 QSKIP("this system refuses to mount a small file system");
         }
         const auto unmount = qScopeGuard([&] {
-            if (place != QLatin1String("plain"))
+            if (place != "plain"_L1)
                 umount2(folder.constData(), MNT_DETACH);
         });
         const QByteArray old("the earlier document");
-        QVERIFY(writeFile(QDir(target).filePath(QStringLiteral("out.pdf")), old));
-        if (place == QLatin1String("readonly"))
+        QVERIFY(writeFile(QDir(target).filePath(u"out.pdf"_s), old));
+        if (place == "readonly"_L1)
             QCOMPARE(mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
                      0);
         const Run ran = runBatch(arguments, target);
         QCOMPARE(ran.status, status);
         // One line says what failed; any other is a progress line of pages written before.
-        const QStringList told =
-            ran.errorLines.filter(QRegularExpression(QStringLiteral("^quillary-batch: ")));
+        const QStringList told = ran.errorLines.filter(QRegularExpression(u"^quillary-batch: "_s));
         QCOMPARE(told.size(), 1);
         QVERIFY2(told.first().contains(named), qPrintable(told.first()));
-        QCOMPARE(
-            ran.errorLines.filter(QRegularExpression(QStringLiteral("^page \\d+ of \\d+$"))).size(),
-            ran.errorLines.size() - 1);
-        QCOMPARE(contentOf(QDir(target).filePath(QStringLiteral("out.pdf"))), old);
-        QCOMPARE(entries(target), QStringList{QStringLiteral("out.pdf")});
+        QCOMPARE(ran.errorLines.filter(QRegularExpression(u"^page \\d+ of \\d+$"_s)).size(),
+                 ran.errorLines.size() - 1);
+        QCOMPARE(contentOf(QDir(target).filePath(u"out.pdf"_s)), old);
+        QCOMPARE(entries(target), QStringList{u"out.pdf"_s});
     }
 
     // Ctrl+C in the middle of a long run: 130, the earlier output as it was, nothing left.
     void interrupt()
     {
         QTemporaryDir out;
-        const QString pdf = out.filePath(QStringLiteral("long.pdf"));
+        const QString pdf = out.filePath(u"long.pdf"_s);
         const QByteArray old("the earlier document");
         QVERIFY(writeFile(pdf, old));
-        const QString page = QDir(m_text).filePath(QStringLiteral("text.jpg"));
+        const QString page = QDir(m_text).filePath(u"text.jpg"_s);
         QProcess process;
         process.setWorkingDirectory(out.path());
-        process.start(QStringLiteral(QUILLARY_BATCH), words("--ocr eng") + QStringList(40, page) +
-                                                          QStringList{QStringLiteral("-o"), pdf});
+        process.start(QStringLiteral(QUILLARY_BATCH),
+                      words("--ocr eng") + QStringList(40, page) + QStringList{u"-o"_s, pdf});
         QVERIFY(process.waitForStarted());
         // Interrupted once the document is being written: its first progress line is out.
         process.setReadChannel(QProcess::StandardError);
@@ -301,14 +294,14 @@ private slots:
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 130);
         QCOMPARE(contentOf(pdf), old);
-        QCOMPARE(entries(out.path()), QStringList{QStringLiteral("long.pdf")});
+        QCOMPARE(entries(out.path()), QStringList{u"long.pdf"_s});
     }
 
     // Two runs at once, as xargs -P starts them, while a window holds its work folder: both
     // complete, and neither they nor the window disturb one another.
     void sideBySide()
     {
-        const QString work = QDir::homePath() + QStringLiteral("/.local/share/Plenwick/Quillary");
+        const QString work = QDir::homePath() + u"/.local/share/Plenwick/Quillary"_s;
         const auto listing = [&work] {
             QStringList entries;
             for (QDirIterator it(work, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
@@ -325,19 +318,18 @@ private slots:
             window.kill();
             window.waitForFinished();
         });
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(work + QStringLiteral("/Current")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(work + u"/Current"_s), 20000);
         QTest::qWait(500);
         const QStringList before = listing();
 
         QTemporaryDir out;
         QList<QProcess *> runs;
         // The second cleans its pages: the page processor's files stay out of the window's.
-        for (const QString &name : {QStringLiteral("a.pdf"), QStringLiteral("b.pdf")}) {
+        for (const QString &name : {u"a.pdf"_s, u"b.pdf"_s}) {
             auto *process = new QProcess(this);
             process->start(QStringLiteral(QUILLARY_BATCH),
-                           {name == QLatin1String("a.pdf") ? QStringLiteral("--quiet")
-                                                           : QStringLiteral("--clean"),
-                            m_pages, QStringLiteral("-o"), out.filePath(name)});
+                           {name == "a.pdf"_L1 ? u"--quiet"_s : u"--clean"_s, m_pages, u"-o"_s,
+                            out.filePath(name)});
             runs << process;
         }
         for (QProcess *process : runs) {
@@ -347,8 +339,8 @@ private slots:
             QVERIFY(process->readAllStandardError().contains("notes.txt: skipped"));
             delete process;
         }
-        QCOMPARE(pdfinfoPages(out.filePath(QStringLiteral("a.pdf"))), 4);
-        QCOMPARE(pdfinfoPages(out.filePath(QStringLiteral("b.pdf"))), 4);
+        QCOMPARE(pdfinfoPages(out.filePath(u"a.pdf"_s)), 4);
+        QCOMPARE(pdfinfoPages(out.filePath(u"b.pdf"_s)), 4);
         QCOMPARE(window.state(), QProcess::Running);
         QCOMPARE(listing(), before);
     }
@@ -361,11 +353,10 @@ private slots:
         QTest::addColumn<QString>("expected");
         const QString window = QStringLiteral(QUILLARY_EXECUTABLE);
         const QString batch = QStringLiteral(QUILLARY_BATCH);
-        row("window help", window, QStringLiteral("--help"), QStringLiteral("Usage: quillary"));
-        row("window version", window, QStringLiteral("--version"), QStringLiteral("quillary 1"));
-        row("batch help", batch, QStringLiteral("--help"), QStringLiteral("--djvu-quality"));
-        row("batch version", batch, QStringLiteral("--version"),
-            QStringLiteral("quillary-batch 1"));
+        row("window help", window, u"--help"_s, u"Usage: quillary"_s);
+        row("window version", window, u"--version"_s, u"quillary 1"_s);
+        row("batch help", batch, u"--help"_s, u"--djvu-quality"_s);
+        row("batch version", batch, u"--version"_s, u"quillary-batch 1"_s);
     }
 
     void information()
@@ -375,9 +366,9 @@ private slots:
         QFETCH(QString, expected);
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("DISPLAY"));
-        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
         process.setProcessEnvironment(environment);
         process.start(program, {option});
         QVERIFY(process.waitForFinished(20000));

@@ -3,6 +3,8 @@
 
 #include <QRandomGenerator>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 constexpr int Dpi = 300;
 
@@ -20,7 +22,7 @@ QImage a4(int paper = 255)
 
 QFont font(double points)
 {
-    QFont font(QStringLiteral("DejaVu Serif"));
+    QFont font(u"DejaVu Serif"_s);
     font.setPixelSize(qRound(points / 72.0 * Dpi));
     return font;
 }
@@ -128,8 +130,8 @@ private slots:
         // Fewest text-size marks the drawing leaves: one per word at least.
         QTest::addColumn<int>("leastMarks");
 
-        const QString number = QStringLiteral("Page 12 of 30");
-        const QString words = minutes(1).section(QLatin1Char(' '), 0, 11); // twelve words
+        const QString number = u"Page 12 of 30"_s;
+        const QString words = minutes(1).section(u' ', 0, 11); // twelve words
         const QRectF foot(0, px(280), px(210), px(6));
         const QRectF middle(px(25), px(140), px(170), px(6));
         row("white", grey(a4()), true, 0);

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 enum class Planted
 {
@@ -47,7 +49,7 @@ bool plant(Planted what, const QString &path)
         return what != Planted::OthersFolder || chown(native.constData(), 65534, 65534) == 0;
     }
     case Planted::LinkToPrivateFolder:
-        return plant(Planted::PrivateFolder, path + QStringLiteral("-target")) &&
+        return plant(Planted::PrivateFolder, path + u"-target"_s) &&
                symlink((native + "-target").constData(), native.constData()) == 0;
     case Planted::File:
         return QFile(path).open(QIODevice::WriteOnly);
@@ -79,14 +81,14 @@ private slots:
     {
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(m_base.isValid());
-        m_runtime = m_base.filePath(QStringLiteral("run"));
-        m_temp = m_base.filePath(QStringLiteral("tmp"));
+        m_runtime = m_base.filePath(u"run"_s);
+        m_temp = m_base.filePath(u"tmp"_s);
         QVERIFY(mkdir(QFile::encodeName(m_runtime).constData(), 0700) == 0);
         QVERIFY(QDir().mkpath(m_temp));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime));
         qputenv("TMPDIR", QFile::encodeName(m_temp));
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        QCoreApplication::setApplicationName(QStringLiteral("QuillaryCommonTest"));
+        QCoreApplication::setOrganizationName(u"Plenwick"_s);
+        QCoreApplication::setApplicationName(u"QuillaryCommonTest"_s);
         QSettings().clear();
     }
 
@@ -175,7 +177,7 @@ private slots:
         row("png", colour, "picture.png", QByteArray("png"));
         row("no suffix, 1-bit", mono, "page", QByteArray("tiff"));
         // Black-and-white pages are fax code (Group 4) and read back as they were written.
-        const QString tiff = QStringLiteral("00000001_o.tiff");
+        const QString tiff = u"00000001_o.tiff"_s;
         row("A4, white, black", bits(QImage::Format_Mono, {white, black}), tiff,
             QByteArray("tiff"));
         row("A4, black, white", bits(QImage::Format_Mono, {black, white}), tiff,
@@ -207,9 +209,8 @@ private slots:
         if (format != "tiff" || image.depth() != 1)
             return;
         QCOMPARE(back.logicalDpiX(), 300);
-        const QString info = PdfTestTools::run(QStringLiteral("tiffinfo"), {path});
-        QVERIFY2(info.contains(QLatin1String("Compression Scheme: CCITT Group 4")),
-                 qPrintable(info));
+        const QString info = PdfTestTools::run(u"tiffinfo"_s, {path});
+        QVERIFY2(info.contains("Compression Scheme: CCITT Group 4"_L1), qPrintable(info));
         QVERIFY2(QFileInfo(path).size() < 100 * 1024,
                  qPrintable(QString::number(QFileInfo(path).size())));
     }
@@ -238,16 +239,16 @@ private slots:
         QFETCH(QString, reason);
         QTemporaryDir dir;
         const QByteArray old("old content");
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("page.jpg")), old));
+        QVERIFY(writeFile(dir.filePath(u"page.jpg"_s), old));
         const FileSizeLimit limit(fullDisk ? 64 * 1024 : RLIM_INFINITY);
 
         const WriteResult result = writeImageFile(image, dir.filePath(target));
 
         QVERIFY(!result.ok);
-        QVERIFY2(result.error.contains(QLatin1String("page.jpg")) && result.error.contains(reason),
+        QVERIFY2(result.error.contains("page.jpg"_L1) && result.error.contains(reason),
                  qPrintable(result.error));
-        QCOMPARE(contentOf(dir.filePath(QStringLiteral("page.jpg"))), old);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("page.jpg")});
+        QCOMPARE(contentOf(dir.filePath(u"page.jpg"_s)), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"page.jpg"_s});
     }
 
     void temporaryFolderIsPrivate_data()
@@ -273,8 +274,8 @@ private slots:
         QFETCH(QString, expected);
         if (inRuntime == Planted::OthersFolder && geteuid() != 0)
             QSKIP("only root can make a folder that belongs to another user");
-        const QString runtimeFolder = m_runtime + QStringLiteral("/quillary");
-        const QString tempFolder = m_temp + QStringLiteral("/quillary-%1").arg(geteuid());
+        const QString runtimeFolder = m_runtime + u"/quillary"_s;
+        const QString tempFolder = m_temp + u"/quillary-%1"_s.arg(geteuid());
         for (const QString &base : {m_runtime, m_temp})
             QVERIFY(removeFolderContents(base) && QDir(base).isEmpty());
         QVERIFY(plant(inRuntime, runtimeFolder));
@@ -291,33 +292,33 @@ private slots:
         // What is refused is left as it was: never taken over or loosened.
         QVERIFY(folder == runtimeFolder || state(runtimeFolder) == runtimeBefore);
         QVERIFY(folder == tempFolder || state(tempFolder) == tempBefore);
-        if (expected == QLatin1String("runtime")) {
+        if (expected == "runtime"_L1) {
             QCOMPARE(folder, runtimeFolder);
-        } else if (expected == QLatin1String("temp")) {
+        } else if (expected == "temp"_L1) {
             QCOMPARE(folder, tempFolder);
         } else {
-            QVERIFY(folder.startsWith(m_temp + QStringLiteral("/quillary-")));
+            QVERIFY(folder.startsWith(m_temp + u"/quillary-"_s));
             QVERIFY(folder != tempFolder);
         }
     }
 
     void staleTempFilesOnlyInOwnFolder()
     {
-        QDir(m_runtime + QStringLiteral("/quillary")).removeRecursively();
+        QDir(m_runtime + u"/quillary"_s).removeRecursively();
         const QString folder = applicationTempFolder();
-        const QString stale = QStringLiteral("Temp") + QString(30, QLatin1Char('x')); // 34 chars
-        const QString shortName = QStringLiteral("Temp") + QString(28, QLatin1Char('y')); // 32
-        const QString other = QStringLiteral("Other") + QString(30, QLatin1Char('z'));
+        const QString stale = u"Temp"_s + QString(30, u'x');     // 34 chars
+        const QString shortName = u"Temp"_s + QString(28, u'y'); // 32
+        const QString other = u"Other"_s + QString(30, u'z');
         for (const QString &name : {stale, shortName, other})
-            QVERIFY(writeFile(folder + QLatin1Char('/') + name, QByteArray()));
+            QVERIFY(writeFile(folder + u'/' + name, QByteArray()));
         // Run folders: one of a process id no system hands out, one of this run, one of init.
-        const QString crashed = QStringLiteral("history-99999999-Ab3dEf");
-        const QString ours = QFileInfo(runFolderPattern(QStringLiteral("export"))).fileName();
-        const QString living = QStringLiteral("history-1-Ab3dEf");
+        const QString crashed = u"history-99999999-Ab3dEf"_s;
+        const QString ours = QFileInfo(runFolderPattern(u"export"_s)).fileName();
+        const QString living = u"history-1-Ab3dEf"_s;
         QDir dir(folder);
         for (const QString &name : {crashed, ours, living}) {
-            QVERIFY(dir.mkpath(name + QStringLiteral("/inner")));
-            QVERIFY(writeFile(dir.filePath(name + QStringLiteral("/inner/1.page")), QByteArray()));
+            QVERIFY(dir.mkpath(name + u"/inner"_s));
+            QVERIFY(writeFile(dir.filePath(name + u"/inner/1.page"_s), QByteArray()));
         }
         removeStaleTempFiles();
         QVERIFY(!dir.exists(stale));
@@ -329,11 +330,11 @@ private slots:
 
         // In the work folder only the kind asked for goes: a session folder's date reads like
         // a run folder's process id.
-        const QString removed = QStringLiteral("Removed-99999999-Ab3dEf");
-        const QString session = QStringLiteral("Session 000001 (2026-12-07)");
+        const QString removed = u"Removed-99999999-Ab3dEf"_s;
+        const QString session = u"Session 000001 (2026-12-07)"_s;
         for (const QString &name : {removed, session})
-            QVERIFY(dir.mkpath(name + QStringLiteral("/inner")));
-        removeStaleRunFolders(folder, QStringLiteral("Removed"));
+            QVERIFY(dir.mkpath(name + u"/inner"_s));
+        removeStaleRunFolders(folder, u"Removed"_s);
         QVERIFY(!dir.exists(removed));
         QVERIFY(dir.exists(session));
     }

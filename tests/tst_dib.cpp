@@ -6,6 +6,8 @@
 
 #include <climits>
 
+using namespace Qt::StringLiterals;
+
 Q_DECLARE_METATYPE(DibBuffer)
 
 namespace {
@@ -113,8 +115,8 @@ private slots:
         QTest::addColumn<QStringList>("rows");
         const auto add = [](const QByteArray &name, const DibBuffer &dib, QImage::Format format,
                             int colours, const char *rows) {
-            QTest::newRow(name.constData()) << dib << int(format) << colours
-                                            << QString::fromLatin1(rows).split(QLatin1Char(' '));
+            QTest::newRow(name.constData())
+                << dib << int(format) << colours << QString::fromLatin1(rows).split(u' ');
         };
 
         for (const quint32 used : {3u, 0u}) {
@@ -287,7 +289,7 @@ private slots:
     void malformedGivesNull()
     {
         QFETCH(DibBuffer, dib);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(".*")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*"_s));
         QVERIFY(HImage::fromDib(dib).isNull());
     }
 
@@ -296,7 +298,7 @@ private slots:
         // Plausible and implausible field values over a small block: the conversion must
         // either produce an image or refuse, never read past the block (the sanitizer
         // build checks the reads).
-        QLoggingCategory::setFilterRules(QStringLiteral("quillary.scan.dib.warning=false"));
+        QLoggingCategory::setFilterRules(u"quillary.scan.dib.warning=false"_s);
         QRandomGenerator random(20240611);
         const QList<qint32> sizes = {-70000, -65536, -3, -1, 0, 1, 2, 3, 7, 16, 65535, 70000};
         const QList<qint32> bitCounts = {0, 1, 2, 4, 8, 16, 24, 32, 48, 64, 96};

@@ -13,6 +13,7 @@
 #include <QtWidgets>
 
 using namespace Qt::StringLiterals;
+
 using PdfTestTools::run;
 
 namespace {
@@ -25,11 +26,11 @@ QString makePage(const QString &folder, const QString &kind, int index)
     QImage image(200 + 10 * index, 150, QImage::Format_RGB32);
     image.fill(QColor(250, 240, 230));
     QPainter(&image).fillRect(100, 80, 40, 40, Qt::black);
-    if (kind.startsWith(QLatin1String("grey")))
+    if (kind.startsWith("grey"_L1))
         image = image.convertToFormat(QImage::Format_Grayscale8);
-    else if (kind.startsWith(QLatin1String("mono")))
+    else if (kind.startsWith("mono"_L1))
         image = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    const QString path = folder + u"/page."_s + kind.section(QLatin1Char('.'), 1);
+    const QString path = folder + u"/page."_s + kind.section(u'.', 1);
     return QDir().mkpath(folder) && writeImageFile(image, path) ? path : QString();
 }
 
@@ -38,12 +39,12 @@ QStringList pagesOf(const QString &file)
 {
     QStringList pages;
     const QRegularExpression chunk(u"DjVu (\\d+)x\\d+|^\\s*(Sjbz|BG44) "_s);
-    for (const QString &line : run(u"djvudump"_s, {file}).split(QLatin1Char('\n'))) {
+    for (const QString &line : run(u"djvudump"_s, {file}).split(u'\n')) {
         const QRegularExpressionMatch match = chunk.match(line);
         if (!match.captured(1).isEmpty())
             pages << match.captured(1);
-        else if (match.hasMatch() && !pages.isEmpty() && !pages.last().contains(QLatin1Char(':')))
-            pages.last() += QLatin1Char(':') + match.captured(2);
+        else if (match.hasMatch() && !pages.isEmpty() && !pages.last().contains(u':'))
+            pages.last() += u':' + match.captured(2);
     }
     return pages;
 }
@@ -69,8 +70,7 @@ private slots:
         for (int i = 0; i < kinds.size(); ++i) {
             pages << makePage(dir.path() + u"/in%1"_s.arg(i), kinds.at(i), i);
             expected << u"%1:%2"_s.arg(200 + 10 * i)
-                            .arg(kinds.at(i).startsWith(QLatin1String("mono")) ? u"Sjbz"_s
-                                                                               : u"BG44"_s);
+                            .arg(kinds.at(i).startsWith("mono"_L1) ? u"Sjbz"_s : u"BG44"_s);
         }
         const QString out = dir.path() + u"/out.djvu"_s;
         QVERIFY(writeFile(out, oldBytes));

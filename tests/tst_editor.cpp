@@ -13,6 +13,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right.
 QRgb cornerColour(const QImage &image, int corner)
@@ -74,7 +76,7 @@ private slots:
         showSized(editorSize);
         QImage image(imageSize, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
-        QVERIFY(m_editor->showPage(write(encoded(image, "PNG"), QStringLiteral("p.png"))));
+        QVERIFY(m_editor->showPage(write(encoded(image, "PNG"), u"p.png"_s)));
         if (fitFirst)
             m_editor->zoomFit();
         QCOMPARE(m_editor->scale(), shownScale);
@@ -99,7 +101,7 @@ private slots:
 
         QImage image(3999, 2001, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
-        const QString path = write(encoded(image, "PNG"), QStringLiteral("p.png"));
+        const QString path = write(encoded(image, "PNG"), u"p.png"_s);
         QVERIFY(m_editor->showPage(path));
         QCOMPARE(m_editor->picture()->offset(), QPointF(-1999, -1000));
         // A fresh, hidden crop box per page: half the page, centred, above the picture.
@@ -138,8 +140,8 @@ private slots:
         QTest::addColumn<int>("degrees");
         QTest::addColumn<int>("times");
         QTest::addColumn<int>("corner"); // where the top-left corner ends up; -1: paper there
-        const QString jpg = QStringLiteral("p_o.jpg");
-        const QString tiff = QStringLiteral("p_o.tiff");
+        const QString jpg = u"p_o.jpg"_s;
+        const QString tiff = u"p_o.tiff"_s;
         const QByteArray JPG("JPG"), TIFF("TIFF");
         row("colour left", PageKind::Colour, jpg, JPG, -90, 1, 2);
         row("colour right", PageKind::Colour, jpg, JPG, 90, 1, 1);
@@ -151,8 +153,7 @@ private slots:
         row("1-bit odd angle", PageKind::Mono, tiff, TIFF, 45, 1, -1);
         row("colour odd angle", PageKind::Colour, jpg, JPG, -30, 1, -1);
         row("JPEG named .tiff becomes TIFF", PageKind::Colour, tiff, JPG, -90, 1, 2);
-        row("1-bit PNG stays PNG", PageKind::Mono, QStringLiteral("p.png"), QByteArray("PNG"), -90,
-            1, 2);
+        row("1-bit PNG stays PNG", PageKind::Mono, u"p.png"_s, QByteArray("PNG"), -90, 1, 2);
     }
 
     void turn()
@@ -219,8 +220,8 @@ private slots:
         QFETCH(bool, removeFolder);
         const bool mono = kind == PageKind::Mono;
         const QByteArray bytes = encoded(drawnPage({400, 300}, kind), mono ? "TIFF" : "JPG");
-        QDir folder(m_dir->filePath(QStringLiteral("Current")));
-        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        QDir folder(m_dir->filePath(u"Current"_s));
+        QVERIFY(folder.mkpath(u"."_s));
         const QString path =
             write(bytes, QLatin1String(mono ? "Current/p_o.tiff" : "Current/p_o.jpg"));
         QVERIFY(m_editor->showPage(path));
@@ -257,8 +258,8 @@ private slots:
         const QByteArray metadata("\xFF\xE1\x00\x08\xFF\xD9\xFF\xD9\x00\x00", 10);
         QByteArray random(4096, '\0');
         QRandomGenerator(1234).fillRange(reinterpret_cast<quint32 *>(random.data()), 1024);
-        const QString jpg = QStringLiteral("p_o.jpg");
-        const QString incomplete = QStringLiteral("incomplete");
+        const QString jpg = u"p_o.jpg"_s;
+        const QString incomplete = u"incomplete"_s;
         const QString any;
 
         // JPEG files that end properly although their last bytes are not the end marker.
@@ -274,12 +275,12 @@ private slots:
         row("truncated JPEG, end marker in metadata", jpg,
             jpeg.left(2) + metadata + jpeg.mid(2, jpeg.size() / 2), false, incomplete);
         row("random bytes named .jpg", jpg, random, false, any);
-        row("PPM claiming 30000 x 30000, too many pixels", QStringLiteral("p.ppm"),
-            QByteArray("P6 30000 30000 255\n"), false, QStringLiteral("30000"));
-        row("BMP claiming 45000 x 100, too wide", QStringLiteral("p.bmp"), bmpClaiming(45000, 100),
-            false, QStringLiteral("45000"));
-        row("BMP claiming 100 x 45000, too tall", QStringLiteral("p.bmp"), bmpClaiming(100, 45000),
-            false, QStringLiteral("45000"));
+        row("PPM claiming 30000 x 30000, too many pixels", u"p.ppm"_s,
+            QByteArray("P6 30000 30000 255\n"), false, u"30000"_s);
+        row("BMP claiming 45000 x 100, too wide", u"p.bmp"_s, bmpClaiming(45000, 100), false,
+            u"45000"_s);
+        row("BMP claiming 100 x 45000, too tall", u"p.bmp"_s, bmpClaiming(100, 45000), false,
+            u"45000"_s);
     }
 
     void pageFiles()
@@ -290,7 +291,7 @@ private slots:
         QFETCH(QString, messageHas);
         const QString path = bytes.isNull() ? m_dir->filePath(name) : write(bytes, name);
 
-        QString error = QStringLiteral("stale");
+        QString error = u"stale"_s;
         const QImage read = readPageImage(path, &error);
         if (good) {
             QCOMPARE(read.size(), QSize(300, 200));
@@ -301,8 +302,7 @@ private slots:
         QVERIFY2(error.contains(name) && error.contains(messageHas), qPrintable(error));
 
         // The editor keeps showing, zooming and turning the page it had.
-        const QString shown =
-            write(encoded(drawnPage({200, 100}), "JPG"), QStringLiteral("good.jpg"));
+        const QString shown = write(encoded(drawnPage({200, 100}), "JPG"), u"good.jpg"_s);
         QVERIFY(m_editor->showPage(shown));
         m_editor->zoomIn();
         const QImage before = m_editor->currentImage();
@@ -325,12 +325,11 @@ private slots:
         QTest::addColumn<int>("brightness");
         QTest::addColumn<int>("contrast");
         QTest::addColumn<QString>("labels"); // as the user reads them
-        row("cancel at both ends", PageKind::Colour, false, 100, -100, QStringLiteral("100 -100"));
-        row("cancel small negative", PageKind::Colour, false, -5, 5, QStringLiteral("-05 005"));
-        row("OK at 0/0 still rewrites", PageKind::Colour, true, 0, 0, QStringLiteral("000 000"));
-        row("OK 50 on a grey page", PageKind::Grey, true, 50, 30, QStringLiteral("050 030"));
-        row("OK on a 1-bit page keeps it 1-bit", PageKind::Mono, true, 40, 10,
-            QStringLiteral("040 010"));
+        row("cancel at both ends", PageKind::Colour, false, 100, -100, u"100 -100"_s);
+        row("cancel small negative", PageKind::Colour, false, -5, 5, u"-05 005"_s);
+        row("OK at 0/0 still rewrites", PageKind::Colour, true, 0, 0, u"000 000"_s);
+        row("OK 50 on a grey page", PageKind::Grey, true, 50, 30, u"050 030"_s);
+        row("OK on a 1-bit page keeps it 1-bit", PageKind::Mono, true, 40, 10, u"040 010"_s);
     }
     void brightness()
     {
@@ -384,7 +383,7 @@ private slots:
             QVERIFY(!m_editor->canUndo() && !m_editor->canRedo());
             // The next opening starts unchanged, whatever the last one left.
             m_editor->contrast();
-            QCOMPARE(shownLabels(), QStringLiteral("000 000"));
+            QCOMPARE(shownLabels(), u"000 000"_s);
             QCOMPARE(dialog->previewImage(), dialog->sourceImage());
             return;
         }
@@ -449,14 +448,14 @@ private slots:
         QFETCH(int, edits);
         QFETCH(int, undos);
         const auto version = [](int n) { return QByteArray::number(n).leftJustified(1000, '.'); };
-        const QString page = write(version(0), QStringLiteral("p.bin"));
+        const QString page = write(version(0), u"p.bin"_s);
         EditHistory history(nullptr, maxSteps, maxBytes);
         const auto writeVersion = [&](int n) {
             return [&, n] { return WriteResult{writeFile(page, version(n)), QString()}; };
         };
         for (int n = 1; n <= edits; ++n)
             QVERIFY(history.rewrite(page, writeVersion(n)).ok);
-        QVERIFY(!history.rewrite(page, [] { return WriteResult{false, QStringLiteral("no")}; }));
+        QVERIFY(!history.rewrite(page, [] { return WriteResult{false, u"no"_s}; }));
         QCOMPARE(contentOf(page), version(edits));
 
         int undone = 0;

@@ -288,7 +288,7 @@ private slots:
         dialog->setPages(pageList);
         named<QLineEdit>(*dialog, "Document Name")->setText(name);
         dialog->show();
-        dialog->generator.succeed = end != QLatin1String("failed");
+        dialog->generator.succeed = end != "failed"_L1;
         named<QCheckBox>(*dialog, "Open Word document after creation")->setChecked(false);
         QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
         QSignalSpy failed(dialog.get(), &ExportBaseDlg::failed);
@@ -305,8 +305,8 @@ private slots:
         const bool runs = !end.isEmpty();
         const QString path = folder + u"/letter.docx"_s;
         QCOMPARE(dialog->generator.receivedPath, runs ? path : QString());
-        QCOMPARE(applied.size(), end == QLatin1String("applied") ? 1 : 0);
-        QCOMPARE(failed.size(), end == QLatin1String("failed") ? 1 : 0);
+        QCOMPARE(applied.size(), end == "applied"_L1 ? 1 : 0);
+        QCOMPARE(failed.size(), end == "failed"_L1 ? 1 : 0);
         if (runs)
             QCOMPARE((applied.isEmpty() ? failed : applied).at(0).at(0).toString(), path);
         // Refused: nothing saved, and the user can correct the entry.

@@ -5,6 +5,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 using Points = QList<QPoint>;
 
 namespace {
@@ -89,11 +91,11 @@ private slots:
         FlowLayout layout(6);
         QList<QLayoutItem *> items;
         fill(layout, 5, &items);
-        if (operation == QLatin1String("up"))
+        if (operation == "up"_L1)
             layout.moveItemUp(index);
-        else if (operation == QLatin1String("down"))
+        else if (operation == "down"_L1)
             layout.moveItemDown(index);
-        else if (operation == QLatin1String("first"))
+        else if (operation == "first"_L1)
             layout.moveItemToFirst(index);
         else
             layout.moveItemToLast(index);

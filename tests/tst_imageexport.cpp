@@ -112,7 +112,7 @@ private slots:
             QCOMPARE(applied.at(0).at(0).toString(), folder);
             QStringList expected;
             for (int i = 0; i < count; ++i) {
-                expected << u"Scan_%1.%2"_s.arg(i + 1, width, 10, QLatin1Char('0')).arg(format);
+                expected << u"Scan_%1.%2"_s.arg(i + 1, width, 10, u'0').arg(format);
                 const QImage written(folder + expected.last());
                 QVERIFY2(difference(written.convertToFormat(QImage::Format_RGB32),
                                     pagePicture(i).convertToFormat(QImage::Format_RGB32)) <=

@@ -13,6 +13,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -20,8 +22,8 @@ private slots:
     void initTestCase()
     {
         setUpWindowTests();
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_urls, "open");
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_urls, "open");
+        QDesktopServices::setUrlHandler(u"file"_s, &m_urls, "open");
+        QDesktopServices::setUrlHandler(u"http"_s, &m_urls, "open");
     }
     void init()
     {
@@ -30,8 +32,8 @@ private slots:
     }
     void cleanupTestCase()
     {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(u"file"_s);
+        QDesktopServices::unsetUrlHandler(u"http"_s);
     }
 
     void scanners_data()
@@ -42,11 +44,10 @@ private slots:
         QTest::addColumn<QString>("inUse");  // the scanner button's text at start
         QTest::addColumn<QString>("chosen"); // and after the source dialog
         row("none: notice, scanning off", QStringList(),
-            QStringLiteral("<h4>Scanners not found.<br>Please plug a scanner.</h4>"), QString(),
-            QStringLiteral("Select Scanner"), QStringLiteral("Select Scanner"));
-        row("two: stored, no notice",
-            QStringList{QStringLiteral("Flatbed"), QStringLiteral("Feeder")}, QString(),
-            QStringLiteral("Flatbed--Feeder"), QStringLiteral("Flatbed"), QStringLiteral("Feeder"));
+            u"<h4>Scanners not found.<br>Please plug a scanner.</h4>"_s, QString(),
+            u"Select Scanner"_s, u"Select Scanner"_s);
+        row("two: stored, no notice", QStringList{u"Flatbed"_s, u"Feeder"_s}, QString(),
+            u"Flatbed--Feeder"_s, u"Flatbed"_s, u"Feeder"_s);
     }
     void scanners()
     {
@@ -71,7 +72,7 @@ private slots:
         QFETCH(QString, chosen);
         QPushButton *button = window->selectScannerButton();
         QCOMPARE(button->text(), inUse);
-        QCOMPARE(button->accessibleName(), QStringLiteral("Select Scanner"));
+        QCOMPARE(button->accessibleName(), u"Select Scanner"_s);
         button->click();
         QCOMPARE(button->text(), chosen);
     }
@@ -108,14 +109,13 @@ private slots:
         box->setCurrentIndex(0);
         QCOMPARE(readSetting(Settings::Resolution).toInt(), middle);
         QCOMPARE(readSetting(Settings::QualityIndex).toInt(), 0);
-        window->colorBox()->setCurrentIndex(
-            window->colorBox()->findText(QStringLiteral("Photo Color")));
+        window->colorBox()->setCurrentIndex(window->colorBox()->findText(u"Photo Color"_s));
         QCOMPARE(readSetting(Settings::Grayscale).toInt(), 4);
         window.reset();
         auto restarted = makeWindow();
         QCOMPARE(restarted->qualityBox()->itemData(0).toInt(), middle);
         QCOMPARE(restarted->qualityBox()->currentIndex(), 0);
-        QCOMPARE(restarted->colorBox()->currentText(), QStringLiteral("Photo Color"));
+        QCOMPARE(restarted->colorBox()->currentText(), u"Photo Color"_s);
         writeSetting(Settings::Grayscale, 3); // matches no item exactly
         QCOMPARE(makeWindow()->colorBox()->currentData().toInt(), 2);
     }
@@ -129,7 +129,7 @@ private slots:
         row("first start", QVariant(), 200, 220);
         row("remembered", QVariant(150), 150, 150);
         row("out of range", QVariant(900), 300, 300);
-        row("not a number", QVariant(QStringLiteral("big")), 200, 220);
+        row("not a number", QVariant(u"big"_s), 200, 220);
     }
     void thumbnailSlider()
     {
@@ -176,10 +176,10 @@ private slots:
         QVERIFY(
             window->rect().contains(QRect(slider->mapTo(window.get(), QPoint()), slider->size())));
 
-        Ribbon::OfficePopupWindow *notice = window->showNotice(QStringLiteral("Ready"));
+        Ribbon::OfficePopupWindow *notice = window->showNotice(u"Ready"_s);
         QVERIFY(QTest::qWaitForWindowExposed(notice));
         const QImage drawn = notice->grab().toImage();
-        const QRect title = notice->findChild<QLabel *>(QStringLiteral("titleLabel"))->geometry();
+        const QRect title = notice->findChild<QLabel *>(u"titleLabel"_s)->geometry();
         QVERIFY(matchesPalette(drawn.pixel(title.topLeft() + QPoint(1, 1)), darkPalette()));
         QVERIFY(textContrast(drawn, title) >= 4.5);
 
@@ -210,8 +210,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("openKey"); // empty: never opens
         QTest::addColumn<QString>("expected");
-        const QString InOut =
-            QStringLiteral("<br>In folder <a href=\"file:///tmp/out\">/tmp/out</a></h4>");
+        const QString InOut = u"<br>In folder <a href=\"file:///tmp/out\">/tmp/out</a></h4>"_s;
         row("pdf with odd name", "exported", "/tmp/My docs/a#1 & <b>.pdf", "NeedOpen",
             "<h4>PDF file was created.<br>Open <a "
             "href=\"file:///tmp/My%20docs/a%231%20&amp;%20%3Cb%3E.pdf\">a#1 &amp; "
@@ -271,7 +270,7 @@ private slots:
     void aboutAndHelpFollowTheVendor()
     {
         QFETCH(bool, escape);
-        writeSetting(Settings::AppUrl, QStringLiteral("vendor.example.org"));
+        writeSetting(Settings::AppUrl, u"vendor.example.org"_s);
         auto window = makeWindow();
         const auto shownPanel = [] {
             SplashPanel *panel = nullptr;
@@ -285,15 +284,15 @@ private slots:
             window->about();
             SplashPanel *panel = shownPanel();
             QVERIFY(panel);
-            QVERIFY(panel->caption().contains(QLatin1String("Quillary 14.1")));
+            QVERIFY(panel->caption().contains("Quillary 14.1"_L1));
             QVERIFY(!panel->pixmap().isNull());
             // Read out as plain words, never as markup.
             QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(panel);
-            QCOMPARE(spoken->text(QAccessible::Name), QStringLiteral("Quillary 14.1"));
-            QVERIFY(spoken->text(QAccessible::Description)
-                        .contains(QLatin1String("http://vendor.example.org")));
+            QCOMPARE(spoken->text(QAccessible::Name), u"Quillary 14.1"_s);
+            QVERIFY(
+                spoken->text(QAccessible::Description).contains("http://vendor.example.org"_L1));
             for (int i = 0; i < spoken->childCount(); ++i)
-                QVERIFY(!spoken->child(i)->text(QAccessible::Name).contains(QLatin1Char('<')));
+                QVERIFY(!spoken->child(i)->text(QAccessible::Name).contains(u'<'));
 
             if (escape)
                 QTest::keyClick(panel, Qt::Key_Escape);
@@ -302,8 +301,7 @@ private slots:
             QTRY_VERIFY(!shownPanel());
         }
         window->help();
-        QCOMPARE(m_urls.opened,
-                 QList<QUrl>{QUrl(QStringLiteral("http://vendor.example.org/help.html"))});
+        QCOMPARE(m_urls.opened, QList<QUrl>{QUrl(u"http://vendor.example.org/help.html"_s)});
     }
 
 private:

@@ -11,6 +11,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 using namespace PdfTestTools;
 
 namespace {
@@ -24,7 +26,7 @@ QString drawText(const QString &path, const QStringList &lines, QHash<QString, Q
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        QFont font(QStringLiteral("DejaVu Sans"));
+        QFont font(u"DejaVu Sans"_s);
         font.setPixelSize(16 * dpi / 72);
         painter.setFont(font);
         painter.setPen(Qt::black);
@@ -32,13 +34,13 @@ QString drawText(const QString &path, const QStringList &lines, QHash<QString, Q
         double y = 60 + metrics.ascent();
         for (const QString &line : lines) {
             double x = 80;
-            for (const QString &word : line.split(QLatin1Char(' '))) {
+            for (const QString &word : line.split(u' ')) {
                 painter.drawText(QPointF(x, y), word);
                 const QRectF ink = metrics.tightBoundingRect(word).translated(x, y);
                 if (words)
                     words->insert(word,
                                   QRectF(ink.topLeft() * 72.0 / dpi, ink.size() * 72.0 / dpi));
-                x += metrics.horizontalAdvance(word + QLatin1Char(' '));
+                x += metrics.horizontalAdvance(word + u' ');
             }
             y += 110;
         }
@@ -92,8 +94,7 @@ PdfWriter::Outcome exportWithText(const QStringList &pages, const QString &langu
 // One word of pdftotext -bbox, in points from the top left.
 QRectF bboxOf(const QString &pdf, const QString &word)
 {
-    const QString html =
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QString html = run(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
     const QRegularExpression entry(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
                                                   "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">%1</word>")
                                        .arg(QRegularExpression::escape(word)));
@@ -106,14 +107,13 @@ QRectF bboxOf(const QString &pdf, const QString &word)
 
 QString textOf(const QString &pdf)
 {
-    return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).simplified();
+    return run(u"pdftotext"_s, {pdf, u"-"_s}).simplified();
 }
 
 // The creation time and the file identifier are the only bytes that differ between runs.
 QByteArray withoutTime(QByteArray pdf)
 {
-    static const QRegularExpression variable(
-        QStringLiteral("/CreationDate ?\\([^)]*\\)|/ID ?\\[[^\\]]*\\]"));
+    static const QRegularExpression variable(u"/CreationDate ?\\([^)]*\\)|/ID ?\\[[^\\]]*\\]"_s);
     return QString::fromLatin1(pdf).remove(variable).toLatin1();
 }
 } // namespace
@@ -127,14 +127,11 @@ private slots:
     {
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(m_dir.isValid());
-        m_english = drawText(m_dir.filePath(QStringLiteral("english.jpg")),
-                             {QStringLiteral("The quick brown fox jumps"),
-                              QStringLiteral("over the lazy dog today")},
-                             &m_words);
-        m_russian = drawText(
-            m_dir.filePath(QStringLiteral("russian.jpg")),
-            {QStringLiteral("Съешь же ещё этих мягких"), QStringLiteral("французских булок")},
-            &m_words);
+        m_english =
+            drawText(m_dir.filePath(u"english.jpg"_s),
+                     {u"The quick brown fox jumps"_s, u"over the lazy dog today"_s}, &m_words);
+        m_russian = drawText(m_dir.filePath(u"russian.jpg"_s),
+                             {u"Съешь же ещё этих мягких"_s, u"французских булок"_s}, &m_words);
         QVERIFY(!m_english.isEmpty() && !m_russian.isEmpty());
     }
 
@@ -147,33 +144,32 @@ private slots:
     // Both pages in reading order, each word at its place, in the very letters drawn.
     void textLayer()
     {
-        const QString pdf = m_dir.filePath(QStringLiteral("text.pdf"));
-        QCOMPARE(exportWithText({m_english, m_russian}, QStringLiteral("eng+rus"), pdf),
+        const QString pdf = m_dir.filePath(u"text.pdf"_s);
+        QCOMPARE(exportWithText({m_english, m_russian}, u"eng+rus"_s, pdf),
                  PdfWriter::Outcome::Written);
 
-        run(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+        run(u"qpdf"_s, {u"--check"_s, pdf});
         const QList<ImageRow> images = pdfImages(pdf);
         QCOMPARE(images.size(), 2);
         for (const ImageRow &image : images)
-            QCOMPARE(image.encoding, QStringLiteral("jpeg"));
+            QCOMPARE(image.encoding, u"jpeg"_s);
         // One font, embedded as a subset, with a map back to the characters.
-        const QString fonts = run(QStringLiteral("pdffonts"), {pdf});
-        QVERIFY2(QRegularExpression(
-                     QStringLiteral("\\+DejaVuSans +CID TrueType +Identity-H +yes yes yes"))
+        const QString fonts = run(u"pdffonts"_s, {pdf});
+        QVERIFY2(QRegularExpression(u"\\+DejaVuSans +CID TrueType +Identity-H +yes yes yes"_s)
                      .match(fonts)
                      .hasMatch(),
                  qPrintable(fonts));
         QCOMPARE(textOf(pdf), QStringLiteral("The quick brown fox jumps over the lazy dog today "
                                              "Съешь же ещё этих мягких французских булок"));
         // A line's last word: no space shares its box. Its ink on all four sides, within a point.
-        for (const QString &probe : {QStringLiteral("jumps"), QStringLiteral("булок")}) {
+        for (const QString &probe : {u"jumps"_s, u"булок"_s}) {
             const QRectF found = bboxOf(pdf, probe);
             const QRectF drawn = m_words.value(probe);
             QVERIFY2(!found.isNull(), qPrintable(probe));
             const double off =
                 qMax(qMax(qAbs(found.left() - drawn.left()), qAbs(found.right() - drawn.right())),
                      qMax(qAbs(found.top() - drawn.top()), qAbs(found.bottom() - drawn.bottom())));
-            QVERIFY2(off < 1.0, qPrintable(QStringLiteral("%1 points off").arg(off)));
+            QVERIFY2(off < 1.0, qPrintable(u"%1 points off"_s.arg(off)));
         }
     }
 
@@ -183,9 +179,9 @@ private slots:
     void wordsStayApart_data()
     {
         QTest::addColumn<QStringList>("lines");
-        row("Latin", QStringList{QStringLiteral("a I")});
-        row("Cyrillic", QStringList{QStringLiteral("в и с у")});
-        row("two lines", QStringList{QStringLiteral("a I"), QStringLiteral("в и")});
+        row("Latin", QStringList{u"a I"_s});
+        row("Cyrillic", QStringList{u"в и с у"_s});
+        row("two lines", QStringList{u"a I"_s, u"в и"_s});
     }
     void wordsStayApart()
     {
@@ -193,7 +189,7 @@ private slots:
         OcrPage text;
         text.imageSize = QImage(m_english).size();
         for (int y = 0; y < lines.size(); ++y) {
-            const QStringList words = lines.at(y).split(QLatin1Char(' '));
+            const QStringList words = lines.at(y).split(u' ');
             for (int x = 0; x < words.size(); ++x) {
                 OcrWord word;
                 word.text = words.at(x);
@@ -202,7 +198,7 @@ private slots:
                 text.words << word;
             }
         }
-        const QString pdf = m_dir.filePath(QStringLiteral("apart.pdf"));
+        const QString pdf = m_dir.filePath(u"apart.pdf"_s);
         QCOMPARE(PdfWriter(corner())
                      .write({m_english}, pdf, {},
                             [&text](int, OcrPage *page) {
@@ -211,12 +207,9 @@ private slots:
                             })
                      .outcome,
                  PdfWriter::Outcome::Written);
-        QStringList said =
-            run(QStringLiteral("pdftotext"), words("-raw") << pdf << QStringLiteral("-"))
-                .split(QLatin1Char('\n'));
+        QStringList said = run(u"pdftotext"_s, words("-raw") << pdf << u"-"_s).split(u'\n');
         // Without blank lines and the page's form feed.
-        said.replaceInStrings(QRegularExpression(QStringLiteral("^\\s+|\\s+$")), QString())
-            .removeAll(QString());
+        said.replaceInStrings(QRegularExpression(u"^\\s+|\\s+$"_s), QString()).removeAll(QString());
         QCOMPARE(said, lines);
     }
 
@@ -224,8 +217,8 @@ private slots:
     // the dialog the file is the writer's plain one.
     void offIsUnchanged()
     {
-        const QString plain = m_dir.filePath(QStringLiteral("plain.pdf"));
-        const QString empty = m_dir.filePath(QStringLiteral("empty.pdf"));
+        const QString plain = m_dir.filePath(u"plain.pdf"_s);
+        const QString empty = m_dir.filePath(u"empty.pdf"_s);
         const QStringList pages{m_english, m_russian};
         QCOMPARE(PdfWriter(corner()).write(pages, plain).outcome, PdfWriter::Outcome::Written);
         QCOMPARE(PdfWriter(corner())
@@ -237,63 +230,61 @@ private slots:
 
         QTemporaryDir out;
         const auto dialog = exportDialog(pages, out.path());
-        dialog->findChild<QLineEdit *>()->setText(QStringLiteral("off"));
+        dialog->findChild<QLineEdit *>()->setText(u"off"_s);
         const int before = OcrEngine::recognitionCount();
         dialog->apply();
         QCOMPARE(OcrEngine::recognitionCount(), before);
-        QCOMPARE(withoutTime(contentOf(out.filePath(QStringLiteral("off.pdf")))),
-                 withoutTime(contentOf(plain)));
+        QCOMPARE(withoutTime(contentOf(out.filePath(u"off.pdf"_s))), withoutTime(contentOf(plain)));
     }
 
     void cacheSkipsUnchangedPages()
     {
         QTemporaryDir dir;
-        const QString first = dir.filePath(QStringLiteral("1.jpg"));
-        const QString second = dir.filePath(QStringLiteral("2.jpg"));
+        const QString first = dir.filePath(u"1.jpg"_s);
+        const QString second = dir.filePath(u"2.jpg"_s);
         QVERIFY(QFile::copy(m_english, first) && QFile::copy(m_english, second));
         // Apart in time, so that swapped files never match each other's entry by chance.
         QVERIFY(touch(first, -10) && touch(second, -20));
-        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const QString pdf = dir.filePath(u"out.pdf"_s);
         const QList<std::pair<const char *, int>> runs{
             {"first", 2}, {"again", 0}, {"moved", 0}, {"edited", 1}};
         for (const auto &[name, recognised] : runs) {
             if (qstrcmp(name, "moved") == 0) {
                 // The store swaps two pages' files, as a move does.
-                const QString aside = dir.filePath(QStringLiteral("aside.jpg"));
+                const QString aside = dir.filePath(u"aside.jpg"_s);
                 QVERIFY(QFile::rename(first, aside) && QFile::rename(second, first) &&
                         QFile::rename(aside, second));
                 OcrCache::instance().renumber({first, second}, {second, first});
             }
             if (qstrcmp(name, "edited") == 0) {
-                QVERIFY(!drawText(second, {QStringLiteral("Edited page")}, nullptr).isEmpty());
+                QVERIFY(!drawText(second, {u"Edited page"_s}, nullptr).isEmpty());
                 QVERIFY(touch(second, 5));
             }
             const int before = OcrEngine::recognitionCount();
-            QCOMPARE(exportWithText({first, second}, QStringLiteral("eng"), pdf),
-                     PdfWriter::Outcome::Written);
+            QCOMPARE(exportWithText({first, second}, u"eng"_s, pdf), PdfWriter::Outcome::Written);
             QVERIFY2(OcrEngine::recognitionCount() - before == recognised, name);
         }
-        QVERIFY(textOf(pdf).endsWith(QLatin1String("today Edited page")));
+        QVERIFY(textOf(pdf).endsWith("today Edited page"_L1));
     }
 
     void missingLanguageIsTold()
     {
         QTemporaryDir out;
         writeSetting(Settings::RecogniseText, true);
-        writeSetting(Settings::RecognitionLanguages, QStringLiteral("eng+xyz"));
+        writeSetting(Settings::RecognitionLanguages, u"eng+xyz"_s);
         const auto owned = exportDialog({m_english}, out.path());
         ExportDlg &dialog = *owned;
         dialog.show();
         QSignalSpy applied(&dialog, &ExportDlg::applied);
         QSignalSpy failed(&dialog, &ExportDlg::failed);
         dialog.apply();
-        QVERIFY2(dialog.recognitionMessage().contains(QLatin1String("tesseract-ocr-xyz")),
+        QVERIFY2(dialog.recognitionMessage().contains("tesseract-ocr-xyz"_L1),
                  qPrintable(dialog.recognitionMessage()));
         QVERIFY(dialog.isVisible());
         QVERIFY(applied.isEmpty() && failed.isEmpty());
         QVERIFY(entries(out.path()).isEmpty());
         // The choice came from the stored PDF settings and goes back with them.
-        QCOMPARE(dialog.optionsFromWidgets().languages, QStringLiteral("eng+xyz"));
+        QCOMPARE(dialog.optionsFromWidgets().languages, u"eng+xyz"_s);
         QVERIFY(dialog.optionsFromWidgets().recognise);
     }
 

@@ -13,16 +13,18 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString Checking = QStringLiteral("Checking for update");
-const QString Latest = QStringLiteral("You are using the latest version of Quillary.");
+const QString Checking = u"Checking for update"_s;
+const QString Latest = u"You are using the latest version of Quillary."_s;
 const QString ThankYou = QStringLiteral(
     "Thank you for updating Quillary.<p>Please close the program and run the install file.");
 const QString NoConnection =
-    QStringLiteral("ERROR!<br>Can't connect to the update server. Please check network settings.");
-const QString Unreadable = QStringLiteral("The answer of the update server could not be read.");
-const QString UpdatePath = QStringLiteral("/update/update.xml");
-const QString ReportPath = QStringLiteral("/instcnt/inst.php");
+    u"ERROR!<br>Can't connect to the update server. Please check network settings."_s;
+const QString Unreadable = u"The answer of the update server could not be read."_s;
+const QString UpdatePath = u"/update/update.xml"_s;
+const QString ReportPath = u"/instcnt/inst.php"_s;
 
 enum class Answer
 {
@@ -45,7 +47,7 @@ public:
                 connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
         });
     }
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
+    QString host() const { return u"127.0.0.1:%1"_s.arg(m_server.serverPort()); }
     void answer(const QString &path, Answer kind, int status = 200, const QByteArray &body = {})
     {
         m_answers.insert(path, {kind, status, body});
@@ -143,8 +145,7 @@ QStringList notices(const MainWindow &window)
 std::unique_ptr<MainWindow> makeWindow(MainWindow::StartOption option = MainWindow::NoSplash)
 {
     StartUp::storeWebHost();
-    const QStringList scanners{QStringLiteral("Canon LiDE 110"),
-                               QStringLiteral("HP Scan & Copy #2=1+1")};
+    const QStringList scanners{u"Canon LiDE 110"_s, u"HP Scan & Copy #2=1+1"_s};
     return std::make_unique<MainWindow>(option, std::make_unique<FakeScannerLibrary>(scanners));
 }
 } // namespace
@@ -166,7 +167,7 @@ private slots:
             auto *dialog = qobject_cast<UpdateDlg *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
-            m_dialogText = dialog->findChild<QLabel *>(QStringLiteral("newVersion"))->text();
+            m_dialogText = dialog->findChild<QLabel *>(u"newVersion"_s)->text();
             dialog->findChild<QPushButton *>()->click();
         });
         m_dialogWatcher.start(20);
@@ -217,7 +218,7 @@ private slots:
         file("relative path", "14.2", "quillary.deb", Unreadable);
         // An update file offering 14.2, padded past any update file's size.
         row("ten megabytes", Answer::Serve, 200,
-            updateFile(QStringLiteral("14.2"), QString::fromLatin1(deb))
+            updateFile(u"14.2"_s, QString::fromLatin1(deb))
                 .replace("</update>", "<!--" + QByteArray(10 << 20, 'x') + "--></update>"),
             Unreadable, QString(), QString());
         row("not xml", Answer::Serve, 200, QByteArray("<html><p>hi"), Unreadable, QString(),
@@ -261,8 +262,7 @@ private slots:
             QCOMPARE(m_urls.opened, QList<QUrl>{address});
             // Shown as words: markup from the file never becomes formatting or a second link.
             QCOMPARE(QTextDocumentFragment::fromHtml(m_dialogText).toPlainText(),
-                     QStringLiteral("New Version: %1\nDownload: %2")
-                         .arg(version, address.toDisplayString()));
+                     u"New Version: %1\nDownload: %2"_s.arg(version, address.toDisplayString()));
         }
         // Over: the next check is sent.
         const qsizetype sent = m_server->requests(UpdatePath).size();
@@ -274,9 +274,8 @@ private slots:
     // that, no start reports again.
     void firstStartReportsOnce()
     {
-        m_server->answer(
-            UpdatePath, Answer::Serve, 200,
-            updateFile(QStringLiteral("14.1"), QStringLiteral("http://a.example.org/")));
+        m_server->answer(UpdatePath, Answer::Serve, 200,
+                         updateFile(u"14.1"_s, u"http://a.example.org/"_s));
         m_server->answer(ReportPath, Answer::Silent);
         auto window = makeWindow(MainWindow::ShowSplash);
         QTRY_COMPARE_WITH_TIMEOUT(m_server->requests(ReportPath).size(), 1, 15000);
@@ -296,13 +295,13 @@ private slots:
             serverQuery(m_server->requests(ReportPath).last());
         QVERIFY(QDateTime::fromString(items.value(1).second, Qt::ISODate).isValid());
         const QList<QPair<QString, QString>> expected = {
-            {QStringLiteral("ip"), readSetting(Settings::UniqueID).toString()},
-            {QStringLiteral("date"), items.value(1).second},
-            {QStringLiteral("win"), QSysInfo::prettyProductName()},
-            {QStringLiteral("ver"), QString::fromLatin1(StartUp::ProductVersion)},
-            {QStringLiteral("scan"), QStringLiteral("Canon LiDE 110--HP Scan & Copy #2=1+1")},
-            {QStringLiteral("loc"), QLocale::system().name()},
-            {QStringLiteral("event"), QStringLiteral("Installed")}};
+            {u"ip"_s, readSetting(Settings::UniqueID).toString()},
+            {u"date"_s, items.value(1).second},
+            {u"win"_s, QSysInfo::prettyProductName()},
+            {u"ver"_s, QString::fromLatin1(StartUp::ProductVersion)},
+            {u"scan"_s, u"Canon LiDE 110--HP Scan & Copy #2=1+1"_s},
+            {u"loc"_s, QLocale::system().name()},
+            {u"event"_s, u"Installed"_s}};
         QCOMPARE(items, expected);
         bool hex = false;
         QVERIFY(expected.first().second.toLongLong(&hex, 16) > 0 && hex);

@@ -9,6 +9,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 Q_DECLARE_METATYPE(const SettingKey *)
 
 namespace {
@@ -22,16 +24,16 @@ struct Choice
     QVariant shown;
 };
 const QList<Choice> changedValues = {
-    {&Settings::MiddleQuality, "Middle:", 75, QStringLiteral("75")},
-    {&Settings::GoodQuality, "Good:", 150, QStringLiteral("150")},
-    {&Settings::HighQuality, "High:", 600, QStringLiteral("600")},
-    {&Settings::PaperSource, "Paper Source:", 1, QStringLiteral("Automatic Feeder (ADF)")},
-    {&Settings::AcquireImage, "Acquire:", 1, QStringLiteral("All available images")},
+    {&Settings::MiddleQuality, "Middle:", 75, u"75"_s},
+    {&Settings::GoodQuality, "Good:", 150, u"150"_s},
+    {&Settings::HighQuality, "High:", 600, u"600"_s},
+    {&Settings::PaperSource, "Paper Source:", 1, u"Automatic Feeder (ADF)"_s},
+    {&Settings::AcquireImage, "Acquire:", 1, u"All available images"_s},
     {&Settings::AutoContrast, "Automatic contrast adjustment of scanned pages", false, false},
     {&Settings::Preview, "Scan with preview", true, true},
     {&Settings::AutoOrientation, "Turn pages upright automatically", true, true},
     {&Settings::SkipBlankPages, "Leave out blank pages of a feeder run", true, true},
-    {&Settings::LastOptionsPage, nullptr, QStringLiteral("PT_Scanner"), QVariant()},
+    {&Settings::LastOptionsPage, nullptr, u"PT_Scanner"_s, QVariant()},
 };
 
 // The stored value in the type the caller expects (the store hands back text).
@@ -63,8 +65,8 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
+        QCoreApplication::setOrganizationName(u"Plenwick"_s);
+        QCoreApplication::setApplicationName(u"Quillary"_s);
     }
 
     void dialogFrame()
@@ -78,7 +80,7 @@ private slots:
             if (widget->focusPolicy() == Qt::NoFocus || widget->inherits("QScrollBar"))
                 continue;
             QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
-            QVERIFY(!widget->accessibleName().contains(QLatin1Char('&')));
+            QVERIFY(!widget->accessibleName().contains(u'&'));
         }
         // A resolution list is read by its label, with the chosen dpi as its value.
         int named = 0;
@@ -90,7 +92,7 @@ private slots:
             QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(list);
             QCOMPARE(spoken->role(), QAccessible::ComboBox);
             QCOMPARE(spoken->text(QAccessible::Name), label->text());
-            QCOMPARE(spoken->text(QAccessible::Value), QStringLiteral("400"));
+            QCOMPARE(spoken->text(QAccessible::Value), u"400"_s);
             QCOMPARE(spoken->childCount(), 1);
             ++named;
         }
@@ -132,9 +134,9 @@ private slots:
         QTest::addColumn<bool>("accepted");
         row("then OK stores the defaults", QString(), int(QDialogButtonBox::Ok), true);
         row("then Cancel changes nothing", QString(), int(QDialogButtonBox::Cancel), false);
-        row("then Enter in the tree", QStringLiteral("Categories"), int(Qt::Key_Return), true);
-        row("then Enter in a list", QStringLiteral("Middle:"), int(Qt::Key_Enter), true);
-        row("then Escape in a list", QStringLiteral("Middle:"), int(Qt::Key_Escape), false);
+        row("then Enter in the tree", u"Categories"_s, int(Qt::Key_Return), true);
+        row("then Enter in a list", u"Middle:"_s, int(Qt::Key_Enter), true);
+        row("then Escape in a list", u"Middle:"_s, int(Qt::Key_Escape), false);
     }
 
     void defaultButtons()
@@ -158,13 +160,13 @@ private slots:
         }
         int pressed = 0;
         for (QPushButton *push : dialog.findChildren<QPushButton *>()) {
-            if (push->accessibleName() == QStringLiteral("Default")) {
+            if (push->accessibleName() == u"Default"_s) {
                 push->click();
                 ++pressed;
             }
         }
         QCOMPARE(pressed, 2);
-        QCOMPARE(named<QComboBox>(dialog, "Middle:")->currentText(), QStringLiteral("100"));
+        QCOMPARE(named<QComboBox>(dialog, "Middle:")->currentText(), u"100"_s);
         QVERIFY(!named<QCheckBox>(dialog, "Scan with preview")->isChecked());
 
         if (focus.isEmpty()) {
@@ -191,13 +193,13 @@ private slots:
         QTest::addColumn<int>("click"); // the tree row clicked once shown; -1: none
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("current");
-        const QVariant scanner(QStringLiteral("PT_Scanner"));
-        const QVariant resolution(QStringLiteral("PT_ScanRes"));
+        const QVariant scanner(u"PT_Scanner"_s);
+        const QVariant resolution(u"PT_ScanRes"_s);
         row("scanner stored", scanner, -1, 1, "PT_Scanner");
         row("resolution stored", resolution, -1, 0, "PT_ScanRes");
         row("nothing stored", QVariant(), -1, 0, "PT_ScanRes");
-        row("unknown stored", QVariant(QStringLiteral("PT_Gone")), -1, 0, "PT_ScanRes");
-        row("stored in other case", QVariant(QStringLiteral("pt_scanner")), -1, 0, "PT_ScanRes");
+        row("unknown stored", QVariant(u"PT_Gone"_s), -1, 0, "PT_ScanRes");
+        row("stored in other case", QVariant(u"pt_scanner"_s), -1, 0, "PT_ScanRes");
         row("scanner clicked", resolution, 0, 1, "PT_Scanner");
         row("resolution clicked", scanner, 1, 0, "PT_ScanRes");
     }

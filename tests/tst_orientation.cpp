@@ -7,6 +7,8 @@
 
 #include <future>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // Gradients and shapes, nothing letter-like.
 QImage picturePage(int dpi)
@@ -80,9 +82,9 @@ private slots:
         row("picture", picturePage(300), 0, 0, false, false);
         row("picture upside down", picturePage(300), 180, 0, false, false);
         row("blank paper", a4Page(300, false), 90, 0, false, false);
-        row("a signature", a4Page(300, QStringLiteral("Yours sincerely")), 180, 0, false, false);
-        row("a short note", a4Page(300, QStringLiteral("Back at four, the key is under the mat.")),
-            90, 0, false, false);
+        row("a signature", a4Page(300, u"Yours sincerely"_s), 180, 0, false, false);
+        row("a short note", a4Page(300, u"Back at four, the key is under the mat."_s), 90, 0, false,
+            false);
         row("no image", QImage(), 0, 0, false, false);
     }
 

@@ -23,6 +23,8 @@
 
 #include <tuple>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 const QList<QColor> &pageColours()
 {
@@ -93,7 +95,7 @@ QByteArray madeBy(const QString &commandLine, const Files &files, const QString 
     QTemporaryDir dir;
     for (const auto &[name, bytes] : files)
         writeFile(dir.filePath(name), bytes);
-    QStringList arguments = commandLine.split(QLatin1Char(' '));
+    QStringList arguments = commandLine.split(u' ');
     QProcess tool;
     tool.setWorkingDirectory(dir.path());
     tool.start(arguments.takeFirst(), arguments);
@@ -106,11 +108,11 @@ QByteArray multiPageTiff(const QList<QImage> &pictures)
 {
     Files files;
     for (const QImage &picture : pictures)
-        files.append({QStringLiteral("%1.tif").arg(files.size()), encoded(picture, "TIFF")});
-    QString commandLine = QStringLiteral("tiffcp");
+        files.append({u"%1.tif"_s.arg(files.size()), encoded(picture, "TIFF")});
+    QString commandLine = u"tiffcp"_s;
     for (const auto &file : files)
-        commandLine += QLatin1Char(' ') + file.first;
-    return madeBy(commandLine + QStringLiteral(" all.tif"), files, QStringLiteral("all.tif"));
+        commandLine += u' ' + file.first;
+    return madeBy(commandLine + u" all.tif"_s, files, u"all.tif"_s);
 }
 
 // The PDF our own export makes of the page files (JPEG and Group 4 TIFF pages).
@@ -119,11 +121,11 @@ QByteArray exported(const QList<QImage> &pages)
     QTemporaryDir dir;
     QStringList paths;
     for (int i = 0; i < pages.size(); ++i) {
-        paths << dir.filePath(QStringLiteral("%1_o.%2").arg(i).arg(
-            pages[i].depth() == 1 ? QStringLiteral("tiff") : QStringLiteral("jpg")));
+        paths << dir.filePath(
+            u"%1_o.%2"_s.arg(i).arg(pages[i].depth() == 1 ? u"tiff"_s : u"jpg"_s));
         writePageImage(pages[i], paths.last());
     }
-    const QString out = dir.filePath(QStringLiteral("out.pdf"));
+    const QString out = dir.filePath(u"out.pdf"_s);
     return PdfWriter(PdfPageOptions()).write(paths, out).outcome == PdfWriter::Outcome::Written
                ? contentOf(out)
                : QByteArray();
@@ -144,11 +146,11 @@ QByteArray textOnlyPdf(bool hugeSecondPage = false)
     QFont font = painter.font();
     font.setPointSize(48);
     painter.setFont(font);
-    painter.drawText(wordBox, Qt::AlignCenter, QStringLiteral("Quillary"));
+    painter.drawText(wordBox, Qt::AlignCenter, u"Quillary"_s);
     if (hugeSecondPage) {
         writer.setPageSize(QPageSize(QSizeF(14000, 14000), QPageSize::Point));
         writer.newPage();
-        painter.drawText(wordBox, Qt::AlignCenter, QStringLiteral("Quillary"));
+        painter.drawText(wordBox, Qt::AlignCenter, u"Quillary"_s);
     }
     painter.end();
     return pdf;
@@ -159,7 +161,7 @@ QStringList loadOne(MainWindow &window, const QString &name, const QByteArray &b
 {
     QTemporaryDir dir;
     if (!writeFile(dir.filePath(name), bytes))
-        return {QStringLiteral("(not written)")};
+        return {u"(not written)"_s};
     window.loadFiles({dir.filePath(name)});
     return window.pageStore()->pagePaths();
 }
@@ -205,8 +207,8 @@ class TestPageCommands : public QObject
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        QCoreApplication::setApplicationName(QStringLiteral("QuillaryPageCommandsTest"));
+        QCoreApplication::setOrganizationName(u"Plenwick"_s);
+        QCoreApplication::setApplicationName(u"QuillaryPageCommandsTest"_s);
         setUpWindowTests();
         raiseImageAllocationLimit();
     }
@@ -217,7 +219,7 @@ private slots:
     {
         QStringList files;
         for (int i = 0; i < count; ++i) {
-            files << dir.filePath(QStringLiteral("page%1.png").arg(i));
+            files << dir.filePath(u"page%1.png"_s.arg(i));
             solidPage(pageColours()[i]).save(files.last());
         }
         window.loadFiles(files);
@@ -239,10 +241,10 @@ private slots:
         QTemporaryDir dir;
         QStringList files;
         if (pictureFirst) {
-            files << dir.filePath(QStringLiteral("one.png"));
+            files << dir.filePath(u"one.png"_s);
             QVERIFY(solidPage(Qt::red).save(files.last()));
         }
-        files << dir.filePath(QStringLiteral("three.tif"));
+        files << dir.filePath(u"three.tif"_s);
         QVERIFY(writeFile(files.last(), multiPageTiff({solidPage(Qt::red), solidPage(Qt::green),
                                                        solidPage(Qt::blue)})));
         auto window = makeWindow();
@@ -282,7 +284,7 @@ private slots:
             painter.drawEllipse(QPoint(600, 700), 250, 250);
         }
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("side.png"));
+        const QString file = dir.filePath(u"side.png"_s);
         QVERIFY(page.transformed(QTransform().rotate(-90)).save(file));
         auto window = makeWindow();
         window->loadFiles({file});
@@ -290,7 +292,7 @@ private slots:
         QCOMPARE(store->count(), 1);
         const QSize size = QImageReader(store->pagePaths().first()).size();
         QCOMPARE(size.width() < size.height(), text);
-        QCOMPARE(store->pageNote(0), text ? QString() : QStringLiteral("Which way up?"));
+        QCOMPARE(store->pageNote(0), text ? QString() : u"Which way up?"_s);
         QCOMPARE(window->action(Command::Undo)->isEnabled(), text);
     }
 
@@ -340,26 +342,24 @@ private slots:
     void loadingAMixedBatch()
     {
         QTemporaryDir dir;
-        const QString jpeg = dir.filePath(QStringLiteral("photo.jpg"));
+        const QString jpeg = dir.filePath(u"photo.jpg"_s);
         QVERIFY(solidPage(Qt::red).save(jpeg, "JPG"));
         const QImage mono = solidPage(Qt::white).convertToFormat(QImage::Format_Mono);
-        const QString monoTiff = dir.filePath(QStringLiteral("letter.tif"));
+        const QString monoTiff = dir.filePath(u"letter.tif"_s);
         QVERIFY(mono.save(monoTiff, "TIFF"));
-        const QString upperTif = dir.filePath(QStringLiteral("SHOUT.TIF"));
+        const QString upperTif = dir.filePath(u"SHOUT.TIF"_s);
         QVERIFY(mono.save(upperTif, "TIFF"));
-        const QString folder = dir.filePath(QStringLiteral("album.png"));
+        const QString folder = dir.filePath(u"album.png"_s);
         QVERIFY(QDir().mkpath(folder));
 
         auto window = makeWindow();
-        window->loadFiles(
-            {jpeg, dir.filePath(QStringLiteral("gone.jpg")), monoTiff, folder, upperTif});
+        window->loadFiles({jpeg, dir.filePath(u"gone.jpg"_s), monoTiff, folder, upperTif});
         PageListWidget *store = window->pageStore();
         QStringList names;
         for (const QString &path : store->pagePaths())
             names << QFileInfo(path).fileName();
         QCOMPARE(names,
-                 (QStringList{QStringLiteral("00000001_o.jpg"), QStringLiteral("00000002_o.tiff"),
-                              QStringLiteral("00000003_o.jpg")}));
+                 (QStringList{u"00000001_o.jpg"_s, u"00000002_o.tiff"_s, u"00000003_o.jpg"_s}));
         QCOMPARE(QImageReader(store->pagePaths()[1]).read().depth(), 1);
         QCOMPARE(noticeTexts(*window),
                  (QStringList{QStringLiteral("<h4>Sorry, can't load file.<br>Can't open gone.jpg: "
@@ -388,38 +388,37 @@ private slots:
 
         QImage letter = solidPage(Qt::white, QSize(60, 30));
         QPainter(&letter).fillRect(20, 10, 20, 10, Qt::black);
-        row("multi-page TIFF, one page 1-bit", QStringLiteral("fax.tif"),
+        row("multi-page TIFF, one page 1-bit", u"fax.tif"_s,
             multiPageTiff({solidPage(Qt::red, QSize(50, 40)),
                            letter.convertToFormat(QImage::Format_Mono),
                            solidPage(Qt::blue, QSize(70, 20))}),
-            QStringList{QStringLiteral("jpg"), QStringLiteral("tiff"), QStringLiteral("jpg")},
-            QList<QSize>{{50, 40}, {60, 30}, {70, 20}}, QList<QColor>{Qt::red, Qt::black, Qt::blue},
-            QPoint(2, 2), QColor(Qt::red), QString());
+            QStringList{u"jpg"_s, u"tiff"_s, u"jpg"_s}, QList<QSize>{{50, 40}, {60, 30}, {70, 20}},
+            QList<QColor>{Qt::red, Qt::black, Qt::blue}, QPoint(2, 2), QColor(Qt::red), QString());
 
         QImage transparent(80, 40, QImage::Format_ARGB32);
         transparent.fill(Qt::transparent);
         QPainter(&transparent).fillRect(0, 0, 12, 12, Qt::black);
-        row("transparent PNG", QStringLiteral("ink.png"), encoded(transparent, "PNG"),
-            QStringList{QStringLiteral("jpg")}, QList<QSize>{{80, 40}}, QList<QColor>{Qt::white},
-            QPoint(3, 3), QColor(Qt::black), QString());
+        row("transparent PNG", u"ink.png"_s, encoded(transparent, "PNG"), QStringList{u"jpg"_s},
+            QList<QSize>{{80, 40}}, QList<QColor>{Qt::white}, QPoint(3, 3), QColor(Qt::black),
+            QString());
 
         QImage blueInk = markedPage(QImage::Format_Mono);
         blueInk.setColor(blueInk.pixelIndex(3, 3), qRgb(0, 0, 255));
-        row("blue ink 1-bit PNG", QStringLiteral("blue.png"), encoded(blueInk, "PNG"),
-            QStringList{QStringLiteral("jpg")}, QList<QSize>{{80, 40}}, QList<QColor>{Qt::white},
-            QPoint(3, 3), QColor(Qt::blue), QString());
+        row("blue ink 1-bit PNG", u"blue.png"_s, encoded(blueInk, "PNG"), QStringList{u"jpg"_s},
+            QList<QSize>{{80, 40}}, QList<QColor>{Qt::white}, QPoint(3, 3), QColor(Qt::blue),
+            QString());
 
         const QByteArray photo = encoded(markedPage(), "JPG");
-        row("JPEG turned by EXIF", QStringLiteral("phone.jpg"), turnedByExif(photo),
-            QStringList{QStringLiteral("jpg")}, QList<QSize>{{40, 80}}, QList<QColor>{Qt::white},
-            QPoint(36, 3), QColor(Qt::black), QString());
+        row("JPEG turned by EXIF", u"phone.jpg"_s, turnedByExif(photo), QStringList{u"jpg"_s},
+            QList<QSize>{{40, 80}}, QList<QColor>{Qt::white}, QPoint(36, 3), QColor(Qt::black),
+            QString());
 
-        row("JPEG cut in the middle, end marker after it", QStringLiteral("cut.jpg"),
+        row("JPEG cut in the middle, end marker after it", u"cut.jpg"_s,
             photo.left(photo.size() / 2) + QByteArray("\xff\xd9", 2), QStringList(), QList<QSize>(),
-            QList<QColor>(), QPoint(), QColor(), QStringLiteral("damaged"));
-        row("words named .png, markup in the name", QStringLiteral("notes & <b>.png"),
+            QList<QColor>(), QPoint(), QColor(), u"damaged"_s);
+        row("words named .png, markup in the name", u"notes & <b>.png"_s,
             QByteArray("just some words"), QStringList(), QList<QSize>(), QList<QColor>(), QPoint(),
-            QColor(), QStringLiteral("not a picture"));
+            QColor(), u"not a picture"_s);
     }
     void loadingPictures()
     {
@@ -439,7 +438,7 @@ private slots:
             const QImage page(pages[i]);
             QCOMPARE(page.size(), sizes[i]);
             QVERIFY2(near(colourOf(pages[i]), centres[i]), qPrintable(pages[i]));
-            if (suffixes[i] == QLatin1String("tiff"))
+            if (suffixes[i] == "tiff"_L1)
                 QCOMPARE(page.depth(), 1);
         }
         if (!pages.isEmpty())
@@ -466,30 +465,26 @@ private slots:
             painter.fillRect(202, 60, 1, 1, Qt::black); // the last bit of a row padded to bytes
         }
         letter = letter.convertToFormat(QImage::Format_Mono);
-        const QByteArray scanned = madeBy(
-            QStringLiteral("img2pdf a.jpg b.png -o out.pdf"),
-            {{QStringLiteral("a.jpg"), photo}, {QStringLiteral("b.png"), encoded(letter, "PNG")}},
-            QStringLiteral("out.pdf"));
-        row("img2pdf: JPEG and 1-bit PNG pages", scanned,
-            QStringList{QStringLiteral("jpg"), QStringLiteral("tiff")}, QVariantList{photo, letter},
-            QString());
+        const QByteArray scanned =
+            madeBy(u"img2pdf a.jpg b.png -o out.pdf"_s,
+                   {{u"a.jpg"_s, photo}, {u"b.png"_s, encoded(letter, "PNG")}}, u"out.pdf"_s);
+        row("img2pdf: JPEG and 1-bit PNG pages", scanned, QStringList{u"jpg"_s, u"tiff"_s},
+            QVariantList{photo, letter}, QString());
 
         const QImage greyPhoto = markedPage(QImage::Format_Grayscale8);
         const QImage fax = markedPage().scaled(97, 64).convertToFormat(QImage::Format_Mono);
         const QByteArray ours = exported({fax, greyPhoto});
-        row("our export: Group 4 and JPEG pages", ours,
-            QStringList{QStringLiteral("tiff"), QStringLiteral("jpg")},
-            QVariantList{fax,
-                         madeBy(QStringLiteral("pdfimages -all -f 2 -l 2 in.pdf out"),
-                                {{QStringLiteral("in.pdf"), ours}}, QStringLiteral("out-000.jpg"))},
+        row("our export: Group 4 and JPEG pages", ours, QStringList{u"tiff"_s, u"jpg"_s},
+            QVariantList{fax, madeBy(u"pdfimages -all -f 2 -l 2 in.pdf out"_s,
+                                     {{u"in.pdf"_s, ours}}, u"out-000.jpg"_s)},
             QString());
 
         const double scale = 300 / 72.0; // pages are drawn at 300 dpi
-        row("text only: drawn", textOnlyPdf(), QStringList{QStringLiteral("jpg")},
+        row("text only: drawn", textOnlyPdf(), QStringList{u"jpg"_s},
             QVariantList{QRect(wordBox.topLeft() * scale, wordBox.size() * scale)}, QString());
 
         row("cut in the middle", scanned.left(scanned.size() / 2), QStringList(), QVariantList(),
-            QStringLiteral("damaged"));
+            u"damaged"_s);
         // The decoder would fill the missing part with grey and call it a success.
         QImage busy(200, 200, QImage::Format_RGB32);
         for (int y = 0; y < busy.height(); ++y)
@@ -497,19 +492,16 @@ private slots:
                 busy.setPixel(x, y, qRgb(x * 37 ^ y * 91, x * y, x ^ y));
         const QByteArray busyJpeg = encoded(busy, "JPG");
         QByteArray cut =
-            madeBy(QStringLiteral("img2pdf busy.jpg -o out.pdf"),
-                   {{QStringLiteral("busy.jpg"), busyJpeg}}, QStringLiteral("out.pdf"));
+            madeBy(u"img2pdf busy.jpg -o out.pdf"_s, {{u"busy.jpg"_s, busyJpeg}}, u"out.pdf"_s);
         cut.replace(int(cut.indexOf(busyJpeg) + busyJpeg.size() * 3 / 4), 2, "\xff\xd9");
-        row("JPEG picture ending early", cut, QStringList(), QVariantList(),
-            QStringLiteral("damaged"));
+        row("JPEG picture ending early", cut, QStringList(), QVariantList(), u"damaged"_s);
         // The first page was already in the document when the second failed.
         row("second page too large to draw", textOnlyPdf(true), QStringList(), QVariantList(),
-            QStringLiteral("too large"));
-        const QByteArray locked =
-            madeBy(QStringLiteral("qpdf --encrypt u o 256 -- in.pdf out.pdf"),
-                   {{QStringLiteral("in.pdf"), scanned}}, QStringLiteral("out.pdf"));
+            u"too large"_s);
+        const QByteArray locked = madeBy(u"qpdf --encrypt u o 256 -- in.pdf out.pdf"_s,
+                                         {{u"in.pdf"_s, scanned}}, u"out.pdf"_s);
         row("locked by a password", locked, QStringList(), QVariantList(),
-            QStringLiteral("protected by a password"));
+            u"protected by a password"_s);
     }
     void loadingPdf()
     {
@@ -518,7 +510,7 @@ private slots:
         QFETCH(QVariantList, expected);
         QFETCH(QString, reason);
         QVERIFY(!pdf.isEmpty());
-        const QString name = QStringLiteral("scan.pdf");
+        const QString name = u"scan.pdf"_s;
         auto window = makeWindow();
         const QStringList pages = loadOne(*window, name, pdf);
         QCOMPARE(pages.size(), suffixes.size());
@@ -603,9 +595,9 @@ private slots:
         QCOMPARE(answers.count(QMessageBox::Question), asks ? 2 : 0);
         QCOMPARE(pageColourIndexes(*store), order);
         for (int i = 0; i < store->count(); ++i) {
-            QCOMPARE(store->slabAt(i)->title(), QStringLiteral("Page %1").arg(i + 1));
+            QCOMPARE(store->slabAt(i)->title(), u"Page %1"_s.arg(i + 1));
             QCOMPARE(QFileInfo(store->pagePaths()[i]).fileName(),
-                     QStringLiteral("%1_o.jpg").arg(i + 1, 8, 10, QLatin1Char('0')));
+                     u"%1_o.jpg"_s.arg(i + 1, 8, 10, u'0'));
         }
         const bool empty = order.isEmpty();
         QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), !empty);
@@ -616,7 +608,7 @@ private slots:
                  int(empty ? MainWindow::EmptyPanel : MainWindow::PageStorePanel));
         QCOMPARE(window->editor()->currentImage().isNull(), empty);
         QCOMPARE(window->pageCountLabel()->text(),
-                 empty ? QStringLiteral("No pages") : QStringLiteral("%1 pages").arg(order.size()));
+                 empty ? u"No pages"_s : u"%1 pages"_s.arg(order.size()));
         // Nothing of a removed page stays where a restore would find it.
         QCOMPARE(store->waitingPageFiles(), QStringList());
         QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * order.size());
@@ -631,7 +623,7 @@ private slots:
             window->action(Command::Undo)->trigger();
         QVERIFY(!window->action(Command::Undo)->isEnabled());
         QCOMPARE(pageColourIndexes(*store), all);
-        QCOMPARE(window->pageCountLabel()->text(), QStringLiteral("4 pages"));
+        QCOMPARE(window->pageCountLabel()->text(), u"4 pages"_s);
         for (int i = 0; i < store->count(); ++i) {
             QCOMPARE(contentOf(store->pagePaths().at(i)), originals.at(i));
             QCOMPARE(store->isChecked(i), checked.contains(i));
@@ -701,7 +693,7 @@ private slots:
         } else {
             QList<QUrl> urls;
             for (int i = pages; i < pages + 3; ++i) {
-                urls << QUrl::fromLocalFile(dir.filePath(QStringLiteral("new%1.png").arg(i)));
+                urls << QUrl::fromLocalFile(dir.filePath(u"new%1.png"_s.arg(i)));
                 QVERIFY(solidPage(pageColours()[i]).save(urls.last().toLocalFile()));
             }
             data = new QMimeData;
@@ -722,16 +714,15 @@ private slots:
 
         QCOMPARE(pageColourIndexes(*store), order);
         const QStringList files =
-            QDir(store->currentFolder())
-                .entryList({QStringLiteral("*_o.*")}, QDir::Files, QDir::Name);
+            QDir(store->currentFolder()).entryList({u"*_o.*"_s}, QDir::Files, QDir::Name);
         QCOMPARE(files.size(), order.size());
         for (int i = 0; i < order.size(); ++i) {
-            QCOMPARE(store->slabAt(i)->title(), QStringLiteral("Page %1").arg(i + 1));
+            QCOMPARE(store->slabAt(i)->title(), u"Page %1"_s.arg(i + 1));
             const QImage *thumbnail = store->slabAt(i)->image();
             QVERIFY(thumbnail && near(thumbnail->pixelColor(thumbnail->rect().center()),
                                       pageColours()[order[i]]));
             QCOMPARE(QFileInfo(store->pagePaths()[i]).fileName(), files[i]);
-            QCOMPARE(files[i], QStringLiteral("%1_o.jpg").arg(i + 1, 8, 10, QLatin1Char('0')));
+            QCOMPARE(files[i], u"%1_o.jpg"_s.arg(i + 1, 8, 10, u'0'));
             if (bytes.contains(order[i]))
                 QCOMPARE(contentOf(store->pagePaths()[i]), bytes.value(order[i]));
         }
@@ -752,14 +743,14 @@ private slots:
         row("moved pages", 3, QByteArray(), 0, QList<int>{2, 0, 1}, QStringList());
         row("new pages first", 4, QByteArray(), 2, QList<int>{4, 5, 3, 0, 1, 2}, QStringList());
         row("nothing to restore", 0, QByteArray(), 0, QList<int>{},
-            QStringList{QStringLiteral("<h4>There is no earlier session to restore.</h4>")});
+            QStringList{u"<h4>There is no earlier session to restore.</h4>"_s});
         row("garbage", 2, QByteArray("garbage"), 0, QList<int>{1},
-            QStringList{QStringLiteral("Wrong file format")});
+            QStringList{u"Wrong file format"_s});
         // The page shown afterwards is the cut one: the editor says so too.
         row("JPEG cut short", 2, QByteArray("cut"), 0, QList<int>{1, 0},
             QStringList{QStringLiteral("<h4>Page 2 (00000002_o.jpg) cannot be read: the file is "
                                        "incomplete.<br>The page is kept as it was found.</h4>"),
-                        QStringLiteral("Can't open 00000002_o.jpg: the file is incomplete.")});
+                        u"Can't open 00000002_o.jpg: the file is incomplete."_s});
     }
     void restoringASession()
     {
@@ -779,18 +770,18 @@ private slots:
         }
         auto window = makeWindow();
         PageListWidget *store = window->pageStore();
-        const QString damaged = store->currentFolder() + QStringLiteral("/00000002_o.jpg");
+        const QString damaged = store->currentFolder() + u"/00000002_o.jpg"_s;
         if (second == "cut")
             second = contentOf(damaged).chopped(10);
         QVERIFY(second.isEmpty() || writeFile(damaged, second));
         QCOMPARE(window->startPanel()->restoreButton()->isVisibleTo(window.get()), left > 0);
-        const QString offer = QStringLiteral("%1 pages from your last session").arg(left);
+        const QString offer = u"%1 pages from your last session"_s.arg(left);
         QCOMPARE(noticeTexts(*window).filter(offer).size(), left > 0 ? 1 : 0);
         QCOMPARE(window->startPanel()->message(), left > 0 ? offer : QString());
 
         QStringList newFiles;
         for (int i = left; i < left + added; ++i) {
-            newFiles << dir.filePath(QStringLiteral("new%1.png").arg(i));
+            newFiles << dir.filePath(u"new%1.png"_s.arg(i));
             QVERIFY(solidPage(pageColours()[i]).save(newFiles.last()));
         }
         window->loadFiles(newFiles);
@@ -833,13 +824,13 @@ private slots:
         QFETCH(bool, waiting);
         QFETCH(QString, warning);
         const QString work = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        const QString oldest = work + QStringLiteral("/Earlier Sessions/2024-03-03 10-00-00.000");
+        const QString oldest = work + u"/Earlier Sessions/2024-03-03 10-00-00.000"_s;
         for (int i = 0; i < kept; ++i) {
             const QString folder =
-                work + QStringLiteral("/Earlier Sessions/2024-03-0%1 10-00-00.000").arg(i + 3);
+                work + u"/Earlier Sessions/2024-03-0%1 10-00-00.000"_s.arg(i + 3);
             QVERIFY(QDir().mkpath(folder));
             for (int page = 1; page <= (i == 0 ? 2 : 1); ++page) {
-                const QString path = folder + QStringLiteral("/0000000%1_o.jpg").arg(page);
+                const QString path = folder + u"/0000000%1_o.jpg"_s.arg(page);
                 QVERIFY(solidPage(pageColours()[page]).save(path));
                 QFile file(path);
                 QVERIFY(file.open(QIODevice::ReadWrite));
@@ -855,7 +846,7 @@ private slots:
 
         auto window = makeWindow();
         QCOMPARE(window->startPanel()->removalWarning(), warning);
-        QCOMPARE(noticeTexts(*window).filter(QStringLiteral("will be removed")).size(),
+        QCOMPARE(noticeTexts(*window).filter(u"will be removed"_s).size(),
                  warning.isEmpty() ? 0 : 1);
         loadColours(*window, dir, 1);
         QCOMPARE(QFileInfo::exists(oldest), warning.isEmpty());
@@ -870,30 +861,26 @@ private slots:
         QTest::addColumn<QString>("notice");
         QTest::addColumn<bool>("cut"); // the second page's file cut short: nothing is written
         QTest::addColumn<bool>("checkedOnly"); // only the second page, the checked one
-        const QString media = QStringLiteral("word/media/0000000%1_o.jpeg\n");
-        row("PDF", int(Command::BuildPdf), QStringLiteral("pdfinfo"),
-            QStringLiteral("Pages:\\s+3\\n"), QStringLiteral("PDF file was created."), false,
-            false);
-        row("PDF, checked pages only", int(Command::BuildPdf), QStringLiteral("pdfinfo"),
-            QStringLiteral("Pages:\\s+1\\n"), QStringLiteral("PDF file was created."), false, true);
-        row("Word", int(Command::BuildWord), QStringLiteral("unzip -Z1"),
-            media.arg(1) + media.arg(2) + media.arg(3), QStringLiteral("Word file was created."),
-            false, false);
-        row("DjVu", int(Command::BuildDjvu), QStringLiteral("djvused -e n"),
-            QStringLiteral("^3\\n$"), QStringLiteral("DjVu file was created."), false, false);
-        row("pictures", int(Command::ExportFiles), QStringLiteral("ls"),
-            QStringLiteral("^(.+_\\d\\.\\w+\\n){3}$"), QStringLiteral("Images were saved."), false,
-            false);
+        const QString media = u"word/media/0000000%1_o.jpeg\n"_s;
+        row("PDF", int(Command::BuildPdf), u"pdfinfo"_s, u"Pages:\\s+3\\n"_s,
+            u"PDF file was created."_s, false, false);
+        row("PDF, checked pages only", int(Command::BuildPdf), u"pdfinfo"_s, u"Pages:\\s+1\\n"_s,
+            u"PDF file was created."_s, false, true);
+        row("Word", int(Command::BuildWord), u"unzip -Z1"_s,
+            media.arg(1) + media.arg(2) + media.arg(3), u"Word file was created."_s, false, false);
+        row("DjVu", int(Command::BuildDjvu), u"djvused -e n"_s, u"^3\\n$"_s,
+            u"DjVu file was created."_s, false, false);
+        row("pictures", int(Command::ExportFiles), u"ls"_s, u"^(.+_\\d\\.\\w+\\n){3}$"_s,
+            u"Images were saved."_s, false, false);
         const QString damaged =
-            QStringLiteral("<br>Page 2 (00000002_o.jpg) cannot be read: the file is incomplete.");
+            u"<br>Page 2 (00000002_o.jpg) cannot be read: the file is incomplete."_s;
         for (const auto &[name, command, kind] :
              {std::tuple("PDF, a page cut short", Command::BuildPdf, "PDF"),
               std::tuple("Word, a page cut short", Command::BuildWord, "Word"),
               std::tuple("DjVu, a page cut short", Command::BuildDjvu, "DjVu"),
               std::tuple("pictures, a page cut short", Command::ExportFiles, "Image")}) {
             row(name, int(command), QString(), QString(),
-                QStringLiteral("Error while %1 file creating.").arg(QLatin1String(kind)) + damaged,
-                true, false);
+                u"Error while %1 file creating."_s.arg(QLatin1String(kind)) + damaged, true, false);
         }
     }
     void exportCommands()
@@ -942,12 +929,11 @@ private slots:
             QDir(output.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         if (cut) {
             QVERIFY(written.isEmpty());
-            QCOMPARE(noticeTexts(*window), QStringList{QStringLiteral("<h4>%1</h4>").arg(notice)});
+            QCOMPARE(noticeTexts(*window), QStringList{u"<h4>%1</h4>"_s.arg(notice)});
             return;
         }
         QCOMPARE(written.size(), 1);
-        QStringList arguments = reader.split(QLatin1Char(' '))
-                                << QDir(output.path()).filePath(written.first());
+        QStringList arguments = reader.split(u' ') << QDir(output.path()).filePath(written.first());
         QProcess process;
         process.start(arguments.takeFirst(), arguments);
         QVERIFY(process.waitForFinished(30000));
@@ -965,7 +951,7 @@ private slots:
         QTemporaryDir dir;
         QStringList files;
         for (int i = 0; i < 3; ++i) {
-            files << dir.filePath(QStringLiteral("%1.png").arg(i));
+            files << dir.filePath(u"%1.png"_s.arg(i));
             QVERIFY(markedPage().save(files.last()));
         }
         auto window = makeWindow();
@@ -990,16 +976,16 @@ private slots:
                                           : dark(3, b) ? "BL"
                                                        : "?");
             }
-            return seen.join(QLatin1Char(' '));
+            return seen.join(u' ');
         };
         window->rotateRight(); // the current page, the last one, whatever is checked
-        QCOMPARE(seen(), QStringLiteral("-TL -TL |TR -TL -TL |TR"));
+        QCOMPARE(seen(), u"-TL -TL |TR -TL -TL |TR"_s);
         window->rotateFlip();
         window->rotateLeft(); // a half turn from the start
-        QCOMPARE(seen(), QStringLiteral("-TL -TL -BR -TL -TL -BR"));
+        QCOMPARE(seen(), u"-TL -TL -BR -TL -TL -BR"_s);
         window->action(Command::TurnChecked)->setChecked(true);
         window->rotateRight();
-        QCOMPARE(seen(), QStringLiteral("|TR |TR -BR |TR |TR -BR"));
+        QCOMPARE(seen(), u"|TR |TR -BR |TR |TR -BR"_s);
         QVERIFY(noticeTexts(*window).isEmpty());
     }
 
@@ -1012,14 +998,14 @@ private slots:
         QTest::addColumn<bool>("changed");
         const int crop = int(Command::Crop);
         const int brightness = int(Command::Brightness);
-        row("crop, Accept", crop, QStringLiteral("Accept"), false, true);
-        row("crop, Enter", crop, QStringLiteral("Return"), false, true);
-        row("crop, Cancel", crop, QStringLiteral("Cancel"), false, false);
-        row("crop, Escape", crop, QStringLiteral("Escape"), false, false);
-        row("crop, Accept, disk full", crop, QStringLiteral("Accept"), true, false);
-        row("brightness, Cancel", brightness, QStringLiteral("Cancel"), false, false);
-        row("brightness, OK", brightness, QStringLiteral("OK"), false, true);
-        row("brightness, OK, disk full", brightness, QStringLiteral("OK"), true, false);
+        row("crop, Accept", crop, u"Accept"_s, false, true);
+        row("crop, Enter", crop, u"Return"_s, false, true);
+        row("crop, Cancel", crop, u"Cancel"_s, false, false);
+        row("crop, Escape", crop, u"Escape"_s, false, false);
+        row("crop, Accept, disk full", crop, u"Accept"_s, true, false);
+        row("brightness, Cancel", brightness, u"Cancel"_s, false, false);
+        row("brightness, OK", brightness, u"OK"_s, false, true);
+        row("brightness, OK, disk full", brightness, u"OK"_s, true, false);
     }
     void editingAPage()
     {
@@ -1028,7 +1014,7 @@ private slots:
         QFETCH(bool, diskFull);
         QFETCH(bool, changed);
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("wide.png"));
+        const QString file = dir.filePath(u"wide.png"_s);
         QVERIFY(solidPage(Qt::red, QSize(2000, 1000)).save(file));
         auto window = makeWindow();
         window->show();
@@ -1058,8 +1044,8 @@ private slots:
             BrightnessDlg *dialog = window->editor()->brightnessDialog();
             QVERIFY(dialog && dialog->isVisible());
             dialog->brightnessSlider()->setValue(60);
-            button = dialog->buttons()->button(
-                leaveBy == QLatin1String("OK") ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+            button = dialog->buttons()->button(leaveBy == "OK"_L1 ? QDialogButtonBox::Ok
+                                                                  : QDialogButtonBox::Cancel);
         }
         {
             const FileSizeLimit limit(diskFull ? 256 : RLIM_INFINITY);

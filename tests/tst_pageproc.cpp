@@ -8,6 +8,8 @@
 #include <sys/resource.h>
 #include <tuple>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 constexpr int Dpi = 150;
 
@@ -93,7 +95,7 @@ QImage spread(const QSize &size, int gutter, double inner, bool leftContent = tr
 {
     QImage pages = paper(size, QImage::Format_Grayscale8);
     QPainter painter(&pages);
-    QFont font(QStringLiteral("DejaVu Serif"));
+    QFont font(u"DejaVu Serif"_s);
     font.setPixelSize(px(3.5));
     painter.setFont(font);
     const int height = size.height() - px(40);
@@ -237,7 +239,7 @@ private:
     QString outputFolder()
     {
         static int count = 0;
-        const QString path = m_dir.filePath(QStringLiteral("out%1").arg(++count));
+        const QString path = m_dir.filePath(u"out%1"_s.arg(++count));
         QDir().mkpath(path);
         return path;
     }
@@ -264,7 +266,7 @@ private:
 
     static QImage result(const QString &folder, const char *name = "proc.tif")
     {
-        return QImageReader(folder + QLatin1Char('/') + QLatin1String(name)).read();
+        return QImageReader(folder + u'/' + QLatin1String(name)).read();
     }
 
 private slots:
@@ -281,10 +283,10 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<int>("outputDpi");
         QTest::addColumn<QString>("look"); // drawn, scanned or lit (both light corrected)
-        const QString grey = QStringLiteral("color_grayscale");
-        const QString bw = QStringLiteral("black_and_white");
-        const QString drawn = QStringLiteral("drawn");
-        const QString scanned = QStringLiteral("scanned");
+        const QString grey = u"color_grayscale"_s;
+        const QString bw = u"black_and_white"_s;
+        const QString drawn = u"drawn"_s;
+        const QString scanned = u"scanned"_s;
         row("grey, 3 degrees clockwise", 3.0, false, grey, Dpi, drawn);
         row("grey, 3 degrees counter-clockwise", -3.0, false, grey, Dpi, drawn);
         row("colour, 3 degrees clockwise", 3.0, true, grey, Dpi, drawn);
@@ -294,8 +296,8 @@ private slots:
         row("scanned grey, 1.3 degrees", 1.3, false, grey, Dpi, scanned);
         row("scanned grey, 2.5 degrees", 2.5, false, grey, Dpi, scanned);
         row("scanned black and white, 2.5 degrees", 2.5, false, bw, Dpi, scanned);
-        row("lit grey page", 0.0, false, grey, Dpi, QStringLiteral("lit"));
-        row("lit colour page", 0.0, true, grey, Dpi, QStringLiteral("lit"));
+        row("lit grey page", 0.0, false, grey, Dpi, u"lit"_s);
+        row("lit colour page", 0.0, true, grey, Dpi, u"lit"_s);
     }
 
     // Turned back upright and cut to the content plus white margins, whatever lies outside it;
@@ -308,32 +310,32 @@ private slots:
         QFETCH(int, outputDpi);
         QFETCH(QString, look);
         const QImage drawn = contentPage(colour ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
-        const QImage page = look == QLatin1String("lit") ? lit(drawn) : turned(drawn, degrees);
+        const QImage page = look == "lit"_L1 ? lit(drawn) : turned(drawn, degrees);
         const QString out = outputFolder();
         QStringList arguments = QStringLiteral("-l=1 --color-mode=%1 --white-margins --margins=5 "
                                                "--dpi=%2 --output-dpi=%3")
                                     .arg(mode)
                                     .arg(Dpi)
                                     .arg(outputDpi)
-                                    .split(QLatin1Char(' '));
-        if (look != QLatin1String("drawn"))
-            arguments << QStringLiteral("--normalize-illumination");
-        const bool scannedLook = look == QLatin1String("scanned");
+                                    .split(u' ');
+        if (look != "drawn"_L1)
+            arguments << u"--normalize-illumination"_s;
+        const bool scannedLook = look == "scanned"_L1;
 
         const Run ran = run(arguments << input(scannedLook ? scanned(page) : page) << out);
 
         QCOMPARE(ran.exitCode, 0);
         QVERIFY(ran.standardError.isEmpty());
-        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{QStringLiteral("proc.tif")});
-        const bool mono = mode == QLatin1String("black_and_white");
-        QCOMPARE(PdfTestTools::run(QStringLiteral("tiffinfo"), {out + QStringLiteral("/proc.tif")})
-                     .section(QStringLiteral("Compression Scheme: "), 1)
-                     .section(QLatin1Char('\n'), 0, 0),
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{u"proc.tif"_s});
+        const bool mono = mode == "black_and_white"_L1;
+        QCOMPARE(PdfTestTools::run(u"tiffinfo"_s, {out + u"/proc.tif"_s})
+                     .section(u"Compression Scheme: "_s, 1)
+                     .section(u'\n', 0, 0),
                  QLatin1String(mono ? "CCITT Group 4" : "AdobeDeflate"));
         const QImage straight = result(out);
         const double residual = ruleAngle(straight);
         QVERIFY2(std::fabs(residual) < 0.2,
-                 qPrintable(QStringLiteral("residual skew %1 degrees").arg(residual)));
+                 qPrintable(u"residual skew %1 degrees"_s.arg(residual)));
         QCOMPARE(qRound(straight.dotsPerMeterX() * 0.0254), outputDpi);
         QCOMPARE(straight.depth() == 1, mono);
         QVERIFY(mono || straight.allGray() == !colour);
@@ -341,43 +343,39 @@ private slots:
         const int off = scannedLook ? px(2) : 3;
         const int margin = px(5) * outputDpi / Dpi;
         const QSize expected = Content.size() * outputDpi / Dpi + 2 * QSize(margin, margin);
-        QVERIFY2(
-            std::abs(straight.width() - expected.width()) <= off &&
-                std::abs(straight.height() - expected.height()) <= off,
-            qPrintable(QStringLiteral("%1 x %2").arg(straight.width()).arg(straight.height())));
+        QVERIFY2(std::abs(straight.width() - expected.width()) <= off &&
+                     std::abs(straight.height() - expected.height()) <= off,
+                 qPrintable(u"%1 x %2"_s.arg(straight.width()).arg(straight.height())));
         const QImage grey = straight.convertToFormat(QImage::Format_Grayscale8);
         const QRect ink = inkBounds(grey);
         for (const int gap : {ink.left(), ink.top(), grey.width() - 1 - ink.right(),
                               grey.height() - 1 - ink.bottom()})
-            QVERIFY2(std::abs(gap - margin) <= off,
-                     qPrintable(QStringLiteral("margin %1").arg(gap)));
+            QVERIFY2(std::abs(gap - margin) <= off, qPrintable(u"margin %1"_s.arg(gap)));
         // No grey band and no dots in the margins, where the lid's shadow and dust were; a
         // turned or blurred edge may leave 1 mm of soft ink.
-        const QRect inked =
-            look == QLatin1String("lit") ? ink : ink.adjusted(-px(1), -px(1), px(1), px(1));
+        const QRect inked = look == "lit"_L1 ? ink : ink.adjusted(-px(1), -px(1), px(1), px(1));
         int greyOutside = 0;
         for (int y = 0; y < grey.height(); ++y) {
             for (int x = 0; x < grey.width(); ++x)
                 greyOutside += !inked.contains(x, y) && grey.constScanLine(y)[x] != 255;
         }
         QCOMPARE(greyOutside, 0);
-        if (look == QLatin1String("drawn"))
+        if (look == "drawn"_L1)
             return;
         // The paper between the lines is white from left to right.
         const int third = ink.width() / 3;
         for (int band = 0; band < 3; ++band)
             QVERIFY2(paperLevel(grey, ink.left() + band * third, ink.left() + (band + 1) * third) >=
                          250,
-                     qPrintable(QStringLiteral("band %1").arg(band)));
-        if (look != QLatin1String("lit"))
+                     qPrintable(u"band %1"_s.arg(band)));
+        if (look != "lit"_L1)
             return;
         for (const auto &[block, tone] : Blocks) {
             const QRgb before = page.pixel(block.center());
             const QRgb kept =
                 straight.pixel(block.center() - Content.topLeft() + QPoint(margin, margin));
             QVERIFY2(near(kept, before, 3),
-                     qPrintable(QStringLiteral("%1 became %2")
-                                    .arg(QColor(before).name(), QColor(kept).name())));
+                     qPrintable(u"%1 became %2"_s.arg(QColor(before).name(), QColor(kept).name())));
         }
     }
 
@@ -411,18 +409,18 @@ private slots:
             painter.fillRect(page.rect(), light);
         }
         page = atDpi(page.convertToFormat(format), 200);
-        QString reference = m_dir.filePath(QStringLiteral("form.tif"));
+        QString reference = m_dir.filePath(u"form.tif"_s);
         QImageWriter writer(reference, "tiff");
         writer.setCompression(compression);
         QVERIFY(writer.write(page));
-        QString tested = m_dir.filePath(QStringLiteral("tiles.tif"));
+        QString tested = m_dir.filePath(u"tiles.tif"_s);
         QFile::remove(tested);
         if (tiled) {
-            PdfTestTools::run(QStringLiteral("tiffcp"), PdfTestTools::words("-t -w 128 -l 128")
-                                                            << reference << tested);
+            PdfTestTools::run(u"tiffcp"_s, PdfTestTools::words("-t -w 128 -l 128")
+                                               << reference << tested);
         } else {
             tested = reference;
-            reference = m_dir.filePath(QStringLiteral("form.png"));
+            reference = m_dir.filePath(u"form.png"_s);
             QVERIFY(page.save(reference, "PNG"));
         }
         // No --dpi: the resolution stored in the file counts.
@@ -442,8 +440,8 @@ private slots:
         QCOMPARE(qRound(actual.dotsPerMeterX() * 0.0254), 200);
         QCOMPARE(actual, expected.convertToFormat(QImage::Format_RGB888));
         QProcess magick;
-        magick.start(QStringLiteral("convert"), PdfTestTools::words("- -depth 8 rgb:-"));
-        magick.write(contentOf(actualOut + QStringLiteral("/proc.tif")));
+        magick.start(u"convert"_s, PdfTestTools::words("- -depth 8 rgb:-"));
+        magick.write(contentOf(actualOut + u"/proc.tif"_s));
         magick.closeWriteChannel();
         QVERIFY2(magick.waitForFinished(60000), "ImageMagick's convert did not run");
         QByteArray pixels;
@@ -477,15 +475,14 @@ private slots:
         const Run ran = run(QStringLiteral("-l=2 --orientation=left --color-mode=color_grayscale "
                                            "--dpi=%1")
                                 .arg(Dpi)
-                                .split(QLatin1Char(' '))
+                                .split(u' ')
                             << input(pages.transformed(QTransform().rotate(90))) << out);
 
         QCOMPARE(ran.exitCode, 0);
         const QImage left = result(out, "proc_1L.tif").convertToFormat(QImage::Format_Grayscale8);
         const QImage right = result(out, "proc_2R.tif").convertToFormat(QImage::Format_Grayscale8);
-        QVERIFY2(
-            std::abs(left.width() - gutter) <= size.width() / 200,
-            qPrintable(QStringLiteral("split at %1, binding at %2").arg(left.width()).arg(gutter)));
+        QVERIFY2(std::abs(left.width() - gutter) <= size.width() / 200,
+                 qPrintable(u"split at %1, binding at %2"_s.arg(left.width()).arg(gutter)));
         QVERIFY(std::abs(left.width() + right.width() - size.width()) <= 2);
         QCOMPARE(left.height(), size.height());
         QCOMPARE(right.height(), size.height());
@@ -517,22 +514,18 @@ private slots:
         // A spread whose left page is blank, so its half is far smaller than the right one.
         const QSize size(px(200), px(140));
         const QStringList arguments =
-            QStringLiteral("-l=%1 --color-mode=color_grayscale --dpi=%2")
-                .arg(layout)
-                .arg(Dpi)
-                .split(QLatin1Char(' '))
+            u"-l=%1 --color-mode=color_grayscale --dpi=%2"_s.arg(layout).arg(Dpi).split(u' ')
             << input(spread(size, size.width() / 2, 12, false), "spread.tif");
         // Without a limit the same run succeeds.
         const QString unlimited = outputFolder();
         QCOMPARE(run(QStringList(arguments) << unlimited).exitCode, 0);
-        const QStringList names =
-            layout == 1 ? QStringList{QStringLiteral("proc.tif")}
-                        : QStringList{QStringLiteral("proc_1L.tif"), QStringLiteral("proc_2R.tif")};
+        const QStringList names = layout == 1 ? QStringList{u"proc.tif"_s}
+                                              : QStringList{u"proc_1L.tif"_s, u"proc_2R.tif"_s};
         QCOMPARE(QDir(unlimited).entryList(QDir::Files), names);
         rlim_t bytes = 1024;
         if (betweenHalves) {
-            const qint64 left = QFileInfo(unlimited + QStringLiteral("/proc_1L.tif")).size();
-            const qint64 right = QFileInfo(unlimited + QStringLiteral("/proc_2R.tif")).size();
+            const qint64 left = QFileInfo(unlimited + u"/proc_1L.tif"_s).size();
+            const qint64 right = QFileInfo(unlimited + u"/proc_2R.tif"_s).size();
             QVERIFY2(left > 0 && right > 2 * left, "the blank half is not the smaller one");
             bytes = rlim_t((left + right) / 2);
         }
@@ -556,21 +549,21 @@ private slots:
         QTest::addColumn<QByteArray>("said");    // part of the line; empty: any
         const QByteArray page = contentOf(input(contentPage(), "whole.tif"));
         const QByteArray colour = contentOf(input(contentPage(QImage::Format_RGB888), "rgb.tif"));
-        const QString out = QStringLiteral("/");
+        const QString out = u"/"_s;
         const auto refused = [](const char *name, const QString &argument,
                                 const QByteArray &content, const QString &folder, int status) {
             row(name, argument, content, folder, status, QByteArray());
         };
-        refused("unknown option", QStringLiteral("--bogus"), page, out, 2);
-        refused("layout 3", QStringLiteral("-l=3"), page, out, 2);
-        refused("unknown colour mode", QStringLiteral("--color-mode=sepia"), page, out, 2);
-        refused("dpi 0", QStringLiteral("--dpi=0"), page, out, 2);
-        refused("dpi not a number", QStringLiteral("--output-dpi=high"), page, out, 2);
-        refused("negative margins", QStringLiteral("--margins=-1"), page, out, 2);
-        refused("flag with a value", QStringLiteral("--white-margins=yes"), page, out, 2);
-        refused("orientation without value", QStringLiteral("--orientation"), page, out, 2);
+        refused("unknown option", u"--bogus"_s, page, out, 2);
+        refused("layout 3", u"-l=3"_s, page, out, 2);
+        refused("unknown colour mode", u"--color-mode=sepia"_s, page, out, 2);
+        refused("dpi 0", u"--dpi=0"_s, page, out, 2);
+        refused("dpi not a number", u"--output-dpi=high"_s, page, out, 2);
+        refused("negative margins", u"--margins=-1"_s, page, out, 2);
+        refused("flag with a value", u"--white-margins=yes"_s, page, out, 2);
+        refused("orientation without value", u"--orientation"_s, page, out, 2);
         refused("no output folder", QString(), page, QString(), 2);
-        refused("missing output folder", QString(), page, QStringLiteral("/absent"), 2);
+        refused("missing output folder", QString(), page, u"/absent"_s, 2);
         refused("missing input", QString(), QByteArray(), out, 1);
         refused("input is text", QString(), QByteArray("not a picture\n"), out, 1);
         refused("input is a cut-off TIFF", QString(), page.left(page.size() / 3), out, 1);
@@ -604,10 +597,10 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, said);
         const QString out = outputFolder();
-        const QString path = m_dir.filePath(QStringLiteral("refused-input.tif"));
+        const QString path = m_dir.filePath(u"refused-input.tif"_s);
         QFile::remove(path);
         QVERIFY(content.isNull() || writeFile(path, content));
-        QStringList arguments{QStringLiteral("--dpi=150"), path};
+        QStringList arguments{u"--dpi=150"_s, path};
         if (!argument.isEmpty())
             arguments.prepend(argument);
         if (!folder.isEmpty())

@@ -7,6 +7,8 @@
 #include <QtGui>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 struct Page
 {
@@ -79,7 +81,7 @@ QStringList numberedFiles(const QList<Page> &pages)
     for (int i = 0; i < pages.size(); ++i) {
         const QString base = PageFolder::numberText(i + 1);
         names << base + QLatin1String(pages.at(i).blackAndWhite ? "_o.tiff" : "_o.jpg")
-              << base + QLatin1String("_s.jpg");
+              << base + "_s.jpg"_L1;
     }
     names.sort();
     return names;
@@ -100,26 +102,24 @@ private:
     QString verifyPages(const QList<Page> &pages) const
     {
         if (m_store->count() != pages.size())
-            return QStringLiteral("%1 pages, not %2").arg(m_store->count()).arg(pages.size());
+            return u"%1 pages, not %2"_s.arg(m_store->count()).arg(pages.size());
         const auto *strip =
             static_cast<FlowLayout *>(m_store->widget()->layout()->itemAt(0)->layout());
         for (int i = 0; i < pages.size(); ++i) {
             const QString image = m_store->pagePaths().at(i);
             const KSlabWidget *tile = m_store->slabAt(i);
-            if (tile->title() != QStringLiteral("Page %1").arg(i + 1))
-                return QStringLiteral("title at %1: %2").arg(i).arg(tile->title());
+            if (tile->title() != u"Page %1"_s.arg(i + 1))
+                return u"title at %1: %2"_s.arg(i).arg(tile->title());
             if (strip->itemAt(i)->widget() != tile)
-                return QStringLiteral("tile %1 out of place in the strip").arg(i);
+                return u"tile %1 out of place in the strip"_s.arg(i);
             // The files tell the visible order, so a restart finds it again.
             if (!QFileInfo(image).fileName().startsWith(PageFolder::numberText(i + 1)))
-                return QStringLiteral("position %1 has file %2").arg(i).arg(image);
-            if (image.endsWith(QLatin1String(".tiff")) != pages.at(i).blackAndWhite ||
+                return u"position %1 has file %2"_s.arg(i).arg(image);
+            if (image.endsWith(".tiff"_L1) != pages.at(i).blackAndWhite ||
                 !shows(QImage(image), pages.at(i)) ||
                 !shows(QImage(m_store->thumbnailPaths().at(i)), pages.at(i)) ||
                 !shows(*tile->image(), pages.at(i)))
-                return QStringLiteral("position %1 does not show page %2")
-                    .arg(i)
-                    .arg(pages.at(i).id);
+                return u"position %1 does not show page %2"_s.arg(i).arg(pages.at(i).id);
         }
         return QString();
     }
@@ -164,9 +164,8 @@ private slots:
         QVERIFY(m_store->addPage(drawnPage(page, kind), blackAndWhite));
 
         const QString name = QLatin1String(blackAndWhite ? "00000001_o.tiff" : "00000001_o.jpg");
-        const QString path = m_store->currentFolder() + QLatin1Char('/') + name;
-        QCOMPARE(entries(m_store->currentFolder()),
-                 (QStringList{name, QStringLiteral("00000001_s.jpg")}));
+        const QString path = m_store->currentFolder() + u'/' + name;
+        QCOMPARE(entries(m_store->currentFolder()), (QStringList{name, u"00000001_s.jpg"_s}));
         QCOMPARE(m_store->pagePaths(), QStringList{path});
         QImageReader reader(path);
         QCOMPARE(reader.format(), QByteArray(blackAndWhite ? "tiff" : "jpeg"));
@@ -188,7 +187,7 @@ private slots:
     void randomEditsAndRestartsKeepEveryPicture()
     {
         QRandomGenerator random(20240611);
-        const QString kept = m_root->filePath(QStringLiteral("Earlier Sessions"));
+        const QString kept = m_root->filePath(u"Earlier Sessions"_s);
         QList<Page> pages;
         int nextId = 0;
         for (int step = 0; step < 2000; ++step) {
@@ -275,20 +274,20 @@ private slots:
         const QString folder = m_store->currentFolder();
         QHash<int, QByteArray> bytes; // page files that must come back untouched
         QByteArray garbage;
-        for (const QString &entry : files.split(QLatin1Char(' '))) {
-            const QString path = folder + QLatin1Char('/') + entry.section(QLatin1Char('='), 0, 0);
-            const QString kind = entry.section(QLatin1Char('='), 1);
-            if (kind == QLatin1String("x")) {
+        for (const QString &entry : files.split(u' ')) {
+            const QString path = folder + u'/' + entry.section(u'=', 0, 0);
+            const QString kind = entry.section(u'=', 1);
+            if (kind == "x"_L1) {
                 garbage = "not a picture";
                 QVERIFY(writeFile(path, garbage));
                 continue;
             }
-            const Page page{kind.at(0).digitValue(), kind.contains(QLatin1Char('b'))};
-            if (kind.endsWith(QLatin1String("png"))) {
+            const Page page{kind.at(0).digitValue(), kind.contains(u'b')};
+            if (kind.endsWith("png"_L1)) {
                 QVERIFY(pictureFor(page.id).save(path, "PNG"));
                 continue;
             }
-            writePageFile(path, page, !kind.contains(QLatin1Char('t')));
+            writePageFile(path, page, !kind.contains(u't'));
             bytes.insert(page.id, contentOf(path));
         }
 
@@ -296,7 +295,7 @@ private slots:
 
         QList<Page> pages;
         for (const QChar id : order)
-            pages.append({id.digitValue(), files.contains(QStringLiteral("=%1b").arg(id))});
+            pages.append({id.digitValue(), files.contains(u"=%1b"_s.arg(id))});
         QCOMPARE(outcome.added, pages.size());
         QCOMPARE(outcome.unreadable.size(), garbage.isEmpty() ? 0 : 1);
         QCOMPARE(verifyPages(pages), QString());
@@ -334,16 +333,14 @@ private slots:
         QCOMPARE(verifyPages({{1, false}, {4, false}, {3, false}}), QString());
 
         const QString folder = m_store->currentFolder();
-        QVERIFY(writeFile(folder + QStringLiteral("/restore-00000002_o.jpg"), "not a picture"));
-        QVERIFY(writeFile(folder + QStringLiteral("/.directory"), "[Desktop Entry]"));
-        QVERIFY(QDir(folder).mkpath(QStringLiteral("leftover/inner")));
-        const QStringList others =
-            entries(folder).filter(QRegularExpression(QStringLiteral("^[.lr]")));
+        QVERIFY(writeFile(folder + u"/restore-00000002_o.jpg"_s, "not a picture"));
+        QVERIFY(writeFile(folder + u"/.directory"_s, "[Desktop Entry]"));
+        QVERIFY(QDir(folder).mkpath(u"leftover/inner"_s));
+        const QStringList others = entries(folder).filter(QRegularExpression(u"^[.lr]"_s));
         QVERIFY(m_store->clear());
         QCOMPARE(m_store->count(), 0);
         QCOMPARE(entries(folder), others);
-        QCOMPARE(contentOf(folder + QStringLiteral("/restore-00000002_o.jpg")),
-                 QByteArray("not a picture"));
+        QCOMPARE(contentOf(folder + u"/restore-00000002_o.jpg"_s), QByteArray("not a picture"));
 
         QVERIFY(m_store->addPage(pictureFor(9), false));
         QCOMPARE(entries(folder), numberedFiles({{9, false}}));
@@ -399,10 +396,9 @@ private slots:
         QStringList past;
         QStringList numbered;
         for (int month = 1; month <= EarlierSessions::KeptSessions; ++month) {
-            ahead << QStringLiteral("2099-%1-01 10-00-00.000").arg(month, 2, 10, QLatin1Char('0'));
-            past << QStringLiteral("2020-%1-01 10-00-00.000").arg(month, 2, 10, QLatin1Char('0'));
-            numbered << QStringLiteral("Session %1 (2099-01-01 10-00-00)")
-                            .arg(month, 6, 10, QLatin1Char('0'));
+            ahead << u"2099-%1-01 10-00-00.000"_s.arg(month, 2, 10, u'0');
+            past << u"2020-%1-01 10-00-00.000"_s.arg(month, 2, 10, u'0');
+            numbered << u"Session %1 (2099-01-01 10-00-00)"_s.arg(month, 6, 10, u'0');
         }
         // The session just put aside is the newest whatever the clock says; the oldest goes.
         row("clock behind the kept sessions", ahead, true, QList<int>{1, 14, 13, 12, 11});
@@ -415,15 +411,14 @@ private slots:
         QFETCH(QStringList, kept);
         QFETCH(bool, waiting);
         QFETCH(QList<int>, restored);
-        const QString earlier = m_root->path() + QStringLiteral("/Earlier Sessions/");
+        const QString earlier = m_root->path() + u"/Earlier Sessions/"_s;
         for (int i = 0; i < kept.size(); ++i) {
             QVERIFY(QDir().mkpath(earlier + kept.at(i)));
-            writePageFile(earlier + kept.at(i) + QStringLiteral("/00000001_o.jpg"),
-                          {10 + i, false});
+            writePageFile(earlier + kept.at(i) + u"/00000001_o.jpg"_s, {10 + i, false});
         }
-        const QString directory = m_store->currentFolder() + QStringLiteral("/.directory");
+        const QString directory = m_store->currentFolder() + u"/.directory"_s;
         if (waiting)
-            writePageFile(m_store->currentFolder() + QStringLiteral("/00000001_o.jpg"), {1, false});
+            writePageFile(m_store->currentFolder() + u"/00000001_o.jpg"_s, {1, false});
         else
             QVERIFY(writeFile(directory, "[Desktop Entry]"));
 
@@ -466,19 +461,16 @@ private slots:
         delete m_store;
         m_store = nullptr;
         QTemporaryDir other;
-        const QString picture = other.filePath(QStringLiteral("new.png"));
+        const QString picture = other.filePath(u"new.png"_s);
         QVERIFY(pictureFor(99).save(picture));
-        QStringList arguments{QStringLiteral("-f"), QStringLiteral("-o"),
-                              QStringLiteral("/dev/null"), QStringLiteral("-e"),
-                              QStringLiteral("trace=") + call};
+        QStringList arguments{u"-f"_s, u"-o"_s, u"/dev/null"_s, u"-e"_s, u"trace="_s + call};
         // Folders are counted where "Current" is made only.
-        if (call == QLatin1String("mkdir"))
-            arguments << QStringLiteral("-P") << m_root->path() + QStringLiteral("/Current");
-        arguments << QStringLiteral("-e")
-                  << QStringLiteral("inject=%1:signal=KILL:when=%2").arg(call).arg(n)
+        if (call == "mkdir"_L1)
+            arguments << u"-P"_s << m_root->path() + u"/Current"_s;
+        arguments << u"-e"_s << u"inject=%1:signal=KILL:when=%2"_s.arg(call).arg(n)
                   << QStringLiteral(QUILLARY_TEST_ADDPAGE) << m_root->path() << picture;
         QProcess child;
-        child.start(QStringLiteral("strace"), arguments);
+        child.start(u"strace"_s, arguments);
         QVERIFY2(child.waitForFinished(60000), qPrintable(child.errorString()));
         QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() == 0);
         if (killed)
@@ -511,7 +503,7 @@ private slots:
     {
         QFETCH(QString, blocked);
         QFETCH(bool, added);
-        const QString path = m_store->currentFolder() + QLatin1Char('/') + blocked;
+        const QString path = m_store->currentFolder() + u'/' + blocked;
         QList<WriteResult> results;
         if (added) {
             QVERIFY(m_store->addPage(pictureFor(1), false));

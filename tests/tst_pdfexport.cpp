@@ -14,6 +14,7 @@
 #include <QtWidgets>
 
 using namespace Qt::StringLiterals;
+
 using namespace PdfTestTools;
 
 Q_DECLARE_METATYPE(QMessageBox::StandardButton)
@@ -22,7 +23,7 @@ namespace {
 QString pagesLabel(const QWidget &dialog)
 {
     for (const QLabel *label : dialog.findChildren<QLabel *>()) {
-        if (label->text().startsWith(QLatin1String("Pages: ")))
+        if (label->text().startsWith("Pages: "_L1))
             return label->text();
     }
     return QString();
@@ -187,17 +188,17 @@ private slots:
         QFETCH(QString, end);
         QFETCH(bool, written);
         const QString path = m_out.filePath(u"Document.pdf"_s);
-        if (setup == QLatin1String("earlier"))
+        if (setup == "earlier"_L1)
             QVERIFY(writeFile(path, "earlier export"));
-        else if (setup == QLatin1String("folder"))
+        else if (setup == "folder"_L1)
             QVERIFY(QDir(m_out.path()).mkdir(u"Document.pdf"_s));
         const QStringList before = entries(m_out.path());
         QTemporaryDir dir;
         const QString png = dir.filePath(u"page.png"_s);
         QVERIFY(QImage(20, 20, QImage::Format_RGB32).save(png));
-        const QStringList list = pages == QLatin1String("none")  ? QStringList()
-                                 : pages == QLatin1String("png") ? m_threePages + QStringList{png}
-                                                                 : m_threePages;
+        const QStringList list = pages == "none"_L1  ? QStringList()
+                                 : pages == "png"_L1 ? m_threePages + QStringList{png}
+                                                     : m_threePages;
         MessageBoxAnswerer answerer(answer);
         Dialog d;
         d.dialog.setPages(list);
@@ -205,7 +206,7 @@ private slots:
         d.dialog.show();
         named<QComboBox>(d.dialog, "Paper size")->setCurrentIndex(1); // Letter
         named<QDoubleSpinBox>(d.dialog, "Right")->setValue(0.7);
-        const bool cancel = end == QLatin1String("cancel");
+        const bool cancel = end == "cancel"_L1;
         const ProgressCanceller canceller(&d.dialog, cancel ? 1 : 0);
         named<QPushButton>(d.dialog, "Save to PDF")->click();
 
@@ -221,9 +222,9 @@ private slots:
         const bool failed = !end.isEmpty() && !cancel;
         QCOMPARE(d.failed.size(), failed ? 1 : 0);
         if (failed)
-            QCOMPARE(d.failed.at(0).at(0).toString(), end == QLatin1String("page") ? png : path);
+            QCOMPARE(d.failed.at(0).at(0).toString(), end == "page"_L1 ? png : path);
         // Stays open so the user can change something, unless written, cancelled or hopeless.
-        QCOMPARE(d.dialog.isVisible(), !written && !cancel && end != QLatin1String("output"));
+        QCOMPARE(d.dialog.isVisible(), !written && !cancel && end != "output"_L1);
         const auto *progress = d.dialog.findChild<PdfProgress *>();
         QVERIFY(progress == nullptr || !progress->isVisible());
         if (written) { // with the dialog's choices, which are stored
@@ -237,7 +238,7 @@ private slots:
             return;
         }
         QCOMPARE(entries(m_out.path()), before);
-        if (setup == QLatin1String("earlier"))
+        if (setup == "earlier"_L1)
             QCOMPARE(contentOf(path), QByteArray("earlier export"));
         else
             QVERIFY(!QFileInfo(path).isFile());

@@ -11,8 +11,9 @@
 
 #include <QtTest>
 
-using namespace PdfTestTools;
 using namespace Qt::StringLiterals;
+
+using namespace PdfTestTools;
 
 Q_DECLARE_METATYPE(PdfWriter::Outcome)
 Q_DECLARE_METATYPE(PdfLayout::Margins)
@@ -172,14 +173,14 @@ private slots:
     void compactPageKeepsItsText()
     {
         QFETCH(QString, kind);
-        const bool mono = kind == QLatin1String("mono");
+        const bool mono = kind == "mono"_L1;
         QTemporaryDir dir;
         const QString scan = dir.filePath(mono ? u"00000001_o.tiff"_s : u"00000001_o.jpg"_s);
         if (mono)
             QVERIFY(writePageImage(
                 a4Page(150, true).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither), scan));
         else
-            QVERIFY(a4PageWithPicture(150, kind == QLatin1String("grey")).save(scan, "JPG", 85));
+            QVERIFY(a4PageWithPicture(150, kind == "grey"_L1).save(scan, "JPG", 85));
         PdfPageOptions options = optionsFor(0, false, PdfLayout::ByDpi, true, {});
         const QString plain = dir.filePath(u"plain.pdf"_s);
         QCOMPARE(PdfWriter(options).write({scan}, plain).outcome, PdfWriter::Outcome::Written);
@@ -358,7 +359,7 @@ private slots:
         QFETCH(int, expectedDpi);
 
         QTemporaryDir dir;
-        const bool mono = format == QLatin1String("tiff");
+        const bool mono = format == "tiff"_L1;
         const QString path = drawPage(dir.filePath(u"page."_s + format), {123, 77}, dpi, mono);
         QVERIFY(!path.isEmpty());
         if (jfifUnit >= 0) {
@@ -435,13 +436,13 @@ private slots:
                 return outcome != PdfWriter::Outcome::Cancelled || index < 1;
             });
         QCOMPARE(result.outcome, outcome);
-        QCOMPARE(result.path, names == QLatin1String("page")     ? pagePath
-                              : names == QLatin1String("output") ? outputPath
-                                                                 : QString());
+        QCOMPARE(result.path, names == "page"_L1     ? pagePath
+                              : names == "output"_L1 ? outputPath
+                                                     : QString());
         // The user learns which page, by the number its tile shows.
         QCOMPARE(result.message.startsWith(
                      u"Page 2 (%1) cannot be read: "_s.arg(QFileInfo(pagePath).fileName())),
-                 names == QLatin1String("page"));
+                 names == "page"_L1);
         // Each page is asked about before its work; the output is opened before any.
         const bool opened = !pages.isEmpty() && outcome != PdfWriter::Outcome::CannotWrite;
         QCOMPARE(asked, opened ? (QList<int>{0, 1}) : QList<int>());

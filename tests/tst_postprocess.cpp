@@ -5,6 +5,8 @@
 
 #include <QtGui>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 const QSize PageSize(60, 80);
 const QSize SingleSize(30, 40);
@@ -43,7 +45,7 @@ private:
     QString processor(const QByteArray &body, bool executable = true)
     {
         static int count = 0;
-        const QString path = m_dir.filePath(QStringLiteral("processor%1.sh").arg(++count));
+        const QString path = m_dir.filePath(u"processor%1.sh"_s.arg(++count));
         QByteArray script = "#!/bin/sh\nfor a; do input=$out; out=$a; done\n"
                             "printf '%s\\n' \"$@\" > '%DIR%/arguments'\n" +
                             body + "\n";
@@ -57,8 +59,8 @@ private:
 
     QStringList recordedArguments() const
     {
-        const QByteArray said = contentOf(m_dir.filePath(QStringLiteral("arguments")));
-        return QString::fromLocal8Bit(said).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QByteArray said = contentOf(m_dir.filePath(u"arguments"_s));
+        return QString::fromLocal8Bit(said).split(u'\n', Qt::SkipEmptyParts);
     }
 
 private slots:
@@ -67,16 +69,16 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(m_dir.isValid());
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        m_inputFile = data + QStringLiteral("/Processing/proc.tif");
-        m_outputFolder = data + QStringLiteral("/Processing/output");
-        QVERIFY(filled(SingleSize).save(m_dir.filePath(QStringLiteral("single.tif"))));
-        QVERIFY(filled(LeftSize).save(m_dir.filePath(QStringLiteral("left.tif"))));
-        QVERIFY(filled(RightSize).save(m_dir.filePath(QStringLiteral("right.tif"))));
+        m_inputFile = data + u"/Processing/proc.tif"_s;
+        m_outputFolder = data + u"/Processing/output"_s;
+        QVERIFY(filled(SingleSize).save(m_dir.filePath(u"single.tif"_s)));
+        QVERIFY(filled(LeftSize).save(m_dir.filePath(u"left.tif"_s)));
+        QVERIFY(filled(RightSize).save(m_dir.filePath(u"right.tif"_s)));
     }
 
     void init()
     {
-        QFile::remove(m_dir.filePath(QStringLiteral("arguments")));
+        QFile::remove(m_dir.filePath(u"arguments"_s));
         writeSetting(Settings::AutoContrast, true);
     }
 
@@ -87,13 +89,13 @@ private slots:
         QTest::addColumn<QVariant>("autoContrast");
         QTest::addColumn<QStringList>("options");
 
-        const QString single = QStringLiteral("-l=1");
-        const QString spread = QStringLiteral("-l=2 --orientation=left");
-        const QString bw = QStringLiteral("--color-mode=black_and_white");
-        const QString colour = QStringLiteral("--color-mode=color_grayscale");
-        const QString normalize = QStringLiteral("--normalize-illumination");
+        const QString single = u"-l=1"_s;
+        const QString spread = u"-l=2 --orientation=left"_s;
+        const QString bw = u"--color-mode=black_and_white"_s;
+        const QString colour = u"--color-mode=color_grayscale"_s;
+        const QString normalize = u"--normalize-illumination"_s;
         const auto options = [](const QStringList &parts) {
-            return parts.join(QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            return parts.join(u' ').split(u' ', Qt::SkipEmptyParts);
         };
         for (const bool book : {false, true}) {
             const QString layout = book ? spread : single;
@@ -124,8 +126,8 @@ private slots:
 
         // An earlier run's result and input, which must not pass for this run's.
         QVERIFY(QDir().mkpath(m_outputFolder));
-        QVERIFY(filled(SingleSize).save(m_outputFolder + QStringLiteral("/proc.tif")));
-        QVERIFY(writeFile(m_inputFile + QStringLiteral(".old"), QByteArray()));
+        QVERIFY(filled(SingleSize).save(m_outputFolder + u"/proc.tif"_s));
+        QVERIFY(writeFile(m_inputFile + u".old"_s, QByteArray()));
         // The fake copies the input it got, to show what was saved before it ran.
         const QString program = processor("cp \"$input\" '%DIR%/input-seen.tif'");
 
@@ -133,12 +135,11 @@ private slots:
             processScannedPage(filled(PageSize), book, blackAndWhite, {program, Enough});
 
         QCOMPARE(recordedArguments(),
-                 options + QStringLiteral("--white-margins --margins=1 --dpi=200 --output-dpi=200")
-                               .split(QLatin1Char(' '))
+                 options + u"--white-margins --margins=1 --dpi=200 --output-dpi=200"_s.split(u' ')
                      << m_inputFile << m_outputFolder);
         QCOMPARE(sizes(processed.pages), QList<QSize>{PageSize});
-        QVERIFY(!QFile::exists(m_inputFile + QStringLiteral(".old")));
-        QImageReader reader(m_dir.filePath(QStringLiteral("input-seen.tif")));
+        QVERIFY(!QFile::exists(m_inputFile + u".old"_s));
+        QImageReader reader(m_dir.filePath(u"input-seen.tif"_s));
         QCOMPARE(reader.format(), QByteArray("tiff"));
         const QImage input = reader.read();
         QCOMPARE(input.size(), PageSize);
@@ -163,9 +164,9 @@ private slots:
         const QByteArray hang = "\necho $$ > '%DIR%/pid'\nexec sleep 60";
         const QList<QSize> unprocessed{PageSize}; // whenever the processor can't help
         const QString none;
-        const QString unreadable = QStringLiteral("without a readable result");
-        const QString stopped = QStringLiteral("stopped unexpectedly");
-        const QString tooLong = QStringLiteral("took longer than 1 second");
+        const QString unreadable = u"without a readable result"_s;
+        const QString stopped = u"stopped unexpectedly"_s;
+        const QString tooLong = u"took longer than 1 second"_s;
         const auto add = [](const char *name, bool book, const QByteArray &body,
                             const QList<QSize> &expected, const QString &problem) {
             row(name, book, body, true, QString(), expected, problem);
@@ -176,14 +177,13 @@ private slots:
         add("spread, only the left half", true, left, unprocessed, unreadable);
         add("spread, only the right half", true, right, unprocessed, unreadable);
         add("spread, left half, then fails", true, left + failing, unprocessed,
-            QStringLiteral("failed: quillary-pageproc: disk full"));
+            u"failed: quillary-pageproc: disk full"_s);
         add("spread, left half, then crashes", true, left + crashing, unprocessed, stopped);
         add("spread, left half, then killed at the time limit", true, left + hang, unprocessed,
             tooLong);
         add("spread, both halves, then fails", true, left + "\n" + right + "\nexit 1", unprocessed,
-            QStringLiteral("exit status 1"));
-        add("single result, then fails", false, single + failing, unprocessed,
-            QStringLiteral("disk full"));
+            u"exit status 1"_s);
+        add("single result, then fails", false, single + failing, unprocessed, u"disk full"_s);
         add("single result, then crashes", false, single + crashing, unprocessed, stopped);
         add("single result, then killed at the time limit", false, single + hang, unprocessed,
             tooLong);
@@ -195,10 +195,10 @@ private slots:
         add("result is not an image", false, "echo junk > \"$out/proc.tif\"", unprocessed,
             unreadable);
         // An old entry that can't be cleared might pass for this run's result: not run at all.
-        row("spread, a folder where the right half goes", true, left, true,
-            QStringLiteral("proc_2R.tif"), unprocessed, QStringLiteral("could not be emptied"));
+        row("spread, a folder where the right half goes", true, left, true, u"proc_2R.tif"_s,
+            unprocessed, u"could not be emptied"_s);
         row("processor not executable", false, single, false, none, unprocessed,
-            QStringLiteral("could not be started"));
+            u"could not be started"_s);
         // Nothing to tell: a missing processor is how the program is installed, not a failure.
         add("processor missing", true, QByteArray(), unprocessed, none);
     }
@@ -211,13 +211,13 @@ private slots:
         QFETCH(QString, inTheWay);
         QFETCH(QList<QSize>, expected);
         QFETCH(QString, problem);
-        const QString pidPath = m_dir.filePath(QStringLiteral("pid"));
+        const QString pidPath = m_dir.filePath(u"pid"_s);
         QFile::remove(pidPath);
-        const QString blocker = m_outputFolder + QLatin1Char('/') + inTheWay;
+        const QString blocker = m_outputFolder + u'/' + inTheWay;
         QVERIFY(inTheWay.isEmpty() || QDir().mkpath(blocker));
         const bool hangs = body.contains("sleep");
-        const QString program = body.isNull() ? m_dir.filePath(QStringLiteral("missing.sh"))
-                                              : processor(body, executable);
+        const QString program =
+            body.isNull() ? m_dir.filePath(u"missing.sh"_s) : processor(body, executable);
 
         const ProcessedPages processed =
             processScannedPage(filled(PageSize), book, false, {program, hangs ? 1000 : Enough});
@@ -239,22 +239,22 @@ private slots:
     {
         QVERIFY(processScannedPage(QImage(), false, false, {processor("exit 0"), Enough})
                     .pages.isEmpty());
-        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("arguments"))));
+        QVERIFY(!QFile::exists(m_dir.filePath(u"arguments"_s)));
     }
 
     void compatibleProcessorIsFoundOnPath()
     {
         // No quillary-pageproc sits beside the test program, so PATH decides.
         const QByteArray path = qgetenv("PATH");
-        const QString folder = m_dir.filePath(QStringLiteral("bin"));
+        const QString folder = m_dir.filePath(u"bin"_s);
         QVERIFY(QDir().mkpath(folder));
-        const QString compatible = folder + QStringLiteral("/scantailor-cli");
+        const QString compatible = folder + u"/scantailor-cli"_s;
         QVERIFY(QFile::copy(processor("exit 0"), compatible));
         QVERIFY(QFile::setPermissions(compatible, QFile::ReadOwner | QFile::ExeOwner));
 
         qputenv("PATH", QFile::encodeName(folder));
         const QString found = defaultPageProcessor();
-        qputenv("PATH", QFile::encodeName(m_dir.filePath(QStringLiteral("empty"))));
+        qputenv("PATH", QFile::encodeName(m_dir.filePath(u"empty"_s)));
         const QString none = defaultPageProcessor();
         qputenv("PATH", path);
 

@@ -16,6 +16,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace Ribbon;
 
 namespace {
@@ -33,9 +35,9 @@ bool showActive(QWidget *window)
     return QTest::qWaitForWindowActive(window);
 }
 
-RibbonGroup *addGroup(RibbonBar *bar, const QString &title = QStringLiteral("&Scan"))
+RibbonGroup *addGroup(RibbonBar *bar, const QString &title = u"&Scan"_s)
 {
-    return bar->addPage(QStringLiteral("&Scan"))->addGroup(title);
+    return bar->addPage(u"&Scan"_s)->addGroup(title);
 }
 
 QAction *addLarge(RibbonGroup *group, const QString &text)
@@ -56,7 +58,7 @@ std::unique_ptr<QWidget> showHost()
 OfficePopupWindow *makePopup(QWidget *parent, int displayTime = 10000)
 {
     auto *popup = new OfficePopupWindow(parent);
-    auto *content = new QLabel(QStringLiteral("Notice"));
+    auto *content = new QLabel(u"Notice"_s);
     content->setMinimumSize(300, 100);
     popup->setCentralWidget(content);
     popup->setAnimation(OfficePopupWindow::NoAnimation);
@@ -112,15 +114,14 @@ private slots:
     void pagesAndGroupsKeepOrder()
     {
         RibbonMainWindow window;
-        window.setWindowTitle(QStringLiteral("Quillary - Test"));
+        window.setWindowTitle(u"Quillary - Test"_s);
         RibbonBar *bar = window.ribbonBar();
-        const QStringList titles = {QStringLiteral("&Scan && PDF"), QStringLiteral("&Editing"),
-                                    QStringLiteral("&Composition")};
+        const QStringList titles = {u"&Scan && PDF"_s, u"&Editing"_s, u"&Composition"_s};
         for (const QString &title : titles)
             bar->addPage(title);
         auto *tabs = bar->findChild<QTabBar *>();
         QCOMPARE(bar->pageCount(), 3);
-        QCOMPARE(tabs->accessibleTabName(0), QStringLiteral("Scan & PDF"));
+        QCOMPARE(tabs->accessibleTabName(0), u"Scan & PDF"_s);
         QCOMPARE(bar->page(3), nullptr);
 
         QSignalSpy changed(bar, &RibbonBar::currentPageChanged);
@@ -130,21 +131,21 @@ private slots:
         QCOMPARE(changed.count(), 1);
 
         RibbonPage *page = bar->page(2);
-        RibbonGroup *move = page->addGroup(QStringLiteral("&Move"));
-        RibbonGroup *remove = page->addGroup(QStringLiteral("&Remove"));
-        QAction *moveUp = addLarge(move, QStringLiteral("Move &Up"));
+        RibbonGroup *move = page->addGroup(u"&Move"_s);
+        RibbonGroup *remove = page->addGroup(u"&Remove"_s);
+        QAction *moveUp = addLarge(move, u"Move &Up"_s);
         moveUp->setShortcut(QKeySequence(Qt::Key_Space));
-        addLarge(remove, QStringLiteral("&Remove Page"));
+        addLarge(remove, u"&Remove Page"_s);
         QVERIFY(showActive(&window));
         QCOMPARE(page->groups(), (QList<RibbonGroup *>{move, remove}));
         QVERIFY(move->geometry().right() < remove->geometry().left());
 
         // The title bar follows the window title until it is hidden.
-        auto *titleBar = bar->findChild<QLabel *>(QStringLiteral("titleBar"));
+        auto *titleBar = bar->findChild<QLabel *>(u"titleBar"_s);
         QVERIFY(titleBar && titleBar->isVisible());
-        QCOMPARE(titleBar->text(), QStringLiteral("Quillary - Test"));
-        window.setWindowTitle(QStringLiteral("Renamed"));
-        QCOMPARE(titleBar->text(), QStringLiteral("Renamed"));
+        QCOMPARE(titleBar->text(), u"Quillary - Test"_s);
+        window.setWindowTitle(u"Renamed"_s);
+        QCOMPARE(titleBar->text(), u"Renamed"_s);
         bar->setTitleBarVisible(false);
         QVERIFY(!titleBar->isVisible());
 
@@ -162,12 +163,12 @@ private slots:
             }
             return names;
         };
-        QCOMPARE(selectedTabs(), QStringList{QStringLiteral("Composition")});
+        QCOMPARE(selectedTabs(), QStringList{u"Composition"_s});
 
         // Alt and a page's letter reach it; a command's shortcut works from another page.
         QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
         QCOMPARE(bar->currentPage(), 0);
-        QCOMPARE(selectedTabs(), QStringList{QStringLiteral("Scan & PDF")});
+        QCOMPARE(selectedTabs(), QStringList{u"Scan & PDF"_s});
         QTest::keyClick(&window, Qt::Key_E, Qt::AltModifier);
         QCOMPARE(bar->currentPage(), 1);
         QSignalSpy triggered(moveUp, &QAction::triggered);
@@ -180,12 +181,12 @@ private slots:
         QCOMPARE(third->parent(), tabList);
         third->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(bar->currentPage(), 2);
-        QCOMPARE(selectedTabs(), QStringList{QStringLiteral("Composition")});
+        QCOMPARE(selectedTabs(), QStringList{u"Composition"_s});
 
         // Groups wider than the window scroll sideways, and a command given focus comes into view.
         for (int i = 0; i < 6; ++i)
-            addLarge(remove, QStringLiteral("Command %1").arg(i));
-        QWidget *far = remove->widgetFor(addLarge(remove, QStringLiteral("Far Away")));
+            addLarge(remove, u"Command %1"_s.arg(i));
+        QWidget *far = remove->widgetFor(addLarge(remove, u"Far Away"_s));
         QVERIFY(window.minimumSizeHint().width() < 300);
         window.resize(300, 400);
         QToolButton *left = named<QToolButton>(*page, "Scroll ribbon left");
@@ -225,8 +226,7 @@ private slots:
         RibbonMainWindow window;
         RibbonBar *bar = window.ribbonBar();
         RibbonGroup *scan = addGroup(bar);
-        RibbonGroup *edit =
-            bar->addPage(QStringLiteral("&Editing"))->addGroup(QStringLiteral("&Pages"));
+        RibbonGroup *edit = bar->addPage(u"&Editing"_s)->addGroup(u"&Pages"_s);
         QList<QAction *> actions;
         for (const char *text : {"Scan &Page", "&Auto Scan"})
             actions << addLarge(scan, QString::fromLatin1(text));
@@ -234,17 +234,17 @@ private slots:
             actions << addLarge(edit, QString::fromLatin1(text));
         actions[4]->setEnabled(false);
         scan->setOptionButtonVisible(true);
-        scan->optionButtonAction()->setText(QStringLiteral("Restore Session"));
+        scan->optionButtonAction()->setText(u"Restore Session"_s);
         actions << scan->optionButtonAction();
         auto *combo = new QComboBox;
-        edit->addWidget(QIcon(), QStringLiteral("Color &Mode:"), false, combo);
+        edit->addWidget(QIcon(), u"Color &Mode:"_s, false, combo);
         QStringList triggered;
         for (QAction *action : actions)
             connect(action, &QAction::triggered,
                     [&triggered, action] { triggered << action->text(); });
         const auto shownTips = [&window] {
             QStringList texts;
-            for (QLabel *tip : window.findChildren<QLabel *>(QStringLiteral("keyTip")))
+            for (QLabel *tip : window.findChildren<QLabel *>(u"keyTip"_s))
                 if (tip->isVisible())
                     texts << tip->text();
             return texts;
@@ -270,10 +270,10 @@ private slots:
                                         QSize(w->width(), w->height() - captionTop))});
             }
             QStringList covered;
-            for (QLabel *tip : window.findChildren<QLabel *>(QStringLiteral("keyTip"))) {
+            for (QLabel *tip : window.findChildren<QLabel *>(u"keyTip"_s)) {
                 for (const auto &[text, rect] : words) {
                     if (tip->isVisible() && tip->geometry().intersects(rect))
-                        covered << tip->text() + QLatin1String(" covers ") + text;
+                        covered << tip->text() + " covers "_L1 + text;
                 }
             }
             return covered;
@@ -292,7 +292,7 @@ private slots:
             }
         }
         QVERIFY(shownTips().isEmpty());
-        const bool isRow = expected == QStringLiteral("Color &Mode:");
+        const bool isRow = expected == u"Color &Mode:"_s;
         QCOMPARE(triggered, expected.isEmpty() || isRow ? QStringList() : QStringList{expected});
         QCOMPARE(combo->hasFocus(), isRow);
     }
@@ -300,13 +300,12 @@ private slots:
     void groupRowsAndButtons()
     {
         RibbonMainWindow window;
-        RibbonGroup *group = addGroup(window.ribbonBar(), QStringLiteral("Fast &Settings"));
-        QAction *large = addLarge(group, QStringLiteral("&Settings"));
+        RibbonGroup *group = addGroup(window.ribbonBar(), u"Fast &Settings"_s);
+        QAction *large = addLarge(group, u"&Settings"_s);
         auto *button = qobject_cast<QToolButton *>(group->widgetFor(large));
         // Wrapped or not, large buttons keep one height so a page's buttons line up.
-        const QString title = QStringLiteral("Build PDF Document");
-        QCOMPARE(RibbonButton::wrappedText(title, button->fontMetrics()),
-                 QStringLiteral("Build PDF\nDocument"));
+        const QString title = u"Build PDF Document"_s;
+        QCOMPARE(RibbonButton::wrappedText(title, button->fontMetrics()), u"Build PDF\nDocument"_s);
         QCOMPARE(group->widgetFor(addLarge(group, title))->sizeHint().height(),
                  button->sizeHint().height());
         QList<QAction *> rows;
@@ -316,31 +315,30 @@ private slots:
             rows << group->addWidget(QIcon(), QString::fromLatin1(text), true, lists.last());
         }
         QMenu menu;
-        QAction *small =
-            group->addAction(redIcon(), QStringLiteral("&Auto Scan"), Qt::ToolButtonTextBesideIcon,
-                             &menu, QToolButton::InstantPopup);
+        QAction *small = group->addAction(redIcon(), u"&Auto Scan"_s, Qt::ToolButtonTextBesideIcon,
+                                          &menu, QToolButton::InstantPopup);
         QCOMPARE(qobject_cast<QToolButton *>(group->widgetFor(small))->menu(), &menu);
         group->setOptionButtonVisible(true);
-        group->optionButtonAction()->setToolTip(QStringLiteral("Restore Session"));
+        group->optionButtonAction()->setToolTip(u"Restore Session"_s);
         QVERIFY(showActive(&window));
 
         QSignalSpy triggered(large, &QAction::triggered);
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(triggered.count(), 1);
         // A renamed command is announced by its new name.
-        large->setText(QStringLiteral("&Scan Again"));
-        QCOMPARE(button->accessibleName(), QStringLiteral("Scan Again"));
+        large->setText(u"&Scan Again"_s);
+        QCOMPARE(button->accessibleName(), u"Scan Again"_s);
         // The group's option button runs its own action and is named by its tooltip.
-        auto *option = group->findChild<QToolButton *>(QStringLiteral("optionButton"));
+        auto *option = group->findChild<QToolButton *>(u"optionButton"_s);
         QVERIFY(option && option->isVisible());
-        QCOMPARE(option->accessibleName(), QStringLiteral("Restore Session"));
+        QCOMPARE(option->accessibleName(), u"Restore Session"_s);
         QSignalSpy optionTriggered(group->optionButtonAction(), &QAction::triggered);
         QTest::mouseClick(option, Qt::LeftButton);
         QCOMPARE(optionTriggered.count(), 1);
 
         auto *label = group->widgetFor(rows[1])->findChild<QLabel *>();
         QCOMPARE(label->buddy(), lists[1]);
-        QCOMPARE(label->accessibleName(), QStringLiteral("Color Mode:"));
+        QCOMPARE(label->accessibleName(), u"Color Mode:"_s);
         QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
         QVERIFY(lists[1]->hasFocus());
 
@@ -393,8 +391,8 @@ private slots:
         pane.setSingleStep(step);
         pane.setSliderPosition(start);
         pane.show();
-        auto *decrease = pane.findChild<QToolButton *>(QStringLiteral("decreaseButton"));
-        auto *increase = pane.findChild<QToolButton *>(QStringLiteral("increaseButton"));
+        auto *decrease = pane.findChild<QToolButton *>(u"decreaseButton"_s);
+        auto *increase = pane.findChild<QToolButton *>(u"increaseButton"_s);
         auto *slider = pane.findChild<QSlider *>();
         QVERIFY(decrease && increase && slider && increase->isVisible());
 
@@ -404,7 +402,7 @@ private slots:
         if (dragged)
             slider->setValue(dragTo);
         for (const QChar click : dragged ? QString() : input)
-            QTest::mouseClick(click == QLatin1Char('+') ? increase : decrease, Qt::LeftButton);
+            QTest::mouseClick(click == u'+' ? increase : decrease, Qt::LeftButton);
         QCOMPARE(pane.value(), expected);
         QCOMPARE(slider->value(), expected);
         QCOMPARE(changed.count(), changes);
@@ -429,8 +427,8 @@ private slots:
         others.last()->showPopup();
         QPointer<OfficePopupWindow> popup = makePopup(window.get(), byButton ? 0 : 200);
         popup->setTitleCloseButtonVisible(byButton);
-        popup->setTitleText(QStringLiteral("<h4>&nbsp;Quillary Message</h4>"));
-        QCOMPARE(popup->accessibleName(), QStringLiteral("Quillary Message"));
+        popup->setTitleText(u"<h4>&nbsp;Quillary Message</h4>"_s);
+        QCOMPARE(popup->accessibleName(), u"Quillary Message"_s);
         QSignalSpy aboutToClose(popup.data(), &OfficePopupWindow::aboutToClose);
         popup->showPopup();
         QVERIFY(popup->isVisible());
@@ -447,10 +445,10 @@ private slots:
                 QVERIFY(stack[i].bottom() < stack[i - 1].top());
         }
 
-        auto *timer = popup->findChild<QTimer *>(QStringLiteral("displayTimer"));
+        auto *timer = popup->findChild<QTimer *>(u"displayTimer"_s);
         QCOMPARE(timer->isActive(), !byButton); // display time 0: stays until closed
         if (byButton) {
-            auto *close = popup->findChild<QToolButton *>(QStringLiteral("closeButton"));
+            auto *close = popup->findChild<QToolButton *>(u"closeButton"_s);
             QVERIFY(close && close->isVisible());
             QTest::mouseClick(close, Qt::LeftButton);
         } else {
@@ -467,12 +465,12 @@ private slots:
 
         OfficePopupWindow *next = makePopup(window.get());
         next->setTitleCloseButtonVisible(byButton);
-        next->setTitleText(QStringLiteral("<h4>&nbsp;Quillary Message</h4>"));
+        next->setTitleText(u"<h4>&nbsp;Quillary Message</h4>"_s);
         next->showPopup();
         QCOMPARE(next->geometry(), stack[1]);
         // New content replaces the old, which goes.
         QPointer<QWidget> first = next->centralWidget();
-        next->setCentralWidget(new QLabel(QStringLiteral("second")));
+        next->setCentralWidget(new QLabel(u"second"_s));
         QVERIFY(first.isNull());
         for (OfficePopupWindow *other : {others[0], others[1], next})
             other->close();
@@ -496,7 +494,7 @@ private slots:
         style.setTheme((theme + 1) % 5);
         RibbonBar bar;
         bar.setStyle(&style);
-        addLarge(addGroup(&bar), QStringLiteral("Scan &Page"));
+        addLarge(addGroup(&bar), u"Scan &Page"_s);
         bar.resize(400, bar.sizeHint().height());
         const QImage before = bar.grab().toImage();
         QSignalSpy changed(&style, &OfficeStyle::themeChanged);
@@ -528,8 +526,8 @@ private slots:
         style.setTheme(4);
         RibbonBar bar;
         bar.setStyle(&style);
-        RibbonGroup *group = addGroup(&bar, QStringLiteral("&Pages"));
-        addLarge(group, QStringLiteral("Scan &Page"));
+        RibbonGroup *group = addGroup(&bar, u"&Pages"_s);
+        addLarge(group, u"Scan &Page"_s);
         bar.resize(500, bar.sizeHint().height());
         QVERIFY(showActive(&bar));
         const QImage ribbon = bar.grab().toImage();
@@ -541,17 +539,16 @@ private slots:
         QVERIFY(matchesPalette(
             ribbon.pixel(areaOf(page).center().x() + 200, areaOf(page).center().y()), palette));
         QVERIFY2(textContrast(ribbon, areaOf(bar.findChild<QTabBar *>())) >= 4.5, "page titles");
-        QVERIFY2(textContrast(ribbon,
-                              areaOf(group->findChild<QLabel *>(QStringLiteral("caption")))) >= 4.5,
+        QVERIFY2(textContrast(ribbon, areaOf(group->findChild<QLabel *>(u"caption"_s))) >= 4.5,
                  "group caption");
 
         const auto host = showHost();
         QPointer<OfficePopupWindow> popup = makePopup(host.get());
-        popup->setTitleText(QStringLiteral("<h4>&nbsp;Quillary Message</h4>"));
+        popup->setTitleText(u"<h4>&nbsp;Quillary Message</h4>"_s);
         popup->showPopup();
         QVERIFY(QTest::qWaitForWindowExposed(popup));
         const QImage notice = popup->grab().toImage();
-        const QRect title = popup->findChild<QLabel *>(QStringLiteral("titleLabel"))->geometry();
+        const QRect title = popup->findChild<QLabel *>(u"titleLabel"_s)->geometry();
         QVERIFY(matchesPalette(notice.pixel(title.topLeft() + QPoint(1, 1)), palette));
         QVERIFY2(textContrast(notice, title) >= 4.5, "notice title");
         popup->close();

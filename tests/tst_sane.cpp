@@ -16,6 +16,8 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // The test device's scan area (tests/sane/test.conf), 40 x 50 mm, in pixels.
 QSize pageSize(int dpi)
@@ -146,13 +148,13 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        QCoreApplication::setApplicationName(QStringLiteral("QuillarySaneTest"));
+        QCoreApplication::setOrganizationName(u"Plenwick"_s);
+        QCoreApplication::setApplicationName(u"QuillarySaneTest"_s);
         // Only SANE's virtual test device, whatever is plugged into this machine.
         if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
             qputenv("SANE_CONFIG_DIR", QUILLARY_SANE_CONFIG_DIR);
         QLoggingCategory::setFilterRules(
-            QStringLiteral("quillary.scan.*.debug=false\nquillary.scan.*.info=false"));
+            u"quillary.scan.*.debug=false\nquillary.scan.*.info=false"_s);
     }
 
     void init() { QSettings().clear(); }
@@ -190,8 +192,8 @@ private slots:
         QFETCH(int, pages);
         setRunSettings(paperSource, acquireImage);
         auto session = makeSession(colourMode, dpi);
-        session->library->setDeviceOption("test-picture", white ? QStringLiteral("Solid white")
-                                                                : QStringLiteral("Solid black"));
+        session->library->setDeviceOption("test-picture",
+                                          white ? u"Solid white"_s : u"Solid black"_s);
         if (!option.isEmpty())
             session->library->setDeviceOption(option, value);
         QSignalSpy failed(session->frame.get(), &EzPrevScan::failedScan);
@@ -233,7 +235,7 @@ private slots:
         const QSize size = session->pages.first().size();
         QVERIFY2(qAbs(size.width() - 100 * 20 / 25.4) <= 1 &&
                      qAbs(size.height() - 100 * 30 / 25.4) <= 1,
-                 qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+                 qPrintable(u"%1 x %2"_s.arg(size.width()).arg(size.height())));
     }
 
     void sourceIsPickedFromTheDevicesChoices_data()
@@ -242,9 +244,7 @@ private slots:
         QTest::addColumn<bool>("feeder");
         QTest::addColumn<bool>("duplex");
         QTest::addColumn<QString>("expected");
-        const auto list = [](const char *names) {
-            return QString::fromLatin1(names).split(QLatin1Char('|'));
-        };
+        const auto list = [](const char *names) { return QString::fromLatin1(names).split(u'|'); };
         const QStringList common = list("Flatbed|ADF Front|ADF Back|ADF Duplex");
         row("glass", common, false, false, "Flatbed");
         row("feeder: its front side, never the back alone", common, true, false, "ADF Front");
@@ -309,7 +309,7 @@ private slots:
         // The next run starts afresh once the paper is free again.
         session->afterPage = nullptr;
         setRunSettings(0, 0);
-        session->library->setDeviceOption("read-return-value", QStringLiteral("Default"));
+        session->library->setDeviceOption("read-return-value", u"Default"_s);
         session->frame->scan();
         QCOMPARE(session->pages.size(), atPage + 1);
         QCOMPARE(failed.count(), fails ? 1 : 0);
@@ -396,27 +396,26 @@ private slots:
         };
         SaneScannerLibrary library;
         // Two devices of one model are told apart by their names.
-        QCOMPARE(library.sourceNames(),
-                 (QStringList{QStringLiteral("Noname frontend-tester (test:0)"),
-                              QStringLiteral("Noname frontend-tester (test:1)")}));
+        QCOMPARE(library.sourceNames(), (QStringList{u"Noname frontend-tester (test:0)"_s,
+                                                     u"Noname frontend-tester (test:1)"_s}));
         answer(1);
         QVERIFY(library.selectSource(nullptr));
-        QCOMPARE(preselected, QStringLiteral("test:0"));
+        QCOMPARE(preselected, u"test:0"_s);
         QVERIFY(library.open());
-        QCOMPARE(library.openDevice(), QStringLiteral("test:1"));
+        QCOMPARE(library.openDevice(), u"test:1"_s);
         library.endFeederRun();
         QVERIFY(library.openDevice().isEmpty());
 
         // The dialog opens on the remembered device; cancelling keeps it.
         answer(-1);
         QVERIFY(!library.selectSource(nullptr));
-        QCOMPARE(preselected, QStringLiteral("test:1"));
-        QCOMPARE(readSetting(Settings::ScannerDevice).toString(), QStringLiteral("test:1"));
+        QCOMPARE(preselected, u"test:1"_s);
+        QCOMPARE(readSetting(Settings::ScannerDevice).toString(), u"test:1"_s);
 
         // A remembered device that has gone away falls back to the first.
-        writeSetting(Settings::ScannerDevice, QStringLiteral("test:9"));
+        writeSetting(Settings::ScannerDevice, u"test:9"_s);
         QVERIFY(library.open());
-        QCOMPARE(library.openDevice(), QStringLiteral("test:0"));
+        QCOMPARE(library.openDevice(), u"test:0"_s);
         library.endFeederRun();
     }
 
@@ -431,26 +430,25 @@ private slots:
         served.fill(230);
         for (int y = 100; y < 200; ++y)
             memset(served.scanLine(y), 20, size_t(served.width()));
-        const QString grey = config.filePath(QStringLiteral("grey.jpg"));
-        const QString colour = config.filePath(QStringLiteral("colour.jpg"));
+        const QString grey = config.filePath(u"grey.jpg"_s);
+        const QString colour = config.filePath(u"colour.jpg"_s);
         QVERIFY(served.save(grey) && served.convertToFormat(QImage::Format_RGB32).save(colour));
         QProcess server;
-        server.start(QStringLiteral("python3"),
+        server.start(u"python3"_s,
                      {QStringLiteral(QUILLARY_SANE_CONFIG_DIR "/escl_server.py"), colour, grey});
         QVERIFY(server.waitForReadyRead(10000));
         const QByteArray port = server.readLine().trimmed();
-        QVERIFY(writeFile(config.filePath(QStringLiteral("dll.conf")), "airscan\n"));
-        QVERIFY(writeFile(config.filePath(QStringLiteral("airscan.conf")),
+        QVERIFY(writeFile(config.filePath(u"dll.conf"_s), "airscan\n"));
+        QVERIFY(writeFile(config.filePath(u"airscan.conf"_s),
                           "[devices]\n\"Loopback Scanner\" = http://127.0.0.1:" + port +
                               "/eSCL, eSCL\n[options]\ndiscovery = disable\n"));
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("SANE_CONFIG_DIR"), config.path());
-        environment.insert(QStringLiteral("QUILLARY_ESCL_CHILD"), QStringLiteral("1"));
+        environment.insert(u"SANE_CONFIG_DIR"_s, config.path());
+        environment.insert(u"QUILLARY_ESCL_CHILD"_s, u"1"_s);
         child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("networkScannerDeliversAPage")});
+        child.start(QCoreApplication::applicationFilePath(), {u"networkScannerDeliversAPage"_s});
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitCode(), 0);
         server.kill();
@@ -463,17 +461,16 @@ private slots:
         for (int status = SANE_STATUS_GOOD; status <= 13; ++status)
             texts << saneStatusText(status);
         QCOMPARE(texts.size(), 14);
-        QVERIFY(saneStatusText(99).contains(QStringLiteral("99")));
+        QVERIFY(saneStatusText(99).contains(u"99"_s));
     }
 
 private:
     void scanFromNetworkScanner()
     {
-        writeSetting(Settings::ScannerDevice, QStringLiteral("airscan:e0:Loopback Scanner"));
+        writeSetting(Settings::ScannerDevice, u"airscan:e0:Loopback Scanner"_s);
         setRunSettings(0, 0);
         auto session = makeSession(2, 100);
-        QCOMPARE(session->library->sourceNames(),
-                 QStringList{QStringLiteral("eSCL Loopback Scanner")});
+        QCOMPARE(session->library->sourceNames(), QStringList{u"eSCL Loopback Scanner"_s});
         session->frame->scan();
         QCOMPARE(session->pages.size(), 1);
         const QImage page = session->pages.first().convertToFormat(QImage::Format_Grayscale8);

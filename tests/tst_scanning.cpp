@@ -17,6 +17,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 struct Scanning
 {
@@ -54,8 +56,8 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        QCoreApplication::setApplicationName(QStringLiteral("QuillaryScanningTest"));
+        QCoreApplication::setOrganizationName(u"Plenwick"_s);
+        QCoreApplication::setApplicationName(u"QuillaryScanningTest"_s);
         QApplication::setStyle(new Ribbon::RibbonStyle);
         // The English singular forms ("1 blank page") come from the plural translation.
         installTranslators(QLocale(QLocale::English));
@@ -67,8 +69,8 @@ private slots:
     {
         QSettings().clear();
         const QString work = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        QDir(work + QStringLiteral("/Current")).removeRecursively();
-        QDir(work + QStringLiteral("/Earlier Sessions")).removeRecursively();
+        QDir(work + u"/Current"_s).removeRecursively();
+        QDir(work + u"/Earlier Sessions"_s).removeRecursively();
     }
 
     void singleScanAddsThePage_data()
@@ -99,8 +101,8 @@ private slots:
         const QImage stored(path);
         QCOMPARE(stored.size(), QSize(40, 30));
         QCOMPARE(stored.depth() == 1, depth == 1);
-        QVERIFY(scanning.library->calls().contains(QStringLiteral("setResolution(300)")));
-        QVERIFY(scanning.library->calls().contains(QStringLiteral("acquirePage(%1)").arg(mask)));
+        QVERIFY(scanning.library->calls().contains(u"setResolution(300)"_s));
+        QVERIFY(scanning.library->calls().contains(u"acquirePage(%1)"_s.arg(mask)));
         QCOMPARE(scanning.library->pagesOutstanding(), 0);
         QCOMPARE(window.workAreaStack()->currentIndex(), int(MainWindow::EditorArea));
         QVERIFY(window.action(Command::RotateLeft)->isEnabled());
@@ -140,13 +142,13 @@ private slots:
             makeWindow({glass, FakeScannerLibrary::pageOf(deviceCuts ? cut : glassAt(300)), glass});
         scanning.library->setScanAreaApplied(deviceCuts);
         MainWindow &window = *scanning.window;
-        chooseColour(window, QStringLiteral("Photo Color"));
+        chooseColour(window, u"Photo Color"_s);
         window.qualityBox()->setCurrentIndex(2);
 
         window.action(Command::ScanPage)->trigger();
         QCOMPARE(window.workAreaStack()->currentIndex(), int(MainWindow::GlassArea));
         QCOMPARE(window.pageStore()->count(), 0);
-        QVERIFY(scanning.library->calls().contains(QStringLiteral("setResolution(75)")));
+        QVERIFY(scanning.library->calls().contains(u"setResolution(75)"_s));
         QVERIFY(scanning.library->scanArea().isEmpty());
         window.scanAreaView()->setArea(part);
         if (cancel) {
@@ -160,10 +162,10 @@ private slots:
         const QRectF asked = scanning.library->scanArea();
         QVERIFY2(qAbs(asked.left() - part.left()) < 0.5 &&
                      qAbs(asked.bottom() - part.bottom()) < 0.5,
-                 qPrintable(QStringLiteral("%1 %2").arg(asked.left()).arg(asked.bottom())));
+                 qPrintable(u"%1 %2"_s.arg(asked.left()).arg(asked.bottom())));
         const QImage page(window.pageStore()->pagePaths().first());
         QVERIFY2(qAbs(page.width() - cut.width()) <= 1 && qAbs(page.height() - cut.height()) <= 1,
-                 qPrintable(QStringLiteral("%1 x %2").arg(page.width()).arg(page.height())));
+                 qPrintable(u"%1 x %2"_s.arg(page.width()).arg(page.height())));
         QVERIFY(near(page.pixel(2, 2), qRgb(255, 0, 0), 40));
         QVERIFY(near(page.pixel(page.width() - 3, page.height() - 3), qRgb(255, 0, 0), 40));
 
@@ -198,15 +200,14 @@ private slots:
         PageListWidget *store = window.pageStore();
         QCOMPARE(store->count(), leaveOut ? 2 : 3);
         for (int i = 0; i < store->count(); ++i)
-            QCOMPARE(store->pageNote(i),
-                     !leaveOut && i == 1 ? QStringLiteral("Blank page?") : QString());
+            QCOMPARE(store->pageNote(i), !leaveOut && i == 1 ? u"Blank page?"_s : QString());
         QCOMPARE(noticeTexts(window).size(), leaveOut ? 1 : 0);
         if (!leaveOut)
             return;
-        QVERIFY(noticeTexts(window).first().contains(QStringLiteral("1 blank page was left out.")));
+        QVERIFY(noticeTexts(window).first().contains(u"1 blank page was left out."_s));
         window.undo();
         QCOMPARE(store->count(), 3);
-        QCOMPARE(store->pageNote(1), QStringLiteral("Blank page?"));
+        QCOMPARE(store->pageNote(1), u"Blank page?"_s);
     }
 
     // A page scanned while a restore runs (the restore lets events through) waits for it:
@@ -220,21 +221,21 @@ private slots:
         {
             auto earlier = makeWindow({FakeScannerLibrary::page(colours[0], 20, 20),
                                        FakeScannerLibrary::page(colours[1], 20, 20)});
-            chooseColour(*earlier.window, QStringLiteral("Photo Color"));
+            chooseColour(*earlier.window, u"Photo Color"_s);
             earlier.window->scanPage();
             QCOMPARE(earlier.window->pageStore()->count(), 2);
             QCOMPARE(earlier.window->pageStore()->currentIndex(), 1);
         }
         auto scanning = makeWindow({FakeScannerLibrary::page(colours[2], 20, 20)});
         MainWindow &window = *scanning.window;
-        chooseColour(window, QStringLiteral("Photo Color"));
+        chooseColour(window, u"Photo Color"_s);
         QTimer::singleShot(0, &window, &MainWindow::scanPage);
         window.restoreSession();
         QTRY_COMPARE(window.pageStore()->count(), 3);
         const QStringList paths = window.pageStore()->pagePaths();
         for (int i = 0; i < 3; ++i)
             QVERIFY2(near(middleOf(paths[i]), colours[i], 39), qPrintable(paths[i]));
-        QCOMPARE(noticeTexts(window).filter(QStringLiteral("Can't")), QStringList());
+        QCOMPARE(noticeTexts(window).filter(u"Can't"_s), QStringList());
     }
 
     void failedPageIsToldAndEarlierPagesKept_data()
@@ -275,11 +276,11 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("kept"); // pages taken before the cancel, which come while the
                                        // next one is read
-        row("preview's Cancel", QStringLiteral("preview"), 2);
-        row("wizard's Cancel during the first page", QStringLiteral("cancel"), 0);
-        row("wizard's Scan Now during the run, then Cancel", QStringLiteral("scan now, cancel"), 1);
-        row("wizard's Finish on the countdown", QStringLiteral("finish"), 2);
-        row("wizard closed on the countdown", QStringLiteral("close"), 2);
+        row("preview's Cancel", u"preview"_s, 2);
+        row("wizard's Cancel during the first page", u"cancel"_s, 0);
+        row("wizard's Scan Now during the run, then Cancel", u"scan now, cancel"_s, 1);
+        row("wizard's Finish on the countdown", u"finish"_s, 2);
+        row("wizard closed on the countdown", u"close"_s, 2);
     }
     void cancelStopsAFeederRun()
     {
@@ -295,7 +296,7 @@ private slots:
         sane->setDeviceOption("read-delay", true);
         sane->setDeviceOption("read-delay-duration", 10000);
         MainWindow window(MainWindow::NoSplash, std::move(library));
-        chooseColour(window, QStringLiteral("Grayscale"));
+        chooseColour(window, u"Grayscale"_s);
         EzPrevScan *session = window.scannerSession();
         AutoScanWizard *wizard = window.autoScanWizard();
         auto *previewCancel = session->findChild<QPushButton *>();
@@ -313,13 +314,13 @@ private slots:
             if (acted || percent == 0 || pagesSeen != kept)
                 return;
             QAbstractButton *wizardCancel = wizard->button(QWizard::CancelButton);
-            if (how == QLatin1String("preview")) {
+            if (how == "preview"_L1) {
                 acted = previewShown;
                 previewCancel->click();
-            } else if (how == QLatin1String("finish")) {
+            } else if (how == "finish"_L1) {
                 acted = true;
                 wizard->button(QWizard::FinishButton)->click();
-            } else if (how == QLatin1String("close")) {
+            } else if (how == "close"_L1) {
                 acted = true;
                 wizard->close();
             } else if (wizard->currentId() == AutoScanWizard::TimerPageId) {
@@ -331,7 +332,7 @@ private slots:
             }
         });
 
-        if (how == QLatin1String("preview")) {
+        if (how == "preview"_L1) {
             window.scanPage();
         } else {
             QTimer::singleShot(0, wizard, [wizard] { wizard->next(); });
@@ -387,7 +388,7 @@ private slots:
         autoScan ? window.startAutoScan() : window.scanPage();
         QVERIFY(asked);
         QCOMPARE(window.pageStore()->count(), autoScan ? 3 : 1);
-        QTRY_COMPARE(scanning.library->calls().count(QStringLiteral("open()")), opens);
+        QTRY_COMPARE(scanning.library->calls().count(u"open()"_s), opens);
         window.autoScanWizard()->close();
     }
 
@@ -422,7 +423,7 @@ private slots:
         auto scanning = makeWindow(pages);
         scanning.library->setFeederEmptyAfter({3, 3 + backs});
         MainWindow &window = *scanning.window;
-        chooseColour(window, QStringLiteral("Grayscale"));
+        chooseColour(window, u"Grayscale"_s);
         AutoScanWizard *wizard = window.autoScanWizard();
         bool bookDuringRun = false;
         QTimer::singleShot(0, [&] {

@@ -6,6 +6,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 const QRgb Red = qRgb(255, 0, 0);
 const QRgb Green = qRgb(0, 255, 0);
@@ -19,8 +21,8 @@ QString hex(QRgb colour)
 QString describe(const QImage *image)
 {
     if (!image)
-        return QStringLiteral("none");
-    return image->isNull() ? QStringLiteral("null") : hex(image->pixel(0, 0));
+        return u"none"_s;
+    return image->isNull() ? u"null"_s : hex(image->pixel(0, 0));
 }
 
 struct Session
@@ -43,12 +45,11 @@ std::unique_ptr<Session> makeSession(const QList<std::optional<DibBuffer>> &page
     // Like the window: take the page over (the one announced is the one the frame holds),
     // then let the session release it.
     QObject::connect(frame, &EzPrevScan::pageScanned, frame, [raw](QImage *image) {
-        raw->events << (image == raw->frame->image() ? describe(image) : QStringLiteral("other"));
+        raw->events << (image == raw->frame->image() ? describe(image) : u"other"_s);
     });
-    QObject::connect(frame, &EzPrevScan::failedScan, frame,
-                     [raw] { raw->events << QStringLiteral("failed"); });
+    QObject::connect(frame, &EzPrevScan::failedScan, frame, [raw] { raw->events << u"failed"_s; });
     QObject::connect(frame, &EzPrevScan::scanCancelled, frame,
-                     [raw] { raw->events << QStringLiteral("cancelled"); });
+                     [raw] { raw->events << u"cancelled"_s; });
     return session;
 }
 
@@ -77,15 +78,14 @@ void setRunSettings(int paperSource, int acquireImage, bool preview = false)
 
 QStringList split(const char *calls)
 {
-    return QString::fromLatin1(calls).split(QLatin1Char(' '));
+    return QString::fromLatin1(calls).split(u' ');
 }
 
 QStringList pageCalls(int pages)
 {
     QStringList calls;
     for (int i = 1; i <= pages; ++i)
-        calls << QStringLiteral("acquirePage(2)") << QStringLiteral("releasePage(%1)").arg(i)
-              << QStringLiteral("transferEnded()");
+        calls << u"acquirePage(2)"_s << u"releasePage(%1)"_s.arg(i) << u"transferEnded()"_s;
     return calls;
 }
 } // namespace
@@ -98,8 +98,8 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        QCoreApplication::setApplicationName(QStringLiteral("QuillaryScanSessionTest"));
+        QCoreApplication::setOrganizationName(u"Plenwick"_s);
+        QCoreApplication::setApplicationName(u"QuillaryScanSessionTest"_s);
     }
 
     void init() { QSettings().clear(); }
@@ -118,8 +118,8 @@ private slots:
         QTest::addColumn<QStringList>("calls"); // after a leading "...": the last calls only
         QTest::addColumn<QString>("held");      // the page the frame holds at the end
         const QString r = hex(Red), g = hex(Green), b = hex(Blue);
-        const QString failed = QStringLiteral("failed");
-        const QString cancelled = QStringLiteral("cancelled");
+        const QString failed = u"failed"_s;
+        const QString cancelled = u"cancelled"_s;
         const QStringList one =
             split("setTransferCount(1) setMultipleTransfer(0) setResolution(300)");
         const QStringList all =
@@ -153,16 +153,14 @@ private slots:
         row("error after a page: page, then one failure", "R", 0, 0, false, true, true, -1,
             QStringList{r, failed}, 1, split("... hasError()"), r);
         row("unreadable bitmap: announced as a null image", "x", 0, 0, false, true, false, -1,
-            QStringList{QStringLiteral("null")}, 1, split("... hasError()"),
-            QStringLiteral("null"));
+            QStringList{u"null"_s}, 1, split("... hasError()"), u"null"_s);
         // Nothing is set up or acquired after a failed open.
         row("open fails, no error: quiet", "R", 1, 1, false, false, false, -1, QStringList(), 0,
-            open + error, QStringLiteral("none"));
+            open + error, u"none"_s);
         row("open fails with an error: failed", "R", 1, 1, false, false, true, -1,
-            QStringList{failed}, 0, open + error, QStringLiteral("none"));
+            QStringList{failed}, 0, open + error, u"none"_s);
         row("cancel during the first page: nothing, cancelled", "-RG", 1, 1, false, true, false, 0,
-            QStringList{cancelled}, 1, split("... acquirePage(2) cancel()"),
-            QStringLiteral("none"));
+            QStringList{cancelled}, 1, split("... acquirePage(2) cancel()"), u"none"_s);
         // The library may still hold pages; the session asks for none after a cancel.
         row("cancel between feeder pages: the page kept, no further page", "RGB", 1, 1, false, true,
             false, 1, QStringList{r, cancelled}, 1,
@@ -211,11 +209,11 @@ private slots:
 
         QCOMPARE(session->events, events);
         const QStringList made = session->library->calls();
-        QCOMPARE(made.filter(QStringLiteral("acquirePage")).size(), acquired);
-        QCOMPARE(made.count(QStringLiteral("open()")), 1);
+        QCOMPARE(made.filter(u"acquirePage"_s).size(), acquired);
+        QCOMPARE(made.count(u"open()"_s), 1);
         QCOMPARE(percent.count(), acquired);
         QCOMPARE(session->library->pagesOutstanding(), 0);
-        if (calls.first() == QLatin1String("...")) {
+        if (calls.first() == "..."_L1) {
             calls.removeFirst();
             QCOMPARE(made.mid(made.size() - calls.size()), calls);
         } else {

@@ -8,24 +8,26 @@
 #include <csignal>
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // The real program, run with its own home so it never touches the user's settings.
 QProcessEnvironment isolatedEnvironment(const QTemporaryDir &home)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(u"HOME"_s, home.path());
+    env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+    env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     // A loopback port nobody listens on: a first start's update check and report stay here.
-    env.insert(QStringLiteral("QUILLARY_WEB_HOST"), QStringLiteral("127.0.0.1:1"));
+    env.insert(u"QUILLARY_WEB_HOST"_s, u"127.0.0.1:1"_s);
     // SANE with no backends: start-up finds no scanner at once.
-    env.insert(QStringLiteral("SANE_CONFIG_DIR"), home.path());
+    env.insert(u"SANE_CONFIG_DIR"_s, home.path());
     // The window's socket goes into a runtime folder of this test alone.
-    const QString runtime = home.filePath(QStringLiteral("run"));
+    const QString runtime = home.filePath(u"run"_s);
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(u"XDG_RUNTIME_DIR"_s, runtime);
     return env;
 }
 
@@ -39,13 +41,12 @@ void startIn(QProcess &program, const QTemporaryDir &home, const QString &workin
 
 QString workFolder(const QTemporaryDir &home)
 {
-    return home.filePath(QStringLiteral("data/Plenwick/Quillary"));
+    return home.filePath(u"data/Plenwick/Quillary"_s);
 }
 
 QString pageFile(const QTemporaryDir &home, int number)
 {
-    return workFolder(home) +
-           QStringLiteral("/Current/%1_o.jpg").arg(number, 8, 10, QLatin1Char('0'));
+    return workFolder(home) + u"/Current/%1_o.jpg"_s.arg(number, 8, 10, u'0');
 }
 
 // A picture of one colour in its own folder; returns its absolute path.
@@ -68,12 +69,12 @@ bool looksLike(const QString &pagePath, const QColor &colour)
 
 QString storedSettingsPath(const QTemporaryDir &home)
 {
-    return home.filePath(QStringLiteral("config/Plenwick/Quillary.conf"));
+    return home.filePath(u"config/Plenwick/Quillary.conf"_s);
 }
 
 QStringList words(const char *text)
 {
-    return QString::fromUtf8(text).split(QLatin1Char(' '));
+    return QString::fromUtf8(text).split(u' ');
 }
 
 bool endsWith(QProcess &program, int exitCode)
@@ -104,14 +105,14 @@ private slots:
         row("double dash ends options", words("quillary -- -odd.jpg"),
             words("/home/u/docs/-odd.jpg"), false);
         row("file url", words("quillary file:///tmp/my%20scan.jpg"),
-            QStringList{QStringLiteral("/tmp/my scan.jpg")}, false);
+            QStringList{u"/tmp/my scan.jpg"_s}, false);
     }
     void commandLineFiles()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, files);
         QFETCH(bool, uninstall);
-        QCOMPARE(StartUp::commandLineFiles(arguments, QStringLiteral("/home/u/docs")), files);
+        QCOMPARE(StartUp::commandLineFiles(arguments, u"/home/u/docs"_s), files);
         QCOMPARE(StartUp::isUninstallRun(arguments), uninstall);
     }
 
@@ -121,8 +122,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<SingleInstance::Decoded>("decoded");
         QTest::addColumn<QStringList>("files");
-        const QStringList two{QStringLiteral("/a/b c.jpg"), QStringLiteral("/d/\u00e9t\u00e9.png")};
-        const QByteArray one = SingleInstance::encodeRequest({QStringLiteral("/xyz.jpg")});
+        const QStringList two{u"/a/b c.jpg"_s, u"/d/\u00e9t\u00e9.png"_s};
+        const QByteArray one = SingleInstance::encodeRequest({u"/xyz.jpg"_s});
         const QStringList none;
         row("two files", SingleInstance::encodeRequest(two), D::Complete, two);
         row("no files", SingleInstance::encodeRequest({}), D::Complete, none);
@@ -165,7 +166,7 @@ private slots:
         qunsetenv("QUILLARY_WEB_HOST");
         QCOMPARE(StartUp::webHostFor(locale), host);
         qputenv("QUILLARY_WEB_HOST", "override.example.org");
-        QCOMPARE(StartUp::webHostFor(locale), QStringLiteral("override.example.org"));
+        QCOMPARE(StartUp::webHostFor(locale), u"override.example.org"_s);
         qunsetenv("QUILLARY_WEB_HOST");
     }
 
@@ -174,30 +175,29 @@ private slots:
     {
         QTemporaryDir home;
         QProcess uninstall;
-        startIn(uninstall, home, home.path(), {QStringLiteral("-un")});
+        startIn(uninstall, home, home.path(), {u"-un"_s});
         QVERIFY(endsWith(uninstall, 1));
         QCOMPARE(QSettings(storedSettingsPath(home), QSettings::IniFormat).allKeys(),
-                 QStringList{QStringLiteral("AppUrl")});
-        const QString red = writePicture(home, QStringLiteral("pictures/red.png"), Qt::red);
-        const QString blue = writePicture(home, QStringLiteral("elsewhere/blue.png"), Qt::blue);
+                 QStringList{u"AppUrl"_s});
+        const QString red = writePicture(home, u"pictures/red.png"_s, Qt::red);
+        const QString blue = writePicture(home, u"elsewhere/blue.png"_s, Qt::blue);
         QVERIFY(!red.isEmpty() && !blue.isEmpty());
-        const QString lock = workFolder(home) + QStringLiteral("/quillary.lock");
-        QSettings(storedSettingsPath(home), QSettings::IniFormat)
-            .setValue(QStringLiteral("JpegQuality"), 40);
+        const QString lock = workFolder(home) + u"/quillary.lock"_s;
+        QSettings(storedSettingsPath(home), QSettings::IniFormat).setValue(u"JpegQuality"_s, 40);
 
         QProcess killed;
-        startIn(killed, home, home.path(), {QStringLiteral("missing.jpg")});
+        startIn(killed, home, home.path(), {u"missing.jpg"_s});
         // Every start resets the JPEG quality.
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock) &&
                                      QSettings(storedSettingsPath(home), QSettings::IniFormat)
-                                             .value(QStringLiteral("JpegQuality"))
+                                             .value(u"JpegQuality"_s)
                                              .toInt() == 85,
                                  30000);
         QSettings stored(storedSettingsPath(home), QSettings::IniFormat);
-        QCOMPARE(stored.value(QStringLiteral("Version")).toString(), QStringLiteral("14.1"));
-        QCOMPARE(stored.value(QStringLiteral("AppUrl")).toString(), QStringLiteral("127.0.0.1:1"));
-        QVERIFY(QDir(workFolder(home) + QStringLiteral("/Current")).exists());
-        QVERIFY(QDir(workFolder(home) + QStringLiteral("/Config")).exists());
+        QCOMPARE(stored.value(u"Version"_s).toString(), u"14.1"_s);
+        QCOMPARE(stored.value(u"AppUrl"_s).toString(), u"127.0.0.1:1"_s);
+        QVERIFY(QDir(workFolder(home) + u"/Current"_s).exists());
+        QVERIFY(QDir(workFolder(home) + u"/Config"_s).exists());
         QTest::qWait(1000);
         QCOMPARE(killed.state(), QProcess::Running);
         killed.kill(); // SIGKILL: the lock file and the socket stay behind
@@ -205,19 +205,17 @@ private slots:
         QVERIFY(QFile::exists(lock));
 
         // Opening a named pipe would wait for a writer and freeze the window for good.
-        const QString pipe = home.filePath(QStringLiteral("pictures/pipe.png"));
+        const QString pipe = home.filePath(u"pictures/pipe.png"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         QProcess first;
-        startIn(first, home, home.filePath(QStringLiteral("pictures")),
-                {QStringLiteral("pipe.png"), QStringLiteral("red.png")});
+        startIn(first, home, home.filePath(u"pictures"_s), {u"pipe.png"_s, u"red.png"_s});
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pageFile(home, 1)), 30000);
         QVERIFY(looksLike(pageFile(home, 1), Qt::red));
         const QByteArray firstPage = contentOf(pageFile(home, 1));
 
         // A relative name is meant in the second start's own folder.
         QProcess second;
-        startIn(second, home, home.filePath(QStringLiteral("elsewhere")),
-                {QStringLiteral("blue.png")});
+        startIn(second, home, home.filePath(u"elsewhere"_s), {u"blue.png"_s});
         QVERIFY(endsWith(second, 0));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pageFile(home, 2)), 30000);
         QVERIFY(looksLike(pageFile(home, 2), Qt::blue));
@@ -231,7 +229,7 @@ private slots:
         QVERIFY(!QFile::exists(pageFile(home, 3)));
 
         // A start that gave up on a stopped window never has its file added later.
-        const QString green = writePicture(home, QStringLiteral("green.png"), Qt::green);
+        const QString green = writePicture(home, u"green.png"_s, Qt::green);
         QCOMPARE(::kill(pid_t(first.processId()), SIGSTOP), 0);
         QProcess refused;
         startIn(refused, home, home.path(), {green});

@@ -11,13 +11,15 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // Adds count tiles, none of them current.
 QList<KSlabWidget *> addTiles(ImageListWidget &strip, int count)
 {
     QList<KSlabWidget *> tiles;
     for (int i = 0; i < count; ++i) {
-        tiles.append(new KSlabWidget(220, 220, QStringLiteral("T%1").arg(i), &strip, true));
+        tiles.append(new KSlabWidget(220, 220, u"T%1"_s.arg(i), &strip, true));
         strip.addSlab(tiles.last());
     }
     return tiles;
@@ -49,7 +51,7 @@ private slots:
         QFETCH(QSize, expected);
         QFETCH(int, angle);
         QFETCH(int, expectedAngle);
-        KSlabWidget tile(220, 220, QStringLiteral("Page 1"));
+        KSlabWidget tile(220, 220, u"Page 1"_s);
         tile.setImage(QImage(400, 100, QImage::Format_RGB32));
         tile.setThumbSize(requested.width(), requested.height());
         QCOMPARE(tile.size(), expected);
@@ -72,12 +74,12 @@ private slots:
         QCOMPARE(checked.at(0).at(0).toBool(), true);
         QCOMPARE(checked.at(1).at(0).toBool(), false);
         // Without a check box a tile is never checked.
-        KSlabWidget plain(220, 220, QStringLiteral("Page 2"), nullptr, false);
+        KSlabWidget plain(220, 220, u"Page 2"_s, nullptr, false);
         plain.setChecked(true);
         QVERIFY(!plain.isChecked());
-        tile.setTitle(QStringLiteral("Page 12"));
-        QCOMPARE(tile.findChild<QLabel *>()->text(), QStringLiteral("Page 12"));
-        QCOMPARE(tile.accessibleName(), QStringLiteral("Page 12"));
+        tile.setTitle(u"Page 12"_s);
+        QCOMPARE(tile.findChild<QLabel *>()->text(), u"Page 12"_s);
+        QCOMPARE(tile.accessibleName(), u"Page 12"_s);
     }
 
     void tilesFollowPalette_data()
@@ -95,7 +97,7 @@ private slots:
         const QPalette before = QApplication::palette();
         QApplication::setPalette(palette);
         const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
-        KSlabWidget tile(220, 220, QStringLiteral("Page 12"));
+        KSlabWidget tile(220, 220, u"Page 12"_s);
         QImage page(200, 100, QImage::Format_RGB32);
         page.fill(Qt::white);
         tile.setImage(page);
@@ -150,7 +152,7 @@ private slots:
         QCOMPARE(selected.count(), 0);
 
         // Removing the current tile leaves no tile current; a stranger is not removed.
-        KSlabWidget stranger(220, 220, QStringLiteral("Elsewhere"));
+        KSlabWidget stranger(220, 220, u"Elsewhere"_s);
         strip.removeSlab(&stranger, true);
         strip.removeSlab(tiles.at(2), true);
         QCOMPARE(strip.currentSlabIndex(), -1);
@@ -184,17 +186,17 @@ private slots:
         QTest::addColumn<bool>("checks");
         // Actions start with page 1 current, keys with the tile at "at" current and focused.
         // Five pages lie in two columns: 1 2 / 3 4 / 5.
-        row("press makes a page current", QStringLiteral("press"), 2, 2, false);
-        row("focus makes a page current", QStringLiteral("focus"), 4, 4, false);
-        row("toggle checks, current stays", QStringLiteral("toggle"), 1, 0, true);
-        row("Ctrl+Space checks the focused tile", QStringLiteral("Ctrl+Space"), 3, 3, true);
-        row("Space on a focused tile scans", QStringLiteral("Space"), 3, 3, false);
-        row("Right: next tile", QStringLiteral("Right"), 1, 2, false);
-        row("Left at the first tile", QStringLiteral("Left"), 0, 0, false);
-        row("Down: a row down", QStringLiteral("Down"), 1, 3, false);
-        row("Down onto a shorter last row", QStringLiteral("Down"), 3, 4, false);
-        row("Down in the last row", QStringLiteral("Down"), 4, 4, false);
-        row("Up: a row up", QStringLiteral("Up"), 3, 1, false);
+        row("press makes a page current", u"press"_s, 2, 2, false);
+        row("focus makes a page current", u"focus"_s, 4, 4, false);
+        row("toggle checks, current stays", u"toggle"_s, 1, 0, true);
+        row("Ctrl+Space checks the focused tile", u"Ctrl+Space"_s, 3, 3, true);
+        row("Space on a focused tile scans", u"Space"_s, 3, 3, false);
+        row("Right: next tile", u"Right"_s, 1, 2, false);
+        row("Left at the first tile", u"Left"_s, 0, 0, false);
+        row("Down: a row down", u"Down"_s, 1, 3, false);
+        row("Down onto a shorter last row", u"Down"_s, 3, 4, false);
+        row("Down in the last row", u"Down"_s, 4, 4, false);
+        row("Up: a row up", u"Up"_s, 3, 1, false);
     }
 
     void pagesForKeyboardAndAssistiveTechnology()
@@ -204,9 +206,9 @@ private slots:
         QFETCH(int, current);
         QFETCH(bool, checks);
         const QHash<QString, QString> actions{
-            {QStringLiteral("press"), QAccessibleActionInterface::pressAction()},
-            {QStringLiteral("focus"), QAccessibleActionInterface::setFocusAction()},
-            {QStringLiteral("toggle"), QAccessibleActionInterface::toggleAction()}};
+            {u"press"_s, QAccessibleActionInterface::pressAction()},
+            {u"focus"_s, QAccessibleActionInterface::setFocusAction()},
+            {u"toggle"_s, QAccessibleActionInterface::toggleAction()}};
 
         // As in the main window, Space is also a window shortcut (it scans).
         QTemporaryDir root;
@@ -244,7 +246,7 @@ private slots:
 
         QCOMPARE(store->currentIndex(), current);
         QCOMPARE(store->isChecked(at), checks);
-        QCOMPARE(scanned.count(), what == QLatin1String("Space") ? 1 : 0);
+        QCOMPARE(scanned.count(), what == "Space"_L1 ? 1 : 0);
         if (current != start) {
             QCOMPARE(selected.count(), 1);
             QCOMPARE(selected.at(0).at(0).toString(), store->pagePaths().at(current));
@@ -256,7 +258,7 @@ private slots:
         for (int i = 0; i < list->childCount(); ++i) {
             QAccessibleInterface *item = list->child(i);
             QCOMPARE(item->role(), QAccessible::ListItem);
-            QCOMPARE(item->text(QAccessible::Name), QStringLiteral("Page %1").arg(i + 1));
+            QCOMPARE(item->text(QAccessible::Name), u"Page %1"_s.arg(i + 1));
             QCOMPARE(item->parent(), list);
             QCOMPARE(list->indexOfChild(item), i);
             QVERIFY(item->state().checkable);
@@ -269,7 +271,7 @@ private slots:
         QVERIFY(editor.showPage(store->pagePaths().at(current)));
         QAccessibleInterface *view = QAccessible::queryAccessibleInterface(editor.view());
         QCOMPARE(view->role(), QAccessible::Graphic);
-        QCOMPARE(view->text(QAccessible::Name), QStringLiteral("Page %1").arg(current + 1));
+        QCOMPARE(view->text(QAccessible::Name), u"Page %1"_s.arg(current + 1));
     }
 };
 

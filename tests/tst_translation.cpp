@@ -24,6 +24,8 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 using WidgetMaker = std::function<QWidget *()>;
 Q_DECLARE_METATYPE(WidgetMaker)
 
@@ -34,7 +36,7 @@ QStringList cutTexts(QWidget *root)
     QStringList cut;
     auto check = [&cut](QWidget *widget, const QString &text, int needed, int room) {
         if (needed > room)
-            cut << QStringLiteral("%1 \"%2\": %3 > %4")
+            cut << u"%1 \"%2\": %3 > %4"_s
                        .arg(QLatin1String(widget->metaObject()->className()), text)
                        .arg(needed)
                        .arg(room);
@@ -118,8 +120,8 @@ class TestTranslation : public QObject
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        QCoreApplication::setApplicationName(QStringLiteral("QuillaryTranslationTest"));
+        QCoreApplication::setOrganizationName(u"Plenwick"_s);
+        QCoreApplication::setApplicationName(u"QuillaryTranslationTest"_s);
         setUpWindowTests();
         QVERIFY(installTranslators(QLocale(QLocale::Russian, QLocale::Russia)));
     }
@@ -136,8 +138,7 @@ private slots:
         QTest::newRow("scan options") << WidgetMaker([] { return new OptionsDlg(nullptr, true); });
         QTest::newRow("auto scan") << maker<AutoScanWizard>();
         QTest::newRow("scanners") << WidgetMaker([] {
-            return new SourceSelectDlg({{QStringLiteral("test:0"), QStringLiteral("Test")}},
-                                       QString());
+            return new SourceSelectDlg({{u"test:0"_s, u"Test"_s}}, QString());
         });
         QTest::newRow("two-sided") << WidgetMaker([] { return new TwoSidedStackDlg(12, 1); });
         QTest::newRow("update") << maker<UpdateDlg>();
@@ -162,7 +163,7 @@ private slots:
     {
         QFETCH(WidgetMaker, make);
         std::unique_ptr<QWidget> widget(make());
-        QCOMPARE(cutTextsOnEveryPage(widget.get()).join(QLatin1Char('\n')), QString());
+        QCOMPARE(cutTextsOnEveryPage(widget.get()).join(u'\n'), QString());
     }
 
     // Texts come from the resources from any folder; LANG, then LANGUAGE, then --lang decide.
@@ -174,19 +175,15 @@ private slots:
         QTest::addColumn<QString>("cancel");
         const QString russian = QStringLiteral(
             "Quillary — автоматическое сканирование в PDF, DjVu, JPEG, TIFF, BMP, PNG");
-        const QString english =
-            QStringLiteral("Quillary - Automatic Scan to PDF, DjVu, JPEG, TIFF, BMP, PNG");
-        const QString lang = QStringLiteral("LANG=ru_RU.UTF-8");
-        const QString cancel = QStringLiteral("Отмена");
+        const QString english = u"Quillary - Automatic Scan to PDF, DjVu, JPEG, TIFF, BMP, PNG"_s;
+        const QString lang = u"LANG=ru_RU.UTF-8"_s;
+        const QString cancel = u"Отмена"_s;
         row("LANG", QStringList{lang}, QStringList(), russian, cancel);
-        row("LANGUAGE",
-            QStringList{QStringLiteral("LANG=en_GB.UTF-8"), QStringLiteral("LANGUAGE=ru:en")},
-            QStringList(), russian, cancel);
-        row("--lang", QStringList{lang, QStringLiteral("LANGUAGE=ru")},
-            QStringList{QStringLiteral("--lang"), QStringLiteral("en")}, english,
-            QStringLiteral("Cancel"));
-        row("--lang=", QStringList{QStringLiteral("LANG=C")},
-            QStringList{QStringLiteral("--lang=ru_RU")}, russian, cancel);
+        row("LANGUAGE", QStringList{u"LANG=en_GB.UTF-8"_s, u"LANGUAGE=ru:en"_s}, QStringList(),
+            russian, cancel);
+        row("--lang", QStringList{lang, u"LANGUAGE=ru"_s}, QStringList{u"--lang"_s, u"en"_s},
+            english, u"Cancel"_s);
+        row("--lang=", QStringList{u"LANG=C"_s}, QStringList{u"--lang=ru_RU"_s}, russian, cancel);
     }
     void foundFromAnotherFolder()
     {
@@ -199,20 +196,19 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"})
             env.remove(QLatin1String(name));
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(u"HOME"_s, home.path());
+        env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+        env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
         for (const QString &variable : std::as_const(environment))
-            env.insert(variable.section(QLatin1Char('='), 0, 0),
-                       variable.section(QLatin1Char('='), 1));
+            env.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
         QProcess program;
         program.setProcessEnvironment(env);
         program.setWorkingDirectory(elsewhere.path());
         program.start(QStringLiteral(QUILLARY_TEST_TEXTS), arguments);
         QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitCode(), 0);
-        const QStringList lines = QString::fromUtf8(program.readAllStandardOutput())
-                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList lines =
+            QString::fromUtf8(program.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines, (QStringList{title, cancel}));
     }
 
@@ -223,17 +219,17 @@ private slots:
         QTest::addColumn<QString>("languages");
         QTest::addColumn<QString>("date");  // of 3 March 2024
         QTest::addColumn<QString>("names"); // of Russian and English, as the PDF dialog shows them
-        const QString russian = QStringLiteral("русский + English");
-        const QString english = QStringLiteral("Russian + English");
-        const QString eng = QStringLiteral("eng");
-        row("Russian", QLocale(QLocale::Russian, QLocale::Russia), 0, QStringLiteral("rus+eng"),
-            QStringLiteral("3 марта 2024 г."), russian);
-        row("US", QLocale(QLocale::English, QLocale::UnitedStates), 2, eng,
-            QStringLiteral("March 3, 2024"), english);
-        row("British", QLocale(QLocale::English, QLocale::UnitedKingdom), 0, eng,
-            QStringLiteral("3 March 2024"), english);
-        row("German", QLocale(QLocale::German, QLocale::Germany), 0, eng,
-            QStringLiteral("3. März 2024"), russian);
+        const QString russian = u"русский + English"_s;
+        const QString english = u"Russian + English"_s;
+        const QString eng = u"eng"_s;
+        row("Russian", QLocale(QLocale::Russian, QLocale::Russia), 0, u"rus+eng"_s,
+            u"3 марта 2024 г."_s, russian);
+        row("US", QLocale(QLocale::English, QLocale::UnitedStates), 2, eng, u"March 3, 2024"_s,
+            english);
+        row("British", QLocale(QLocale::English, QLocale::UnitedKingdom), 0, eng, u"3 March 2024"_s,
+            english);
+        row("German", QLocale(QLocale::German, QLocale::Germany), 0, eng, u"3. März 2024"_s,
+            russian);
     }
     void localeDefaults()
     {
@@ -247,7 +243,7 @@ private slots:
         QCOMPARE(readSetting(Settings::PaperSize).toInt(), paper);
         QCOMPARE(readSetting(Settings::RecognitionLanguages).toString(), languages);
         QCOMPARE(DestinationSettings::documentDate(QDate(2024, 3, 3)), date);
-        QCOMPARE(OcrLanguages::displayName(QStringLiteral("rus+eng")), names);
+        QCOMPARE(OcrLanguages::displayName(u"rus+eng"_s), names);
         // What the user chose stays, whatever the locale.
         writeSetting(Settings::PaperSize, 5);
         QCOMPARE(readSetting(Settings::PaperSize).toInt(), 5);

@@ -5,6 +5,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // Records the angle before each tick; stops the wheel at stopAt so one frame can be checked.
 class TickWatcher : public QObject
@@ -130,11 +132,11 @@ private slots:
     {
         QWidget owner;
         QPointer<WaitingDlg> dialog = new WaitingDlg(&owner);
-        dialog->showMessage(QStringLiteral("Image processing..."));
+        dialog->showMessage(u"Image processing..."_s);
         QVERIFY(dialog->isVisible() && dialog->isWindow() && dialog->isModal());
         QVERIFY(!(dialog->windowFlags() & Qt::WindowTitleHint));
         const auto *label = dialog->findChild<QLabel *>();
-        QCOMPARE(label->text(), QStringLiteral("Image processing..."));
+        QCOMPARE(label->text(), u"Image processing..."_s);
         QCOMPARE(label->accessibleName(), label->text());
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
         QTRY_COMPARE(dialog->frameGeometry().center(), available.center());
@@ -150,10 +152,10 @@ private slots:
 
         // Destroyed while shown, and destroyed between hiding and the delayed stop.
         auto *shown = new WaitingDlg;
-        shown->showMessage(QStringLiteral("Image processing..."));
+        shown->showMessage(u"Image processing..."_s);
         delete shown;
         auto *hidden = new WaitingDlg;
-        hidden->showMessage(QStringLiteral("Image processing..."));
+        hidden->showMessage(u"Image processing..."_s);
         hidden->hide();
         delete hidden;
         QTest::qWait(150);

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 class TestWizard : public QObject
 {
     Q_OBJECT
@@ -19,8 +21,8 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
+        QCoreApplication::setOrganizationName(u"Plenwick"_s);
+        QCoreApplication::setApplicationName(u"Quillary"_s);
         // The English singular forms ("1 second") come from the plural translation.
         installTranslators(QLocale(QLocale::English));
     }
@@ -47,24 +49,24 @@ private slots:
         QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
         startRun(interval, false);
         QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-        QCOMPARE(countdown(), QStringLiteral("%1").arg(interval, 2, 10, QLatin1Char('0')));
+        QCOMPARE(countdown(), u"%1"_s.arg(interval, 2, 10, u'0'));
         if (key > 0) {
-            QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 60 seconds"));
+            QCOMPARE(spokenCountdown(), u"Next scan in 60 seconds"_s);
             press(Qt::Key(key));
         } else if (key == 0) {
             QTest::mouseClick(m_wizard->button(QWizard::CustomButton2), Qt::LeftButton);
         } else {
-            QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 1 second"));
+            QCOMPARE(spokenCountdown(), u"Next scan in 1 second"_s);
             // SPACE pauses, and the button's label says so; the button resumes.
             const QString running = m_wizard->button(QWizard::CustomButton1)->text();
             press(Qt::Key_Space);
             QVERIFY(m_wizard->button(QWizard::CustomButton1)->text() != running);
             QTest::qWait(1300);
-            QCOMPARE(countdown(), QStringLiteral("01"));
+            QCOMPARE(countdown(), u"01"_s);
             QTest::mouseClick(m_wizard->button(QWizard::CustomButton1), Qt::LeftButton);
             QCOMPARE(m_wizard->button(QWizard::CustomButton1)->text(), running);
-            QTRY_COMPARE_WITH_TIMEOUT(countdown(), QStringLiteral("00"), 2000);
-            QCOMPARE(spokenCountdown(), QStringLiteral("Next scan in 0 seconds"));
+            QTRY_COMPARE_WITH_TIMEOUT(countdown(), u"00"_s, 2000);
+            QCOMPARE(spokenCountdown(), u"Next scan in 0 seconds"_s);
             QCOMPARE(needScan.count(), 0);
             QTRY_COMPARE_WITH_TIMEOUT(m_wizard->currentId(), int(AutoScanWizard::ScanPageId), 2000);
         }
@@ -85,7 +87,7 @@ private slots:
 
         m_wizard->pageScanned();
         QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-        QCOMPARE(countdown(), QStringLiteral("%1").arg(interval, 2, 10, QLatin1Char('0')));
+        QCOMPARE(countdown(), u"%1"_s.arg(interval, 2, 10, u'0'));
         // Further pages of the same feeder run leave the countdown alone.
         m_wizard->pageScanned();
         QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
@@ -110,16 +112,16 @@ private slots:
         startRun(1, scanning, true);
         QCOMPARE(m_wizard->currentId(),
                  int(scanning ? AutoScanWizard::ScanPageId : AutoScanWizard::TimerPageId));
-        if (how == QLatin1String("close")) {
+        if (how == "close"_L1) {
             m_wizard->close();
-        } else if (how == QLatin1String("Escape")) {
+        } else if (how == "Escape"_L1) {
             press(Qt::Key_Escape);
-        } else if (how == QLatin1String("finish()")) {
+        } else if (how == "finish()"_L1) {
             m_wizard->finish(); // also what a failed scan calls
-        } else if (how == QLatin1String("Cancel button")) {
+        } else if (how == "Cancel button"_L1) {
             m_wizard->scanPercent(1);
             QTest::mouseClick(m_wizard->button(QWizard::CancelButton), Qt::LeftButton);
-        } else if (how == QLatin1String("Finish button")) {
+        } else if (how == "Finish button"_L1) {
             QTest::mouseClick(m_wizard->button(QWizard::FinishButton), Qt::LeftButton);
         } else {
             QMetaObject::invokeMethod(m_wizard->page(AutoScanWizard::ScanPageId), "scanCancel");
@@ -136,7 +138,7 @@ private slots:
         QTest::qWait(scanning ? 300 : 1200);
         QCOMPARE(needScan.count(), 0);
         if (!scanning)
-            QCOMPARE(countdown(), QStringLiteral("01"));
+            QCOMPARE(countdown(), u"01"_s);
 
         // What the main window does once the wizard has returned. The next run shows the
         // choices stored on Next without switching book mode back on, and the intro's buttons.

@@ -61,11 +61,11 @@ QStringList body(const QByteArray &document)
         const auto value = [&reader](const char *name) {
             return reader.attributes().value(QLatin1String(name)).toString();
         };
-        if (reader.qualifiedName() == QLatin1String("wp:extent"))
+        if (reader.qualifiedName() == "wp:extent"_L1)
             items << value("cx") + u" x "_s + value("cy");
-        else if (reader.qualifiedName() == QLatin1String("a:blip"))
+        else if (reader.qualifiedName() == "a:blip"_L1)
             items << value("r:embed");
-        else if (reader.qualifiedName() == QLatin1String("w:br") && value("w:type") == u"page"_s)
+        else if (reader.qualifiedName() == "w:br"_L1 && value("w:type") == u"page"_s)
             items << u"|"_s;
     }
     return items;

@@ -16,6 +16,7 @@
 #include "SettingsKeys.h"
 #include "StartPanel.h"
 #include "TestHelpers.h"
+#include "TwoSidedStackDlg.h"
 #include "WindowFixture.h"
 
 #include <QtTest>
@@ -26,12 +27,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QList<QColor> &pageColours()
-{
-    static const QList<QColor> colours = {Qt::red,     Qt::green, Qt::blue,    Qt::yellow,
-                                          Qt::magenta, Qt::cyan,  Qt::darkRed, Qt::darkGreen};
-    return colours;
-}
+const QList<QColor> pageColours = {Qt::red,     Qt::green, Qt::blue,    Qt::yellow,
+                                   Qt::magenta, Qt::cyan,  Qt::darkRed, Qt::darkGreen};
 
 QImage solidPage(const QColor &colour, QSize size = QSize(60, 40))
 {
@@ -53,14 +50,14 @@ bool near(const QColor &a, const QColor &b)
            qAbs(a.blue() - b.blue()) < 40;
 }
 
-// Index into pageColours() of every page in order, -1 where a page shows none of them.
+// Index into pageColours of every page in order, -1 where a page shows none of them.
 QList<int> pageColourIndexes(const PageListWidget &store)
 {
     QList<int> result;
     for (const QString &path : store.pagePaths()) {
         int found = -1;
-        for (int i = 0; i < pageColours().size(); ++i) {
-            if (near(colourOf(path), pageColours()[i]))
+        for (int i = 0; i < pageColours.size(); ++i) {
+            if (near(colourOf(path), pageColours[i]))
                 found = i;
         }
         result << found;
@@ -89,6 +86,18 @@ QByteArray turnedByExif(const QByteArray &jpeg)
 
 using Files = QList<QPair<QString, QByteArray>>;
 
+// Files loaded together (no bytes: missing; a name ending in '/': a folder) and what they become.
+struct Load
+{
+    Files files{};
+    QStringList suffixes{}; // of the pages made
+    QVariantList pages{};   // per page: its file's own bytes, the picture it shows, or ink's place
+    QStringList notices{};
+    bool upright = false; // pages are turned upright on loading
+    QString note{};       // on the first page
+    bool cancel = false;  // as soon as the progress shows
+};
+
 // What a command-line tool (its words split at spaces) writes to output, run in a folder of files.
 QByteArray madeBy(const QString &commandLine, const Files &files, const QString &output)
 {
@@ -107,11 +116,11 @@ QByteArray madeBy(const QString &commandLine, const Files &files, const QString 
 QByteArray multiPageTiff(const QList<QImage> &pictures)
 {
     Files files;
-    for (const QImage &picture : pictures)
-        files.append({u"%1.tif"_s.arg(files.size()), encoded(picture, "TIFF")});
     QString commandLine = u"tiffcp"_s;
-    for (const auto &file : files)
-        commandLine += u' ' + file.first;
+    for (const QImage &picture : pictures) {
+        files.append({u"%1.tif"_s.arg(files.size()), encoded(picture, "TIFF")});
+        commandLine += u' ' + files.last().first;
+    }
     return madeBy(commandLine + u" all.tif"_s, files, u"all.tif"_s);
 }
 
@@ -156,21 +165,9 @@ QByteArray textOnlyPdf(bool hugeSecondPage = false)
     return pdf;
 }
 
-// Loads a file of bytes named name through the window's loading; the document's pages.
-QStringList loadOne(MainWindow &window, const QString &name, const QByteArray &bytes)
+// The notice refusing to load name for reason.
+QStringList refusal(const QString &name, const QString &reason)
 {
-    QTemporaryDir dir;
-    if (!writeFile(dir.filePath(name), bytes))
-        return {u"(not written)"_s};
-    window.loadFiles({dir.filePath(name)});
-    return window.pageStore()->pagePaths();
-}
-
-// The notices after loading name: none, or the one refusing it for reason.
-QStringList refusalNotices(const QString &name, const QString &reason)
-{
-    if (reason.isEmpty())
-        return {};
     return {QStringLiteral("<h4>Sorry, can't load file. Wrong file format.<br>%1<br>The file is "
                            "%2.</h4>")
                 .arg(name.toHtmlEscaped(), reason)};
@@ -201,6 +198,8 @@ void dropOnWindow(MainWindow &window, QMimeData *data, int gap)
 }
 } // namespace
 
+Q_DECLARE_METATYPE(Load)
+
 class TestPageCommands : public QObject
 {
     Q_OBJECT
@@ -214,277 +213,136 @@ private slots:
     }
     void init() { startAfresh(); }
 
-    // Writes one file per colour and loads them all as pages.
-    QStringList loadColours(MainWindow &window, const QTemporaryDir &dir, int count)
+    // Loads one page per colour, those at checked checked.
+    void loadColours(MainWindow &window, const QTemporaryDir &dir, int count,
+                     const QList<int> &checked = {})
     {
         QStringList files;
         for (int i = 0; i < count; ++i) {
             files << dir.filePath(u"page%1.png"_s.arg(i));
-            solidPage(pageColours()[i]).save(files.last());
+            solidPage(pageColours[i]).save(files.last());
         }
         window.loadFiles(files);
-        return files;
-    }
-
-    // Cancel keeps the files loaded before whole and takes back the one it cut short.
-    void cancellingALoad_data()
-    {
-        QTest::addColumn<bool>("pictureFirst");
-        QTest::addColumn<int>("pages");
-        row("within the only file", false, 0);
-        row("before the second file", true, 1);
-    }
-    void cancellingALoad()
-    {
-        QFETCH(bool, pictureFirst);
-        QFETCH(int, pages);
-        QTemporaryDir dir;
-        QStringList files;
-        if (pictureFirst) {
-            files << dir.filePath(u"one.png"_s);
-            QVERIFY(solidPage(Qt::red).save(files.last()));
-        }
-        files << dir.filePath(u"three.tif"_s);
-        QVERIFY(writeFile(files.last(), multiPageTiff({solidPage(Qt::red), solidPage(Qt::green),
-                                                       solidPage(Qt::blue)})));
-        auto window = makeWindow();
-        QTimer canceller;
-        connect(&canceller, &QTimer::timeout, [&] {
-            if (auto *progress = window->findChild<QProgressDialog *>()) {
-                progress->cancel();
-                canceller.stop();
-            }
-        });
-        canceller.start(0);
-        window->loadFiles(files);
-        QCOMPARE(window->pageStore()->count(), pages);
-        QCOMPARE(window->pageStore()->waitingPageFiles(), QStringList());
-        QCOMPARE(QDir(window->pageStore()->currentFolder()).entryList(QDir::Files).size(),
-                 2 * pages);
-        QCOMPARE(noticeTexts(*window), QStringList());
-        QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), pages > 0);
-    }
-
-    // Turning upright is an edit Undo takes back; a page without text is left and noted.
-    void uprightOnLoading_data()
-    {
-        QTest::addColumn<bool>("text");
-        row("text on its side", true);
-        row("picture without text", false);
-    }
-    void uprightOnLoading()
-    {
-        QFETCH(bool, text);
-        writeSetting(Settings::AutoOrientation, true);
-        QImage page = a4Page(150, text);
-        if (!text) {
-            QPainter painter(&page);
-            painter.fillRect(QRect(200, 300, 800, 900), QColor(40, 90, 200));
-            painter.setBrush(QColor(250, 200, 60));
-            painter.drawEllipse(QPoint(600, 700), 250, 250);
-        }
-        QTemporaryDir dir;
-        const QString file = dir.filePath(u"side.png"_s);
-        QVERIFY(page.transformed(QTransform().rotate(-90)).save(file));
-        auto window = makeWindow();
-        window->loadFiles({file});
-        PageListWidget *store = window->pageStore();
-        QCOMPARE(store->count(), 1);
-        const QSize size = QImageReader(store->pagePaths().first()).size();
-        QCOMPARE(size.width() < size.height(), text);
-        QCOMPARE(store->pageNote(0), text ? QString() : u"Which way up?"_s);
-        QCOMPARE(window->action(Command::Undo)->isEnabled(), text);
-    }
-
-    // A one-sided feeder's fronts, then backs, come in reading order as one undoable move.
-    void twoSidedStack_data()
-    {
-        QTest::addColumn<int>("pages");
-        QTest::addColumn<QList<int>>("checked");
-        QTest::addColumn<bool>("sameOrder");
-        QTest::addColumn<QList<int>>("order");
-        row("turned over", 6, QList<int>{}, false, QList<int>{0, 5, 1, 4, 2, 3});
-        row("same order", 6, QList<int>{}, true, QList<int>{0, 3, 1, 4, 2, 5});
-        row("checked pages only", 6, QList<int>{1, 2, 3, 4}, false, QList<int>{0, 1, 4, 2, 3, 5});
-        row("odd count refused", 5, QList<int>{}, false, QList<int>{0, 1, 2, 3, 4});
-    }
-    void twoSidedStack()
-    {
-        QFETCH(int, pages);
-        QFETCH(QList<int>, checked);
-        QFETCH(bool, sameOrder);
-        QFETCH(QList<int>, order);
-        QTemporaryDir dir;
-        auto window = makeWindow();
-        loadColours(*window, dir, pages);
-        PageListWidget *store = window->pageStore();
         for (int index : checked)
-            store->slabAt(index)->setChecked(true);
-        const bool refused = pages % 2 != 0;
-        if (!refused) {
-            QTimer::singleShot(0, [sameOrder] {
-                auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-                QVERIFY(dialog);
-                dialog->findChildren<QRadioButton *>().at(sameOrder ? 1 : 0)->click();
-                dialog->accept();
-            });
-        }
-        window->action(Command::TwoSidedStack)->trigger();
-        QCOMPARE(pageColourIndexes(*store), order);
-        QCOMPARE(noticeTexts(*window).size(), refused ? 1 : 0);
-        if (refused)
-            return;
-        window->undo();
-        QCOMPARE(pageColourIndexes(*store), (QList<int>{0, 1, 2, 3, 4, 5}));
+            window.pageStore()->slabAt(index)->setChecked(true);
     }
 
-    // A batch goes on past files that fail, each named in a notice; the rest are pages in order.
-    void loadingAMixedBatch()
+    // Loading goes on past files that fail, each named in a notice, and never keeps half a file.
+    void loading_data()
     {
-        QTemporaryDir dir;
-        const QString jpeg = dir.filePath(u"photo.jpg"_s);
-        QVERIFY(solidPage(Qt::red).save(jpeg, "JPG"));
-        const QImage mono = solidPage(Qt::white).convertToFormat(QImage::Format_Mono);
-        const QString monoTiff = dir.filePath(u"letter.tif"_s);
-        QVERIFY(mono.save(monoTiff, "TIFF"));
-        const QString upperTif = dir.filePath(u"SHOUT.TIF"_s);
-        QVERIFY(mono.save(upperTif, "TIFF"));
-        const QString folder = dir.filePath(u"album.png"_s);
-        QVERIFY(QDir().mkpath(folder));
-
-        auto window = makeWindow();
-        window->loadFiles({jpeg, dir.filePath(u"gone.jpg"_s), monoTiff, folder, upperTif});
-        PageListWidget *store = window->pageStore();
-        QStringList names;
-        for (const QString &path : store->pagePaths())
-            names << QFileInfo(path).fileName();
-        QCOMPARE(names,
-                 (QStringList{u"00000001_o.jpg"_s, u"00000002_o.tiff"_s, u"00000003_o.jpg"_s}));
-        QCOMPARE(QImageReader(store->pagePaths()[1]).read().depth(), 1);
-        QCOMPARE(noticeTexts(*window),
-                 (QStringList{QStringLiteral("<h4>Sorry, can't load file.<br>Can't open gone.jpg: "
-                                             "it is missing.</h4>"),
-                              QStringLiteral("<h4>Sorry, can't load file.<br>Can't open album.png: "
-                                             "it is not a regular file.</h4>")}));
-        QCOMPARE(readSetting(Settings::LastPath).toString(),
-                 QFileInfo(upperTif).absoluteFilePath());
-        QCOMPARE(window->workAreaStack()->currentIndex(), int(MainWindow::EditorArea));
-        QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::PageStorePanel));
-        QCOMPARE(store->currentIndex(), 2);
-        QVERIFY(!window->editor()->currentImage().isNull());
-    }
-
-    // Pages show what the file shows (TIFF pages, transparency, palette, EXIF turn), or none.
-    void loadingPictures_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("suffixes");
-        QTest::addColumn<QList<QSize>>("sizes");
-        QTest::addColumn<QList<QColor>>("centres");
-        QTest::addColumn<QPoint>("probe"); // on the first page
-        QTest::addColumn<QColor>("probeColour");
-        QTest::addColumn<QString>("reason");
-
+        QTest::addColumn<Load>("load");
+        const QStringList jpg{u"jpg"_s};
+        const QImage red = solidPage(Qt::red);
         QImage letter = solidPage(Qt::white, QSize(60, 30));
         QPainter(&letter).fillRect(20, 10, 20, 10, Qt::black);
-        row("multi-page TIFF, one page 1-bit", u"fax.tif"_s,
-            multiPageTiff({solidPage(Qt::red, QSize(50, 40)),
-                           letter.convertToFormat(QImage::Format_Mono),
-                           solidPage(Qt::blue, QSize(70, 20))}),
-            QStringList{u"jpg"_s, u"tiff"_s, u"jpg"_s}, QList<QSize>{{50, 40}, {60, 30}, {70, 20}},
-            QList<QColor>{Qt::red, Qt::black, Qt::blue}, QPoint(2, 2), QColor(Qt::red), QString());
+        letter = letter.convertToFormat(QImage::Format_Mono);
+        const QList<QImage> fax{solidPage(Qt::red, QSize(50, 40)), letter,
+                                solidPage(Qt::blue, QSize(70, 20))};
+        row("multi-page TIFF, one page 1-bit", Load{.files = {{u"fax.tif"_s, multiPageTiff(fax)}},
+                                                    .suffixes = {u"jpg"_s, u"tiff"_s, u"jpg"_s},
+                                                    .pages = {fax[0], fax[1], fax[2]}});
 
         QImage transparent(80, 40, QImage::Format_ARGB32);
         transparent.fill(Qt::transparent);
         QPainter(&transparent).fillRect(0, 0, 12, 12, Qt::black);
-        row("transparent PNG", u"ink.png"_s, encoded(transparent, "PNG"), QStringList{u"jpg"_s},
-            QList<QSize>{{80, 40}}, QList<QColor>{Qt::white}, QPoint(3, 3), QColor(Qt::black),
-            QString());
-
+        row("transparent PNG", Load{.files = {{u"ink.png"_s, encoded(transparent, "PNG")}},
+                                    .suffixes = jpg,
+                                    .pages = {markedPage()}});
         QImage blueInk = markedPage(QImage::Format_Mono);
         blueInk.setColor(blueInk.pixelIndex(3, 3), qRgb(0, 0, 255));
-        row("blue ink 1-bit PNG", u"blue.png"_s, encoded(blueInk, "PNG"), QStringList{u"jpg"_s},
-            QList<QSize>{{80, 40}}, QList<QColor>{Qt::white}, QPoint(3, 3), QColor(Qt::blue),
-            QString());
-
+        row("blue ink 1-bit PNG", Load{.files = {{u"blue.png"_s, encoded(blueInk, "PNG")}},
+                                       .suffixes = jpg,
+                                       .pages = {blueInk}});
         const QByteArray photo = encoded(markedPage(), "JPG");
-        row("JPEG turned by EXIF", u"phone.jpg"_s, turnedByExif(photo), QStringList{u"jpg"_s},
-            QList<QSize>{{40, 80}}, QList<QColor>{Qt::white}, QPoint(36, 3), QColor(Qt::black),
-            QString());
+        row("JPEG turned by EXIF",
+            Load{.files = {{u"phone.jpg"_s, turnedByExif(photo)}},
+                 .suffixes = jpg,
+                 .pages = {markedPage().transformed(QTransform().rotate(90))}});
+        row("JPEG cut in the middle, end marker after it",
+            Load{
+                .files = {{u"cut.jpg"_s, photo.left(photo.size() / 2) + QByteArray("\xff\xd9", 2)}},
+                .notices = refusal(u"cut.jpg"_s, u"damaged"_s)});
+        row("words named .png, markup in the name",
+            Load{.files = {{u"notes & <b>.png"_s, QByteArray("just some words")}},
+                 .notices = refusal(u"notes & <b>.png"_s, u"not a picture"_s)});
 
-        row("JPEG cut in the middle, end marker after it", u"cut.jpg"_s,
-            photo.left(photo.size() / 2) + QByteArray("\xff\xd9", 2), QStringList(), QList<QSize>(),
-            QList<QColor>(), QPoint(), QColor(), u"damaged"_s);
-        row("words named .png, markup in the name", u"notes & <b>.png"_s,
-            QByteArray("just some words"), QStringList(), QList<QSize>(), QList<QColor>(), QPoint(),
-            QColor(), u"not a picture"_s);
-    }
-    void loadingPictures()
-    {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, suffixes);
-        QFETCH(QList<QSize>, sizes);
-        QFETCH(QList<QColor>, centres);
-        QFETCH(QPoint, probe);
-        QFETCH(QColor, probeColour);
-        QFETCH(QString, reason);
-        auto window = makeWindow();
-        const QStringList pages = loadOne(*window, name, bytes);
-        QCOMPARE(pages.size(), suffixes.size());
-        for (int i = 0; i < pages.size(); ++i) {
-            QCOMPARE(QFileInfo(pages[i]).suffix(), suffixes[i]);
-            const QImage page(pages[i]);
-            QCOMPARE(page.size(), sizes[i]);
-            QVERIFY2(near(colourOf(pages[i]), centres[i]), qPrintable(pages[i]));
-            if (suffixes[i] == "tiff"_L1)
-                QCOMPARE(page.depth(), 1);
-        }
-        if (!pages.isEmpty())
-            QVERIFY(near(QImage(pages[0]).pixelColor(probe), probeColour));
-        // A refused file changes nothing else.
-        QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), !pages.isEmpty());
-        QCOMPARE(readSetting(Settings::LastPath).toString().isEmpty(), pages.isEmpty());
-        QCOMPARE(noticeTexts(*window), refusalNotices(name, reason));
-    }
+        const QByteArray mono =
+            encoded(solidPage(Qt::white).convertToFormat(QImage::Format_Mono), "TIFF");
+        row("a batch with a missing file and a folder",
+            Load{.files = {{u"photo.jpg"_s, encoded(red, "JPG")},
+                           {u"gone.jpg"_s, QByteArray()},
+                           {u"letter.tif"_s, mono},
+                           {u"album.png/"_s, QByteArray()},
+                           {u"SHOUT.TIF"_s, mono}},
+                 .suffixes = {u"jpg"_s, u"tiff"_s, u"jpg"_s},
+                 .pages = {red, QImage::fromData(mono), QImage::fromData(mono)},
+                 .notices = {QStringLiteral("<h4>Sorry, can't load file.<br>Can't open gone.jpg: "
+                                            "it is missing.</h4>"),
+                             QStringLiteral("<h4>Sorry, can't load file.<br>Can't open album.png: "
+                                            "it is not a regular file.</h4>")}});
 
-    // Expected per page: the JPEG's own bytes, the 1-bit picture, or where a drawn page shows ink.
-    void loadingPdf_data()
-    {
-        QTest::addColumn<QByteArray>("pdf");
-        QTest::addColumn<QStringList>("suffixes");
-        QTest::addColumn<QVariantList>("expected");
-        QTest::addColumn<QString>("reason");
-
-        const QByteArray photo = encoded(markedPage(), "JPG");
-        QImage letter = solidPage(Qt::white, QSize(203, 61));
+        // The turn upright is an edit; a page without text is left and noted.
+        QImage picture = a4Page(150, false);
         {
-            QPainter painter(&letter);
+            QPainter painter(&picture);
+            painter.fillRect(QRect(200, 300, 800, 900), QColor(40, 90, 200));
+            painter.setBrush(QColor(250, 200, 60));
+            painter.drawEllipse(QPoint(600, 700), 250, 250);
+        }
+        const QTransform onItsSide = QTransform().rotate(-90);
+        row("upright: text on its side",
+            Load{.files = {{u"side.png"_s,
+                            encoded(a4Page(150, true).transformed(onItsSide), "PNG")}},
+                 .suffixes = jpg,
+                 .pages = {a4Page(150, true)},
+                 .upright = true});
+        row("upright: picture without text",
+            Load{.files = {{u"side.png"_s, encoded(picture.transformed(onItsSide), "PNG")}},
+                 .suffixes = jpg,
+                 .pages = {picture.transformed(onItsSide)},
+                 .upright = true,
+                 .note = u"Which way up?"_s});
+
+        // Cancel keeps the files loaded before whole and takes back the one it cut short.
+        const QByteArray three = multiPageTiff({red, solidPage(Qt::green), solidPage(Qt::blue)});
+        row("Cancel within the only file",
+            Load{.files = {{u"three.tif"_s, three}}, .cancel = true});
+        row("Cancel before the second file",
+            Load{.files = {{u"one.png"_s, encoded(red, "PNG")}, {u"three.tif"_s, three}},
+                 .suffixes = jpg,
+                 .pages = {red},
+                 .cancel = true});
+
+        // PDF pages: a JPEG's own bytes, a 1-bit picture, or where a drawn page shows ink.
+        QImage bits = solidPage(Qt::white, QSize(203, 61));
+        {
+            QPainter painter(&bits);
             painter.fillRect(20, 10, 37, 21, Qt::black);
             painter.fillRect(202, 60, 1, 1, Qt::black); // the last bit of a row padded to bytes
         }
-        letter = letter.convertToFormat(QImage::Format_Mono);
+        bits = bits.convertToFormat(QImage::Format_Mono);
         const QByteArray scanned =
             madeBy(u"img2pdf a.jpg b.png -o out.pdf"_s,
-                   {{u"a.jpg"_s, photo}, {u"b.png"_s, encoded(letter, "PNG")}}, u"out.pdf"_s);
-        row("img2pdf: JPEG and 1-bit PNG pages", scanned, QStringList{u"jpg"_s, u"tiff"_s},
-            QVariantList{photo, letter}, QString());
-
+                   {{u"a.jpg"_s, photo}, {u"b.png"_s, encoded(bits, "PNG")}}, u"out.pdf"_s);
+        const auto pdf = [](const QByteArray &bytes) { return Files{{u"scan.pdf"_s, bytes}}; };
+        row("img2pdf: JPEG and 1-bit PNG pages",
+            Load{.files = pdf(scanned), .suffixes = {u"jpg"_s, u"tiff"_s}, .pages = {photo, bits}});
         const QImage greyPhoto = markedPage(QImage::Format_Grayscale8);
-        const QImage fax = markedPage().scaled(97, 64).convertToFormat(QImage::Format_Mono);
-        const QByteArray ours = exported({fax, greyPhoto});
-        row("our export: Group 4 and JPEG pages", ours, QStringList{u"tiff"_s, u"jpg"_s},
-            QVariantList{fax, madeBy(u"pdfimages -all -f 2 -l 2 in.pdf out"_s,
-                                     {{u"in.pdf"_s, ours}}, u"out-000.jpg"_s)},
-            QString());
-
+        const QImage g4 = markedPage().scaled(97, 64).convertToFormat(QImage::Format_Mono);
+        const QByteArray ours = exported({g4, greyPhoto});
+        row("our export: Group 4 and JPEG pages",
+            Load{.files = pdf(ours),
+                 .suffixes = {u"tiff"_s, u"jpg"_s},
+                 .pages = {g4, madeBy(u"pdfimages -all -f 2 -l 2 in.pdf out"_s,
+                                      {{u"in.pdf"_s, ours}}, u"out-000.jpg"_s)}});
         const double scale = 300 / 72.0; // pages are drawn at 300 dpi
-        row("text only: drawn", textOnlyPdf(), QStringList{u"jpg"_s},
-            QVariantList{QRect(wordBox.topLeft() * scale, wordBox.size() * scale)}, QString());
-
-        row("cut in the middle", scanned.left(scanned.size() / 2), QStringList(), QVariantList(),
-            u"damaged"_s);
+        row("text only: drawn",
+            Load{.files = pdf(textOnlyPdf()),
+                 .suffixes = jpg,
+                 .pages = {QRect(wordBox.topLeft() * scale, wordBox.size() * scale)}});
+        const QStringList damaged = refusal(u"scan.pdf"_s, u"damaged"_s);
+        row("PDF cut in the middle",
+            Load{.files = pdf(scanned.left(scanned.size() / 2)), .notices = damaged});
         // The decoder would fill the missing part with grey and call it a success.
         QImage busy(200, 200, QImage::Format_RGB32);
         for (int y = 0; y < busy.height(); ++y)
@@ -494,49 +352,94 @@ private slots:
         QByteArray cut =
             madeBy(u"img2pdf busy.jpg -o out.pdf"_s, {{u"busy.jpg"_s, busyJpeg}}, u"out.pdf"_s);
         cut.replace(int(cut.indexOf(busyJpeg) + busyJpeg.size() * 3 / 4), 2, "\xff\xd9");
-        row("JPEG picture ending early", cut, QStringList(), QVariantList(), u"damaged"_s);
+        row("PDF JPEG picture ending early", Load{.files = pdf(cut), .notices = damaged});
         // The first page was already in the document when the second failed.
-        row("second page too large to draw", textOnlyPdf(true), QStringList(), QVariantList(),
-            u"too large"_s);
+        row("PDF second page too large to draw",
+            Load{.files = pdf(textOnlyPdf(true)),
+                 .notices = refusal(u"scan.pdf"_s, u"too large"_s)});
         const QByteArray locked = madeBy(u"qpdf --encrypt u o 256 -- in.pdf out.pdf"_s,
                                          {{u"in.pdf"_s, scanned}}, u"out.pdf"_s);
-        row("locked by a password", locked, QStringList(), QVariantList(),
-            u"protected by a password"_s);
+        row("PDF locked by a password",
+            Load{.files = pdf(locked),
+                 .notices = refusal(u"scan.pdf"_s, u"protected by a password"_s)});
     }
-    void loadingPdf()
+    void loading()
     {
-        QFETCH(QByteArray, pdf);
-        QFETCH(QStringList, suffixes);
-        QFETCH(QVariantList, expected);
-        QFETCH(QString, reason);
-        QVERIFY(!pdf.isEmpty());
-        const QString name = u"scan.pdf"_s;
+        QFETCH(Load, load);
+        writeSetting(Settings::AutoOrientation, load.upright);
+        QTemporaryDir dir;
+        QStringList files;
+        for (const auto &[name, bytes] : load.files) {
+            const bool folder = name.endsWith(u'/');
+            files << dir.filePath(folder ? name.chopped(1) : name);
+            if (folder)
+                QVERIFY(QDir().mkpath(files.last()));
+            else if (!bytes.isNull())
+                QVERIFY(writeFile(files.last(), bytes));
+        }
         auto window = makeWindow();
-        const QStringList pages = loadOne(*window, name, pdf);
-        QCOMPARE(pages.size(), suffixes.size());
+        QTimer canceller;
+        connect(&canceller, &QTimer::timeout, [&] {
+            if (auto *progress = window->findChild<QProgressDialog *>()) {
+                progress->cancel();
+                canceller.stop();
+            }
+        });
+        if (load.cancel)
+            canceller.start(0);
+        window->loadFiles(files);
+        PageListWidget *store = window->pageStore();
+        const QStringList pages = store->pagePaths();
+        QCOMPARE(pages.size(), load.suffixes.size());
         for (int i = 0; i < pages.size(); ++i) {
-            QCOMPARE(QFileInfo(pages[i]).suffix(), suffixes[i]);
-            const QVariant &want = expected[i];
+            QCOMPARE(QFileInfo(pages[i]).fileName(),
+                     u"%1_o.%2"_s.arg(i + 1, 8, 10, QChar(u'0')).arg(load.suffixes[i]));
+            const QVariant &want = load.pages[i];
+            const QImage page(pages[i]);
             if (want.typeId() == QMetaType::QByteArray) {
                 QCOMPARE(contentOf(pages[i]), want.toByteArray());
-            } else if (want.typeId() == QMetaType::QImage) {
-                const QImage page(pages[i]);
-                QCOMPARE(page.depth(), 1);
-                QCOMPARE(page.convertToFormat(QImage::Format_RGB32),
-                         want.value<QImage>().convertToFormat(QImage::Format_RGB32));
-            } else {
-                const QImage page = QImage(pages[i]).convertToFormat(QImage::Format_Grayscale8);
-                QVERIFY(qAbs(page.width() - 2480) <= 1 && qAbs(page.height() - 3508) <= 1);
+            } else if (want.typeId() == QMetaType::QRect) {
+                const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+                QVERIFY(qAbs(grey.width() - 2480) <= 1 && qAbs(grey.height() - 3508) <= 1);
                 const QRect box = want.toRect();
                 int ink = 0;
                 for (int y = box.top(); y <= box.bottom(); ++y)
                     for (int x = box.left(); x <= box.right(); ++x)
-                        ink += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
+                        ink += qGray(grey.pixel(x, y)) < 128 ? 1 : 0;
                 QVERIFY2(ink > 1000, qPrintable(QString::number(ink)));
-                QCOMPARE(qGray(page.pixel(10, 10)), 255);
+                QCOMPARE(qGray(grey.pixel(10, 10)), 255);
+            } else if (load.suffixes[i] == "tiff"_L1) {
+                QCOMPARE(page.depth(), 1);
+                QCOMPARE(page.convertToFormat(QImage::Format_RGB32),
+                         want.value<QImage>().convertToFormat(QImage::Format_RGB32));
+            } else { // JPEG is lossy: the size, and the middle and corners as drawn
+                const QImage drawn = want.value<QImage>();
+                QCOMPARE(page.size(), drawn.size());
+                const QRect inner = page.rect().adjusted(3, 3, -3, -3);
+                for (const QPoint at : {inner.center(), inner.topLeft(), inner.topRight(),
+                                        inner.bottomLeft(), inner.bottomRight()})
+                    QVERIFY2(near(page.pixelColor(at), drawn.pixelColor(at)), qPrintable(pages[i]));
             }
         }
-        QCOMPARE(noticeTexts(*window), refusalNotices(name, reason));
+        QCOMPARE(noticeTexts(*window), load.notices);
+        QCOMPARE(store->pageNote(0), load.note);
+        QCOMPARE(window->action(Command::Undo)->isEnabled(), load.upright && load.note.isEmpty());
+        // Nothing of a refused or cancelled file stays, nor waits to be restored.
+        QCOMPARE(store->waitingPageFiles(), QStringList());
+        QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * pages.size());
+        QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), !pages.isEmpty());
+        QCOMPARE(window->editor()->currentImage().isNull(), pages.isEmpty());
+        // The last file that made pages; a cancelled one is the last given.
+        QCOMPARE(
+            readSetting(Settings::LastPath).toString(),
+            pages.isEmpty()
+                ? QString()
+                : QFileInfo(files.at(files.size() - (load.cancel ? 2 : 1))).absoluteFilePath());
+        if (!pages.isEmpty()) {
+            QCOMPARE(store->currentIndex(), pages.size() - 1);
+            QCOMPARE(window->workAreaStack()->currentIndex(), int(MainWindow::EditorArea));
+            QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::PageStorePanel));
+        }
     }
 
     // Pages come back byte for byte, check marks too, through Undo and Redo of edits and commands.
@@ -544,60 +447,86 @@ private slots:
     {
         QTest::addColumn<int>("command");
         QTest::addColumn<QList<int>>("checked");
-        QTest::addColumn<int>("current"); // and edited
+        QTest::addColumn<int>("current");    // and edited
+        QTest::addColumn<bool>("sameOrder"); // of a two-sided stack's backs
         QTest::addColumn<QList<int>>("order");
-        row("current page in the middle", int(Command::RemovePage), QList<int>{}, 1,
-            QList<int>{0, 2, 3});
-        row("all", int(Command::RemoveAll), QList<int>{}, 2, QList<int>{});
-        row("all but current in the middle", int(Command::RemoveAllButThis), QList<int>{}, 2,
+        const int remove = int(Command::RemoveAllChecked);
+        const int stack = int(Command::TwoSidedStack);
+        row("current page in the middle", int(Command::RemovePage), QList<int>{}, 1, false,
+            QList<int>{0, 2, 3, 4, 5});
+        row("all", int(Command::RemoveAll), QList<int>{}, 2, false, QList<int>{});
+        row("all but current in the middle", int(Command::RemoveAllButThis), QList<int>{}, 2, false,
             QList<int>{2});
-        row("checked, none checked", int(Command::RemoveAllChecked), QList<int>{}, 0,
-            QList<int>{0, 1, 2, 3});
-        row("checked, the current among them", int(Command::RemoveAllChecked), QList<int>{0, 2}, 2,
-            QList<int>{1, 3});
-        row("checked, one before the current", int(Command::RemoveAllChecked), QList<int>{1}, 2,
-            QList<int>{0, 2, 3});
-        row("checked, all", int(Command::RemoveAllChecked), QList<int>{0, 1, 2, 3}, 0,
-            QList<int>{});
-        row("unchecked, some", int(Command::RemoveAllUnchecked), QList<int>{1}, 0, QList<int>{1});
-        row("unchecked, all checked", int(Command::RemoveAllUnchecked), QList<int>{0, 1, 2, 3}, 0,
-            QList<int>{0, 1, 2, 3});
-        row("moved to the top", int(Command::MoveTop), QList<int>{1}, 1, QList<int>{1, 0, 2, 3});
+        row("checked, none checked", remove, QList<int>{}, 0, false, QList<int>{0, 1, 2, 3, 4, 5});
+        row("checked, the current among them", remove, QList<int>{0, 2}, 2, false,
+            QList<int>{1, 3, 4, 5});
+        row("checked, one before the current", remove, QList<int>{1}, 2, false,
+            QList<int>{0, 2, 3, 4, 5});
+        row("checked, all", remove, QList<int>{0, 1, 2, 3, 4, 5}, 0, false, QList<int>{});
+        row("unchecked, some", int(Command::RemoveAllUnchecked), QList<int>{1}, 0, false,
+            QList<int>{1});
+        row("unchecked, all checked", int(Command::RemoveAllUnchecked),
+            QList<int>{0, 1, 2, 3, 4, 5}, 0, false, QList<int>{0, 1, 2, 3, 4, 5});
+        row("moved to the top", int(Command::MoveTop), QList<int>{1}, 1, false,
+            QList<int>{1, 0, 2, 3, 4, 5});
+        // A one-sided feeder's fronts, then backs, come in reading order as one move.
+        row("two-sided stack turned over", stack, QList<int>{}, 0, false,
+            QList<int>{0, 5, 1, 4, 2, 3});
+        row("two-sided stack, same order", stack, QList<int>{}, 0, true,
+            QList<int>{0, 3, 1, 4, 2, 5});
+        row("two-sided stack of checked pages", stack, QList<int>{1, 2, 3, 4}, 0, false,
+            QList<int>{0, 1, 4, 2, 3, 5});
+        row("two-sided stack of an odd count refused", stack, QList<int>{1, 2, 3}, 0, false,
+            QList<int>{0, 1, 2, 3, 4, 5});
     }
     void pageCommands()
     {
         QFETCH(int, command);
         QFETCH(QList<int>, checked);
         QFETCH(int, current);
+        QFETCH(bool, sameOrder);
         QFETCH(QList<int>, order);
         QTemporaryDir dir;
         auto window = makeWindow();
-        loadColours(*window, dir, 4);
+        loadColours(*window, dir, 6, checked);
         PageListWidget *store = window->pageStore();
         QList<QByteArray> originals;
         for (const QString &path : store->pagePaths())
             originals << contentOf(path);
-        for (int index : checked)
-            store->slabAt(index)->setChecked(true);
         store->setCurrentPage(current);
         window->rotateRight();
         window->rotateRight();
 
-        const QList<int> all{0, 1, 2, 3};
+        const QList<int> all{0, 1, 2, 3, 4, 5};
+        const bool stack = Command(command) == Command::TwoSidedStack;
+        const bool refused = stack && checked.size() % 2 != 0;
         const bool asks = Command(command) != Command::MoveTop;
         MessageBoxAnswerer answers(QMessageBox::No);
+        bool yes = false;
+        QTimer stackAnswerer; // the two-sided stack asks in a dialog of its own
+        connect(&stackAnswerer, &QTimer::timeout, [&] {
+            if (auto *dialog =
+                    qobject_cast<TwoSidedStackDlg *>(QApplication::activeModalWidget())) {
+                dialog->findChildren<QRadioButton *>().at(sameOrder ? 1 : 0)->click();
+                yes ? dialog->accept() : dialog->reject();
+            }
+        });
+        stackAnswerer.start(10);
         if (asks) {
             window->action(Command(command))->trigger();
             QCOMPARE(pageColourIndexes(*store), all);
         }
         answers.setAnswer(QMessageBox::Yes);
+        yes = true;
         window->action(Command(command))->trigger();
-        QCOMPARE(answers.count(QMessageBox::Question), asks ? 2 : 0);
+        QCOMPARE(answers.count(QMessageBox::Question), asks && !stack ? 2 : 0);
+        if (stack)
+            QCOMPARE(noticeTexts(*window).size(), refused ? 2 : 0);
         QCOMPARE(pageColourIndexes(*store), order);
         for (int i = 0; i < store->count(); ++i) {
             QCOMPARE(store->slabAt(i)->title(), u"Page %1"_s.arg(i + 1));
             QCOMPARE(QFileInfo(store->pagePaths()[i]).fileName(),
-                     u"%1_o.jpg"_s.arg(i + 1, 8, 10, u'0'));
+                     u"%1_o.jpg"_s.arg(i + 1, 8, 10, QChar(u'0')));
         }
         const bool empty = order.isEmpty();
         QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), !empty);
@@ -612,7 +541,7 @@ private slots:
         // Nothing of a removed page stays where a restore would find it.
         QCOMPARE(store->waitingPageFiles(), QStringList());
         QCOMPARE(QDir(store->currentFolder()).entryList(QDir::Files).size(), 2 * order.size());
-        int steps = 3; // a removal of nothing is a step too
+        int steps = refused ? 2 : 3; // a removal of nothing is a step too
         if (!empty) {
             window->rotateRight();
             if (order.contains(current))
@@ -623,7 +552,7 @@ private slots:
             window->action(Command::Undo)->trigger();
         QVERIFY(!window->action(Command::Undo)->isEnabled());
         QCOMPARE(pageColourIndexes(*store), all);
-        QCOMPARE(window->pageCountLabel()->text(), u"4 pages"_s);
+        QCOMPARE(window->pageCountLabel()->text(), u"6 pages"_s);
         for (int i = 0; i < store->count(); ++i) {
             QCOMPARE(contentOf(store->pagePaths().at(i)), originals.at(i));
             QCOMPARE(store->isChecked(i), checked.contains(i));
@@ -678,13 +607,11 @@ private slots:
         auto window = makeWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        loadColours(*window, dir, pages);
+        loadColours(*window, dir, pages, checked);
         PageListWidget *store = window->pageStore();
         QMap<int, QByteArray> bytes;
         for (int i = 0; i < pages; ++i)
             bytes.insert(i, contentOf(store->pagePaths()[i]));
-        for (int index : checked)
-            store->slabAt(index)->setChecked(true);
         store->setCurrentPage(current);
 
         QMimeData *data = nullptr;
@@ -694,7 +621,7 @@ private slots:
             QList<QUrl> urls;
             for (int i = pages; i < pages + 3; ++i) {
                 urls << QUrl::fromLocalFile(dir.filePath(u"new%1.png"_s.arg(i)));
-                QVERIFY(solidPage(pageColours()[i]).save(urls.last().toLocalFile()));
+                QVERIFY(solidPage(pageColours[i]).save(urls.last().toLocalFile()));
             }
             data = new QMimeData;
             data->setUrls(urls);
@@ -719,57 +646,102 @@ private slots:
         for (int i = 0; i < order.size(); ++i) {
             QCOMPARE(store->slabAt(i)->title(), u"Page %1"_s.arg(i + 1));
             const QImage *thumbnail = store->slabAt(i)->image();
-            QVERIFY(thumbnail && near(thumbnail->pixelColor(thumbnail->rect().center()),
-                                      pageColours()[order[i]]));
+            QVERIFY(thumbnail &&
+                    near(thumbnail->pixelColor(thumbnail->rect().center()), pageColours[order[i]]));
             QCOMPARE(QFileInfo(store->pagePaths()[i]).fileName(), files[i]);
-            QCOMPARE(files[i], u"%1_o.jpg"_s.arg(i + 1, 8, 10, u'0'));
+            QCOMPARE(files[i], u"%1_o.jpg"_s.arg(i + 1, 8, 10, QChar(u'0')));
             if (bytes.contains(order[i]))
                 QCOMPARE(contentOf(store->pagePaths()[i]), bytes.value(order[i]));
         }
         QCOMPARE(pageColourIndexes(*store).indexOf(shownColour), store->currentIndex());
         QCOMPARE(window->editor()->pagePath(), store->pagePaths()[store->currentIndex()]);
         const QImage shown = window->editor()->currentImage();
-        QVERIFY(near(shown.pixelColor(shown.rect().center()), pageColours()[shownColour]));
+        QVERIFY(near(shown.pixelColor(shown.rect().center()), pageColours[shownColour]));
     }
 
-    // A restore comes after any new pages; an unreadable page file is skipped and left untouched.
+    // A restore comes after new pages, skips unreadable files; putting aside warns before deleting.
     void restoringASession_data()
     {
+        QTest::addColumn<int>("kept");          // sessions kept aside, the oldest with 2 pages
         QTest::addColumn<int>("left");          // pages of the last run
         QTest::addColumn<QByteArray>("second"); // written over the second page file
         QTest::addColumn<int>("added");         // new pages loaded before the restore
         QTest::addColumn<QList<int>>("order");
         QTest::addColumn<QStringList>("notices"); // of the restore
-        row("moved pages", 3, QByteArray(), 0, QList<int>{2, 0, 1}, QStringList());
-        row("new pages first", 4, QByteArray(), 2, QList<int>{4, 5, 3, 0, 1, 2}, QStringList());
-        row("nothing to restore", 0, QByteArray(), 0, QList<int>{},
-            QStringList{u"<h4>There is no earlier session to restore.</h4>"_s});
-        row("garbage", 2, QByteArray("garbage"), 0, QList<int>{1},
-            QStringList{u"Wrong file format"_s});
+        QTest::addColumn<QString>("warning");
+        const int most = EarlierSessions::KeptSessions;
+        row("moved pages", 0, 3, QByteArray(), 0, QList<int>{2, 0, 1}, QStringList(), QString());
+        row("new pages first, five kept", most, 4, QByteArray(), 2, QList<int>{4, 5, 3, 0, 1, 2},
+            QStringList(),
+            QStringLiteral("5 earlier sessions kept; the oldest, 2 pages of 3 March 2024, will be "
+                           "removed when you start a new document."));
+        row("new page first, four kept", most - 1, 1, QByteArray(), 1, QList<int>{1, 0},
+            QStringList(), QString());
+        row("nothing waits: the newest kept session", most, 0, QByteArray(), 1, QList<int>{0, 1},
+            QStringList(), QString());
+        row("nothing to restore", 0, 0, QByteArray(), 0, QList<int>{},
+            QStringList{u"<h4>There is no earlier session to restore.</h4>"_s}, QString());
+        row("garbage", 0, 2, QByteArray("garbage"), 0, QList<int>{1},
+            QStringList{u"Wrong file format"_s}, QString());
         // The page shown afterwards is the cut one: the editor says so too.
-        row("JPEG cut short", 2, QByteArray("cut"), 0, QList<int>{1, 0},
+        row("JPEG cut short", 0, 2, QByteArray("cut"), 0, QList<int>{1, 0},
             QStringList{QStringLiteral("<h4>Page 2 (00000002_o.jpg) cannot be read: the file is "
                                        "incomplete.<br>The page is kept as it was found.</h4>"),
-                        u"Can't open 00000002_o.jpg: the file is incomplete."_s});
+                        u"Can't open 00000002_o.jpg: the file is incomplete."_s},
+            QString());
     }
     void restoringASession()
     {
+        QFETCH(int, kept);
         QFETCH(int, left);
         QFETCH(QByteArray, second);
         QFETCH(int, added);
         QFETCH(QList<int>, order);
         QFETCH(QStringList, notices);
+        QFETCH(QString, warning);
+        const MessageBoxAnswerer yes(QMessageBox::Yes);
+        const QString work = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString oldest = work + u"/Earlier Sessions/2024-03-03 10-00-00.000"_s;
+        for (int i = 0; i < kept; ++i) {
+            const QString folder =
+                work + u"/Earlier Sessions/2024-03-0%1 10-00-00.000"_s.arg(i + 3);
+            QVERIFY(QDir().mkpath(folder));
+            for (int page = 1; page <= (i == 0 ? 2 : 1); ++page) {
+                const QString path = folder + u"/0000000%1_o.jpg"_s.arg(page);
+                QVERIFY(solidPage(pageColours[page]).save(path));
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QVERIFY(file.setFileTime(QDateTime(QDate(2024, 3, 3), QTime(12, 0)),
+                                         QFileDevice::FileModificationTime));
+            }
+        }
         QTemporaryDir dir;
         QList<QByteArray> files;
         if (left > 0) {
-            auto first = makeWindow();
-            loadColours(*first, dir, left);
-            first->moveTop();
-            for (const QString &path : first->pageStore()->pagePaths())
-                files << contentOf(path);
+            QString versions;
+            QString removed;
+            {
+                // The last page is edited, then removed; the new last one is moved to the top.
+                auto first = makeWindow();
+                loadColours(*first, dir, left + 1);
+                first->rotateLeft();
+                first->rotateLeft();
+                versions = first->editor()->history()->folder();
+                QCOMPARE(QDir(versions).entryList(QDir::Files).size(), 2);
+                first->removePage();
+                removed = first->documentHistory()->folder();
+                QCOMPARE(QDir(removed).entryList(QDir::Files).size(), 2);
+                first->moveTop();
+                for (const QString &path : first->pageStore()->pagePaths())
+                    files << contentOf(path);
+            }
+            // Kept versions and removed pages live outside "Current": a restart finds only pages.
+            QVERIFY(!QFileInfo::exists(versions));
+            QVERIFY(!QFileInfo::exists(removed));
         }
         auto window = makeWindow();
         PageListWidget *store = window->pageStore();
+        QCOMPARE(store->waitingPageFiles().size(), left);
         const QString damaged = store->currentFolder() + u"/00000002_o.jpg"_s;
         if (second == "cut")
             second = contentOf(damaged).chopped(10);
@@ -778,13 +750,18 @@ private slots:
         const QString offer = u"%1 pages from your last session"_s.arg(left);
         QCOMPARE(noticeTexts(*window).filter(offer).size(), left > 0 ? 1 : 0);
         QCOMPARE(window->startPanel()->message(), left > 0 ? offer : QString());
+        QCOMPARE(window->startPanel()->removalWarning(), warning);
+        QCOMPARE(noticeTexts(*window).filter(u"will be removed"_s).size(),
+                 warning.isEmpty() ? 0 : 1);
 
         QStringList newFiles;
         for (int i = left; i < left + added; ++i) {
             newFiles << dir.filePath(u"new%1.png"_s.arg(i));
-            QVERIFY(solidPage(pageColours()[i]).save(newFiles.last()));
+            QVERIFY(solidPage(pageColours[i]).save(newFiles.last()));
         }
         window->loadFiles(newFiles);
+        if (kept > 0)
+            QCOMPARE(QFileInfo::exists(oldest), warning.isEmpty());
         window->startPanel()->restoreButton()->click();
         QCOMPARE(pageColourIndexes(*store), order);
         for (int i = 0; i < files.size() && second.isEmpty(); ++i)
@@ -802,54 +779,19 @@ private slots:
         QCOMPARE(window->pagePanelStack()->currentIndex(),
                  int(empty ? MainWindow::EmptyPanel : MainWindow::PageStorePanel));
         QCOMPARE(window->action(Command::RotateLeft)->isEnabled(), !empty);
-        // Only a skipped file still waits.
-        QCOMPARE(window->startPanel()->message().isEmpty(), order.size() == left + added);
-    }
+        QVERIFY(!window->action(Command::Undo)->isEnabled());
+        // Only a skipped file still waits; a kept session restored is no longer waiting.
+        QCOMPARE(window->startPanel()->message().isEmpty(), order.size() >= left + added);
 
-    // The start warns before a new document deletes the oldest kept session, and only then.
-    void startWarnsBeforeASessionIsDeleted_data()
-    {
-        QTest::addColumn<int>("kept");     // sessions kept aside, the oldest with 2 pages
-        QTest::addColumn<bool>("waiting"); // pages of the last run wait in "Current"
-        QTest::addColumn<QString>("warning");
-        row("five kept, pages waiting", EarlierSessions::KeptSessions, true,
-            QStringLiteral("5 earlier sessions kept; the oldest, 2 pages of 3 March 2024, will be "
-                           "removed when you start a new document."));
-        row("four kept", EarlierSessions::KeptSessions - 1, true, QString());
-        row("nothing waits to be put aside", EarlierSessions::KeptSessions, false, QString());
-    }
-    void startWarnsBeforeASessionIsDeleted()
-    {
-        QFETCH(int, kept);
-        QFETCH(bool, waiting);
-        QFETCH(QString, warning);
-        const QString work = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        const QString oldest = work + u"/Earlier Sessions/2024-03-03 10-00-00.000"_s;
-        for (int i = 0; i < kept; ++i) {
-            const QString folder =
-                work + u"/Earlier Sessions/2024-03-0%1 10-00-00.000"_s.arg(i + 3);
-            QVERIFY(QDir().mkpath(folder));
-            for (int page = 1; page <= (i == 0 ? 2 : 1); ++page) {
-                const QString path = folder + u"/0000000%1_o.jpg"_s.arg(page);
-                QVERIFY(solidPage(pageColours()[page]).save(path));
-                QFile file(path);
-                QVERIFY(file.open(QIODevice::ReadWrite));
-                QVERIFY(file.setFileTime(QDateTime(QDate(2024, 3, 3), QTime(12, 0)),
-                                         QFileDevice::FileModificationTime));
-            }
-        }
-        QTemporaryDir dir;
-        if (waiting) {
-            auto first = makeWindow();
-            loadColours(*first, dir, 1);
-        }
-
-        auto window = makeWindow();
-        QCOMPARE(window->startPanel()->removalWarning(), warning);
-        QCOMPARE(noticeTexts(*window).filter(u"will be removed"_s).size(),
-                 warning.isEmpty() ? 0 : 1);
+        if (empty)
+            return;
+        // A new page drops the undo of a removal: removals are kept by position.
+        window->removeAll();
+        QVERIFY(window->action(Command::Undo)->isEnabled());
         loadColours(*window, dir, 1);
-        QCOMPARE(QFileInfo::exists(oldest), warning.isEmpty());
+        QCOMPARE(store->count(), 1);
+        QVERIFY(!window->action(Command::Undo)->isEnabled());
+        QCOMPARE(QDir(window->documentHistory()->folder()).entryList(QDir::Files).size(), 0);
     }
 
     // Each export finds every page in order, or only the checked one, and ends with its notice.
@@ -894,11 +836,10 @@ private slots:
         QTemporaryDir pictures;
         QTemporaryDir output;
         auto window = makeWindow();
-        loadColours(*window, pictures, 3);
+        loadColours(*window, pictures, 3, {1});
         const QString second = window->pageStore()->pagePaths().at(1);
         if (cut)
             QVERIFY(writeFile(second, contentOf(second).chopped(10)));
-        window->pageStore()->slabAt(1)->setChecked(true);
         for (const auto &[place, folder] :
              {std::pair(Settings::FolderPlace, Settings::DocFolder),
               std::pair(Settings::WordFolderPlace, Settings::WordDocFolder),
@@ -1090,45 +1031,6 @@ private slots:
         window->action(Command::RemoveAll)->trigger();
         QVERIFY(!window->action(Command::Crop)->isChecked());
         QCOMPARE(window->pagePanelStack()->currentIndex(), int(MainWindow::EmptyPanel));
-    }
-
-    // Kept versions and removed pages live outside "Current", so a restart restores only pages.
-    void historyStaysOutOfTheDocument()
-    {
-        const MessageBoxAnswerer yes(QMessageBox::Yes);
-        QTemporaryDir dir;
-        QList<QByteArray> pages;
-        QString kept;
-        QString removed;
-        {
-            auto first = makeWindow();
-            loadColours(*first, dir, 3);
-            first->rotateLeft();
-            first->rotateLeft();
-            kept = first->editor()->history()->folder();
-            QCOMPARE(QDir(kept).entryList(QDir::Files).size(), 2);
-            first->removePage();
-            removed = first->documentHistory()->folder();
-            QCOMPARE(QDir(removed).entryList(QDir::Files).size(), 2);
-            for (const QString &path : first->pageStore()->pagePaths())
-                pages << contentOf(path);
-        }
-        QVERIFY(!QFileInfo::exists(kept));
-        QVERIFY(!QFileInfo::exists(removed));
-        auto second = makeWindow();
-        QCOMPARE(second->pageStore()->waitingPageFiles().size(), 2);
-        second->restoreSession();
-        QCOMPARE(second->pageStore()->count(), 2);
-        for (int i = 0; i < pages.size(); ++i)
-            QCOMPARE(contentOf(second->pageStore()->pagePaths().at(i)), pages.at(i));
-        QVERIFY(!second->action(Command::Undo)->isEnabled());
-
-        second->removeAll();
-        QVERIFY(second->action(Command::Undo)->isEnabled());
-        loadColours(*second, dir, 1);
-        QCOMPARE(second->pageStore()->count(), 1);
-        QVERIFY(!second->action(Command::Undo)->isEnabled());
-        QCOMPARE(QDir(second->documentHistory()->folder()).entryList(QDir::Files).size(), 0);
     }
 };
 

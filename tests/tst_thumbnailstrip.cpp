@@ -32,27 +32,37 @@ class TestThumbnailStrip : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    // Sizes and turns a tile accepts, its check marks and title.
-    void tileLimits_data()
+    // Sizes, turns and check marks a tile accepts; it follows the desktop palette readably, and
+    // a white page keeps a visible edge.
+    void tiles_data()
     {
         QTest::addColumn<QSize>("requested");
         QTest::addColumn<QSize>("expected");
         QTest::addColumn<int>("angle");
         QTest::addColumn<int>("expectedAngle");
-        row("width below 100, above a full turn", QSize(99, 200), QSize(220, 220), 361, 0);
-        row("height above 1001, turned left", QSize(200, 1002), QSize(220, 220), 270, 270);
-        row("largest, full turn", QSize(1001, 1001), QSize(1001, 1001), 360, 360);
-        row("smallest", QSize(100, 100), QSize(100, 100), 90, 90);
+        QTest::addColumn<bool>("dark");
+        row("width below 100, above a full turn", QSize(99, 200), QSize(220, 220), 361, 0, false);
+        row("height above 1001, turned left, dark", QSize(200, 1002), QSize(220, 220), 270, 270,
+            true);
+        row("largest, full turn", QSize(1001, 1001), QSize(1001, 1001), 360, 360, false);
+        row("smallest, dark", QSize(100, 100), QSize(100, 100), 90, 90, true);
     }
 
-    void tileLimits()
+    void tiles()
     {
         QFETCH(QSize, requested);
         QFETCH(QSize, expected);
         QFETCH(int, angle);
         QFETCH(int, expectedAngle);
+        QFETCH(bool, dark);
+        const QPalette palette = dark ? darkPalette() : QApplication::style()->standardPalette();
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(palette);
+        const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
         KSlabWidget tile(220, 220, u"Page 1"_s);
-        tile.setImage(QImage(400, 100, QImage::Format_RGB32));
+        QImage page(400, 100, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        tile.setImage(page);
         tile.setThumbSize(requested.width(), requested.height());
         QCOMPARE(tile.size(), expected);
         // The thumbnail is fitted to the tile's view again.
@@ -60,6 +70,22 @@ private slots:
         const QRect shown = view->mapFromScene(view->sceneRect()).boundingRect();
         QVERIFY(view->rect().contains(shown));
         QVERIFY(shown.width() >= qMin(view->width(), view->height()) - 2);
+
+        tile.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tile));
+        const QRect caption = tile.findChild<QLabel *>()->geometry();
+        // The current tile's caption has the palette's selection colours.
+        QVERIFY2(textContrast(tile.grab().toImage(), caption) >= 3, "current caption");
+        tile.setUnfocused();
+        const QImage drawn = tile.grab().toImage();
+        QVERIFY2(textContrast(drawn, caption) >= 4.5, "caption");
+        const QRect area = view->geometry();
+        QVERIFY(matchesPalette(drawn.pixel(area.center().x(), area.bottom() - 4), palette));
+        int y = area.center().y();
+        while (y > area.top() && drawn.pixel(area.center().x(), y) == QColor(Qt::white).rgb())
+            --y;
+        QVERIFY2(contrast(drawn.pixel(area.center().x(), y), QColor(Qt::white).rgb()) >= 1.5,
+                 "page edge");
 
         tile.setRotation(quint16(angle));
         QCOMPARE(tile.rotation(), expectedAngle);
@@ -82,44 +108,6 @@ private slots:
         QCOMPARE(tile.accessibleName(), u"Page 12"_s);
     }
 
-    void tilesFollowPalette_data()
-    {
-        QTest::addColumn<bool>("dark");
-        row("light", false);
-        row("dark", true);
-    }
-
-    // Tiles follow the desktop palette readably, and a white page keeps a visible edge.
-    void tilesFollowPalette()
-    {
-        QFETCH(bool, dark);
-        const QPalette palette = dark ? darkPalette() : QApplication::style()->standardPalette();
-        const QPalette before = QApplication::palette();
-        QApplication::setPalette(palette);
-        const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
-        KSlabWidget tile(220, 220, u"Page 12"_s);
-        QImage page(200, 100, QImage::Format_RGB32);
-        page.fill(Qt::white);
-        tile.setImage(page);
-        tile.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tile));
-        const QRect caption = tile.findChild<QLabel *>()->geometry();
-        // The current tile's caption has the palette's selection colours.
-        QVERIFY2(textContrast(tile.grab().toImage(), caption) >= 3, "current caption");
-        tile.setUnfocused();
-        const QImage drawn = tile.grab().toImage();
-        QVERIFY2(textContrast(drawn, caption) >= 4.5, "caption");
-        // Below the landscape page lies the tile's own surface.
-        const QRect view = tile.findChild<QGraphicsView *>()->geometry();
-        QVERIFY(matchesPalette(drawn.pixel(view.center().x(), view.bottom() - 4), palette));
-        // Up from the middle of the page, its top edge stands out from the white page.
-        int y = view.center().y();
-        while (y > view.top() && drawn.pixel(view.center().x(), y) == QColor(Qt::white).rgb())
-            --y;
-        QVERIFY2(contrast(drawn.pixel(view.center().x(), y), QColor(Qt::white).rgb()) >= 1.5,
-                 "page edge");
-    }
-
     // Which tile is current, the order after removals, and a cleared strip that keeps nothing.
     void currentTileAndRemovals()
     {
@@ -134,7 +122,6 @@ private slots:
         for (KSlabWidget *tile : tiles)
             ids.append(QAccessible::uniqueId(QAccessible::queryAccessibleInterface(tile)));
 
-        // Pressing a tile's check box checks it and makes it current.
         tiles.at(1)->findChild<QCheckBox *>()->click();
         QVERIFY(tiles.at(1)->isChecked());
         QVERIFY(!tiles.at(0)->isChecked());
@@ -151,7 +138,6 @@ private slots:
         QCOMPARE(strip.currentSlabIndex(), 2);
         QCOMPARE(selected.count(), 0);
 
-        // Removing the current tile leaves no tile current; a stranger is not removed.
         KSlabWidget stranger(220, 220, u"Elsewhere"_s);
         strip.removeSlab(&stranger, true);
         strip.removeSlab(tiles.at(2), true);

@@ -1,8 +1,6 @@
 #include "BlankPage.h"
 #include "TestHelpers.h"
 
-#include <QRandomGenerator>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -20,13 +18,6 @@ QImage a4(int paper = 255)
     return page;
 }
 
-QFont font(double points)
-{
-    QFont font(u"DejaVu Serif"_s);
-    font.setPixelSize(qRound(points / 72.0 * Dpi));
-    return font;
-}
-
 // A page full of text, mirrored as it shows through from the back, in ink on paper (levels).
 QImage mirroredText(int ink, int paper)
 {
@@ -39,11 +30,12 @@ QImage mirroredText(int ink, int paper)
     return page.mirrored(true, false);
 }
 
-// One 10 pt line in area of an A4 page, or on a canvas of its own size plus 1 mm (empty area),
-// as the page processor cuts a page to its content.
+// One 10 pt line in area of an A4 page, or (empty area) cut to it plus 1 mm as the processor does.
 QImage line(const QString &text, const QRectF &area, int alignment, int ink = 0, int paper = 255)
 {
-    const QRect bounds = QFontMetrics(font(10)).boundingRect(text);
+    QFont font(u"DejaVu Serif"_s);
+    font.setPixelSize(qRound(10 / 72.0 * Dpi));
+    const QRect bounds = QFontMetrics(font).boundingRect(text);
     const int margin = qRound(px(1));
     QImage page =
         area.isEmpty()
@@ -51,7 +43,7 @@ QImage line(const QString &text, const QRectF &area, int alignment, int ink = 0,
             : a4(paper);
     page.fill(QColor(paper, paper, paper));
     QPainter painter(&page);
-    painter.setFont(font(10));
+    painter.setFont(font);
     painter.setPen(QColor(ink, ink, ink));
     if (area.isEmpty())
         painter.drawText(margin - bounds.left(), margin - bounds.top(), text);
@@ -88,22 +80,6 @@ QImage bars(int paper, const QList<std::pair<QRectF, int>> &bars)
     QPainter painter(&page);
     for (const auto &[rect, level] : bars)
         painter.fillRect(rect, QColor(level, level, level));
-    return page;
-}
-
-QImage photo()
-{
-    QImage page = a4();
-    QPainter painter(&page);
-    const QRectF area(px(30), px(60), px(150), px(110));
-    QLinearGradient gradient(area.topLeft(), area.bottomRight());
-    gradient.setColorAt(0, QColor(70, 110, 170));
-    gradient.setColorAt(0.6, QColor(210, 170, 90));
-    gradient.setColorAt(1, QColor(90, 140, 80));
-    painter.fillRect(area, gradient);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(170, 40, 40));
-    painter.drawEllipse(area.adjusted(px(40), px(25), -px(50), -px(35)));
     return page;
 }
 
@@ -156,7 +132,7 @@ private slots:
             false, 12);
         row("one short line cut to content", grey(line(words, QRectF(), 0)), false, 12);
         row("full text", grey(mirroredText(0, 255)), false, 1000);
-        row("photo, colour", photo(), false, 0);
+        row("photo, colour", a4Photo(Dpi), false, 0);
         row("off-white, dust, punches, 1-bit", bilevel(offWhiteWithDustAndPunches()), true, 0);
         row("one short line, 1-bit", bilevel(line(words, middle, Qt::AlignLeft)), false, 12);
     }

@@ -2,35 +2,11 @@
 #include "PageOrientation.h"
 #include "TestHelpers.h"
 
-#include <QLinearGradient>
-#include <QRadialGradient>
-
 #include <future>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-// Gradients and shapes, nothing letter-like.
-QImage picturePage(int dpi)
-{
-    QImage page = a4Page(dpi, false);
-    QPainter painter(&page);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, page.height());
-    sky.setColorAt(0, QColor(40, 90, 200));
-    sky.setColorAt(1, QColor(250, 220, 120));
-    painter.fillRect(page.rect(), sky);
-    QRadialGradient sun(page.width() * 0.7, page.height() * 0.25, dpi);
-    sun.setColorAt(0, Qt::white);
-    sun.setColorAt(1, QColor(255, 160, 0));
-    painter.setBrush(sun);
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QPointF(page.width() * 0.7, page.height() * 0.25), dpi, dpi);
-    painter.setBrush(QColor(120, 60, 30));
-    painter.drawRect(QRectF(page.width() * 0.15, page.height() * 0.7, dpi * 1.5, dpi * 2));
-    return page;
-}
-
 QImage turned(const QImage &page, int degrees)
 {
     QImage result = page.transformed(QTransform().rotate(degrees));
@@ -79,8 +55,8 @@ private slots:
         row("resolution given", unknown, 90, 300, false, true);
         row("resolution guessed", unknown, 180, 0, false, true);
         row("two threads at once", page, 90, 0, true, true);
-        row("picture", picturePage(300), 0, 0, false, false);
-        row("picture upside down", picturePage(300), 180, 0, false, false);
+        row("picture", a4Photo(300), 0, 0, false, false);
+        row("picture upside down", a4Photo(300), 180, 0, false, false);
         row("blank paper", a4Page(300, false), 90, 0, false, false);
         row("a signature", a4Page(300, u"Yours sincerely"_s), 180, 0, false, false);
         row("a short note", a4Page(300, u"Back at four, the key is under the mat."_s), 90, 0, false,

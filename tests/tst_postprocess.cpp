@@ -3,8 +3,6 @@
 #include "SettingsKeys.h"
 #include "TestHelpers.h"
 
-#include <QtGui>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -14,13 +12,6 @@ const QSize LeftSize(31, 41);
 const QSize RightSize(32, 42);
 constexpr int Dpi = 200;
 constexpr int Enough = 20000;
-
-QImage filled(const QSize &size)
-{
-    QImage image = atDpi(QImage(size, QImage::Format_RGB32), Dpi);
-    image.fill(Qt::darkCyan);
-    return image;
-}
 
 QList<QSize> sizes(const QList<QImage> &images)
 {
@@ -40,8 +31,7 @@ private:
     QString m_inputFile;
     QString m_outputFolder;
 
-    // A fake processor: finds the input and output folder as its last two arguments, records
-    // every argument, then runs body, where %DIR% is the test's own folder.
+    // Records its arguments, the last two being input and output, then runs body (%DIR%: ours).
     QString processor(const QByteArray &body, bool executable = true)
     {
         static int count = 0;
@@ -57,12 +47,6 @@ private:
         return path;
     }
 
-    QStringList recordedArguments() const
-    {
-        const QByteArray said = contentOf(m_dir.filePath(u"arguments"_s));
-        return QString::fromLocal8Bit(said).split(u'\n', Qt::SkipEmptyParts);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -71,9 +55,9 @@ private slots:
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         m_inputFile = data + u"/Processing/proc.tif"_s;
         m_outputFolder = data + u"/Processing/output"_s;
-        QVERIFY(filled(SingleSize).save(m_dir.filePath(u"single.tif"_s)));
-        QVERIFY(filled(LeftSize).save(m_dir.filePath(u"left.tif"_s)));
-        QVERIFY(filled(RightSize).save(m_dir.filePath(u"right.tif"_s)));
+        QVERIFY(drawnPage(SingleSize, PageKind::Colour, Dpi).save(m_dir.filePath(u"single.tif"_s)));
+        QVERIFY(drawnPage(LeftSize, PageKind::Colour, Dpi).save(m_dir.filePath(u"left.tif"_s)));
+        QVERIFY(drawnPage(RightSize, PageKind::Colour, Dpi).save(m_dir.filePath(u"right.tif"_s)));
     }
 
     void init()
@@ -86,30 +70,20 @@ private slots:
     {
         QTest::addColumn<bool>("book");
         QTest::addColumn<bool>("blackAndWhite");
-        QTest::addColumn<QVariant>("autoContrast");
-        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("autoContrast"); // -1: not stored
+        QTest::addColumn<QString>("options");
 
-        const QString single = u"-l=1"_s;
-        const QString spread = u"-l=2 --orientation=left"_s;
-        const QString bw = u"--color-mode=black_and_white"_s;
-        const QString colour = u"--color-mode=color_grayscale"_s;
-        const QString normalize = u"--normalize-illumination"_s;
-        const auto options = [](const QStringList &parts) {
-            return parts.join(u' ').split(u' ', Qt::SkipEmptyParts);
-        };
         for (const bool book : {false, true}) {
-            const QString layout = book ? spread : single;
             const char *name = book ? "spread" : "single page";
-            QTest::addRow("%s, colour, auto contrast", name)
-                << book << false << QVariant(true) << options({layout, colour, normalize});
-            QTest::addRow("%s, colour, no auto contrast", name)
-                << book << false << QVariant(false) << options({layout, colour});
-            QTest::addRow("%s, colour, auto contrast not stored", name)
-                << book << false << QVariant() << options({layout, colour, normalize});
-            QTest::addRow("%s, black and white, auto contrast", name)
-                << book << true << QVariant(true) << options({layout, bw});
-            QTest::addRow("%s, black and white, no auto contrast", name)
-                << book << true << QVariant(false) << options({layout, bw});
+            const QString layout = book ? u"-l=2 --orientation=left"_s : u"-l=1"_s;
+            const QString colour = layout + u" --color-mode=color_grayscale"_s;
+            const QString bw = layout + u" --color-mode=black_and_white"_s;
+            const QString even = colour + u" --normalize-illumination"_s;
+            QTest::addRow("%s, colour, auto contrast", name) << book << false << 1 << even;
+            QTest::addRow("%s, colour, no auto contrast", name) << book << false << 0 << colour;
+            QTest::addRow("%s, colour, auto contrast unset", name) << book << false << -1 << even;
+            QTest::addRow("%s, black and white, auto contrast", name) << book << true << 1 << bw;
+            QTest::addRow("%s, black and white, no auto contrast", name) << book << true << 0 << bw;
         }
     }
 
@@ -117,26 +91,28 @@ private slots:
     {
         QFETCH(bool, book);
         QFETCH(bool, blackAndWhite);
-        QFETCH(QVariant, autoContrast);
-        QFETCH(QStringList, options);
-        if (autoContrast.isValid())
-            writeSetting(Settings::AutoContrast, autoContrast);
-        else
+        QFETCH(int, autoContrast);
+        QFETCH(QString, options);
+        if (autoContrast < 0)
             QSettings().remove(QLatin1String(Settings::AutoContrast.name));
+        else
+            writeSetting(Settings::AutoContrast, autoContrast == 1);
 
         // An earlier run's result and input, which must not pass for this run's.
         QVERIFY(QDir().mkpath(m_outputFolder));
-        QVERIFY(filled(SingleSize).save(m_outputFolder + u"/proc.tif"_s));
+        QVERIFY(drawnPage(SingleSize, PageKind::Colour, Dpi).save(m_outputFolder + u"/proc.tif"_s));
         QVERIFY(writeFile(m_inputFile + u".old"_s, QByteArray()));
         // The fake copies the input it got, to show what was saved before it ran.
         const QString program = processor("cp \"$input\" '%DIR%/input-seen.tif'");
 
-        const ProcessedPages processed =
-            processScannedPage(filled(PageSize), book, blackAndWhite, {program, Enough});
+        const ProcessedPages processed = processScannedPage(
+            drawnPage(PageSize, PageKind::Colour, Dpi), book, blackAndWhite, {program, Enough});
 
-        QCOMPARE(recordedArguments(),
-                 options + u"--white-margins --margins=1 --dpi=200 --output-dpi=200"_s.split(u' ')
-                     << m_inputFile << m_outputFolder);
+        const QString said = QString::fromLocal8Bit(contentOf(m_dir.filePath(u"arguments"_s)));
+        QCOMPARE(
+            said.split(u'\n', Qt::SkipEmptyParts),
+            (options + u" --white-margins --margins=1 --dpi=200 --output-dpi=200"_s).split(u' ')
+                << m_inputFile << m_outputFolder);
         QCOMPARE(sizes(processed.pages), QList<QSize>{PageSize});
         QVERIFY(!QFile::exists(m_inputFile + u".old"_s));
         QImageReader reader(m_dir.filePath(u"input-seen.tif"_s));
@@ -162,45 +138,41 @@ private slots:
         const QByteArray crashing = "\nkill -KILL $$"; // dies by a signal, as in a crash
         // A hung processor is killed at the time limit, whatever it wrote by then.
         const QByteArray hang = "\necho $$ > '%DIR%/pid'\nexec sleep 60";
-        const QList<QSize> unprocessed{PageSize}; // whenever the processor can't help
         const QString none;
         const QString unreadable = u"without a readable result"_s;
         const QString stopped = u"stopped unexpectedly"_s;
         const QString tooLong = u"took longer than 1 second"_s;
-        const auto add = [](const char *name, bool book, const QByteArray &body,
-                            const QList<QSize> &expected, const QString &problem) {
-            row(name, book, body, true, QString(), expected, problem);
+        // The scan as it came, whenever the processor can't help.
+        const auto unprocessed = [](const char *name, bool book, const QByteArray &body,
+                                    const QString &problem) {
+            row(name, book, body, true, QString(), QList<QSize>{PageSize}, problem);
         };
-        add("single result", false, single, {SingleSize}, none);
-        add("spread, both halves, left first", true, right + "\n" + left, {LeftSize, RightSize},
-            none);
-        add("spread, only the left half", true, left, unprocessed, unreadable);
-        add("spread, only the right half", true, right, unprocessed, unreadable);
-        add("spread, left half, then fails", true, left + failing, unprocessed,
-            u"failed: quillary-pageproc: disk full"_s);
-        add("spread, left half, then crashes", true, left + crashing, unprocessed, stopped);
-        add("spread, left half, then killed at the time limit", true, left + hang, unprocessed,
-            tooLong);
-        add("spread, both halves, then fails", true, left + "\n" + right + "\nexit 1", unprocessed,
-            u"exit status 1"_s);
-        add("single result, then fails", false, single + failing, unprocessed, u"disk full"_s);
-        add("single result, then crashes", false, single + crashing, unprocessed, stopped);
-        add("single result, then killed at the time limit", false, single + hang, unprocessed,
-            tooLong);
-        add("single page with a spread's results", false, left + "\n" + right, unprocessed,
-            unreadable);
-        add("spread with a single page's result", true, single, unprocessed, unreadable);
-        add("no result", false, "exit 0", unprocessed, unreadable);
-        add("spread, no result", true, "exit 0", unprocessed, unreadable);
-        add("result is not an image", false, "echo junk > \"$out/proc.tif\"", unprocessed,
-            unreadable);
+        row("single result", false, single, true, none, QList<QSize>{SingleSize}, none);
+        row("spread, both halves, left first", true, right + "\n" + left, true, none,
+            QList<QSize>{LeftSize, RightSize}, none);
+        unprocessed("spread, only the left half", true, left, unreadable);
+        unprocessed("spread, only the right half", true, right, unreadable);
+        unprocessed("spread, left half, then fails", true, left + failing,
+                    u"failed: quillary-pageproc: disk full"_s);
+        unprocessed("spread, left half, then crashes", true, left + crashing, stopped);
+        unprocessed("spread, left half, then killed at the time limit", true, left + hang, tooLong);
+        unprocessed("spread, both halves, then fails", true, left + "\n" + right + "\nexit 1",
+                    u"exit status 1"_s);
+        unprocessed("single result, then fails", false, single + failing, u"disk full"_s);
+        unprocessed("single result, then crashes", false, single + crashing, stopped);
+        unprocessed("single result, then killed at the time limit", false, single + hang, tooLong);
+        unprocessed("single page with a spread's results", false, left + "\n" + right, unreadable);
+        unprocessed("spread with a single page's result", true, single, unreadable);
+        unprocessed("no result", false, "exit 0", unreadable);
+        unprocessed("spread, no result", true, "exit 0", unreadable);
+        unprocessed("result is not an image", false, "echo junk > \"$out/proc.tif\"", unreadable);
         // An old entry that can't be cleared might pass for this run's result: not run at all.
         row("spread, a folder where the right half goes", true, left, true, u"proc_2R.tif"_s,
-            unprocessed, u"could not be emptied"_s);
-        row("processor not executable", false, single, false, none, unprocessed,
+            QList<QSize>{PageSize}, u"could not be emptied"_s);
+        row("processor not executable", false, single, false, none, QList<QSize>{PageSize},
             u"could not be started"_s);
         // Nothing to tell: a missing processor is how the program is installed, not a failure.
-        add("processor missing", true, QByteArray(), unprocessed, none);
+        unprocessed("processor missing", true, QByteArray(), none);
     }
 
     void results()
@@ -220,7 +192,8 @@ private slots:
             body.isNull() ? m_dir.filePath(u"missing.sh"_s) : processor(body, executable);
 
         const ProcessedPages processed =
-            processScannedPage(filled(PageSize), book, false, {program, hangs ? 1000 : Enough});
+            processScannedPage(drawnPage(PageSize, PageKind::Colour, Dpi), book, false,
+                               {program, hangs ? 1000 : Enough});
 
         if (!inTheWay.isEmpty())
             QDir(blocker).removeRecursively();
@@ -228,10 +201,8 @@ private slots:
         QVERIFY2(problem.isEmpty() ? processed.problem.isEmpty()
                                    : processed.problem.contains(problem),
                  qPrintable(processed.problem));
-        QFile pid(pidPath);
-        QVERIFY(!hangs || pid.open(QIODevice::ReadOnly));
-        const QByteArray running = hangs ? "/proc/" + pid.readAll().trimmed() : QByteArray();
-        QVERIFY2(!hangs || (running.size() > 6 && !QFile::exists(QFile::decodeName(running))),
+        const QString pid = QString::fromLatin1(contentOf(pidPath).trimmed());
+        QVERIFY2(!hangs || (!pid.isEmpty() && !QFile::exists(u"/proc/"_s + pid)),
                  "the processor still runs");
     }
 

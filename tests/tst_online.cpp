@@ -34,8 +34,7 @@ enum class Answer
     Trickle, // status, then the body a byte at a time, each in time for a transfer timeout
 };
 
-// An HTTP server on the loopback interface, answering each path as told and keeping the
-// request targets it received in order.
+// An HTTP server on the loopback interface, answering each path as told.
 class LoopbackServer : public QObject
 {
 public:
@@ -52,15 +51,7 @@ public:
     {
         m_answers.insert(path, {kind, status, body});
     }
-    // The targets asked for on a path, as received.
-    QList<QUrl> requests(const QString &path) const
-    {
-        QList<QUrl> found;
-        for (const QUrl &url : m_requests)
-            if (url.path() == path)
-                found << url;
-        return found;
-    }
+    QList<QUrl> requests(const QString &path) const { return m_requests.value(path); }
 
 private:
     struct Reply
@@ -78,7 +69,7 @@ private:
         const QList<QByteArray> requestLine = pending.left(pending.indexOf("\r\n")).split(' ');
         pending.clear();
         const QUrl target(QString::fromLatin1(requestLine.value(1)), QUrl::StrictMode);
-        m_requests << target;
+        m_requests[target.path()] << target;
         const Reply reply = m_answers.value(target.path(), {Answer::Serve, 404, "missing"});
         switch (reply.kind) {
         case Answer::Silent:
@@ -109,7 +100,7 @@ private:
     QTcpServer m_server;
     QHash<QString, Reply> m_answers;
     QHash<QTcpSocket *, QByteArray> m_pending;
-    QList<QUrl> m_requests;
+    QHash<QString, QList<QUrl>> m_requests;
 };
 
 QByteArray updateFile(const QString &version, const QString &path)
@@ -123,15 +114,8 @@ QByteArray updateFile(const QString &version, const QString &path)
 // The query as a web server reads it: '+' is a blank, then percent-decoding.
 QList<QPair<QString, QString>> serverQuery(const QUrl &target)
 {
-    QList<QPair<QString, QString>> items;
-    const QByteArray raw = target.query(QUrl::FullyEncoded).toLatin1();
-    for (QByteArray pair : raw.split('&')) {
-        pair.replace('+', ' ');
-        const qsizetype equals = pair.indexOf('=');
-        items.append({QUrl::fromPercentEncoding(pair.left(equals)),
-                      QUrl::fromPercentEncoding(pair.mid(equals + 1))});
-    }
-    return items;
+    const QString raw = target.query(QUrl::FullyEncoded).replace(u'+', "%20"_L1);
+    return QUrlQuery(raw).queryItems(QUrl::FullyDecoded);
 }
 
 QStringList notices(const MainWindow &window)
@@ -149,8 +133,6 @@ std::unique_ptr<MainWindow> makeWindow(MainWindow::StartOption option = MainWind
     return std::make_unique<MainWindow>(option, std::make_unique<FakeScannerLibrary>(scanners));
 }
 } // namespace
-
-Q_DECLARE_METATYPE(Answer)
 
 class TestOnline : public QObject
 {
@@ -192,14 +174,12 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("said");
-        QTest::addColumn<QString>("version"); // offered in the dialog, else empty
-        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("offered"); // version and path in the dialog, else empty
         const auto file = [](const char *name, const char *version, const char *path,
                              const QString &said) {
-            const QString offered = said == ThankYou ? QString::fromLatin1(version) : QString();
-            row(name, Answer::Serve, 200,
-                updateFile(QString::fromLatin1(version), QString::fromLatin1(path)), said, offered,
-                QString::fromLatin1(path));
+            const QStringList offered{QString::fromLatin1(version), QString::fromLatin1(path)};
+            row(name, Answer::Serve, 200, updateFile(offered.at(0), offered.at(1)), said,
+                said == ThankYou ? offered : QStringList());
         };
         const char *deb = "https://dl.example.org/quillary.deb";
         file("same", "14.1", deb, Latest);
@@ -220,15 +200,12 @@ private slots:
         row("ten megabytes", Answer::Serve, 200,
             updateFile(u"14.2"_s, QString::fromLatin1(deb))
                 .replace("</update>", "<!--" + QByteArray(10 << 20, 'x') + "--></update>"),
-            Unreadable, QString(), QString());
-        row("not xml", Answer::Serve, 200, QByteArray("<html><p>hi"), Unreadable, QString(),
-            QString());
-        row("connection closed", Answer::Close, 0, QByteArray(), NoConnection, QString(),
-            QString());
-        row("not found", Answer::Serve, 404, QByteArray("gone"), NoConnection, QString(),
-            QString());
-        row("no answer", Answer::Silent, 0, QByteArray(), NoConnection, QString(), QString());
-        row("a byte at a time", Answer::Trickle, 0, QByteArray(), Unreadable, QString(), QString());
+            Unreadable, QStringList());
+        row("not xml", Answer::Serve, 200, QByteArray("<html><p>hi"), Unreadable, QStringList());
+        row("connection closed", Answer::Close, 0, QByteArray(), NoConnection, QStringList());
+        row("not found", Answer::Serve, 404, QByteArray("gone"), NoConnection, QStringList());
+        row("no answer", Answer::Silent, 0, QByteArray(), NoConnection, QStringList());
+        row("a byte at a time", Answer::Trickle, 0, QByteArray(), Unreadable, QStringList());
     }
     void updateCheck()
     {
@@ -236,16 +213,14 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(QString, said);
-        QFETCH(QString, version);
-        QFETCH(QString, path);
+        QFETCH(QStringList, offered);
         m_server->answer(UpdatePath, kind, status, body);
         auto window = makeWindow();
         window->setTransferTimeout(300);
         QSignalSpy finished(window->findChild<QNetworkAccessManager *>(),
                             &QNetworkAccessManager::finished);
 
-        // A second click while the check runs, or one waiting in the queue as it starts, sends
-        // nothing.
+        // A second click, while the check runs or queued as it starts, sends nothing.
         QTimer::singleShot(0, window.get(), &MainWindow::update);
         window->update();
         window->update();
@@ -254,15 +229,16 @@ private slots:
         if (kind != Answer::Close)
             QCOMPARE(m_server->requests(UpdatePath).size(), 1);
         QTRY_COMPARE(notices(*window), (QStringList{Checking, said}));
-        QCOMPARE(m_dialogText.isEmpty(), version.isEmpty());
-        if (version.isEmpty()) {
+        QCOMPARE(m_dialogText.isEmpty(), offered.isEmpty());
+        if (offered.isEmpty()) {
             QVERIFY(m_urls.opened.isEmpty());
         } else {
-            const QUrl address(path, QUrl::TolerantMode);
+            const QUrl address(offered.at(1), QUrl::TolerantMode);
             QCOMPARE(m_urls.opened, QList<QUrl>{address});
             // Shown as words: markup from the file never becomes formatting or a second link.
-            QCOMPARE(QTextDocumentFragment::fromHtml(m_dialogText).toPlainText(),
-                     u"New Version: %1\nDownload: %2"_s.arg(version, address.toDisplayString()));
+            QCOMPARE(
+                QTextDocumentFragment::fromHtml(m_dialogText).toPlainText(),
+                u"New Version: %1\nDownload: %2"_s.arg(offered.at(0), address.toDisplayString()));
         }
         // Over: the next check is sent.
         const qsizetype sent = m_server->requests(UpdatePath).size();
@@ -270,8 +246,7 @@ private slots:
         QTRY_VERIFY(m_server->requests(UpdatePath).size() > sent);
     }
 
-    // A first start that ends before its report is out reports on the next start; after
-    // that, no start reports again.
+    // A first start cut off before its report reports on the next start; no later start does.
     void firstStartReportsOnce()
     {
         m_server->answer(UpdatePath, Answer::Serve, 200,

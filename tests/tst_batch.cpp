@@ -48,14 +48,11 @@ QList<int> pageWidths(const QString &format, const QString &output)
         for (const ImageRow &image : pdfImages(output))
             widths << image.width;
     } else if (format == "compact"_L1) {
-        // A page's background, at a quarter of the page's resolution for "small", comes first
-        // (the test pages' widths are multiples of four).
+        // A page's background comes first, at a quarter of its width for "small".
         int page = 0;
         for (const ImageRow &image : pdfImages(output)) {
-            if (image.page != page && image.encoding == "jpeg"_L1)
-                widths << image.width * 4;
-            else if (image.page != page)
-                widths << image.width; // a black-and-white page, as JBIG2
+            if (image.page != page) // a black-and-white page: one JBIG2 image, full width
+                widths << image.width * (image.encoding == "jpeg"_L1 ? 4 : 1);
             page = image.page;
         }
     } else if (format == "djvu"_L1) {
@@ -125,20 +122,36 @@ private slots:
         QVERIFY(page.save(QDir(m_text).filePath(u"text.jpg"_s), "JPEG", 90));
     }
 
-    // A folder of JPEG, multi-page TIFF and 1-bit pages in every format, in natural order.
+    // A folder of mixed pages in every format, in natural order; OCR; SANE's test device,
+    // whose feeder runs empty after ten sheets.
     void documents_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("output");
-        row("pdf by suffix", QStringList(), u"pdf"_s, u"out.pdf"_s);
-        row("pdf with layout", words("--paper letter --fit keep --margin 1"), u"pdf"_s,
-            u"layout.pdf"_s);
-        row("compact pdf, pictures small", words("--pictures small"), u"compact"_s,
-            u"compact.pdf"_s);
-        row("docx", QStringList(), u"docx"_s, u"out.docx"_s);
-        row("djvu", words("--djvu-quality 40"), u"djvu"_s, u"out.djvu"_s);
-        row("images", words("--format images --image-format png"), u"images"_s, u"scans"_s);
+        QTest::addColumn<QList<int>>("widths");      // of the pages, in order
+        QTest::addColumn<QStringList>("recognised"); // words in the text layer
+        const QStringList folder{m_pages};
+        const QList<int> folderWidths{400, 420, 440, 480};
+        const QStringList none;
+        const QStringList scan = words("--scan=test:0 --source feeder --mode gray --resolution 50");
+        row("pdf by suffix", folder, u"pdf"_s, u"out.pdf"_s, folderWidths, none);
+        row("pdf with layout", words("--paper letter --fit keep --margin 1") + folder, u"pdf"_s,
+            u"layout.pdf"_s, folderWidths, none);
+        row("compact pdf, pictures small", words("--pictures small") + folder, u"compact"_s,
+            u"compact.pdf"_s, folderWidths, none);
+        row("docx", folder, u"docx"_s, u"out.docx"_s, folderWidths, none);
+        row("djvu", words("--djvu-quality 40") + folder, u"djvu"_s, u"out.djvu"_s, folderWidths,
+            none);
+        row("images", words("--format images --image-format png") + folder, u"images"_s, u"scans"_s,
+            folderWidths, none);
+        row("ocr eng", words("--ocr eng") << m_text, u"pdf"_s, u"out.pdf"_s, QList<int>{2481},
+            QStringList{u"bridge"_s});
+        row("ocr eng+rus", words("--ocr eng+rus") << m_text, u"pdf"_s, u"out.pdf"_s,
+            QList<int>{2481}, QStringList{u"bridge"_s, u"заседания"_s});
+        row("scan, feeder until empty", scan, u"pdf"_s, u"out.pdf"_s, QList<int>(10, 78), none);
+        row("scan, three pages", scan + words("--pages 3"), u"pdf"_s, u"out.pdf"_s,
+            QList<int>(3, 78), none);
     }
 
     void documents()
@@ -146,24 +159,34 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, format);
         QFETCH(QString, output);
+        QFETCH(QList<int>, widths);
+        QFETCH(QStringList, recognised);
         QTemporaryDir out;
         const QString path = out.filePath(output);
-        const Run ran =
-            runBatch(arguments + QStringList{u"--json"_s, m_pages, u"-o"_s, path}, out.path());
+        const Run ran = runBatch(arguments + QStringList{u"--json"_s, u"-o"_s, path}, out.path());
         QVERIFY2(ran.status == 0, qPrintable(ran.errorLines.join(u'\n')));
-        QCOMPARE(pageWidths(format, path), (QList<int>{400, 420, 440, 480}));
+        QCOMPARE(pageWidths(format, path), widths);
         const QJsonObject summary = QJsonDocument::fromJson(ran.out.toUtf8()).object();
-        QCOMPARE(summary.value(u"pages"_s).toInt(), 4);
+        QCOMPARE(summary.value(u"pages"_s).toInt(), widths.size());
         QVERIFY(summary.value(u"bytes"_s).toInteger() > 0);
+        // Only the folder holds a file that is not a picture.
+        const bool fromFolder = arguments.contains(m_pages);
         const QJsonArray warnings = summary.value(u"warnings"_s).toArray();
-        QCOMPARE(warnings.size(), 1);
-        QVERIFY(warnings.first().toString().contains("notes.txt: skipped"_L1));
-        QVERIFY(
-            ran.errorLines.contains(u"quillary-batch: warning: "_s + warnings.first().toString()));
+        QCOMPARE(warnings.size(), fromFolder ? 1 : 0);
+        for (const QJsonValue &warning : warnings) {
+            QVERIFY(warning.toString().contains("notes.txt: skipped"_L1));
+            QVERIFY(ran.errorLines.contains(u"quillary-batch: warning: "_s + warning.toString()));
+        }
         // Nothing but the output is left beside it.
         QCOMPARE(entries(out.path()), QStringList{output});
-        if (format == "pdf"_L1) {
-            run(u"qpdf"_s, {u"--check"_s, path});
+        if (format != "pdf"_L1)
+            return;
+        run(u"qpdf"_s, {u"--check"_s, path});
+        QCOMPARE(pdfinfoPages(path), widths.size());
+        const QString text = run(u"pdftotext"_s, {path, u"-"_s});
+        for (const QString &word : recognised)
+            QVERIFY2(text.contains(word), qPrintable(text));
+        if (fromFolder) {
             // The JPEG page is in the file byte for byte.
             run(u"pdfimages"_s, words("-all -f 1 -l 1") << path << out.filePath(u"x"_s));
             QCOMPARE(contentOf(out.filePath(u"x-000.jpg"_s)),
@@ -171,38 +194,7 @@ private slots:
         }
     }
 
-    // Searchable PDFs: the recognised words are in the text layer. Scans from SANE's test
-    // device, whose feeder runs empty after ten sheets.
-    void pdfs_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("pages");
-        QTest::addColumn<QStringList>("words");
-        const QStringList scan = words("--scan=test:0 --source feeder --mode gray --resolution 50");
-        row("ocr eng", words("--ocr eng") << m_text, 1, QStringList{u"bridge"_s});
-        row("ocr eng+rus", words("--ocr eng+rus") << m_text, 1,
-            QStringList{u"bridge"_s, u"заседания"_s});
-        row("scan, feeder until empty", scan, 10, QStringList());
-        row("scan, three pages", scan + words("--pages 3"), 3, QStringList());
-    }
-
-    void pdfs()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, pages);
-        QFETCH(QStringList, words);
-        QTemporaryDir out;
-        const QString pdf = out.filePath(u"out.pdf"_s);
-        const Run ran = runBatch(arguments + QStringList{u"-o"_s, pdf}, out.path());
-        QVERIFY2(ran.status == 0, qPrintable(ran.errorLines.join(u'\n')));
-        QCOMPARE(pdfinfoPages(pdf), pages);
-        const QString text = run(u"pdftotext"_s, {pdf, u"-"_s});
-        for (const QString &word : words)
-            QVERIFY2(text.contains(word), qPrintable(text));
-    }
-
-    // Each failure: its exit status, one line naming what failed, no output, an earlier
-    // output untouched and nothing left beside it.
+    // Each failure: its status, one line naming it, an earlier output untouched, nothing left.
     void failures_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -297,8 +289,7 @@ private slots:
         QCOMPARE(entries(out.path()), QStringList{u"long.pdf"_s});
     }
 
-    // Two runs at once, as xargs -P starts them, while a window holds its work folder: both
-    // complete, and neither they nor the window disturb one another.
+    // Two runs at once (xargs -P) beside an open window: none disturbs another.
     void sideBySide()
     {
         const QString work = QDir::homePath() + u"/.local/share/Plenwick/Quillary"_s;

@@ -19,12 +19,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// The test device's scan area (tests/sane/test.conf), 40 x 50 mm, in pixels.
-QSize pageSize(int dpi)
-{
-    return {int(dpi * 40 / 25.4), int(dpi * 50 / 25.4)};
-}
-
 struct Session
 {
     std::unique_ptr<EzPrevScan> frame;
@@ -113,8 +107,7 @@ int sample(int channel, int x, int y)
     return 60 * channel + 10 * y + x;
 }
 
-// A three-pass 5 x 3 page, each frame's lines padded to its own length with bytes that must
-// not show.
+// A three-pass 5 x 3 page, each frame's rows padded to its own length with bytes never shown.
 QList<ScriptedReader::Frame> paddedPasses(const QList<int> &strides)
 {
     QList<ScriptedReader::Frame> frames;
@@ -138,8 +131,6 @@ void setRunSettings(int paperSource, int acquireImage)
 }
 } // namespace
 
-Q_DECLARE_METATYPE(ScriptedReader::Frame)
-
 class TestSane : public QObject
 {
     Q_OBJECT
@@ -159,83 +150,116 @@ private slots:
 
     void init() { QSettings().clear(); }
 
-    void pageArrivesWithSizeAndDepth_data()
+    void runDeliversPagesOrStopsAtAFailure_data()
     {
         QTest::addColumn<int>("colourMode");
         QTest::addColumn<int>("dpi");
         QTest::addColumn<bool>("white");
-        QTest::addColumn<QByteArray>("option");
-        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QRectF>("area"); // millimetres of the glass; empty: all of it
         QTest::addColumn<int>("paperSource");
         QTest::addColumn<int>("acquireImage");
+        QTest::addColumn<QByteArray>("option");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("atPage"); // pages delivered before the option is set
         QTest::addColumn<int>("pages");
+        QTest::addColumn<bool>("fails");
+        QTest::addColumn<QString>("told");
         const QByteArray none;
-        row("grey 50 dpi", 2, 50, false, none, QVariant(), 0, 0, 1);
-        row("colour 100 dpi", 4, 100, true, none, QVariant(), 0, 0, 1);
-        row("colour, one frame per colour", 4, 50, true, QByteArray("three-pass"), QVariant(true),
-            0, 0, 1);
-        row("colour, 16-bit samples", 4, 50, false, QByteArray("depth"), QVariant(16), 0, 0, 1);
-        row("feeder, all images: ten pages, then empty", 2, 50, false, none, QVariant(), 1, 1, 10);
-        row("feeder, one image", 2, 50, false, none, QVariant(), 1, 0, 1);
-        row("flatbed, all images: one page", 2, 50, false, none, QVariant(), 0, 1, 1);
+        const QRectF glass;
+        const QString quiet;
+        row("grey 50 dpi", 2, 50, false, glass, 0, 0, none, QVariant(), 0, 1, false, quiet);
+        row("colour 100 dpi", 4, 100, true, glass, 0, 0, none, QVariant(), 0, 1, false, quiet);
+        row("colour, one frame per colour", 4, 50, true, glass, 0, 0, QByteArray("three-pass"),
+            QVariant(true), 0, 1, false, quiet);
+        row("colour, 16-bit samples", 4, 50, false, glass, 0, 0, QByteArray("depth"), QVariant(16),
+            0, 1, false, quiet);
+        row("part of the glass", 2, 100, false, QRectF(5, 8, 20, 30), 0, 0, none, QVariant(), 0, 1,
+            false, quiet);
+        row("feeder, all images: ten pages, then empty", 2, 50, false, glass, 1, 1, none,
+            QVariant(), 0, 10, false, saneStatusText(SANE_STATUS_NO_DOCS));
+        row("feeder, one image", 2, 50, false, glass, 1, 0, none, QVariant(), 0, 1, false, quiet);
+        row("flatbed, all images: one page", 2, 50, false, glass, 0, 1, none, QVariant(), 0, 1,
+            false, quiet);
+#define STATUS_ROW(name, fails, atPage)                                                            \
+    row(#name " after " #atPage, 4, 50, false, glass, 1, 1, QByteArray("read-return-value"),       \
+        QVariant(QStringLiteral(#name)), atPage, atPage, fails, saneStatusText(name))
+        STATUS_ROW(SANE_STATUS_JAMMED, true, 0);
+        STATUS_ROW(SANE_STATUS_JAMMED, true, 2);
+        STATUS_ROW(SANE_STATUS_COVER_OPEN, true, 2);
+        STATUS_ROW(SANE_STATUS_IO_ERROR, true, 2);
+        STATUS_ROW(SANE_STATUS_NO_DOCS, false, 2); // feeder empty while reading
+#undef STATUS_ROW
     }
 
-    void pageArrivesWithSizeAndDepth()
+    void runDeliversPagesOrStopsAtAFailure()
     {
         QFETCH(int, colourMode);
         QFETCH(int, dpi);
         QFETCH(bool, white);
-        QFETCH(QByteArray, option);
-        QFETCH(QVariant, value);
+        QFETCH(QRectF, area);
         QFETCH(int, paperSource);
         QFETCH(int, acquireImage);
+        QFETCH(QByteArray, option);
+        QFETCH(QVariant, value);
+        QFETCH(int, atPage);
         QFETCH(int, pages);
+        QFETCH(bool, fails);
+        QFETCH(QString, told);
         setRunSettings(paperSource, acquireImage);
         auto session = makeSession(colourMode, dpi);
-        session->library->setDeviceOption("test-picture",
-                                          white ? u"Solid white"_s : u"Solid black"_s);
-        if (!option.isEmpty())
-            session->library->setDeviceOption(option, value);
-        QSignalSpy failed(session->frame.get(), &EzPrevScan::failedScan);
-        QSignalSpy percent(session->frame.get(), &EzPrevScan::percentScan);
-        QSignalSpy started(session->frame.get(), &EzPrevScan::pageStarted);
+        Session *raw = session.get();
+        raw->library->setDeviceOption("test-picture", white ? u"Solid white"_s : u"Solid black"_s);
+        raw->frame->setScanArea(area);
+        if (!option.isEmpty() && atPage == 0)
+            raw->library->setDeviceOption(option, value);
+        session->afterPage = [raw, option, value, atPage](int pages) {
+            if (pages == atPage)
+                raw->library->setDeviceOption(option, value);
+        };
+        QSignalSpy failed(raw->frame.get(), &EzPrevScan::failedScan);
+        QSignalSpy percent(raw->frame.get(), &EzPrevScan::percentScan);
+        QSignalSpy started(raw->frame.get(), &EzPrevScan::pageStarted);
 
-        session->frame->scan();
+        raw->frame->scan();
 
-        QCOMPARE(failed.count(), 0);
-        QCOMPARE(session->pages.size(), pages);
-        // Every sheet is counted.
-        QCOMPARE(started.count(), pages);
+        QCOMPARE(raw->pages.size(), pages);
+        QCOMPARE(failed.count(), fails ? 1 : 0);
+        QCOMPARE(raw->library->hasError(), fails);
+        QCOMPARE(raw->library->errorText(), told);
+        QVERIFY(raw->library->openDevice().isEmpty());
+        // Every sheet is counted, one that fails too.
+        QCOMPARE(started.count(), pages + (fails ? 1 : 0));
         for (int i = 0; i < pages; ++i)
             QCOMPARE(started.at(i), (QVariantList{i + 1, acquireImage != 0}));
-        const QImage &page = session->pages.last();
-        const QRgb colour = white ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
-        QCOMPARE(page.size(), pageSize(dpi));
-        QCOMPARE(page.format(), colourMode == 4 ? QImage::Format_RGB888 : QImage::Format_Indexed8);
-        QCOMPARE(page.pixel(0, 0), colour);
-        QCOMPARE(page.pixel(page.width() - 1, page.height() - 1), colour);
-        QCOMPARE(page.dotsPerMeterX(), int(std::lround(dpi / 0.0254)));
-        QCOMPARE(percent.first().first().toInt(), 0);
-        QCOMPARE(percent.last().first().toInt(), 100);
-        QVERIFY(!session->library->hasError());
-        if (pages == 10)
-            QCOMPARE(session->library->errorText(), saneStatusText(SANE_STATUS_NO_DOCS));
-        QVERIFY(session->library->openDevice().isEmpty());
-    }
+        if (pages > 0) {
+            const QImage &page = raw->pages.last();
+            const QRgb colour = white ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+            if (area.isEmpty()) {
+                // The test device's glass (tests/sane/test.conf): 40 x 50 mm.
+                QCOMPARE(page.size(), QSize(int(dpi * 40 / 25.4), int(dpi * 50 / 25.4)));
+            } else {
+                QVERIFY(raw->library->scanAreaApplied());
+                QVERIFY2(qAbs(page.width() - dpi * area.width() / 25.4) <= 1 &&
+                             qAbs(page.height() - dpi * area.height() / 25.4) <= 1,
+                         qPrintable(u"%1 x %2"_s.arg(page.width()).arg(page.height())));
+            }
+            QCOMPARE(page.format(),
+                     colourMode == 4 ? QImage::Format_RGB888 : QImage::Format_Indexed8);
+            QCOMPARE(page.pixel(0, 0), colour);
+            QCOMPARE(page.pixel(page.width() - 1, page.height() - 1), colour);
+            QCOMPARE(page.dotsPerMeterX(), int(std::lround(dpi / 0.0254)));
+            QCOMPARE(percent.first().first().toInt(), 0);
+            // A run stopped while reading ends on the sheet that never came.
+            QCOMPARE(percent.last().first().toInt(), atPage == 0 ? 100 : 0);
+        }
 
-    // A part of the glass: the page is that part at the resolution, within a pixel.
-    void scanArea()
-    {
+        // The next run starts afresh once the paper is free again.
+        session->afterPage = nullptr;
         setRunSettings(0, 0);
-        auto session = makeSession(2, 100);
-        session->frame->setScanArea(QRectF(5, 8, 20, 30));
-        session->frame->scan();
-        QCOMPARE(session->pages.size(), 1);
-        QVERIFY(session->library->scanAreaApplied());
-        const QSize size = session->pages.first().size();
-        QVERIFY2(qAbs(size.width() - 100 * 20 / 25.4) <= 1 &&
-                     qAbs(size.height() - 100 * 30 / 25.4) <= 1,
-                 qPrintable(u"%1 x %2"_s.arg(size.width()).arg(size.height())));
+        raw->library->setDeviceOption("read-return-value", u"Default"_s);
+        raw->frame->scan();
+        QCOMPARE(raw->pages.size(), pages + 1);
+        QCOMPARE(failed.count(), fails ? 1 : 0);
     }
 
     void sourceIsPickedFromTheDevicesChoices_data()
@@ -263,56 +287,6 @@ private slots:
         QFETCH(bool, duplex);
         QFETCH(QString, expected);
         QCOMPARE(SaneScannerLibrary::pickSource(choices, feeder, duplex), expected);
-    }
-
-    void injectedFailureEndsTheRun_data()
-    {
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("fails");
-        QTest::addColumn<int>("atPage"); // pages delivered before the failure
-#define STATUS_ROW(name, fails, atPage)                                                            \
-    row(#name " after " #atPage, QStringLiteral(#name), int(name), fails, atPage)
-        STATUS_ROW(SANE_STATUS_JAMMED, true, 0);
-        STATUS_ROW(SANE_STATUS_JAMMED, true, 2);
-        STATUS_ROW(SANE_STATUS_COVER_OPEN, true, 2);
-        STATUS_ROW(SANE_STATUS_IO_ERROR, true, 2);
-        STATUS_ROW(SANE_STATUS_NO_DOCS, false, 2); // feeder empty while reading
-#undef STATUS_ROW
-    }
-
-    void injectedFailureEndsTheRun()
-    {
-        QFETCH(QString, status);
-        QFETCH(int, code);
-        QFETCH(bool, fails);
-        QFETCH(int, atPage);
-        setRunSettings(1, 1);
-        auto session = makeSession(4, 50);
-        Session *raw = session.get();
-        if (atPage == 0)
-            raw->library->setDeviceOption("read-return-value", status);
-        session->afterPage = [raw, status, atPage](int pages) {
-            if (pages == atPage)
-                raw->library->setDeviceOption("read-return-value", status);
-        };
-        QSignalSpy failed(session->frame.get(), &EzPrevScan::failedScan);
-
-        session->frame->scan();
-
-        QCOMPARE(session->pages.size(), atPage);
-        QCOMPARE(failed.count(), fails ? 1 : 0);
-        QCOMPARE(session->library->hasError(), fails);
-        QCOMPARE(session->library->errorText(), saneStatusText(code));
-        QVERIFY(session->library->openDevice().isEmpty());
-
-        // The next run starts afresh once the paper is free again.
-        session->afterPage = nullptr;
-        setRunSettings(0, 0);
-        session->library->setDeviceOption("read-return-value", u"Default"_s);
-        session->frame->scan();
-        QCOMPARE(session->pages.size(), atPage + 1);
-        QCOMPARE(failed.count(), fails ? 1 : 0);
     }
 
     void readerTakesOrRefusesWhatTheDriverAnnounces_data()
@@ -419,8 +393,7 @@ private slots:
         library.endFeederRun();
     }
 
-    // A network scanner (an eSCL server on 127.0.0.1) reached through sane-airscan with no
-    // set-up but its address. SANE reads its configuration once per process: a child scans.
+    // An eSCL server on 127.0.0.1 through sane-airscan; SANE reads its set-up once: a child scans.
     void networkScannerDeliversAPage()
     {
         if (qEnvironmentVariableIsSet("QUILLARY_ESCL_CHILD"))
@@ -480,8 +453,7 @@ private:
     }
 };
 
-// Cancelled scans leave the SANE test backend's reader threads cancelled mid-call; the
-// program leaves the same way the real one does (see leaveProcess).
+// Cancelled scans leave the test backend's reader threads mid-call: leave as the program does.
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);

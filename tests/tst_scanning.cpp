@@ -5,7 +5,6 @@
 #include "NoticeTexts.h"
 #include "PageListWidget.h"
 #include "ProcessExit.h"
-#include "RibbonStyle.h"
 #include "SaneScannerLibrary.h"
 #include "ScanAreaView.h"
 #include "SettingsKeys.h"
@@ -13,6 +12,7 @@
 #include "TimerPage.h"
 #include "Translations.h"
 #include "TwoSidedStackDlg.h"
+#include "WindowFixture.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -26,8 +26,11 @@ struct Scanning
     std::unique_ptr<MainWindow> window;
 };
 
-Scanning makeWindow(const QList<std::optional<DibBuffer>> &pages)
+// feeder: every page of the feeder in one run, else one from the glass.
+Scanning makeWindow(const QList<std::optional<DibBuffer>> &pages, bool feeder = false)
 {
+    writeSetting(Settings::PaperSource, int(feeder));
+    writeSetting(Settings::AcquireImage, int(feeder));
     auto library = std::make_unique<FakeScannerLibrary>();
     library->setPages(pages);
     Scanning result;
@@ -55,52 +58,52 @@ class TestScanning : public QObject
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
+        setUpWindowTests();
         QCoreApplication::setOrganizationName(u"Plenwick"_s);
         QCoreApplication::setApplicationName(u"QuillaryScanningTest"_s);
-        QApplication::setStyle(new Ribbon::RibbonStyle);
         // The English singular forms ("1 blank page") come from the plural translation.
         installTranslators(QLocale(QLocale::English));
         // Only SANE's virtual test device, whatever is plugged into this machine.
         if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
             qputenv("SANE_CONFIG_DIR", QUILLARY_SANE_CONFIG_DIR);
     }
-    void init()
-    {
-        QSettings().clear();
-        const QString work = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        QDir(work + u"/Current"_s).removeRecursively();
-        QDir(work + u"/Earlier Sessions"_s).removeRecursively();
-    }
+    void init() { startAfresh(); }
 
+    // A second Scan Page (Space pressed again) mid-scan is refused.
     void singleScanAddsThePage_data()
     {
         QTest::addColumn<QString>("mode");
-        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("mask"); // 1: black and white, stored with one bit a pixel
         QTest::addColumn<QString>("suffix");
-        QTest::addColumn<int>("depth");
-        row("grey", "Grayscale", 2, "jpg", 8);
-        row("colour", "Photo Color", 4, "jpg", 24);
-        row("black and white", "Black-White", 1, "tiff", 1);
+        row("grey", "Grayscale", 2, "jpg");
+        row("colour", "Photo Color", 4, "jpg");
+        row("black and white", "Black-White", 1, "tiff");
     }
     void singleScanAddsThePage()
     {
         QFETCH(QString, mode);
         QFETCH(int, mask);
         QFETCH(QString, suffix);
-        QFETCH(int, depth);
-        auto scanning = makeWindow({FakeScannerLibrary::page(qRgb(250, 250, 250), 40, 30)});
+        const DibBuffer page = FakeScannerLibrary::page(qRgb(250, 250, 250), 40, 30);
+        auto scanning = makeWindow({page, page});
         MainWindow &window = *scanning.window;
         chooseColour(window, mode);
         window.qualityBox()->setCurrentIndex(2);
+        bool asked = false;
+        scanning.library->setOnAcquire([&] {
+            if (!std::exchange(asked, true))
+                window.action(Command::ScanPage)->trigger();
+        });
         window.action(Command::ScanPage)->trigger();
 
+        QVERIFY(asked);
         QCOMPARE(window.pageStore()->count(), 1);
+        QCOMPARE(scanning.library->calls().count(u"open()"_s), 1);
         const QString path = window.pageStore()->pagePaths().first();
         QCOMPARE(QFileInfo(path).suffix(), suffix);
         const QImage stored(path);
         QCOMPARE(stored.size(), QSize(40, 30));
-        QCOMPARE(stored.depth() == 1, depth == 1);
+        QCOMPARE(stored.depth() == 1, mask == 1);
         QVERIFY(scanning.library->calls().contains(u"setResolution(300)"_s));
         QVERIFY(scanning.library->calls().contains(u"acquirePage(%1)"_s.arg(mask)));
         QCOMPARE(scanning.library->pagesOutstanding(), 0);
@@ -109,8 +112,7 @@ private slots:
         QVERIFY(window.scannerSession()->image() == nullptr); // released after the hand-off
     }
 
-    // With "Scan with preview", Scan Page shows the glass, and Scan Page again takes the framed
-    // part, which the program cuts when the device cannot.
+    // With preview, Scan Page again takes the framed part, cut by us when the device cannot.
     void previewChoosesThePartToScan_data()
     {
         QTest::addColumn<bool>("deviceCuts");
@@ -127,10 +129,9 @@ private slots:
         // 400 pixels at 300 dpi: a glass of 33.9 mm, the part to scan red on white.
         const QRectF part(10, 5, 20, 25);
         const auto glassAt = [&](int dpi) {
-            QImage glass(400 * dpi / 300, 400 * dpi / 300, QImage::Format_RGB32);
+            QImage glass =
+                atDpi(QImage(400 * dpi / 300, 400 * dpi / 300, QImage::Format_RGB32), dpi);
             glass.fill(Qt::white);
-            glass.setDotsPerMeterX(qRound(dpi / 0.0254));
-            glass.setDotsPerMeterY(qRound(dpi / 0.0254));
             QPainter(&glass).fillRect(QRectF(part.topLeft() * dpi / 25.4, part.size() * dpi / 25.4),
                                       Qt::red);
             return glass;
@@ -175,58 +176,73 @@ private slots:
                 qAbs(offered.right() - part.right()) < 0.5);
     }
 
-    // Blank sheets of a feeder run are flagged on their tiles; with "Leave out blank pages"
-    // they go as one removal that Undo takes back, and a notice says how many.
-    void feederRunFlagsBlankPages_data()
+    // Blank sheets are flagged or left out in one removal that Undo takes back; failures told.
+    void feederRunKeepsItsGoodPages_data()
     {
+        QTest::addColumn<QList<std::optional<DibBuffer>>>("pages");
         QTest::addColumn<bool>("leaveOut");
-        row("flagged", false);
-        row("left out", true);
-    }
-    void feederRunFlagsBlankPages()
-    {
-        QFETCH(bool, leaveOut);
-        writeSetting(Settings::PaperSource, 1);
-        writeSetting(Settings::AcquireImage, 1);
-        writeSetting(Settings::SkipBlankPages, leaveOut);
+        QTest::addColumn<QStringList>("notes"); // of the pages kept
+        QTest::addColumn<QString>("notice");
+        using Pages = QList<std::optional<DibBuffer>>;
         const QImage text = a4Page(100, true);
         QImage white = text.copy();
         white.fill(qRgb(246, 244, 240));
-        auto scanning =
-            makeWindow({FakeScannerLibrary::pageOf(text), FakeScannerLibrary::pageOf(white),
-                        FakeScannerLibrary::pageOf(text)});
+        const DibBuffer t = FakeScannerLibrary::pageOf(text);
+        const DibBuffer w = FakeScannerLibrary::pageOf(white);
+        const DibBuffer whole = FakeScannerLibrary::page(qRgb(1, 2, 3));
+        const DibBuffer broken(whole.bytes().left(DibBuffer::HeaderSize + 5)); // pixels cut off
+        const QString blank = u"Blank page?"_s;
+        row("blank page flagged", Pages{t, w, t}, false, QStringList{{}, blank, {}}, QString());
+        row("blank page left out", Pages{t, w, t}, true, QStringList{{}, {}},
+            u"1 blank page was left out."_s);
+        row("nothing acquired after a page", Pages{whole, std::nullopt}, false, QStringList{{}},
+            u"Scanning was cancelled."_s);
+        row("unreadable bitmap alone", Pages{broken}, false, QStringList(), u"could not be read"_s);
+        row("unreadable bitmap as second page", Pages{whole, broken}, false, QStringList{{}},
+            u"could not be read"_s);
+    }
+    void feederRunKeepsItsGoodPages()
+    {
+        QFETCH(QList<std::optional<DibBuffer>>, pages);
+        QFETCH(bool, leaveOut);
+        QFETCH(QStringList, notes);
+        QFETCH(QString, notice);
+        writeSetting(Settings::SkipBlankPages, leaveOut);
+        auto scanning = makeWindow(pages, true);
         MainWindow &window = *scanning.window;
         window.scanPage();
         PageListWidget *store = window.pageStore();
-        QCOMPARE(store->count(), leaveOut ? 2 : 3);
+        QCOMPARE(store->count(), notes.size());
         for (int i = 0; i < store->count(); ++i)
-            QCOMPARE(store->pageNote(i), !leaveOut && i == 1 ? u"Blank page?"_s : QString());
-        QCOMPARE(noticeTexts(window).size(), leaveOut ? 1 : 0);
+            QCOMPARE(store->pageNote(i), notes.at(i));
+        QCOMPARE(scanning.library->pagesOutstanding(), 0);
+        const QStringList notices = noticeTexts(window);
+        QCOMPARE(notices.size(), notice.isEmpty() ? 0 : 1);
+        if (!notice.isEmpty())
+            QVERIFY2(notices.first().contains(notice), qPrintable(notices.first()));
+        QCOMPARE(window.workAreaStack()->currentIndex(),
+                 int(notes.isEmpty() ? MainWindow::StartArea : MainWindow::EditorArea));
         if (!leaveOut)
             return;
-        QVERIFY(noticeTexts(window).first().contains(u"1 blank page was left out."_s));
         window.undo();
         QCOMPARE(store->count(), 3);
         QCOMPARE(store->pageNote(1), u"Blank page?"_s);
     }
 
-    // A page scanned while a restore runs (the restore lets events through) waits for it:
-    // it used to take a number the restore was about to give an earlier page. The earlier
-    // pages come from one feeder run, in order.
+    // A page scanned while a restore lets events through used to take an earlier page's number.
     void pageScannedDuringARestoreComesAfterIt()
     {
-        writeSetting(Settings::PaperSource, 1);
-        writeSetting(Settings::AcquireImage, 1);
         const QList<QRgb> colours = {qRgb(255, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 255)};
         {
             auto earlier = makeWindow({FakeScannerLibrary::page(colours[0], 20, 20),
-                                       FakeScannerLibrary::page(colours[1], 20, 20)});
+                                       FakeScannerLibrary::page(colours[1], 20, 20)},
+                                      true);
             chooseColour(*earlier.window, u"Photo Color"_s);
             earlier.window->scanPage();
             QCOMPARE(earlier.window->pageStore()->count(), 2);
             QCOMPARE(earlier.window->pageStore()->currentIndex(), 1);
         }
-        auto scanning = makeWindow({FakeScannerLibrary::page(colours[2], 20, 20)});
+        auto scanning = makeWindow({FakeScannerLibrary::page(colours[2], 20, 20)}, true);
         MainWindow &window = *scanning.window;
         chooseColour(window, u"Photo Color"_s);
         QTimer::singleShot(0, &window, &MainWindow::scanPage);
@@ -238,44 +254,10 @@ private slots:
         QCOMPARE(noticeTexts(window).filter(u"Can't"_s), QStringList());
     }
 
-    void failedPageIsToldAndEarlierPagesKept_data()
-    {
-        QTest::addColumn<bool>("afterAGoodPage"); // in the same feeder run
-        QTest::addColumn<bool>("unreadable");     // else the scanner gives nothing
-        QTest::addColumn<QString>("notice");
-        row("nothing acquired after a page", true, false, "Scanning was cancelled.");
-        row("unreadable bitmap alone", false, true, "could not be read");
-        row("unreadable bitmap as second page", true, true, "could not be read");
-    }
-    void failedPageIsToldAndEarlierPagesKept()
-    {
-        QFETCH(bool, afterAGoodPage);
-        QFETCH(bool, unreadable);
-        QFETCH(QString, notice);
-        writeSetting(Settings::PaperSource, 1);
-        writeSetting(Settings::AcquireImage, 1);
-        const DibBuffer whole = FakeScannerLibrary::page(qRgb(1, 2, 3));
-        const DibBuffer broken(whole.bytes().left(DibBuffer::HeaderSize + 5)); // pixels cut off
-        QList<std::optional<DibBuffer>> pages{unreadable ? std::optional(broken) : std::nullopt};
-        if (afterAGoodPage)
-            pages.prepend(whole);
-        auto scanning = makeWindow(pages);
-        MainWindow &window = *scanning.window;
-        window.scanPage();
-        QCOMPARE(window.pageStore()->count(), afterAGoodPage ? 1 : 0);
-        QCOMPARE(scanning.library->pagesOutstanding(), 0);
-        const QStringList notices = noticeTexts(window);
-        QCOMPARE(notices.size(), 1);
-        QVERIFY2(notices.first().contains(notice), qPrintable(notices.first()));
-        QCOMPARE(window.workAreaStack()->currentIndex(),
-                 int(afterAGoodPage ? MainWindow::EditorArea : MainWindow::StartArea));
-    }
-
     void cancelStopsAFeederRun_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("kept"); // pages taken before the cancel, which come while the
-                                       // next one is read
+        QTest::addColumn<int>("kept"); // pages in before the cancel, made while the next is read
         row("preview's Cancel", u"preview"_s, 2);
         row("wizard's Cancel during the first page", u"cancel"_s, 0);
         row("wizard's Scan Now during the run, then Cancel", u"scan now, cancel"_s, 1);
@@ -355,47 +337,29 @@ private slots:
                  int(kept > 0 ? MainWindow::EditorArea : MainWindow::StartArea));
     }
 
-    // A second request mid-scan: Scan Page is refused; the countdown ending while a feeder run
-    // still brings pages used to leave the wizard waiting for a scan that never came.
-    void scanRequestDuringAScan_data()
+    // The countdown ending mid-run used to leave the wizard waiting for a scan that never came.
+    void autoScanDuringAFeederRunFollowsIt()
     {
-        QTest::addColumn<bool>("autoScan");
-        QTest::addColumn<int>("opens");
-        row("Scan Page again is refused", false, 1);
-        row("auto scan follows the feeder run", true, 2);
-    }
-    void scanRequestDuringAScan()
-    {
-        QFETCH(bool, autoScan);
-        QFETCH(int, opens);
-        writeSetting(Settings::PaperSource, int(autoScan));
-        writeSetting(Settings::AcquireImage, int(autoScan));
         auto scanning = makeWindow({FakeScannerLibrary::page(qRgb(200, 0, 0)),
                                     FakeScannerLibrary::page(qRgb(0, 200, 0)),
-                                    FakeScannerLibrary::page(qRgb(0, 0, 200))});
+                                    FakeScannerLibrary::page(qRgb(0, 0, 200))},
+                                   true);
         MainWindow &window = *scanning.window;
-        if (autoScan)
-            window.autoScanWizard()->show();
+        window.autoScanWizard()->show();
         bool asked = false;
         scanning.library->setOnAcquire([&] {
-            if (std::exchange(asked, true))
-                return;
-            if (autoScan)
+            if (!std::exchange(asked, true))
                 window.startAutoScan();
-            else
-                window.action(Command::ScanPage)->trigger(); // Space pressed again mid-scan
         });
-        autoScan ? window.startAutoScan() : window.scanPage();
+        window.startAutoScan();
         QVERIFY(asked);
-        QCOMPARE(window.pageStore()->count(), autoScan ? 3 : 1);
-        QTRY_COMPARE(scanning.library->calls().count(u"open()"_s), opens);
+        QCOMPARE(window.pageStore()->count(), 3);
+        QTRY_COMPARE(scanning.library->calls().count(u"open()"_s), 2);
         window.autoScanWizard()->close();
     }
 
-    // A two-sided stack on a one-sided feeder: the fronts in one run, the stack turned over
-    // for the backs in the next; the pages come out in reading order once the order is
-    // confirmed, or as scanned when the backs do not pair up with the fronts. Book mode is on
-    // for the run only, and plain sheets, which cannot be split, go in whole.
+    // Fronts, then the stack turned over for the backs: reading order once confirmed, or as
+    // scanned when the backs do not pair up. Book mode is on for the run only.
     void twoSidedStackThroughTheWizard_data()
     {
         QTest::addColumn<int>("backs");
@@ -407,8 +371,6 @@ private slots:
     {
         QFETCH(int, backs);
         QFETCH(QList<int>, expected);
-        writeSetting(Settings::PaperSource, 1);
-        writeSetting(Settings::AcquireImage, 1);
         writeSetting(Settings::AutoScanNow, true);
         writeSetting(Settings::TwoSidedStack, true);
         writeSetting(Settings::BookScan, true);
@@ -420,7 +382,7 @@ private slots:
             pages << FakeScannerLibrary::page(qRgb(level(sheet), level(sheet), level(sheet)), 20,
                                               20);
         pages << FakeScannerLibrary::page(qRgb(128, 128, 128), 20, 20); // scanned afterwards
-        auto scanning = makeWindow(pages);
+        auto scanning = makeWindow(pages, true);
         scanning.library->setFeederEmptyAfter({3, 3 + backs});
         MainWindow &window = *scanning.window;
         chooseColour(window, u"Grayscale"_s);
@@ -463,8 +425,7 @@ private slots:
     }
 };
 
-// Cancelled scans leave the SANE test backend's reader threads cancelled mid-call; the
-// program leaves the same way the real one does (see leaveProcess).
+// Cancelled scans leave the test backend's reader threads mid-call: leave as the program does.
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);

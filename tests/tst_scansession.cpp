@@ -42,8 +42,7 @@ std::unique_ptr<Session> makeSession(const QList<std::optional<DibBuffer>> &page
     session->frame = std::make_unique<EzPrevScan>(std::move(library));
     Session *raw = session.get();
     EzPrevScan *frame = raw->frame.get();
-    // Like the window: take the page over (the one announced is the one the frame holds),
-    // then let the session release it.
+    // Like the window: take over the page the frame holds, then let the session release it.
     QObject::connect(frame, &EzPrevScan::pageScanned, frame, [raw](QImage *image) {
         raw->events << (image == raw->frame->image() ? describe(image) : u"other"_s);
     });
@@ -66,14 +65,6 @@ QList<std::optional<DibBuffer>> pagesOf(const QString &script)
             pages << FakeScannerLibrary::page(c == 'R' ? Red : c == 'G' ? Green : Blue);
     }
     return pages;
-}
-
-void setRunSettings(int paperSource, int acquireImage, bool preview = false)
-{
-    writeSetting(Settings::PaperSource, paperSource);
-    writeSetting(Settings::AcquireImage, acquireImage);
-    writeSetting(Settings::Preview, preview);
-    writeSetting(Settings::AutoContrast, !preview);
 }
 
 QStringList split(const char *calls)
@@ -180,7 +171,10 @@ private slots:
         QFETCH(int, acquired);
         QFETCH(QStringList, calls);
         QFETCH(QString, held);
-        setRunSettings(paperSource, acquireImage, preview);
+        writeSetting(Settings::PaperSource, paperSource);
+        writeSetting(Settings::AcquireImage, acquireImage);
+        writeSetting(Settings::Preview, preview);
+        writeSetting(Settings::AutoContrast, !preview);
         auto session = makeSession(pagesOf(pages));
         session->library->setOpenResult(opens);
         session->library->setErrorState(errorState);

@@ -24,7 +24,6 @@ public:
     {
     }
 
-    // Script.
     void setOpenResult(bool opens) { m_opens = opens; }
     void setErrorState(bool error) { m_error = error; }
     // A nullopt entry makes that acquisition return nothing.
@@ -33,21 +32,18 @@ public:
         m_script = pages;
         m_next = 0;
     }
-    // The feeder empties after these many pages in all, as when a stack runs out and the
-    // next one is put in; the script's end always empties it.
+    // The feeder empties after these many pages in all (a stack runs out), and at the end.
     void setFeederEmptyAfter(const QList<int> &pages) { m_emptyAfter = pages; }
-    // Runs inside acquirePage(), before the page is handed out (a progress report, a
-    // second scan request, a cancel).
+    // Runs inside acquirePage() before the page is handed out: progress, a rescan, a cancel.
     void setOnAcquire(std::function<void()> hook) { m_onAcquire = std::move(hook); }
     // Whether the scan area is cut by the "device"; else the whole page comes back.
     void setScanAreaApplied(bool applied) { m_areaApplied = applied; }
 
-    // Record.
     QStringList calls() const { return m_calls; }
     // Kept, not recorded: every run sets it.
     QRectF scanArea() const { return m_area; }
     // Pages handed out and not given back yet.
-    int pagesOutstanding() const { return m_outstanding; }
+    int pagesOutstanding() const { return int(m_released.count(false)); }
     // Sends progress the way a real library does during an acquisition.
     void reportProgress(int percent)
     {
@@ -107,7 +103,6 @@ private:
     QList<int> m_emptyAfter;
     QList<std::shared_ptr<DibBuffer>> m_handedOut;
     QList<bool> m_released;
-    int m_outstanding = 0;
     std::function<void()> m_onAcquire;
     ProgressHandler m_progress;
     mutable QStringList m_calls;

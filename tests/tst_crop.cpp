@@ -9,7 +9,7 @@
 
 using Handle = PhotoGraphicsScene::Handle;
 
-class TestCrop : public QObject, private EditorFixture
+class TestCrop : public EditorFixture
 {
     Q_OBJECT
 
@@ -26,7 +26,6 @@ private:
         return path;
     }
 
-    // Zoom by steps of 0.05 from 1:1, page centred.
     void zoomTo(int steps)
     {
         m_editor->zoom1to1();
@@ -34,7 +33,6 @@ private:
         m_editor->view()->centerOn(0, 0);
     }
 
-    // An image point (from the image centre) on the screen.
     QPoint screenAt(const QPointF &imagePoint) const
     {
         return m_editor->view()->mapFromScene(m_editor->picture()->mapToScene(imagePoint));
@@ -49,12 +47,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { setUpTestCase(); }
-
-    void init() { setUpEditor(); }
-
-    void cleanup() { tearDownEditor(); }
-
     void grab_data()
     {
         QTest::addColumn<int>("zoomSteps");
@@ -152,71 +144,62 @@ private slots:
         QVERIFY(QRectF(-400, -300, 800, 600).contains(box));
     }
 
-    void keys_data()
+    // The keys move and size the box within the page and 50 x 50; the cut is where it was.
+    void keysThenCut_data()
     {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("mono");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("times");
-        QTest::addColumn<QRectF>("expected"); // box from (-200, -150, 400, 300) on 800 x 600
+        QTest::addColumn<int>("times"); // -1: the box hidden
+        QTest::addColumn<QRectF>("expected");
+        const QSize page(800, 600);
         const int shift = Qt::ShiftModifier;
         const int ctrl = Qt::ControlModifier;
-        row("right", int(Qt::Key_Right), 0, 3, QRectF(-197, -150, 400, 300));
-        row("shift up", int(Qt::Key_Up), shift, 2, QRectF(-200, -170, 400, 300));
-        row("shift left past the picture", int(Qt::Key_Left), shift, 30,
+        const int left = Qt::Key_Left;
+        const int right = Qt::Key_Right;
+        row("right", page, false, right, 0, 3, QRectF(-197, -150, 400, 300));
+        row("shift up", page, false, int(Qt::Key_Up), shift, 2, QRectF(-200, -170, 400, 300));
+        row("shift left past the picture", page, false, left, shift, 30,
             QRectF(-400, -150, 400, 300));
-        row("ctrl down grows", int(Qt::Key_Down), ctrl, 4, QRectF(-200, -150, 400, 304));
-        row("ctrl shift left stops at 50", int(Qt::Key_Left), (ctrl | shift), 50,
+        row("ctrl down grows", page, false, int(Qt::Key_Down), ctrl, 4,
+            QRectF(-200, -150, 400, 304));
+        row("ctrl shift left stops at 50", page, false, left, ctrl | shift, 50,
             QRectF(-200, -150, 50, 300));
-        row("ctrl shift right stops at the picture", int(Qt::Key_Right), (ctrl | shift), 50,
+        row("ctrl shift right stops at the picture", page, false, right, ctrl | shift, 50,
             QRectF(-200, -150, 600, 300));
+        row("first box on a 2000 x 1000 page", QSize(2000, 1000), false, right, 0, 0,
+            QRectF(-500, -250, 1000, 500));
+        row("1-bit page", QSize(2000, 1000), true, right, 0, 0, QRectF(-500, -250, 1000, 500));
+        row("odd page, box against its right edge", QSize(801, 601), false, right, shift, 30,
+            QRectF(1, -150, 400, 300));
+        row("box hidden: nothing", QSize(600, 400), false, right, 0, -1,
+            QRectF(-150, -100, 300, 200));
     }
 
-    void keys()
+    void keysThenCut()
     {
+        QFETCH(QSize, size);
+        QFETCH(bool, mono);
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(int, times);
         QFETCH(QRectF, expected);
-        showNew(QSize(800, 600));
+        const QString path = showNew(size, mono);
         for (int i = 0; i < times; ++i)
             QTest::keyClick(m_editor->view(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(m_editor->cropBox()->box(), expected);
-
-        // Without the box the keys are the view's own again and leave the box alone.
-        m_editor->cropping(false);
-        QTest::keyClick(m_editor->view(), Qt::Key_Left);
-        QCOMPARE(m_editor->cropBox()->box(), expected);
-    }
-
-    void applyCrop_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("mono");
-        QTest::addColumn<int>("shiftRight"); // Shift+Right presses before the cut; -1: no box
-        QTest::addColumn<QSize>("cut");
-        row("first box on a 2000 x 1000 page", QSize(2000, 1000), false, 0, QSize(1000, 500));
-        row("1-bit page", QSize(2000, 1000), true, 0, QSize(1000, 500));
-        row("odd page, box against its right edge", QSize(801, 601), false, 30, QSize(400, 300));
-        row("box hidden: nothing", QSize(600, 400), false, -1, QSize(600, 400));
-    }
-
-    void applyCrop()
-    {
-        QFETCH(QSize, size);
-        QFETCH(bool, mono);
-        QFETCH(int, shiftRight);
-        QFETCH(QSize, cut);
-        const QString path = showNew(size, mono);
-        for (int i = 0; i < shiftRight; ++i)
-            QTest::keyClick(m_editor->view(), Qt::Key_Right, Qt::ShiftModifier);
         const QImage before = m_editor->currentImage().convertToFormat(QImage::Format_RGB32);
-        if (shiftRight < 0) {
+        if (times < 0) {
+            // Without the box the keys are the view's own again, and there is nothing to cut.
             const QByteArray bytes = contentOf(path);
             m_editor->cropping(false);
+            QTest::keyClick(m_editor->view(), Qt::Key_Left);
+            QCOMPARE(m_editor->cropBox()->box(), expected);
             const WriteResult cropped = m_editor->applyCrop();
             QVERIFY(!cropped.ok && cropped.error.isEmpty());
             QCOMPARE(contentOf(path), bytes);
-            QCOMPARE(m_editor->currentImage().size(), cut);
+            QCOMPARE(m_editor->currentImage().size(), size);
             return;
         }
 
@@ -225,17 +208,17 @@ private slots:
         QImageReader reader(path);
         QCOMPARE(reader.format(), mono ? QByteArray("tiff") : QByteArray("png"));
         const QImage onDisk = reader.read();
-        QCOMPARE(onDisk.size(), cut);
+        const QRect cut = expected.translated(size.width() / 2, size.height() / 2).toRect();
+        QCOMPARE(onDisk.size(), cut.size());
         QCOMPARE(onDisk.depth(), mono ? 1 : 32);
-        QCOMPARE(m_editor->currentImage().size(), cut);
-        // Every pixel comes from the page: its middle, or its right edge for the moved box.
-        const QPoint origin(shiftRight ? size.width() - cut.width() : size.width() / 4,
-                            size.height() / 4);
-        QCOMPARE(onDisk.convertToFormat(QImage::Format_RGB32), before.copy(QRect(origin, cut)));
-        // A fresh box for the smaller page.
-        QCOMPARE(m_editor->cropBox()->box().size(), QSizeF(cut / 2));
+        QCOMPARE(m_editor->currentImage().size(), cut.size());
+        QCOMPARE(onDisk.convertToFormat(QImage::Format_RGB32), before.copy(cut));
+        // A fresh box for the smaller page: half of it, whole pixels either side of the centre.
+        QCOMPARE(m_editor->cropBox()->box().size(),
+                 QSizeF(cut.width() / 4 * 2, cut.height() / 4 * 2));
     }
 };
 
 QTEST_MAIN(TestCrop)
+#include "moc_EditorFixture.cpp"
 #include "tst_crop.moc"

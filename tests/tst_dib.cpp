@@ -11,8 +11,7 @@ using namespace Qt::StringLiterals;
 Q_DECLARE_METATYPE(DibBuffer)
 
 namespace {
-// Rows are given top to bottom as they should appear; stored() lays them out in the
-// bitmap's order (bottom-up for a positive height) and pads each to 32 bits.
+// Rows top to bottom as they should appear, laid out in the bitmap's order, padded to 32 bits.
 QByteArray stored(const QList<QByteArray> &rowsTopDown, int width, int bits, bool topDown)
 {
     const qint64 stride = DibBuffer::bytesPerLine(width, bits);
@@ -27,14 +26,11 @@ QByteArray stored(const QList<QByteArray> &rowsTopDown, int width, int bits, boo
 
 struct Bitmap
 {
-    Bitmap(int width = 1, int height = 1, int bits = 24) : width(width), height(height), bits(bits)
-    {
-    }
-    int width, height, bits;
+    int width = 1, height = 1, bits = 24;
     bool topDown = false;
     quint32 compression = DibBuffer::Uncompressed, coloursUsed = 0;
-    QList<QRgb> palette;
-    QList<quint32> masks;
+    QList<QRgb> palette = {};
+    QList<quint32> masks = {};
     qint32 xPerMetre = 11811, yPerMetre = 5906; // unequal, so that a swap shows
 
     DibBuffer make(const QByteArray &pixels) const
@@ -104,8 +100,6 @@ class TestDib : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
     // Each row lists the image rows top to bottom, one letter per pixel (see row()).
     void decodes_data()
     {
@@ -120,7 +114,7 @@ private slots:
         };
 
         for (const quint32 used : {3u, 0u}) {
-            Bitmap bitmap(2, 2, 8);
+            Bitmap bitmap{2, 2, 8};
             bitmap.coloursUsed = used;
             bitmap.palette = greyPalette(used ? 3 : 256);
             bitmap.palette[0] = qRgb(255, 0, 0);
@@ -131,10 +125,9 @@ private slots:
                 QImage::Format_Indexed8, used ? 3 : 256, "rg br");
         }
 
-        // Two one-pixel rows: the first stored row is red, the second blue. Stored bottom-up,
-        // the first stored row becomes the last image row.
+        // The first stored row red, the second blue: stored bottom-up, red is the last row.
         for (const int bits : {8, 24, 32}) {
-            Bitmap bitmap(1, 2, bits);
+            Bitmap bitmap{1, 2, bits};
             bitmap.topDown = true; // give the rows in stored order
             bitmap.palette = {qRgb(255, 0, 0), qRgb(0, 0, 255)};
             bitmap.coloursUsed = bits == 8 ? 2 : 0;
@@ -150,7 +143,7 @@ private slots:
             add(name + "bottom-up", patched(topDown, 8, 2), format, bits == 8 ? 2 : 0, "b r");
         }
 
-        Bitmap sixteen(2, 1, 16);
+        Bitmap sixteen{2, 1, 16};
         const auto sixteenBit = [&sixteen](quint32 compression, const QList<quint32> &masks,
                                            int redPixel) {
             sixteen.compression = compression;
@@ -171,7 +164,7 @@ private slots:
 
         // One bit becomes grey; a palette that says the opposite is not consulted.
         for (const bool topDown : {false, true}) {
-            Bitmap bitmap(10, 2, 1);
+            Bitmap bitmap{10, 2, 1};
             bitmap.topDown = topDown;
             bitmap.palette = {qRgb(255, 255, 255), qRgb(0, 0, 0)};
             add(topDown ? "1 bit top-down" : "1 bit bottom-up",
@@ -179,7 +172,7 @@ private slots:
                 QImage::Format_Indexed8, 256, "w.w......w ........ww");
         }
 
-        Bitmap runs(6, 3, 4);
+        Bitmap runs{6, 3, 4};
         runs.compression = DibBuffer::RunLength4;
         runs.palette = greyPalette(16);
         runs.palette[1] = qRgb(255, 0, 0);
@@ -197,18 +190,17 @@ private slots:
             256, "rgrgrg");
 
         // High nibble first; index 15 lies beyond the three-entry palette.
-        Bitmap plain(3, 1, 4);
+        Bitmap plain{3, 1, 4};
         plain.coloursUsed = 3;
         plain.palette = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
         add("4 bit plain becomes colour", plain.make(stored({bytes({0x21, 0xF0})}, 3, 4, false)),
             QImage::Format_RGB888, 0, "bg.");
 
-        // Blue, green, red samples per pixel, top row first; a low byte that rounding would
-        // carry into the high one.
+        // Blue, green, red samples, top row first; a low byte rounding would carry upwards.
         const QByteArray top = le16({0x00FF, 0x00FF, 0xFF00, 0, 0, 0});
         const QByteArray bottom = le16({0xFFFF, 0xFFFF, 0xFFFF, 0x00FF, 0xFF7F, 0x00FF});
         add("48 bit keeps the high bytes",
-            Bitmap(2, 2, 48).make(stored({top, bottom}, 2, 48, false)), QImage::Format_RGB888, 0,
+            Bitmap{2, 2, 48}.make(stored({top, bottom}, 2, 48, false)), QImage::Format_RGB888, 0,
             "r. wg");
     }
 
@@ -231,7 +223,7 @@ private slots:
     void malformedGivesNull_data()
     {
         QTest::addColumn<DibBuffer>("dib");
-        Bitmap square(4, 4);
+        Bitmap square{4, 4};
         const DibBuffer good = square.make(QByteArray(4 * 12, '\x40'));
         QVERIFY(!HImage(good).isNull());
 
@@ -259,23 +251,23 @@ private slots:
         QTest::newRow("palette count huge") << patched(good, 32, -1);
 
         for (int bits : {64, 96}) {
-            Bitmap wide(1, 1, bits);
+            Bitmap wide{1, 1, bits};
             QTest::addRow("%d bits", bits) << wide.make(QByteArray(bits / 8, '\x7F'));
         }
 
-        Bitmap eight(4, 1, 8);
+        Bitmap eight{4, 1, 8};
         eight.coloursUsed = 2;
         eight.palette = greyPalette(2);
         const DibBuffer eightBit = eight.make(QByteArray(4, '\1'));
         QVERIFY(!HImage(eightBit).isNull());
         QTest::newRow("8 bit palette of 256 missing") << patched(eightBit, 32, 0);
 
-        Bitmap masked(1, 1, 16);
+        Bitmap masked{1, 1, 16};
         masked.compression = DibBuffer::BitFields;
         masked.masks = {0xF800, 0x07E0, 0x001F};
         QTest::newRow("masks cut short") << DibBuffer(masked.make({}).bytes().left(44));
 
-        Bitmap runs(4, 1, 4);
+        Bitmap runs{4, 1, 4};
         runs.compression = DibBuffer::RunLength4;
         runs.coloursUsed = 2;
         runs.palette = greyPalette(2);
@@ -295,9 +287,8 @@ private slots:
 
     void randomHeadersNeverReadOutside()
     {
-        // Plausible and implausible field values over a small block: the conversion must
-        // either produce an image or refuse, never read past the block (the sanitizer
-        // build checks the reads).
+        // Plausible and implausible fields over a small block: an image or a refusal, never a
+        // read past the block (the sanitizer build checks the reads).
         QLoggingCategory::setFilterRules(u"quillary.scan.dib.warning=false"_s);
         QRandomGenerator random(20240611);
         const QList<qint32> sizes = {-70000, -65536, -3, -1, 0, 1, 2, 3, 7, 16, 65535, 70000};

@@ -35,36 +35,40 @@ QByteArray bmpClaiming(qint32 width, qint32 height)
 
 Q_DECLARE_METATYPE(PageKind)
 
-class TestEditor : public QObject, private EditorFixture
+class TestEditor : public EditorFixture
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { setUpTestCase(); }
-
-    void init() { setUpEditor(); }
-
-    void cleanup() { tearDownEditor(); }
-
     void zoom_data()
     {
         QTest::addColumn<QSize>("imageSize");
         QTest::addColumn<QSize>("editorSize");
         QTest::addColumn<bool>("fitFirst");
         QTest::addColumn<double>("shownScale");
-        QTest::addColumn<int>("steps"); // > 0: zoomIn() calls, < 0: zoomOut() calls
+        QTest::addColumn<int>("steps");        // > 0: zoomIn() calls, < 0: zoomOut() calls
+        QTest::addColumn<QList<int>>("wheel"); // then the window system's wheel, these deltas
         QTest::addColumn<double>("expectedScale");
         const QSize view(1000, 800);
+        const QSize large(4000, 3000);
+        const QList<int> none;
         // 990 x 790 available: 4000 x 3000 fits as 990 x 742.
-        row("larger page fitted", QSize(4000, 3000), view, false, 0.2475, 1, 0.2975);
-        row("one pixel wider fitted", QSize(1001, 800), view, false, 988.0 / 1001, 0, 988.0 / 1001);
-        row("page as large as view 1:1", view, view, false, 1.0, 0, 1.0);
-        row("twenty in stop at 2.0", QSize(800, 600), view, false, 1.0, 20, 2.0);
-        row("nineteen out reach 0.05", QSize(800, 600), view, false, 1.0, -19, 0.05);
-        row("0.07 out stops at 0.05", QSize(10000, 100), QSize(710, 800), false, 0.07, -1, 0.05);
-        row("fit above 2.0 then in", QSize(100, 50), view, true, 9.9, 1, 2.0);
+        row("larger page fitted", large, view, false, 0.2475, 1, none, 0.2975);
+        row("one pixel wider fitted", QSize(1001, 800), view, false, 988.0 / 1001, 0, none,
+            988.0 / 1001);
+        row("page as large as view 1:1", view, view, false, 1.0, 0, none, 1.0);
+        row("twenty in stop at 2.0", QSize(800, 600), view, false, 1.0, 20, none, 2.0);
+        row("nineteen out reach 0.05", QSize(800, 600), view, false, 1.0, -19, none, 0.05);
+        row("0.07 out stops at 0.05", QSize(10000, 100), QSize(710, 800), false, 0.07, -1, none,
+            0.05);
+        row("fit above 2.0 then in", QSize(100, 50), view, true, 9.9, 1, none, 2.0);
+        row("wheel forward, or without delta, in", large, view, false, 0.2475, 0,
+            QList<int>{120, 0}, 0.3475);
+        row("wheel back, however little, out", large, view, false, 0.2475, 0, QList<int>{-1},
+            0.1975);
     }
 
+    // Without a page, and once it is cleared, there is nothing to turn or zoom.
     void zoom()
     {
         QFETCH(QSize, imageSize);
@@ -72,63 +76,45 @@ private slots:
         QFETCH(bool, fitFirst);
         QFETCH(double, shownScale);
         QFETCH(int, steps);
+        QFETCH(QList<int>, wheel);
         QFETCH(double, expectedScale);
         showSized(editorSize);
-        QImage image(imageSize, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        QVERIFY(m_editor->showPage(write(encoded(image, "PNG"), u"p.png"_s)));
-        if (fitFirst)
-            m_editor->zoomFit();
-        QCOMPARE(m_editor->scale(), shownScale);
-
-        for (int i = 0; i < qAbs(steps); ++i)
-            steps > 0 ? m_editor->zoomIn() : m_editor->zoomOut();
-        QCOMPARE(m_editor->scale(), expectedScale);
-        QCOMPARE(m_editor->picture()->scale(), expectedScale);
-        const QSizeF scaled = QSizeF(imageSize) * expectedScale;
-        QCOMPARE(m_editor->scene()->sceneRect(),
-                 QRectF(QPointF(-scaled.width() / 2, -scaled.height() / 2), scaled));
-    }
-
-    void pageGeometryZoomAndClearing()
-    {
-        // Without a page there is nothing to turn or zoom.
         const WriteResult turned = m_editor->rotateBy(90);
         QVERIFY(!turned.ok && turned.error.isEmpty());
         m_editor->zoomIn();
         m_editor->zoomFit();
         QCOMPARE(m_editor->scale(), 1.0);
 
-        QImage image(3999, 2001, QImage::Format_RGB32);
+        QImage image(imageSize, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
         const QString path = write(encoded(image, "PNG"), u"p.png"_s);
         QVERIFY(m_editor->showPage(path));
-        QCOMPARE(m_editor->picture()->offset(), QPointF(-1999, -1000));
-        // A fresh, hidden crop box per page: half the page, centred, above the picture.
-        CropBoxItem *box = m_editor->cropBox();
-        QCOMPARE(box->parentItem(), m_editor->picture());
-        QVERIFY(!box->isVisible());
-        QCOMPARE(box->box(), QRectF(-999, -500, 1998, 1000));
+        QVERIFY(!m_editor->cropBox()->isVisible());
+        if (fitFirst)
+            m_editor->zoomFit();
+        QCOMPARE(m_editor->scale(), shownScale);
 
-        // The window system's wheel zooms: no delta in, a backward one, however small, out.
+        for (int i = 0; i < qAbs(steps); ++i)
+            steps > 0 ? m_editor->zoomIn() : m_editor->zoomOut();
         QWidget *viewport = m_editor->view()->viewport();
         const QPointF at = QRectF(viewport->rect()).center();
-        const double fitted = m_editor->scale();
-        const int deltas[] = {120, 0, -1};
-        const double steps[] = {1, 2, 1};
-        for (int i = 0; i < 3; ++i) {
-            QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, deltas[i]),
+        for (const int delta : wheel) {
+            QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta),
                               Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-            QSpontaneKeyEvent::setSpontaneous(&wheel);
-            qApp->notify(viewport, &wheel);
-            QCOMPARE(m_editor->scale(), fitted + steps[i] * 0.05);
+            QSpontaneKeyEvent::setSpontaneous(&event);
+            qApp->notify(viewport, &event);
         }
+        QCOMPARE(m_editor->scale(), expectedScale);
+        QCOMPARE(m_editor->picture()->scale(), expectedScale);
+        const QSizeF scaled = QSizeF(imageSize) * expectedScale;
+        QCOMPARE(m_editor->scene()->sceneRect(),
+                 QRectF(QPointF(-scaled.width() / 2, -scaled.height() / 2), scaled));
 
         m_editor->clearPage();
         QVERIFY(!m_editor->picture() && !m_editor->cropBox() && m_editor->currentImage().isNull());
         QVERIFY(m_editor->scene()->items().isEmpty());
         QVERIFY(!m_editor->rotateBy(-90).ok);
-        QCOMPARE(QImageReader(path).size(), QSize(3999, 2001));
+        QCOMPARE(QImageReader(path).size(), imageSize);
     }
 
     void turn_data()
@@ -139,21 +125,27 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // format of the file before the turns
         QTest::addColumn<int>("degrees");
         QTest::addColumn<int>("times");
-        QTest::addColumn<int>("corner"); // where the top-left corner ends up; -1: paper there
+        QTest::addColumn<int>("corner");    // where the top-left corner ends up; -1: paper there
+        QTest::addColumn<QString>("fault"); // the write fails: the page stays as it was
         const QString jpg = u"p_o.jpg"_s;
         const QString tiff = u"p_o.tiff"_s;
         const QByteArray JPG("JPG"), TIFF("TIFF");
-        row("colour left", PageKind::Colour, jpg, JPG, -90, 1, 2);
-        row("colour right", PageKind::Colour, jpg, JPG, 90, 1, 1);
-        row("colour flip", PageKind::Colour, jpg, JPG, 180, 1, 3);
-        row("grey right", PageKind::Grey, jpg, JPG, 90, 1, 1);
-        row("1-bit left", PageKind::Mono, tiff, TIFF, -90, 1, 2);
-        row("1-bit flip", PageKind::Mono, tiff, TIFF, 180, 1, 3);
-        row("1-bit four rights", PageKind::Mono, tiff, TIFF, 90, 4, 0);
-        row("1-bit odd angle", PageKind::Mono, tiff, TIFF, 45, 1, -1);
-        row("colour odd angle", PageKind::Colour, jpg, JPG, -30, 1, -1);
-        row("JPEG named .tiff becomes TIFF", PageKind::Colour, tiff, JPG, -90, 1, 2);
-        row("1-bit PNG stays PNG", PageKind::Mono, u"p.png"_s, QByteArray("PNG"), -90, 1, 2);
+        const QString none, gone = u"folder gone"_s, full = u"disk full"_s;
+        row("colour left", PageKind::Colour, jpg, JPG, -90, 1, 2, none);
+        row("colour right", PageKind::Colour, jpg, JPG, 90, 1, 1, none);
+        row("colour flip", PageKind::Colour, jpg, JPG, 180, 1, 3, none);
+        row("grey right", PageKind::Grey, jpg, JPG, 90, 1, 1, none);
+        row("1-bit left", PageKind::Mono, tiff, TIFF, -90, 1, 2, none);
+        row("1-bit flip", PageKind::Mono, tiff, TIFF, 180, 1, 3, none);
+        row("1-bit four rights", PageKind::Mono, tiff, TIFF, 90, 4, 0, none);
+        row("1-bit odd angle", PageKind::Mono, tiff, TIFF, 45, 1, -1, none);
+        row("colour odd angle", PageKind::Colour, jpg, JPG, -30, 1, -1, none);
+        row("JPEG named .tiff becomes TIFF", PageKind::Colour, tiff, JPG, -90, 1, 2, none);
+        row("1-bit PNG stays PNG", PageKind::Mono, u"p.png"_s, QByteArray("PNG"), -90, 1, 2, none);
+        row("colour page, folder gone", PageKind::Colour, jpg, JPG, -90, 1, 2, gone);
+        row("1-bit page, folder gone", PageKind::Mono, tiff, TIFF, -90, 1, 2, gone);
+        row("colour page, disk full", PageKind::Colour, jpg, JPG, -90, 1, 2, full);
+        row("1-bit page, disk full", PageKind::Mono, tiff, TIFF, -90, 1, 2, full);
     }
 
     void turn()
@@ -164,13 +156,39 @@ private slots:
         QFETCH(int, degrees);
         QFETCH(int, times);
         QFETCH(int, corner);
+        QFETCH(QString, fault);
         const QByteArray suffix = QFileInfo(name).suffix().toLatin1();
         const QByteArray expectedFormat = suffix == "jpg" ? QByteArray("jpeg") : suffix;
         const int expectedDepth = kind == PageKind::Mono ? 1 : kind == PageKind::Grey ? 8 : 32;
-        const QString path = write(encoded(drawnPage({123, 77}, kind), content.constData()), name);
+        // Large enough that no page file fits in the full disk's 256 bytes.
+        const QSize size = fault.isEmpty() ? QSize(123, 77) : QSize(400, 300);
+        QDir folder(m_dir->filePath(u"Current"_s));
+        QVERIFY(folder.mkpath(u"."_s));
+        const QByteArray bytes = encoded(drawnPage(size, kind), content.constData());
+        const QString path = write(bytes, u"Current/"_s + name);
         QVERIFY(m_editor->showPage(path));
         const QImage original = m_editor->currentImage();
 
+        if (!fault.isEmpty()) {
+            WriteResult turned;
+            if (fault == "folder gone"_L1) {
+                QVERIFY(folder.removeRecursively());
+                turned = m_editor->rotateBy(degrees);
+            } else {
+                const FileSizeLimit limit(256);
+                turned = m_editor->rotateBy(degrees);
+            }
+            QVERIFY(!turned.ok);
+            QVERIFY(turned.error.contains(name));
+            QCOMPARE(m_editor->currentImage(), original);
+            QCOMPARE(m_editor->picture()->pixmap().size(), original.size());
+            if (fault == "disk full"_L1) {
+                // The old file stays whole, with no temporary file beside it.
+                QCOMPARE(contentOf(path), bytes);
+                QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden).size(), 1);
+            }
+            return;
+        }
         QImage onDisk;
         for (int turn = 0; turn < times; ++turn) {
             const WriteResult turned = m_editor->rotateBy(degrees);
@@ -201,48 +219,6 @@ private slots:
             if (corner == 0)
                 QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
                          original.convertToFormat(QImage::Format_RGB32));
-        }
-    }
-
-    void failedWriteKeepsPage_data()
-    {
-        QTest::addColumn<PageKind>("kind");
-        QTest::addColumn<bool>("removeFolder"); // else: the disk takes no more bytes
-        row("colour page, folder gone", PageKind::Colour, true);
-        row("1-bit page, folder gone", PageKind::Mono, true);
-        row("colour page, disk full", PageKind::Colour, false);
-        row("1-bit page, disk full", PageKind::Mono, false);
-    }
-
-    void failedWriteKeepsPage()
-    {
-        QFETCH(PageKind, kind);
-        QFETCH(bool, removeFolder);
-        const bool mono = kind == PageKind::Mono;
-        const QByteArray bytes = encoded(drawnPage({400, 300}, kind), mono ? "TIFF" : "JPG");
-        QDir folder(m_dir->filePath(u"Current"_s));
-        QVERIFY(folder.mkpath(u"."_s));
-        const QString path =
-            write(bytes, QLatin1String(mono ? "Current/p_o.tiff" : "Current/p_o.jpg"));
-        QVERIFY(m_editor->showPage(path));
-        const QImage before = m_editor->currentImage();
-
-        WriteResult turned;
-        if (removeFolder) {
-            QVERIFY(folder.removeRecursively());
-            turned = m_editor->rotateBy(-90);
-        } else {
-            const FileSizeLimit limit(256);
-            turned = m_editor->rotateBy(-90);
-        }
-        QVERIFY(!turned.ok);
-        QVERIFY(turned.error.contains(QFileInfo(path).fileName()));
-        QCOMPARE(m_editor->currentImage(), before);
-        QCOMPARE(m_editor->picture()->pixmap().size(), before.size());
-        if (!removeFolder) {
-            // A full disk leaves the old file whole, with no temporary file beside it.
-            QCOMPARE(contentOf(path), bytes);
-            QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden).size(), 1);
         }
     }
 
@@ -408,16 +384,13 @@ private slots:
         versions << contentOf(path);
         QVERIFY(mono || versions[3].size() > versions[2].size() * 3 / 2);
         for (qsizetype i = versions.size() - 1; i > 0; --i) {
-            QVERIFY(m_editor->canUndo());
-            QVERIFY(m_editor->undo().ok);
+            QVERIFY(m_editor->canUndo() && m_editor->undo().ok);
             QCOMPARE(contentOf(path), versions.at(i - 1));
             QCOMPARE(m_editor->currentImage(), readPageImage(path));
         }
-        QVERIFY(!m_editor->canUndo());
-        QVERIFY(!m_editor->undo().ok);
+        QVERIFY(!m_editor->canUndo() && !m_editor->undo().ok);
         for (qsizetype i = 1; i < versions.size(); ++i) {
-            QVERIFY(m_editor->canRedo());
-            QVERIFY(m_editor->redo().ok);
+            QVERIFY(m_editor->canRedo() && m_editor->redo().ok);
             QCOMPARE(contentOf(path), versions.at(i));
         }
         QVERIFY(!m_editor->canRedo());
@@ -430,26 +403,24 @@ private slots:
         QCOMPARE(contentOf(path), versions.at(2));
     }
 
-    // Kept versions of a 1000-byte file under step and byte limits; a failed write keeps none.
+    // Kept versions of a 1000-byte file under ten steps and byte limits; a failed write none.
     void historyLimits_data()
     {
-        QTest::addColumn<int>("maxSteps");
         QTest::addColumn<qint64>("maxBytes");
         QTest::addColumn<int>("edits");
         QTest::addColumn<int>("undos");
-        row("twelve edits, ten kept", 10, qint64(1) << 30, 12, 10);
-        row("three fit the bytes", 10, qint64(3500), 6, 3);
-        row("one larger than the bytes", 10, qint64(500), 3, 1);
+        row("twelve edits, ten kept", qint64(1) << 30, 12, 10);
+        row("three fit the bytes", qint64(3500), 6, 3);
+        row("one larger than the bytes", qint64(500), 3, 1);
     }
     void historyLimits()
     {
-        QFETCH(int, maxSteps);
         QFETCH(qint64, maxBytes);
         QFETCH(int, edits);
         QFETCH(int, undos);
         const auto version = [](int n) { return QByteArray::number(n).leftJustified(1000, '.'); };
         const QString page = write(version(0), u"p.bin"_s);
-        EditHistory history(nullptr, maxSteps, maxBytes);
+        EditHistory history(nullptr, 10, maxBytes);
         const auto writeVersion = [&](int n) {
             return [&, n] { return WriteResult{writeFile(page, version(n)), QString()}; };
         };
@@ -476,4 +447,5 @@ private slots:
 };
 
 QTEST_MAIN(TestEditor)
+#include "moc_EditorFixture.cpp"
 #include "tst_editor.moc"

@@ -7,41 +7,21 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QRgb White = qRgb(255, 255, 255);
-const QRgb Black = qRgb(0, 0, 0);
-
-QImage filled(const QSize &size, QRgb colour)
+QImage filled(const QSize &size, bool black)
 {
     QImage image(size, QImage::Format_Mono);
-    image.setColorTable({White, Black});
-    image.fill(colour == Black ? 1 : 0);
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    image.fill(black ? 1 : 0);
     return image;
 }
 
 // Random pixels, half of them black: nothing for the coder to predict.
 QImage noise(const QSize &size)
 {
-    QImage image = filled(size, White);
+    QImage image = filled(size, false);
     QRandomGenerator random(size.width() * 7919 + size.height());
-    for (int y = 0; y < size.height(); ++y) {
-        uchar *line = image.scanLine(y);
-        for (qsizetype i = 0; i < image.bytesPerLine(); ++i)
-            line[i] = uchar(random.generate());
-    }
-    return image;
-}
-
-QImage textPage()
-{
-    return a4Page(300, true).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-}
-
-// The same pixels stored the other way round: index 0 black in Qt's conversion, white here.
-QImage withWhiteAsZero(QImage image)
-{
-    image.invertPixels();
-    const QList<QRgb> colours = image.colorTable();
-    image.setColorTable({colours.at(1), colours.at(0)});
+    for (qsizetype i = 0; i < image.sizeInBytes(); ++i)
+        image.bits()[i] = uchar(random.generate());
     return image;
 }
 
@@ -65,16 +45,20 @@ class TestJbig2 : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
     void decodesToTheSamePixels_data()
     {
         QTest::addColumn<QImage>("page");
         const QSize a4(2480, 3508);
-        row("blank white A4", filled(a4, White));
-        row("all black A4", filled(a4, Black));
-        row("A4 text, 300 dpi", textPage());
-        row("A4 text, white stored as index 0", withWhiteAsZero(textPage()));
+        const QImage text =
+            a4Page(300, true).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+        // The same pixels the other way round: index 0 black in Qt's conversion, white here.
+        QImage whiteAsZero = text;
+        whiteAsZero.invertPixels();
+        whiteAsZero.setColorTable({text.color(1), text.color(0)});
+        row("blank white A4", filled(a4, false));
+        row("all black A4", filled(a4, true));
+        row("A4 text, 300 dpi", text);
+        row("A4 text, white stored as index 0", whiteAsZero);
         row("noise", noise(QSize(1000, 700)));
         row("noise, least significant bit first",
             noise(QSize(301, 50)).convertToFormat(QImage::Format_MonoLSB));
@@ -83,7 +67,7 @@ private slots:
         row("width 9", noise(QSize(9, 40)));
         row("width 2479", noise(QSize(2479, 40)));
         row("one pixel high", noise(QSize(2480, 1)));
-        row("one pixel", filled(QSize(1, 1), Black));
+        row("one pixel", filled(QSize(1, 1), true));
     }
 
     // Both ways: the page as one generic region, and its repeating marks as symbols.

@@ -8,33 +8,14 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// A shown image editor and a temporary folder, made afresh by setUpEditor() in every init().
-class EditorFixture
+// A shown image editor and a temporary folder, made afresh for every test function.
+class EditorFixture : public QObject
 {
+    Q_OBJECT
+
 protected:
     QTemporaryDir *m_dir = nullptr;
     ImageEditor *m_editor = nullptr;
-
-    static void setUpTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
-        raiseImageAllocationLimit();
-    }
-
-    void setUpEditor()
-    {
-        QSettings().clear();
-        m_dir = new QTemporaryDir;
-        m_editor = new ImageEditor;
-        showSized(QSize(1000, 800));
-    }
-
-    void tearDownEditor()
-    {
-        delete m_editor;
-        delete m_dir;
-    }
 
     void showSized(const QSize &editorSize)
     {
@@ -50,5 +31,27 @@ protected:
         if (!writeFile(path, bytes))
             qWarning() << "can't write" << path;
         return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Plenwick"));
+        raiseImageAllocationLimit();
+    }
+
+    void init()
+    {
+        QSettings().clear();
+        m_dir = new QTemporaryDir;
+        m_editor = new ImageEditor;
+        showSized(QSize(1000, 800));
+    }
+
+    void cleanup()
+    {
+        delete m_editor;
+        delete m_dir;
     }
 };

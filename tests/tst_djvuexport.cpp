@@ -1,12 +1,7 @@
-// The DjVu export with the real DjVuLibre tools: every page kind in list order, tools that
-// are missing, fail, crash, hang or leave nothing, pages sharing a file name, and cancel.
+// The DjVu export with the real DjVuLibre tools (the dialog and cancel: tst_wordexport).
 #include "DjvuGenerator.h"
-#include "ExportDjvuDlg.h"
 #include "ImageFileWriter.h"
-#include "MessageBoxAnswerer.h"
 #include "PdfTestTools.h"
-#include "ProgressCanceller.h"
-#include "SettingsKeys.h"
 #include "TestHelpers.h"
 
 #include <QtTest>
@@ -19,8 +14,7 @@ using PdfTestTools::run;
 namespace {
 const QByteArray oldBytes("an earlier file the user keeps");
 
-// Page `index` is 200 + 10 x index pixels wide: the width tells its place in the file.
-// kind: "grey.jpg", "colour.jpg", "mono.tiff", "grey.tiff", "colour.png", "mono.png".
+// A page of kind ("grey.jpg", "mono.tiff", ...) whose width, 200 + 10 x index, tells its place.
 QString makePage(const QString &folder, const QString &kind, int index)
 {
     QImage image(200 + 10 * index, 150, QImage::Format_RGB32);
@@ -58,8 +52,7 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QSettings().clear(); }
 
-    // Every kind of page, each in its own folder under the same file name: none may overwrite
-    // another.
+    // Every kind of page, all under the same file name: none may overwrite another.
     void pagesInOrder()
     {
         const QStringList kinds{u"grey.jpg"_s,  u"mono.tiff"_s,  u"colour.jpg"_s,
@@ -118,15 +111,13 @@ private slots:
         QTemporaryDir tools; // the PATH: the real tools, but for `tool`
         for (const QString &name : {u"c44"_s, u"cjb2"_s, u"djvm"_s}) {
             const QString target = tools.filePath(name);
+            const QString real = QStandardPaths::findExecutable(name);
             if (name != tool)
-                QVERIFY(QFile::link(QStandardPaths::findExecutable(name), target));
+                QVERIFY(QFile::link(real, target));
             else if (!script.isEmpty())
-                QVERIFY(writeFile(target,
-                                  "#!/bin/sh\n" +
-                                      QByteArray(script).replace(
-                                          "REAL",
-                                          QFile::encodeName(QStandardPaths::findExecutable(name))) +
-                                      '\n') &&
+                QVERIFY(writeFile(target, "#!/bin/sh\n" +
+                                              script.replace("REAL", QFile::encodeName(real)) +
+                                              '\n') &&
                         QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner));
         }
         const QByteArray path = qgetenv("PATH");
@@ -149,49 +140,6 @@ private slots:
         QVERIFY2(generator.failureReason().contains(reason), qPrintable(generator.failureReason()));
         QCOMPARE(contentOf(out), oldBytes);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"out.djvu"_s});
-    }
-
-    // Through the dialog: the percentage is stored and the file reported; a cancel after the
-    // first page reports nothing and leaves the earlier file as it was.
-    void dialog_data()
-    {
-        QTest::addColumn<bool>("cancel");
-        row("written", false);
-        row("cancelled", true);
-    }
-
-    void dialog()
-    {
-        QFETCH(bool, cancel);
-        QTemporaryDir dir;
-        QStringList pages;
-        for (int i = 0; i < 4; ++i)
-            pages << makePage(dir.filePath(QString::number(i)), u"grey.jpg"_s, i);
-        const QString out = dir.filePath(u"Book.djvu"_s);
-        QVERIFY(writeFile(out, oldBytes));
-        writeSetting(Settings::DjvuFolderPlace, 2);
-        writeSetting(Settings::DjvuDocFolder, dir.path());
-
-        ExportDjvuDlg dialog;
-        dialog.setPages(pages);
-        named<QLineEdit>(dialog, "Document Name")->setText(u"Book"_s);
-        dialog.percentBox()->setValue(30);
-        dialog.show();
-        QSignalSpy applied(&dialog, &ExportBaseDlg::applied);
-        QSignalSpy failed(&dialog, &ExportBaseDlg::failed);
-        MessageBoxAnswerer answerer(QMessageBox::Yes); // replace the earlier file
-        const ProgressCanceller canceller(&dialog, cancel ? 1 : 0);
-        dialog.apply();
-
-        QCOMPARE(readSetting(Settings::DjvuPercent).toInt(), 30);
-        QCOMPARE(canceller.pressedAt(), cancel ? 1 : 0);
-        QCOMPARE(failed.size(), 0);
-        QCOMPARE(applied.size(), cancel ? 0 : 1);
-        if (cancel)
-            QCOMPARE(contentOf(out), oldBytes);
-        else
-            QCOMPARE(pagesOf(out).size(), pages.size());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"Book.djvu"_s});
     }
 };
 

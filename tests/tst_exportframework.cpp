@@ -1,5 +1,4 @@
-// What the four exporters share: progress dialogs, destinations (records, paths, chooser,
-// refusals, replacing files), the generator-based apply sequence and its private folder.
+// What the four exporters share: progress dialogs, destinations, the generator-based apply.
 #include "DestinationSettings.h"
 #include "DjvuGenerator.h"
 #include "ExportBaseDlg.h"
@@ -24,12 +23,9 @@ Q_DECLARE_METATYPE(DestinationSettings::Problem)
 namespace {
 using Kind = DestinationSettings::Kind;
 
-bool touch(const QString &path, bool readOnly = false)
+bool readOnlyFile(const QString &path)
 {
-    QFile file(path);
-    const bool made = file.open(QIODevice::WriteOnly) && file.write("x") == 1;
-    file.close();
-    return made && (!readOnly || QFile::setPermissions(path, QFile::ReadOwner));
+    return writeFile(path, "x") && QFile::setPermissions(path, QFile::ReadOwner);
 }
 
 // A generator as the Word and DjVu exporters will be: works in its private folder.
@@ -43,7 +39,7 @@ public:
         // Read-only files, a hidden one, in a folder that cannot be written to.
         const QString sub = folderSeen + u"/sub"_s;
         return !folderSeen.isEmpty() && QDir().mkpath(sub + u"/deeper"_s) &&
-               touch(folderSeen + u"/.hidden"_s, true) && touch(sub + u"/deeper/c"_s, true) &&
+               readOnlyFile(folderSeen + u"/.hidden"_s) && readOnlyFile(sub + u"/deeper/c"_s) &&
                QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner) && succeed;
     }
 
@@ -77,8 +73,7 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QSettings().clear(); }
 
-    // Only the PDF exporter checks cancel; its creating phase starts afresh. The image and DjVu
-    // progress dialogs differ from Word's only in their texts.
+    // The image and DjVu progress dialogs differ from Word's only in their texts.
     void progress_data()
     {
         QTest::addColumn<bool>("pdf");
@@ -146,14 +141,12 @@ private slots:
         row("DjVu, only the last", 2, out, "book.djvu.djvu", Kind::Djvu, none,
             u"/srv/out/book.djvu.djvu"_s);
         // The dialog test below shows the other refusals.
-        const QString unchecked;
-        row("other folder relative", 2, "out", "scan", Kind::Pdf, Problem::NoFolder, unchecked);
-        row("unknown place, blank folder", 7, " ", "scan", Kind::Word, Problem::NoFolder,
-            unchecked);
-        row("name blank", 2, out, "  ", Kind::Djvu, Problem::NoName, unchecked);
-        row("only the extension", 2, out, ".docx", Kind::Word, Problem::NoName, unchecked);
-        row("backslash", 2, out, "sub\\scan", Kind::Pdf, Problem::BadName, unchecked);
-        row("sub-folder dot", 2, out, ".", Kind::Image, Problem::BadName, unchecked);
+        row("other folder relative", 2, "out", "scan", Kind::Pdf, Problem::NoFolder, "");
+        row("unknown place, blank folder", 7, " ", "scan", Kind::Word, Problem::NoFolder, "");
+        row("name blank", 2, out, "  ", Kind::Djvu, Problem::NoName, "");
+        row("only the extension", 2, out, ".docx", Kind::Word, Problem::NoName, "");
+        row("backslash", 2, out, "sub\\scan", Kind::Pdf, Problem::BadName, "");
+        row("sub-folder dot", 2, out, ".", Kind::Image, Problem::BadName, "");
     }
 
     void destination()
@@ -164,37 +157,17 @@ private slots:
         QFETCH(Kind, kind);
         QFETCH(DestinationSettings::Problem, problem);
         QFETCH(QString, path);
-        DestinationSettings record;
-        record.folderPlace = place;
-        record.folder = folder;
-        record.name = name;
+        const DestinationSettings record{place, folder, name};
         QCOMPARE(record.check(DestinationSettings::extension(kind)), problem);
         if (problem == DestinationSettings::Problem::None)
             QCOMPARE(record.outputPath(DestinationSettings::extension(kind)), path);
     }
 
-    void radioButtons_data()
-    {
-        QTest::addColumn<int>("storedPlace");
-        QTest::addColumn<QString>("storedFolder");
-        QTest::addColumn<QString>("checked");
-        QTest::addColumn<bool>("folderShown");
-        QTest::addColumn<int>("chooserCalls");
-        // An empty folder opens the chooser as soon as "Other Folder" is chosen.
-        row("other, empty", 2, QString(), "Other Folder", true, 1);
-        row("unknown place", 9, QString(), QString(), false, 0);
-    }
-
+    // An unknown stored place checks none; "Other Folder" with an empty folder asks at once.
     void radioButtons()
     {
-        QFETCH(int, storedPlace);
-        QFETCH(QString, storedFolder);
-        QFETCH(QString, checked);
-        QFETCH(bool, folderShown);
-        QFETCH(int, chooserCalls);
-
-        writeSetting(Settings::WordFolderPlace, storedPlace);
-        writeSetting(Settings::WordDocFolder, storedFolder);
+        writeSetting(Settings::WordFolderPlace, 9);
+        writeSetting(Settings::WordDocFolder, QString());
         writeSetting(Settings::WordDocName, u"stored name"_s);
         GeneratorDlg dialog;
         int calls = 0;
@@ -209,20 +182,22 @@ private slots:
         name->setText(u"typed"_s);
         dialog.show();
         dialog.setPages({u"/srv/page.jpg"_s});
-
-        QCOMPARE(calls, chooserCalls);
         const char *radios[] = {"Desktop", "My Documents", "Other Folder"};
         for (const char *radio : radios)
-            QCOMPARE(named<QRadioButton>(dialog, radio)->isChecked(),
-                     QLatin1String(radio) == checked);
-        QCOMPARE(dialog.folderField()->isVisible(), folderShown);
-        if (chooserCalls > 0)
-            QCOMPARE(dialog.folderField()->text(), u"/srv/picked"_s);
-        QCOMPARE(name->text(), u"typed"_s); // loading pages keeps what the user typed
+            QVERIFY(!named<QRadioButton>(dialog, radio)->isChecked());
+        QVERIFY(!dialog.folderField()->isVisible());
+        QCOMPARE(calls, 0);
 
+        writeSetting(Settings::WordFolderPlace, 2);
+        dialog.setPages({u"/srv/page.jpg"_s});
+        QCOMPARE(calls, 1);
+        QVERIFY(named<QRadioButton>(dialog, radios[2])->isChecked());
+        QVERIFY(dialog.folderField()->isVisible());
+        QCOMPARE(dialog.folderField()->text(), u"/srv/picked"_s);
+        QCOMPARE(name->text(), u"typed"_s); // loading pages keeps what the user typed
         // Reloading with "Other Folder" already checked does not ask again.
         dialog.setPages({u"/srv/page.jpg"_s});
-        QCOMPARE(calls, chooserCalls);
+        QCOMPARE(calls, 1);
         // Only "Other Folder" shows the folder field.
         for (const char *radio : {radios[2], radios[0], radios[2], radios[1]}) {
             named<QRadioButton>(dialog, radio)->setChecked(true);
@@ -230,30 +205,26 @@ private slots:
         }
     }
 
-    // What the dialog does before and after the generator runs: refuse the destination with a
-    // warning, create a missing Desktop or Documents folder, let the generator work in a
-    // private folder and remove that (replacing a file: tst_pdfexport).
+    // Before and after the generator runs: refusals, missing standard folders, a private folder.
     void applySequence_data()
     {
         QTest::addColumn<int>("place");
         QTest::addColumn<bool>("folderSet");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("pages");
-        QTest::addColumn<int>("icon"); // of the one message box; 0: none
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("end"); // "applied", "failed"; empty: the generator never ran
-        const int warning = QMessageBox::Warning;
+        QTest::addColumn<QString>("warning"); // of the one message box; empty: none
+        QTest::addColumn<QString>("end");     // "applied", "failed"; empty: the generator never ran
         const char *cannot = "cannot be used as a name";
-        row("other folder empty", 2, false, "letter", 2, warning, "Please choose the folder", "");
-        row("name empty", 2, true, "", 2, warning, "Please enter a name", "");
-        row("separator", 2, true, "sub/letter", 2, warning, cannot, "");
-        row("dot dot", 2, true, "..", 2, warning, cannot, "");
-        row("no pages", 2, true, "letter", 0, 0, "", "");
-        row("written", 2, true, "letter.docx", 2, 0, "", "applied");
-        row("generator fails", 2, true, "letter", 2, 0, "", "failed");
+        row("other folder empty", 2, false, "letter", 2, "Please choose the folder", "");
+        row("name empty", 2, true, "", 2, "Please enter a name", "");
+        row("separator", 2, true, "sub/letter", 2, cannot, "");
+        row("dot dot", 2, true, "..", 2, cannot, "");
+        row("no pages", 2, true, "letter", 0, "", "");
+        row("written", 2, true, "letter.docx", 2, "", "applied");
+        row("generator fails", 2, true, "letter", 2, "", "failed");
         // A home without either folder, as on a fresh account.
-        row("desktop missing", 0, false, "letter", 2, 0, "", "applied");
-        row("documents missing", 1, false, "letter", 1, 0, "", "applied");
+        row("desktop missing", 0, false, "letter", 2, "", "applied");
+        row("documents missing", 1, false, "letter", 1, "", "applied");
     }
 
     void applySequence()
@@ -262,15 +233,14 @@ private slots:
         QFETCH(bool, folderSet);
         QFETCH(QString, name);
         QFETCH(int, pages);
-        QFETCH(int, icon);
-        QFETCH(QString, message);
+        QFETCH(QString, warning);
         QFETCH(QString, end);
         QTemporaryDir home;
         const QByteArray oldHome = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(home.path()));
         const auto restoreHome = qScopeGuard([&oldHome] { qputenv("HOME", oldHome); });
         const QString mine = home.filePath(u"out/tmp/mine.txt"_s); // the user's own "tmp"
-        QVERIFY(QDir().mkpath(home.filePath(u"out/tmp"_s)) && touch(mine));
+        QVERIFY(QDir().mkpath(home.filePath(u"out/tmp"_s)) && writeFile(mine, "x"));
         const QString folder =
             place == 2
                 ? home.filePath(u"out"_s)
@@ -295,12 +265,12 @@ private slots:
         QTest::keyClick(dialog.get(), Qt::Key_Return);
 
         QCOMPARE(dialog->applyCalls, 1);
-        QCOMPARE(answerer.boxes().size(), icon ? 1 : 0);
-        if (icon) {
+        QCOMPARE(answerer.boxes().size(), warning.isEmpty() ? 0 : 1);
+        if (!warning.isEmpty()) {
             const MessageBoxAnswerer::Box box = answerer.boxes().first();
-            QCOMPARE(int(box.icon), icon);
+            QCOMPARE(box.icon, QMessageBox::Warning);
             QCOMPARE(box.title, u"Quillary"_s);
-            QVERIFY2(box.text.contains(message), qPrintable(box.text));
+            QVERIFY2(box.text.contains(warning), qPrintable(box.text));
         }
         const bool runs = !end.isEmpty();
         const QString path = folder + u"/letter.docx"_s;
@@ -318,8 +288,7 @@ private slots:
         QCOMPARE(readSetting(Settings::WordDocName).toString(), name);
         QCOMPARE(readSetting(Settings::WordNeedOpen).toBool(), false);
         QCOMPARE(readSetting(Settings::WordFolderPlace).toInt(), place);
-        // The generator works in a private folder, not in the destination (nor the user's "tmp"
-        // there), and that folder goes with it, read-only contents included.
+        // A private folder, not the destination nor its "tmp", gone with its read-only contents.
         QVERIFY(QFileInfo(folder).isDir()); // a missing Desktop or Documents is made
         const QString work = dialog->generator.folderSeen;
         QVERIFY(!work.isEmpty() && !work.startsWith(folder));

@@ -1,7 +1,7 @@
-// The Word document export: picture sizes, the written package as a reader sees it, and the
-// dialog's outcomes, a cancel in the middle included.
+// The Word document export: picture sizes, the package as a reader sees it, dialog outcomes.
 #include "DocxGenerator.h"
 #include "DocxTemplate.h"
+#include "ExportDjvuDlg.h"
 #include "ExportWordDlg.h"
 #include "MessageBoxAnswerer.h"
 #include "PdfTestTools.h"
@@ -58,14 +58,12 @@ QStringList body(const QByteArray &document)
     while (!reader.atEnd()) {
         if (reader.readNext() != QXmlStreamReader::StartElement)
             continue;
-        const auto value = [&reader](const char *name) {
-            return reader.attributes().value(QLatin1String(name)).toString();
-        };
+        const QXmlStreamAttributes attrs = reader.attributes();
         if (reader.qualifiedName() == "wp:extent"_L1)
-            items << value("cx") + u" x "_s + value("cy");
+            items << attrs.value("cx"_L1).toString() + u" x "_s + attrs.value("cy"_L1).toString();
         else if (reader.qualifiedName() == "a:blip"_L1)
-            items << value("r:embed");
-        else if (reader.qualifiedName() == "w:br"_L1 && value("w:type") == u"page"_s)
+            items << attrs.value("r:embed"_L1).toString();
+        else if (reader.qualifiedName() == "w:br"_L1 && attrs.value("w:type"_L1) == "page"_L1)
             items << u"|"_s;
     }
     return items;
@@ -87,7 +85,6 @@ private slots:
                    drawPage(m_pageDir.filePath(u"00000003_o.jpg"_s), {400, 300}, 96),
                    drawPage(m_pageDir.filePath(u"00000004_o.jpg"_s), {300, 400}, 150)};
         QVERIFY(!m_pages.contains(QString()));
-        m_missing = m_pageDir.filePath(u"00000000_o.jpg"_s);
     }
 
     void init()
@@ -97,27 +94,14 @@ private slots:
         QVERIFY(QDir(m_out.path()).removeRecursively() && QDir().mkpath(m_out.path()));
     }
 
-    void extent_data()
-    {
-        QTest::addColumn<QSize>("pixels");
-        QTest::addColumn<int>("dpi");
-        QTest::addColumn<QSize>("emu"); // natural size and the width cap: see package()
-        row("very tall: height cap after the width cap", QSize(2000, 12000), 300,
-            QSize(1385887, 8315325));
-        row("no resolution: 96 dpi", QSize(96, 192), 0, QSize(914400, 1828800));
-    }
-
+    // The caps beyond the pages of package(): height after width, and 96 dpi when none is given.
     void extent()
     {
-        QFETCH(QSize, pixels);
-        QFETCH(int, dpi);
-        QFETCH(QSize, emu);
-        QCOMPARE(DocxTemplate::pictureExtent(pixels, dpi), emu);
+        QCOMPARE(DocxTemplate::pictureExtent({2000, 12000}, 300), QSize(1385887, 8315325));
+        QCOMPARE(DocxTemplate::pictureExtent({96, 192}, 0), QSize(914400, 1828800));
     }
 
-    // The package read back: well-formed, every part with a content type and every declared
-    // part there, each picture's bytes of its declared type, one drawing per existing page in
-    // page order with page breaks between them, ids from rId10 on.
+    // The package read back: well-formed and complete, one drawing per readable page in order.
     void package_data()
     {
         QTest::addColumn<QList<int>>("pages"); // indexes into m_pages; -1 a missing file
@@ -131,13 +115,12 @@ private slots:
     {
         QFETCH(QList<int>, pages);
         QFETCH(QList<QSize>, extents);
+        const QString missing = m_pageDir.filePath(u"missing.jpg"_s);
         QStringList list;
-        QStringList existing;
-        for (int index : pages) {
-            list << (index < 0 ? m_missing : m_pages.at(index));
-            if (index >= 0)
-                existing << m_pages.at(index);
-        }
+        for (int index : pages)
+            list << m_pages.value(index, missing);
+        QStringList existing = list;
+        existing.removeAll(missing);
         const QString path = m_out.filePath(u"out.docx"_s);
         DocxGenerator generator;
         generator.setPages(list);
@@ -157,7 +140,7 @@ private slots:
             QVERIFY(!xml.contains("[PAGES]") && !xml.contains("[IMGIDS]"));
         }
 
-        // Content types: overrides by part name, defaults by extension.
+        // Content types: overrides by entry name, defaults by extension.
         const QByteArray types = entries.value(u"[Content_Types].xml"_s);
         const auto overrides = attributes(types, "Override", "PartName", "ContentType");
         const auto defaults = attributes(types, "Default", "Extension", "ContentType");
@@ -199,72 +182,78 @@ private slots:
         QVERIFY(document.contains("<w:sectPr>"));
     }
 
-    // Through the dialog: a finished export replaces the earlier file and is reported; a
-    // cancel after the second page reports nothing, keeps the earlier file byte for byte and
-    // leaves nothing else behind; a path that cannot be written is reported as failed.
+    // Through the Word and DjVu dialogs: what is reported, and what stays on disk.
     void dialogOutcome_data()
     {
+        QTest::addColumn<bool>("djvu");
         QTest::addColumn<bool>("earlierFile");
         QTest::addColumn<int>("cancelAtPage"); // 0: never
         QTest::addColumn<bool>("folderInTheWay");
-        row("finished, replaces the earlier file", true, 0, false);
-        row("cancelled, earlier file kept", true, 2, false);
-        row("cancelled, no file made", false, 2, false);
-        row("a folder of that name: failed", false, 0, true);
+        row("Word: finished, replaces the earlier file", false, true, 0, false);
+        row("Word: cancelled, earlier file kept", false, true, 2, false);
+        row("Word: cancelled, no file made", false, false, 2, false);
+        row("Word: a folder of that name: failed", false, false, 0, true);
+        row("DjVu: finished, replaces the earlier file", true, true, 0, false);
+        row("DjVu: cancelled after the first page, earlier file kept", true, true, 1, false);
     }
 
     void dialogOutcome()
     {
+        QFETCH(bool, djvu);
         QFETCH(bool, earlierFile);
         QFETCH(int, cancelAtPage);
         QFETCH(bool, folderInTheWay);
-        const QString path = m_out.filePath(u"kept.docx"_s);
+        const QString path = m_out.filePath(djvu ? u"kept.djvu"_s : u"kept.docx"_s);
         QVERIFY(!folderInTheWay || QDir().mkdir(path));
         const QByteArray earlier("earlier export");
         QVERIFY(!earlierFile || writeFile(path, earlier));
-        writeSetting(Settings::WordFolderPlace, 2);
-        writeSetting(Settings::WordDocFolder, m_out.path());
+        writeSetting(djvu ? Settings::DjvuFolderPlace : Settings::WordFolderPlace, 2);
+        writeSetting(djvu ? Settings::DjvuDocFolder : Settings::WordDocFolder, m_out.path());
 
-        ExportWordDlg dialog;
-        dialog.folderField()->setChooser(
+        auto *djvuDialog = djvu ? new ExportDjvuDlg : nullptr;
+        const std::unique_ptr<ExportBaseDlg> dialog(djvu ? static_cast<ExportBaseDlg *>(djvuDialog)
+                                                         : new ExportWordDlg);
+        dialog->folderField()->setChooser(
             [](QWidget *, const QString &, const QString &) { return QString(); });
-        QSignalSpy applied(&dialog, &ExportWordDlg::applied);
-        QSignalSpy failed(&dialog, &ExportWordDlg::failed);
-        dialog.setPages(m_pages);
-        named<QLineEdit>(dialog, "Document Name")->setText(u"kept"_s);
-        dialog.show();
+        QSignalSpy applied(dialog.get(), &ExportBaseDlg::applied);
+        QSignalSpy failed(dialog.get(), &ExportBaseDlg::failed);
+        dialog->setPages(m_pages);
+        named<QLineEdit>(*dialog, "Document Name")->setText(u"kept"_s);
+        if (djvu)
+            djvuDialog->percentBox()->setValue(30);
+        dialog->show();
 
         MessageBoxAnswerer answerer(QMessageBox::Yes);
-        const ProgressCanceller canceller(&dialog, cancelAtPage);
-        named<QPushButton>(dialog, "Save")->click();
+        const ProgressCanceller canceller(dialog.get(), cancelAtPage);
+        named<QPushButton>(*dialog, "Save")->click();
 
         QCOMPARE(canceller.pressedAt(), cancelAtPage);
-        QVERIFY(!dialog.isVisible());
-        QStringList expectedFiles;
-        if (earlierFile || (cancelAtPage == 0 && !folderInTheWay))
-            expectedFiles << u"kept.docx"_s;
-        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files | QDir::Hidden), expectedFiles);
+        QVERIFY(!dialog->isVisible());
+        if (djvu) // stored even when cancelled
+            QCOMPARE(readSetting(Settings::DjvuPercent).toInt(), 30);
+        const bool finished = cancelAtPage == 0 && !folderInTheWay;
+        const QStringList kept{QFileInfo(path).fileName()};
+        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files | QDir::Hidden),
+                 earlierFile || finished ? kept : QStringList());
         QCOMPARE(failed.count(), folderInTheWay ? 1 : 0);
-        if (folderInTheWay) {
-            QCOMPARE(failed.at(0).at(0).toString(), QDir::toNativeSeparators(path));
-            QCOMPARE(applied.count(), 0);
+        QCOMPARE(applied.count(), finished ? 1 : 0);
+        if (!failed.isEmpty() || !applied.isEmpty())
+            QCOMPARE((finished ? applied : failed).at(0).at(0).toString(),
+                     QDir::toNativeSeparators(path));
+        if (folderInTheWay)
             QVERIFY(QFileInfo(path).isDir());
-        } else if (cancelAtPage == 0) {
-            QCOMPARE(applied.count(), 1);
-            QCOMPARE(applied.at(0).at(0).toString(), QDir::toNativeSeparators(path));
+        else if (finished && djvu)
+            QCOMPARE(PdfTestTools::run(u"djvused"_s, {u"-e"_s, u"n"_s, path}), u"4\n"_s);
+        else if (finished)
             QCOMPARE(readPackage(path).keys().filter(u"word/media/"_s).size(), m_pages.size());
-        } else {
-            QCOMPARE(applied.count(), 0);
-            if (earlierFile)
-                QCOMPARE(contentOf(path), earlier);
-        }
+        else if (earlierFile)
+            QCOMPARE(contentOf(path), earlier);
     }
 
 private:
     QTemporaryDir m_pageDir;
     QTemporaryDir m_out;
     QStringList m_pages;
-    QString m_missing;
 };
 
 QTEST_MAIN(TestWordExport)

@@ -90,10 +90,7 @@ inline QList<PageRecord> readPages(const QString &pdf)
     QTemporaryDir dir;
     const QString qdf = dir.filePath(u"qdf.pdf"_s);
     run(u"qpdf"_s, {u"--qdf"_s, u"--object-streams=disable"_s, pdf, qdf});
-    QFile file(qdf);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = QString::fromLatin1(file.readAll());
+    const QString text = QString::fromLatin1(contentOf(qdf));
 
     const QString number = u"(-?[\\d.]+)"_s;
     const QRegularExpression mediaBox(

@@ -6,9 +6,8 @@
 
 #include <functional>
 
-// Presses "Cancel" on an exporter's progress dialog when its bar reaches page, as a user
-// would; the dialog opens only after any question, so it is looked for until it is shown.
-// pressed, if given, runs just before the press. A page of 0 or less: never pressed.
+// Presses "Cancel" on an exporter's progress dialog, once shown, when its bar reaches page (0:
+// never), as a user would; pressed, if given, runs just before the press.
 class ProgressCanceller : public QObject
 {
 public:

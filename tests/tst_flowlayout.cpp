@@ -8,6 +8,8 @@
 using namespace Qt::StringLiterals;
 
 using Points = QList<QPoint>;
+using Move = void (FlowLayout::*)(int);
+Q_DECLARE_METATYPE(Move)
 
 namespace {
 // count tiles of 200 x 200; items lists them in order.
@@ -18,15 +20,6 @@ void fill(FlowLayout &layout, int count, QList<QLayoutItem *> *items = nullptr)
         if (items)
             items->append(layout.itemAt(i));
     }
-}
-
-// Which of the original items sits at each position.
-QList<int> order(const FlowLayout &layout, const QList<QLayoutItem *> &items)
-{
-    QList<int> result;
-    for (int key = 0; key < layout.count(); ++key)
-        result.append(int(items.indexOf(layout.itemAt(key))));
-    return result;
 }
 } // namespace
 
@@ -72,24 +65,24 @@ private slots:
     void orderOperations_data()
     {
         QTest::addColumn<int>("gap"); // taken first; -1: none
-        QTest::addColumn<QString>("operation");
+        QTest::addColumn<Move>("move");
         QTest::addColumn<int>("index");
         QTest::addColumn<QList<int>>("expected");
         const QList<int> same{0, 1, 2, 3, 4};
-        row("up", -1, "up", 2, QList<int>{0, 2, 1, 3, 4});
-        row("up at first", -1, "up", 0, same);
-        row("down", -1, "down", 1, QList<int>{0, 2, 1, 3, 4});
-        row("to first", -1, "first", 3, QList<int>{3, 0, 1, 2, 4});
-        row("to first at first", -1, "first", 0, same);
-        row("to last", -1, "last", 1, QList<int>{0, 2, 3, 4, 1});
-        row("out of range", -1, "up", 9, same);
-        row("up with a gap before", 1, "up", 3, QList<int>{0, 2, 3, 4});
+        row("up", -1, &FlowLayout::moveItemUp, 2, QList<int>{0, 2, 1, 3, 4});
+        row("up at first", -1, &FlowLayout::moveItemUp, 0, same);
+        row("down", -1, &FlowLayout::moveItemDown, 1, QList<int>{0, 2, 1, 3, 4});
+        row("to first", -1, &FlowLayout::moveItemToFirst, 3, QList<int>{3, 0, 1, 2, 4});
+        row("to first at first", -1, &FlowLayout::moveItemToFirst, 0, same);
+        row("to last", -1, &FlowLayout::moveItemToLast, 1, QList<int>{0, 2, 3, 4, 1});
+        row("out of range", -1, &FlowLayout::moveItemUp, 9, same);
+        row("up with a gap before", 1, &FlowLayout::moveItemUp, 3, QList<int>{0, 2, 3, 4});
     }
 
     void orderOperations()
     {
         QFETCH(int, gap);
-        QFETCH(QString, operation);
+        QFETCH(Move, move);
         QFETCH(int, index);
         QFETCH(QList<int>, expected);
         FlowLayout layout(6);
@@ -100,20 +93,16 @@ private slots:
             QCOMPARE(layout.count(), 4);
             QCOMPARE(layout.itemAt(gap), nullptr);
         }
-        if (operation == "up"_L1)
-            layout.moveItemUp(index);
-        else if (operation == "down"_L1)
-            layout.moveItemDown(index);
-        else if (operation == "first"_L1)
-            layout.moveItemToFirst(index);
-        else
-            layout.moveItemToLast(index);
+        (layout.*move)(index);
         if (gap >= 0)
             layout.closeGap(gap);
         // Without a gap nothing moves and nothing is lost.
         layout.closeGap(1);
         layout.closeGap(0);
-        QCOMPARE(order(layout, items), expected);
+        QList<int> order; // of the original items
+        for (int key = 0; key < layout.count(); ++key)
+            order.append(int(items.indexOf(layout.itemAt(key))));
+        QCOMPARE(order, expected);
     }
 };
 

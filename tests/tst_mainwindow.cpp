@@ -139,7 +139,6 @@ private slots:
             slider->setSliderPosition(400);
             QCOMPARE(slider->value(), 300);
         }
-        // The next start shows the size last chosen.
         auto restarted = makeWindow();
         QCOMPARE(restarted->sliderPane()->value(), 300);
         QCOMPARE(restarted->pageStore()->thumbnailBox(), QSize(300, 300));
@@ -169,14 +168,12 @@ private slots:
         QTRY_COMPARE(window->splitter()->sizes().at(1), 0);
         const int panelWidth = window->pagePanel()->sizeHint().width();
         const int total = window->splitter()->sizes().at(0);
-        window->workAreaStack()->setCurrentIndex(MainWindow::EditorArea);
-        QCOMPARE(window->splitter()->sizes().at(1), panelWidth);
-        window->workAreaStack()->setCurrentIndex(MainWindow::ScannerArea);
-        QCOMPARE(window->splitter()->sizes().at(1), panelWidth);
-        QCOMPARE(window->splitter()->sizes().at(0) + panelWidth, total);
-        window->workAreaStack()->setCurrentIndex(MainWindow::StartArea);
-        QCOMPARE(window->splitter()->sizes().at(1), 0);
-        window->workAreaStack()->setCurrentIndex(MainWindow::EditorArea);
+        for (const int area : {MainWindow::EditorArea, MainWindow::ScannerArea,
+                               MainWindow::StartArea, MainWindow::EditorArea}) {
+            window->workAreaStack()->setCurrentIndex(area);
+            const int panel = area == MainWindow::StartArea ? 0 : panelWidth;
+            QCOMPARE(window->splitter()->sizes(), (QList<int>{total - panel, panel}));
+        }
         window->pagePanelStack()->setCurrentIndex(MainWindow::PageStorePanel);
         for (const int side : {200, 300}) {
             window->sliderPane()->setSliderPosition(side);
@@ -245,11 +242,10 @@ private slots:
         writeSetting(Settings::AppUrl, u"vendor.example.org"_s);
         auto window = makeWindow();
         const auto shownPanel = [] {
-            SplashPanel *panel = nullptr;
             for (QWidget *top : QApplication::topLevelWidgets())
-                if (top->isVisible() && qobject_cast<SplashPanel *>(top))
-                    panel = static_cast<SplashPanel *>(top);
-            return panel;
+                if (auto *panel = qobject_cast<SplashPanel *>(top); panel && panel->isVisible())
+                    return panel;
+            return static_cast<SplashPanel *>(nullptr);
         };
         // Every time, not only the first; a click closes it, then Escape.
         for (const bool escape : {false, true}) {

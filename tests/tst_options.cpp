@@ -33,19 +33,6 @@ const QList<Choice> changedValues = {
     {&Settings::SkipBlankPages, "Leave out blank pages of a feeder run", true, true},
     {&Settings::LastOptionsPage, nullptr, u"PT_Scanner"_s, QVariant()},
 };
-
-// The stored value in the type the caller expects (the store hands back text).
-QVariant stored(const SettingKey &key, QMetaType type)
-{
-    QVariant value = readSetting(key);
-    value.convert(type);
-    return value;
-}
-
-void press(OptionsDlg &dialog, QDialogButtonBox::StandardButton which)
-{
-    dialog.findChild<QDialogButtonBox *>()->button(which)->click();
-}
 } // namespace
 
 class TestOptions : public QObject
@@ -55,12 +42,7 @@ class TestOptions : public QObject
 private slots:
     void init() { QSettings().clear(); }
 
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(u"Plenwick"_s);
-        QCoreApplication::setApplicationName(u"Quillary"_s);
-    }
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void dialogFrame()
     {
@@ -83,10 +65,8 @@ private slots:
                 continue;
             list->setCurrentIndex(list->findData(400));
             QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(list);
-            QCOMPARE(spoken->role(), QAccessible::ComboBox);
             QCOMPARE(spoken->text(QAccessible::Name), label->text());
             QCOMPARE(spoken->text(QAccessible::Value), u"400"_s);
-            QCOMPARE(spoken->childCount(), 1);
             ++named;
         }
         QCOMPARE(named, 3);
@@ -114,8 +94,8 @@ private slots:
         dialog.show();
         auto *list = named<QComboBox>(dialog, qPrintable(control));
         QCOMPARE(list->currentIndex(), -1);
-        press(dialog, QDialogButtonBox::Ok);
-        QCOMPARE(::stored(*key, QMetaType::fromType<int>()), QVariant(0));
+        dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(readSetting(*key).toInt(), 0);
     }
 
     // "Default" then a way out of the dialog: buttons, or keys in a focused control.
@@ -162,7 +142,8 @@ private slots:
         QVERIFY(!named<QCheckBox>(dialog, "Scan with preview")->isChecked());
 
         if (focus.isEmpty()) {
-            press(dialog, QDialogButtonBox::StandardButton(input));
+            auto *buttons = dialog.findChild<QDialogButtonBox *>();
+            buttons->button(QDialogButtonBox::StandardButton(input))->click();
         } else {
             QWidget *target = named<QWidget>(dialog, qPrintable(focus));
             QVERIFY(target);
@@ -174,31 +155,30 @@ private slots:
         for (const Choice &choice : changedValues) {
             // "Default" chooses values, never the category.
             const bool reset = accepted && choice.control;
-            QCOMPARE(stored(*choice.key, choice.value.metaType()),
-                     reset ? choice.key->defaultValue : choice.value);
+            QVariant stored = readSetting(*choice.key); // the store hands back text
+            stored.convert(choice.value.metaType());
+            QCOMPARE(stored, reset ? choice.key->defaultValue : choice.value);
         }
     }
 
     void opensOnCategory_data()
     {
-        QTest::addColumn<QString>("last"); // the category stored; none when empty
-        QTest::addColumn<int>("click");    // the tree row clicked once shown; -1: none
-        QTest::addColumn<int>("page");
-        QTest::addColumn<QString>("current");
-        row("scanner stored", "PT_Scanner", -1, 1, "PT_Scanner");
-        row("resolution stored", "PT_ScanRes", -1, 0, "PT_ScanRes");
-        row("nothing stored", "", -1, 0, "PT_ScanRes");
-        row("unknown stored", "PT_Gone", -1, 0, "PT_ScanRes");
-        row("stored in other case", "pt_scanner", -1, 0, "PT_ScanRes");
-        row("scanner clicked", "PT_ScanRes", 0, 1, "PT_Scanner");
-        row("resolution clicked", "PT_Scanner", 1, 0, "PT_ScanRes");
+        QTest::addColumn<QString>("last");    // the category stored; none when empty
+        QTest::addColumn<int>("click");       // the tree row clicked once shown; -1: none
+        QTest::addColumn<QString>("current"); // its page: scanner second, resolutions first
+        row("scanner stored", "PT_Scanner", -1, "PT_Scanner");
+        row("resolution stored", "PT_ScanRes", -1, "PT_ScanRes");
+        row("nothing stored", "", -1, "PT_ScanRes");
+        row("unknown stored", "PT_Gone", -1, "PT_ScanRes");
+        row("stored in other case", "pt_scanner", -1, "PT_ScanRes");
+        row("scanner clicked", "PT_ScanRes", 0, "PT_Scanner");
+        row("resolution clicked", "PT_Scanner", 1, "PT_ScanRes");
     }
 
     void opensOnCategory()
     {
         QFETCH(QString, last);
         QFETCH(int, click);
-        QFETCH(int, page);
         QFETCH(QString, current);
 
         if (!last.isEmpty())
@@ -216,12 +196,13 @@ private slots:
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                               tree->visualRect(item).center());
         }
-        QCOMPARE(dialog.findChild<QStackedWidget *>()->currentIndex(), page);
+        QCOMPARE(dialog.findChild<QStackedWidget *>()->currentIndex(),
+                 current == "PT_Scanner"_L1 ? 1 : 0);
         QCOMPARE(
             static_cast<const PropertyModel *>(tree->model())->identifier(tree->currentIndex()),
             current);
 
-        press(dialog, QDialogButtonBox::Ok);
+        dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
         QCOMPARE(readSetting(Settings::LastOptionsPage).toString(), current);
     }
 };

@@ -27,18 +27,12 @@ bool showActive(QWidget *window)
     return QTest::qWaitForWindowActive(window);
 }
 
-RibbonGroup *addGroup(RibbonBar *bar, const QString &title = u"&Scan"_s)
-{
-    return bar->addPage(u"&Scan"_s)->addGroup(title);
-}
-
 QAction *addLarge(RibbonGroup *group, const QString &text)
 {
     return group->addAction(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon), text,
                             Qt::ToolButtonTextUnderIcon);
 }
 
-// A titled popup with content of a fixed size, deleted when it closes.
 OfficePopupWindow *makePopup(QWidget *parent, int displayTime = 10000)
 {
     auto *popup = new OfficePopupWindow(parent);
@@ -216,7 +210,7 @@ private slots:
         QFETCH(QString, expected);
         RibbonMainWindow window;
         RibbonBar *bar = window.ribbonBar();
-        RibbonGroup *scan = addGroup(bar);
+        RibbonGroup *scan = bar->addPage(u"&Scan"_s)->addGroup(u"&Scan"_s);
         RibbonGroup *edit = bar->addPage(u"&Editing"_s)->addGroup(u"&Pages"_s);
         QList<QAction *> actions;
         for (const char *text : {"Scan &Page", "&Auto Scan"})
@@ -244,10 +238,9 @@ private slots:
         const auto coveredWords = [&window, bar] {
             QList<QPair<QString, QRect>> words;
             auto *tabs = bar->findChild<QTabBar *>();
+            const QPoint tabsAt = tabs->mapTo(&window, QPoint());
             for (int i = 0; i < tabs->count(); ++i)
-                words.append(
-                    {tabs->tabText(i), QRect(tabs->mapTo(&window, tabs->tabRect(i).topLeft()),
-                                             tabs->tabRect(i).size())});
+                words.append({tabs->tabText(i), tabs->tabRect(i).translated(tabsAt)});
             for (QWidget *w : bar->findChildren<QWidget *>()) {
                 if (!w->isVisible())
                     continue;
@@ -291,7 +284,7 @@ private slots:
     void groupRowsAndButtons()
     {
         RibbonMainWindow window;
-        RibbonGroup *group = addGroup(window.ribbonBar(), u"Fast &Settings"_s);
+        RibbonGroup *group = window.ribbonBar()->addPage(u"&Scan"_s)->addGroup(u"Fast &Settings"_s);
         QAction *large = addLarge(group, u"&Settings"_s);
         auto *button = qobject_cast<QToolButton *>(group->widgetFor(large));
         // Wrapped or not, large buttons keep one height so a page's buttons line up.
@@ -472,8 +465,6 @@ private slots:
         QPointer<QWidget> first = next->centralWidget();
         next->setCentralWidget(new QLabel(u"second"_s));
         QVERIFY(first.isNull());
-        for (OfficePopupWindow *other : {below, above, next})
-            other->close();
     }
 
     void themes_data()
@@ -499,7 +490,7 @@ private slots:
         style.setTheme((theme + 1) % 5);
         RibbonBar bar;
         bar.setStyle(&style);
-        RibbonGroup *group = addGroup(&bar, u"&Pages"_s);
+        RibbonGroup *group = bar.addPage(u"&Scan"_s)->addGroup(u"&Pages"_s);
         addLarge(group, u"Scan &Page"_s);
         bar.resize(500, bar.sizeHint().height());
         QVERIFY(showActive(&bar));

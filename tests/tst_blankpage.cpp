@@ -11,10 +11,10 @@ double px(double millimetres)
     return millimetres * Dpi / 25.4;
 }
 
-QImage a4(int paper = 255)
+QImage a4(const QColor &paper = Qt::white)
 {
     QImage page = a4Page(Dpi, false);
-    page.fill(QColor(paper, paper, paper));
+    page.fill(paper);
     return page;
 }
 
@@ -40,7 +40,7 @@ QImage line(const QString &text, const QRectF &area, int alignment, int ink = 0,
     QImage page =
         area.isEmpty()
             ? atDpi(QImage(bounds.size() + 2 * QSize(margin, margin), QImage::Format_RGB32), Dpi)
-            : a4(paper);
+            : a4();
     page.fill(QColor(paper, paper, paper));
     QPainter painter(&page);
     painter.setFont(font);
@@ -54,7 +54,7 @@ QImage line(const QString &text, const QRectF &area, int alignment, int ink = 0,
 
 QImage offWhiteWithDustAndPunches(int punches = 2)
 {
-    QImage page = a4(235);
+    QImage page = a4(QColor(235, 235, 235));
     QPainter painter(&page);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
@@ -76,7 +76,7 @@ QImage offWhiteWithDustAndPunches(int punches = 2)
 // Dark bars of the given levels on paper of level paper, as a scanner's edges and glass leave.
 QImage bars(int paper, const QList<std::pair<QRectF, int>> &bars)
 {
-    QImage page = a4(paper);
+    QImage page = a4(QColor(paper, paper, paper));
     QPainter painter(&page);
     for (const auto &[rect, level] : bars)
         painter.fillRect(rect, QColor(level, level, level));
@@ -113,9 +113,7 @@ private slots:
         row("white", grey(a4()), true, 0);
         row("off-white, dust, two hole punches", grey(offWhiteWithDustAndPunches()), true, 0);
         row("off-white, dust, four hole punches", grey(offWhiteWithDustAndPunches(4)), true, 0);
-        QImage yellow = a4();
-        yellow.fill(QColor(250, 228, 125));
-        row("yellow paper, colour", yellow, true, 0);
+        row("yellow paper, colour", a4(QColor(250, 228, 125)), true, 0);
         // The lid's rim and edges, and a streak from the feeder's glass running into the top one.
         const QImage edges = bars(240, {{QRectF(0, 0, px(6), px(297)), 25},
                                         {QRectF(0, 0, px(210), px(3)), 40},

@@ -66,38 +66,6 @@ std::unique_ptr<ExportDlg> exportDialog(const QStringList &pages, const QString 
     return dialog;
 }
 
-// Top left of the paper, natural size: the picture's points are the page's points.
-PdfPageOptions corner()
-{
-    PdfPageOptions options;
-    options.centred = false;
-    return options;
-}
-
-// The export as the dialog runs it with recognition on, without the dialog.
-PdfWriter::Outcome exportWithText(const QStringList &pages, const QString &languages,
-                                  const QString &out)
-{
-    OcrQueue queue(pages, languages);
-    return PdfWriter(corner())
-        .write(pages, out, {},
-               [&](int index, OcrPage *text) {
-                   return queue.take(index, text, {}) == OcrQueue::Status::Ready;
-               })
-        .outcome;
-}
-
-// One word of pdftotext -bbox, in points from the top left; null when it is not there.
-QRectF bboxOf(const QString &pdf, const QString &word)
-{
-    const QRegularExpression entry(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
-                                                  "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">%1</word>")
-                                       .arg(QRegularExpression::escape(word)));
-    const QRegularExpressionMatch m = entry.match(run(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s}));
-    return QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                  QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
-}
-
 // The creation time and the file identifier are the only bytes that differ between runs.
 QByteArray withoutTime(QByteArray pdf)
 {
@@ -115,6 +83,7 @@ private slots:
     {
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(m_dir.isValid());
+        m_corner.centred = false;
         m_english =
             drawText(m_dir.filePath(u"english.jpg"_s),
                      {u"The quick brown fox jumps"_s, u"over the lazy dog today"_s}, m_words);
@@ -155,7 +124,12 @@ private slots:
                 QVERIFY(touch(second, 5));
             }
             const int before = OcrEngine::recognitionCount();
-            QCOMPARE(exportWithText({first, second}, u"eng+rus"_s, pdf),
+            // As the dialog exports with recognition on.
+            OcrQueue queue({first, second}, u"eng+rus"_s);
+            const auto recognise = [&queue](int index, OcrPage *text) {
+                return queue.take(index, text, {}) == OcrQueue::Status::Ready;
+            };
+            QCOMPARE(PdfWriter(m_corner).write({first, second}, pdf, {}, recognise).outcome,
                      PdfWriter::Outcome::Written);
             QVERIFY2(OcrEngine::recognitionCount() - before == recognised, name);
         }
@@ -174,8 +148,14 @@ private slots:
         QCOMPARE(run(u"pdftotext"_s, {pdf, u"-"_s}).simplified(),
                  u"Съешь же ещё этих мягких французских булок Edited in July"_s);
         // A line's last word: no space shares its box. Its ink on all four sides, within a point.
+        const QString boxes = run(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
         for (const QString &probe : {u"булок"_s, u"July"_s}) {
-            const QRectF found = bboxOf(pdf, probe);
+            const QRegularExpressionMatch m =
+                QRegularExpression(u"<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                                   u"xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">%1</word>"_s.arg(probe))
+                    .match(boxes);
+            const QRectF found(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                               QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
             const QRectF drawn = m_words.value(probe);
             QVERIFY2(!found.isNull(), qPrintable(probe));
             const double off =
@@ -209,13 +189,11 @@ private slots:
             }
         }
         const QString pdf = m_dir.filePath(u"apart.pdf"_s);
-        QCOMPARE(PdfWriter(corner())
-                     .write({m_english}, pdf, {},
-                            [&text](int, OcrPage *page) {
-                                *page = text;
-                                return true;
-                            })
-                     .outcome,
+        const auto given = [&text](int, OcrPage *page) {
+            *page = text;
+            return true;
+        };
+        QCOMPARE(PdfWriter(m_corner).write({m_english}, pdf, {}, given).outcome,
                  PdfWriter::Outcome::Written);
         QStringList said = run(u"pdftotext"_s, words("-raw") << pdf << u"-"_s).split(u'\n');
         // Without blank lines and the page's form feed.
@@ -229,10 +207,9 @@ private slots:
         const QString plain = m_dir.filePath(u"plain.pdf"_s);
         const QString empty = m_dir.filePath(u"empty.pdf"_s);
         const QStringList pages{m_english, m_russian};
-        QCOMPARE(PdfWriter(corner()).write(pages, plain).outcome, PdfWriter::Outcome::Written);
-        QCOMPARE(PdfWriter(corner())
-                     .write(pages, empty, {}, [](int, OcrPage *) { return true; })
-                     .outcome,
+        QCOMPARE(PdfWriter(m_corner).write(pages, plain).outcome, PdfWriter::Outcome::Written);
+        const auto noText = [](int, OcrPage *) { return true; };
+        QCOMPARE(PdfWriter(m_corner).write(pages, empty, {}, noText).outcome,
                  PdfWriter::Outcome::Written);
         QCOMPARE(withoutTime(contentOf(empty)), withoutTime(contentOf(plain)));
         QVERIFY(!contentOf(plain).contains("/Font"));
@@ -268,6 +245,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
+    PdfPageOptions m_corner; // top left, natural size: the picture's points are the page's
     QString m_english;
     QString m_russian;
     QHash<QString, QRectF> m_words;

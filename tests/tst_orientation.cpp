@@ -41,10 +41,8 @@ private slots:
         QTest::addColumn<bool>("text");      // else left as it is, the guess unsure
 
         const QImage page = a4Page(300, true);
-        row("upright", page, 0, 0, false, true);
-        row("a quarter clockwise", page, 90, 0, false, true);
-        row("upside down", page, 180, 0, false, true);
-        row("a quarter anticlockwise", page, 270, 0, false, true);
+        for (const int turn : {0, 90, 180, 270})
+            QTest::addRow("turned by %d degrees", turn) << page << turn << 0 << false << true;
         const QImage mono =
             a4Page(150, true).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
         row("black and white, 150 dpi", mono, 270, 0, false, true);

@@ -62,6 +62,17 @@ const QList<std::pair<QRect, QColor>> Blocks{
     {QRect(px(90), px(200), px(15), px(15)), QColor(88, 88, 88)},
     {QRect(px(140), px(200), px(15), px(15)), QColor(118, 118, 118)}};
 
+// Lamp light darkening what is drawn, from one colour at the top left to another at end.
+void shine(QPainter &painter, const QPointF &end, const QColor &from, const QColor &to)
+{
+    QLinearGradient light(QPointF(), end);
+    light.setColorAt(0.0, from);
+    light.setColorAt(1.0, to);
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    painter.fillRect(painter.window(), light);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
 // A lamp dimming to the right, with the lid's dark edge and dust beside the content.
 QImage lit(QImage page)
 {
@@ -69,12 +80,7 @@ QImage lit(QImage page)
     painter.fillRect(QRect(0, 0, px(5), page.height()), QColor(30, 30, 30));
     painter.fillRect(QRect(px(12), px(260), 2, 2), Qt::black);
     painter.fillRect(QRect(px(150), px(12), 3, 2), Qt::black);
-    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
-    QLinearGradient light(0, 0, page.width(), 0);
-    light.setColorAt(0.0, QColor(250, 250, 250));
-    light.setColorAt(1.0, QColor(195, 195, 195));
-    painter.fillRect(page.rect(), light);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    shine(painter, QPointF(page.width(), 0), QColor(250, 250, 250), QColor(195, 195, 195));
     for (const auto &[block, colour] : Blocks)
         painter.fillRect(block, colour);
     painter.end();
@@ -113,12 +119,8 @@ QImage scanned(const QImage &page)
     QImage look = page.convertToFormat(QImage::Format_RGB32);
     {
         QPainter painter(&look);
-        painter.setCompositionMode(QPainter::CompositionMode_Multiply);
-        QLinearGradient light(0, 0, look.width(), look.height());
-        light.setColorAt(0.0, QColor(246, 241, 228));
-        light.setColorAt(1.0, QColor(205, 200, 186));
-        painter.fillRect(look.rect(), light);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        shine(painter, QPointF(look.width(), look.height()), QColor(246, 241, 228),
+              QColor(205, 200, 186));
         QLinearGradient shadow(0, 0, px(14), 0);
         shadow.setColorAt(0.0, QColor(0, 0, 0, 140));
         shadow.setColorAt(0.4, QColor(0, 0, 0, 115));
@@ -153,37 +155,6 @@ QImage turned(const QImage &source, double degrees)
     painter.rotate(degrees);
     painter.drawImage(QPointF(-source.width() / 2.0, -source.height() / 2.0), source);
     return result;
-}
-
-// The top rule's clockwise angle in degrees, fitted through the topmost ink of every column.
-double ruleAngle(const QImage &grey)
-{
-    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (int x = grey.width() / 10; x < grey.width() * 9 / 10; ++x) {
-        for (int y = 1; y < grey.height() / 4; ++y) {
-            if (grey.constScanLine(y)[x] < 128) {
-                n += 1;
-                sx += x;
-                sy += y;
-                sxx += double(x) * x;
-                sxy += double(x) * y;
-                break;
-            }
-        }
-    }
-    return std::atan((n * sxy - sx * sy) / (n * sxx - sx * sx)) * 180.0 / M_PI;
-}
-
-QRect inkBounds(const QImage &grey)
-{
-    QRect bounds;
-    for (int y = 0; y < grey.height(); ++y) {
-        for (int x = 0; x < grey.width(); ++x) {
-            if (grey.constScanLine(y)[x] < 128)
-                bounds |= QRect(x, y, 1, 1);
-        }
-    }
-    return bounds;
 }
 
 // The paper's brightness in a band of columns: the median of everything that is not ink.
@@ -264,24 +235,20 @@ private slots:
     {
         QTest::addColumn<double>("degrees");
         QTest::addColumn<bool>("colour");
-        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("mono"); // black and white, else colour or grey as drawn
         QTest::addColumn<int>("outputDpi");
         QTest::addColumn<QString>("look"); // drawn, scanned or lit (both light corrected)
-        const QString grey = u"color_grayscale"_s;
-        const QString bw = u"black_and_white"_s;
-        const QString drawn = u"drawn"_s;
-        const QString scanned = u"scanned"_s;
-        row("grey, 3 degrees clockwise", 3.0, false, grey, Dpi, drawn);
-        row("grey, 3 degrees counter-clockwise", -3.0, false, grey, Dpi, drawn);
-        row("colour, 3 degrees clockwise", 3.0, true, grey, Dpi, drawn);
+        row("grey, 3 degrees clockwise", 3.0, false, false, Dpi, u"drawn"_s);
+        row("grey, 3 degrees counter-clockwise", -3.0, false, false, Dpi, u"drawn"_s);
+        row("colour, 3 degrees clockwise", 3.0, true, false, Dpi, u"drawn"_s);
         // 1-bit at the output resolution: content plus 5 mm each side at 100 dpi, not 150.
-        row("black and white at 100 dpi", 2.0, true, bw, 100, drawn);
+        row("black and white at 100 dpi", 2.0, true, true, 100, u"drawn"_s);
         // The lid's shadow reaches 14 mm into the page, past the margins.
-        row("scanned grey, 1.3 degrees", 1.3, false, grey, Dpi, scanned);
-        row("scanned grey, 2.5 degrees", 2.5, false, grey, Dpi, scanned);
-        row("scanned black and white, 2.5 degrees", 2.5, false, bw, Dpi, scanned);
-        row("lit grey page", 0.0, false, grey, Dpi, u"lit"_s);
-        row("lit colour page", 0.0, true, grey, Dpi, u"lit"_s);
+        row("scanned grey, 1.3 degrees", 1.3, false, false, Dpi, u"scanned"_s);
+        row("scanned grey, 2.5 degrees", 2.5, false, false, Dpi, u"scanned"_s);
+        row("scanned black and white, 2.5 degrees", 2.5, false, true, Dpi, u"scanned"_s);
+        row("lit grey page", 0.0, false, false, Dpi, u"lit"_s);
+        row("lit colour page", 0.0, true, false, Dpi, u"lit"_s);
     }
 
     // Upright, cut to the content plus white margins, lit evenly, printed tones kept.
@@ -289,7 +256,7 @@ private slots:
     {
         QFETCH(double, degrees);
         QFETCH(bool, colour);
-        QFETCH(QString, mode);
+        QFETCH(bool, mono);
         QFETCH(int, outputDpi);
         QFETCH(QString, look);
         const QImage drawn = contentPage(colour ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
@@ -297,7 +264,8 @@ private slots:
         const QString out = outputFolder();
         QStringList arguments =
             u"-l=1 --color-mode=%1 --white-margins --margins=5 --dpi=%2 --output-dpi=%3"_s
-                .arg(mode, QString::number(Dpi), QString::number(outputDpi))
+                .arg(mono ? "black_and_white"_L1 : "color_grayscale"_L1, QString::number(Dpi),
+                     QString::number(outputDpi))
                 .split(u' ');
         if (look != "drawn"_L1)
             arguments << u"--normalize-illumination"_s;
@@ -308,14 +276,27 @@ private slots:
         QCOMPARE(ran.exitCode, 0);
         QVERIFY(ran.standardError.isEmpty());
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{u"proc.tif"_s});
-        const bool mono = mode == "black_and_white"_L1;
         QCOMPARE(PdfTestTools::run(u"tiffinfo"_s, {out + u"/proc.tif"_s})
                      .section(u"Compression Scheme: "_s, 1)
                      .section(u'\n', 0, 0),
                  QLatin1String(mono ? "CCITT Group 4" : "AdobeDeflate"));
         const QImage straight = result(out);
         const QImage grey = straight.convertToFormat(QImage::Format_Grayscale8);
-        const double residual = ruleAngle(grey);
+        // The top rule's clockwise angle, fitted through the topmost ink of every column.
+        double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+        for (int x = grey.width() / 10; x < grey.width() * 9 / 10; ++x) {
+            for (int y = 1; y < grey.height() / 4; ++y) {
+                if (grey.constScanLine(y)[x] < 128) {
+                    n += 1;
+                    sx += x;
+                    sy += y;
+                    sxx += double(x) * x;
+                    sxy += double(x) * y;
+                    break;
+                }
+            }
+        }
+        const double residual = std::atan((n * sxy - sx * sy) / (n * sxx - sx * sx)) * 180 / M_PI;
         QVERIFY2(std::fabs(residual) < 0.2,
                  qPrintable(u"residual skew %1 degrees"_s.arg(residual)));
         QCOMPARE(qRound(straight.dotsPerMeterX() * 0.0254), outputDpi);
@@ -328,7 +309,13 @@ private slots:
         QVERIFY2(std::abs(straight.width() - expected.width()) <= off &&
                      std::abs(straight.height() - expected.height()) <= off,
                  qPrintable(u"%1 x %2"_s.arg(straight.width()).arg(straight.height())));
-        const QRect ink = inkBounds(grey);
+        QRect ink;
+        for (int y = 0; y < grey.height(); ++y) {
+            for (int x = 0; x < grey.width(); ++x) {
+                if (grey.constScanLine(y)[x] < 128)
+                    ink |= QRect(x, y, 1, 1);
+            }
+        }
         for (const int gap : {ink.left(), ink.top(), grey.width() - 1 - ink.right(),
                               grey.height() - 1 - ink.bottom()})
             QVERIFY2(std::abs(gap - margin) <= off, qPrintable(u"margin %1"_s.arg(gap)));
@@ -381,11 +368,8 @@ private slots:
         QImage page = turned(contentPage(QImage::Format_RGB888), 2.0);
         {
             QPainter painter(&page);
-            painter.setCompositionMode(QPainter::CompositionMode_Multiply);
-            QLinearGradient light(0, 0, page.width(), page.height());
-            light.setColorAt(0.0, QColor(250, 240, 215));
-            light.setColorAt(1.0, QColor(170, 160, 150));
-            painter.fillRect(page.rect(), light);
+            shine(painter, QPointF(page.width(), page.height()), QColor(250, 240, 215),
+                  QColor(170, 160, 150));
         }
         page = atDpi(page.convertToFormat(format), 200);
         QString reference = m_dir.filePath(u"form.tif"_s);

@@ -62,7 +62,8 @@ private slots:
 
     void init()
     {
-        QFile::remove(m_dir.filePath(u"arguments"_s));
+        for (const QString &name : {u"arguments"_s, u"pid"_s})
+            QFile::remove(m_dir.filePath(name));
         writeSetting(Settings::AutoContrast, true);
     }
 
@@ -183,8 +184,6 @@ private slots:
         QFETCH(QString, inTheWay);
         QFETCH(QList<QSize>, expected);
         QFETCH(QString, problem);
-        const QString pidPath = m_dir.filePath(u"pid"_s);
-        QFile::remove(pidPath);
         const QString blocker = m_outputFolder + u'/' + inTheWay;
         QVERIFY(inTheWay.isEmpty() || QDir().mkpath(blocker));
         const bool hangs = body.contains("sleep");
@@ -201,7 +200,7 @@ private slots:
         QVERIFY2(problem.isEmpty() ? processed.problem.isEmpty()
                                    : processed.problem.contains(problem),
                  qPrintable(processed.problem));
-        const QString pid = QString::fromLatin1(contentOf(pidPath).trimmed());
+        const QString pid = QString::fromLatin1(contentOf(m_dir.filePath(u"pid"_s)).trimmed());
         QVERIFY2(!hangs || (!pid.isEmpty() && !QFile::exists(u"/proc/"_s + pid)),
                  "the processor still runs");
     }

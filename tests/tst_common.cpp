@@ -113,8 +113,6 @@ private slots:
         row("negative rounds", bytes, grey(100), -0.2, 0.0, grey(99)); // 99.49
         row("alpha kept", QImage::Format_ARGB32, qRgba(10, 100, 200, 77), 10.0, 0.0,
             qRgba(36, 126, 226, 77)); // +25.5 rounds to +26
-        row("24 bit, contrast", QImage::Format_RGB888, qRgb(0, 128, 255), 0.0, 100.0,
-            qRgb(0, 128, 255));
         row("24 bit, brightness", QImage::Format_RGB888, qRgb(0, 128, 255), -50.0, 0.0,
             qRgb(0, 1, 128)); // 0.5 rounds up
         row("1 bit refused", QImage::Format_Mono, black, 50.0, 50.0, QRgb(0));
@@ -131,16 +129,11 @@ private slots:
         QFETCH(QRgb, expected);
         QImage image(5, 3, format); // odd width: padded rows
         image.fill(QColor::fromRgba(fill));
-        const QImage before = image;
+        QImage wanted = image;
+        if (expected != 0)
+            wanted.fill(QColor::fromRgba(expected));
         QCOMPARE(applyToneCurve(image, brightness, contrast), expected != 0);
-        if (expected == 0) {
-            QCOMPARE(image, before);
-            return;
-        }
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x)
-                QCOMPARE(image.pixel(x, y), expected);
-        }
+        QCOMPARE(image, wanted);
     }
 
     void settingsKeys()
@@ -204,8 +197,7 @@ private slots:
         QCOMPARE(back.logicalDpiX(), 300);
         const QString info = PdfTestTools::run(u"tiffinfo"_s, {path});
         QVERIFY2(info.contains("Compression Scheme: CCITT Group 4"_L1), qPrintable(info));
-        QVERIFY2(QFileInfo(path).size() < 100 * 1024,
-                 qPrintable(QString::number(QFileInfo(path).size())));
+        QCOMPARE_LT(QFileInfo(path).size(), 100 * 1024);
     }
 
     void failedWriteKeepsOldFile_data()
@@ -271,8 +263,7 @@ private slots:
         const QString tempFolder = m_temp + u"/quillary-%1"_s.arg(geteuid());
         for (const QString &base : {m_runtime, m_temp})
             QVERIFY(removeFolderContents(base) && QDir(base).isEmpty());
-        QVERIFY(plant(inRuntime, runtimeFolder));
-        QVERIFY(plant(inTemp, tempFolder));
+        QVERIFY(plant(inRuntime, runtimeFolder) && plant(inTemp, tempFolder));
         const auto state = [](const QString &path) {
             return std::pair(int(QFileInfo(path).permissions()), QFileInfo(path).ownerId());
         };

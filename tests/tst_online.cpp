@@ -111,13 +111,6 @@ QByteArray updateFile(const QString &version, const QString &path)
         .toUtf8();
 }
 
-// The query as a web server reads it: '+' is a blank, then percent-decoding.
-QList<QPair<QString, QString>> serverQuery(const QUrl &target)
-{
-    const QString raw = target.query(QUrl::FullyEncoded).replace(u'+', "%20"_L1);
-    return QUrlQuery(raw).queryItems(QUrl::FullyDecoded);
-}
-
 QStringList notices(const MainWindow &window)
 {
     QStringList texts = noticeTexts(window);
@@ -265,9 +258,11 @@ private slots:
         QTRY_VERIFY(readSetting(Settings::FirstRunDone).toBool());
         QTRY_COMPARE(notices(*window), (QStringList{Checking, Latest}));
         QCOMPARE(m_server->requests(UpdatePath).size(), 2);
-        // Every value arrives whole, as a web server decodes it ('+' and '&' in the names).
+        // Read as a web server does ('+' a blank), every value arrives whole ('+', '&' in names).
+        const QString query =
+            m_server->requests(ReportPath).last().query(QUrl::FullyEncoded).replace(u'+', "%20"_L1);
         const QList<QPair<QString, QString>> items =
-            serverQuery(m_server->requests(ReportPath).last());
+            QUrlQuery(query).queryItems(QUrl::FullyDecoded);
         QVERIFY(QDateTime::fromString(items.value(1).second, Qt::ISODate).isValid());
         const QList<QPair<QString, QString>> expected = {
             {u"ip"_s, readSetting(Settings::UniqueID).toString()},

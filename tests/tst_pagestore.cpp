@@ -16,10 +16,6 @@ struct Page
     bool blackAndWhite = false;
 };
 
-WriteResult (PageListWidget::*const Moves[])() = {
-    &PageListWidget::moveUp, &PageListWidget::moveDown, &PageListWidget::moveTop,
-    &PageListWidget::moveBottom};
-
 // One picture per page id: a solid colour for JPEG pages, a bit pattern for 1-bit pages.
 QColor colourFor(int id)
 {
@@ -163,8 +159,7 @@ private slots:
         for (const QString &blocked : {name, u"00000001_s.jpg"_s}) {
             QVERIFY(QDir(folder).mkdir(blocked));
             const WriteResult refused = m_store->addPage(drawnPage(page, kind), blackAndWhite);
-            QVERIFY(!refused);
-            QVERIFY(!refused.error.isEmpty());
+            QVERIFY(!refused && !refused.error.isEmpty());
             QCOMPARE(m_store->count(), 0);
             QCOMPARE(entries(folder), QStringList{blocked});
             QVERIFY(QDir(folder).rmdir(blocked));
@@ -208,7 +203,10 @@ private slots:
                 const int current = int(random.bounded(n));
                 m_store->setCurrentPage(current);
                 const int move = int(random.bounded(4));
-                QVERIFY((m_store->*Moves[move])());
+                WriteResult (PageListWidget::*const moves[])() = {
+                    &PageListWidget::moveUp, &PageListWidget::moveDown, &PageListWidget::moveTop,
+                    &PageListWidget::moveBottom};
+                QVERIFY((m_store->*moves[move])());
                 const int targets[] = {qMax(0, current - 1), qMin(n - 1, current + 1), 0, n - 1};
                 pages.move(current, targets[move]);
                 QCOMPARE(m_store->currentIndex(), targets[move]);
@@ -246,14 +244,12 @@ private slots:
                     QCOMPARE(contentOf(m_store->pagePaths().at(i + offset)), bytes.at(i));
                 QCOMPARE(entries(kept), QStringList());
             }
-            if (step % 100 == 0) {
+            if (step % 100 == 99) { // the last step too
                 QCOMPARE(verifyPages(pages), QString());
                 QCOMPARE(entries(m_store->currentFolder()), numberedFiles(pages));
             }
         }
         QVERIFY(pages.size() > 10);
-        QCOMPARE(verifyPages(pages), QString());
-        QCOMPARE(entries(m_store->currentFolder()), numberedFiles(pages));
     }
 
     void restoreKeepsPageFilesAsTheyAre_data()
@@ -311,12 +307,10 @@ private slots:
             else
                 QVERIFY(PageFolder::isPageFileOfItsKind(m_store->pagePaths().at(i)));
         }
-        if (!garbage.isEmpty()) {
-            // Still there, under a name of its own, for the user to look at.
-            const QStringList waiting = m_store->waitingPageFiles();
-            QCOMPARE(waiting.size(), 1);
-            QCOMPARE(contentOf(waiting.first()), garbage);
-        }
+        // An unreadable file stays, under a name of its own, for the user to look at.
+        QCOMPARE(m_store->waitingPageFiles().size(), garbage.isEmpty() ? 0 : 1);
+        if (!garbage.isEmpty())
+            QCOMPARE(contentOf(m_store->waitingPageFiles().first()), garbage);
     }
 
     // Commands during a removal are refused (they used to crash); Remove All spares others' files.
@@ -363,13 +357,10 @@ private slots:
         QVERIFY(m_store->addPage(image, true));
         QVERIFY(m_store->addPage(image, false));
         const QString untouched = m_store->thumbnailPaths().at(0);
-        const QDateTime written = QFileInfo(untouched).lastModified();
         const QByteArray fileBefore = contentOf(untouched);
         const QImage tileBefore = *m_store->slabAt(0)->image();
-        QTest::qWait(20);
         m_store->setCurrentPage(0);
         QVERIFY(m_store->setContrast(50, 0));
-        QCOMPARE(QFileInfo(untouched).lastModified(), written);
         QCOMPARE(contentOf(untouched), fileBefore);
         QCOMPARE(*m_store->slabAt(0)->image(), tileBefore);
 
@@ -393,10 +384,8 @@ private slots:
         QVERIFY(QFile::remove(thumbnail) && QDir().mkdir(thumbnail));
         for (const WriteResult &result :
              {m_store->updateThumbnail(pictureFor(4)), m_store->rotateThumbRight(),
-              m_store->setContrast(10, 10)}) {
-            QVERIFY(!result);
-            QVERIFY(!result.error.isEmpty());
-        }
+              m_store->setContrast(10, 10)})
+            QVERIFY(!result && !result.error.isEmpty());
     }
 
     void putAsideKeepsTheNewestSessions_data()

@@ -49,16 +49,16 @@ QString writePicture(const QTemporaryDir &home, const QString &name, const QColo
     return image.save(path) ? path : QString();
 }
 
-bool looksLike(const QString &pagePath, const QColor &colour)
+bool looksLike(const QTemporaryDir &home, int number, const QColor &colour)
 {
-    const QImage page(pagePath);
+    const QImage page(pageFile(home, number));
     return !page.isNull() &&
            near(page.pixel(page.width() / 2, page.height() / 2), colour.rgb(), 39);
 }
 
-QString storedSettingsPath(const QTemporaryDir &home)
+QSettings stored(const QTemporaryDir &home)
 {
-    return home.filePath(u"config/Plenwick/Quillary.conf"_s);
+    return QSettings(home.filePath(u"config/Plenwick/Quillary.conf"_s), QSettings::IniFormat);
 }
 
 QStringList words(const char *text)
@@ -167,24 +167,19 @@ private slots:
     {
         QTemporaryDir home;
         QVERIFY(endsWith(home, home.path(), {u"-un"_s}, 1));
-        QCOMPARE(QSettings(storedSettingsPath(home), QSettings::IniFormat).allKeys(),
-                 QStringList{u"AppUrl"_s});
+        QCOMPARE(stored(home).allKeys(), QStringList{u"AppUrl"_s});
         const QString red = writePicture(home, u"pictures/red.png"_s, Qt::red);
         const QString blue = writePicture(home, u"elsewhere/blue.png"_s, Qt::blue);
         QVERIFY(!red.isEmpty() && !blue.isEmpty());
         const QString lock = home.filePath(u"data/Plenwick/Quillary/quillary.lock"_s);
-        QSettings(storedSettingsPath(home), QSettings::IniFormat).setValue(u"JpegQuality"_s, 40);
+        stored(home).setValue(u"JpegQuality"_s, 40);
 
         QProcess killed;
         startIn(killed, home, home.path(), {u"missing.jpg"_s});
         // Every start resets the JPEG quality.
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock) &&
-                                     QSettings(storedSettingsPath(home), QSettings::IniFormat)
-                                             .value(u"JpegQuality"_s)
-                                             .toInt() == 85,
-                                 30000);
-        QSettings stored(storedSettingsPath(home), QSettings::IniFormat);
-        QCOMPARE(stored.value(u"AppUrl"_s).toString(), u"127.0.0.1:1"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFile::exists(lock) && stored(home).value(u"JpegQuality"_s).toInt() == 85, 30000);
+        QCOMPARE(stored(home).value(u"AppUrl"_s).toString(), u"127.0.0.1:1"_s);
         QVERIFY(QDir(home.filePath(u"data/Plenwick/Quillary/Config"_s)).exists());
         QTest::qWait(1000);
         QCOMPARE(killed.state(), QProcess::Running);
@@ -197,14 +192,12 @@ private slots:
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         QProcess first;
         startIn(first, home, home.filePath(u"pictures"_s), {u"pipe.png"_s, u"red.png"_s});
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pageFile(home, 1)), 30000);
-        QVERIFY(looksLike(pageFile(home, 1), Qt::red));
+        QTRY_VERIFY_WITH_TIMEOUT(looksLike(home, 1, Qt::red), 30000);
         const QByteArray firstPage = contentOf(pageFile(home, 1));
 
         // A relative name is meant in the second start's own folder.
         QVERIFY(endsWith(home, home.filePath(u"elsewhere"_s), {u"blue.png"_s}, 0));
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pageFile(home, 2)), 30000);
-        QVERIFY(looksLike(pageFile(home, 2), Qt::blue));
+        QTRY_VERIFY_WITH_TIMEOUT(looksLike(home, 2, Qt::blue), 30000);
         QCOMPARE(contentOf(pageFile(home, 1)), firstPage);
 
         // Without files it only asks for the window.
@@ -229,8 +222,7 @@ private slots:
         QVERIFY(refused.waitForFinished(10000));
         QCOMPARE(::kill(pid_t(first.processId()), SIGCONT), 0);
         QVERIFY(endsWith(home, home.path(), {blue}, 0));
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pageFile(home, 3)), 30000);
-        QVERIFY(looksLike(pageFile(home, 3), Qt::blue));
+        QTRY_VERIFY_WITH_TIMEOUT(looksLike(home, 3, Qt::blue), 30000);
         QVERIFY(!QFile::exists(pageFile(home, 4)));
         first.kill();
         QVERIFY(first.waitForFinished(10000));

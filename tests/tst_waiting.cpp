@@ -9,32 +9,23 @@ using namespace Qt::StringLiterals;
 
 namespace {
 // Records the angle before each tick and stops the wheel after ticks of them.
-class TickWatcher : public QObject
+struct TickWatcher : QObject
 {
-public:
-    TickWatcher(QProgressIndicator *indicator, int ticks) : m_ticks(ticks)
-    {
-        indicator->installEventFilter(this);
-    }
-
+    int ticks = 0;
     QList<int> anglesBeforeTicks;
 
-protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() != QEvent::Timer)
             return false;
         auto *indicator = static_cast<QProgressIndicator *>(watched);
-        if (anglesBeforeTicks.size() == m_ticks) {
+        if (anglesBeforeTicks.size() == ticks) {
             indicator->stopAnimation();
             return true;
         }
         anglesBeforeTicks.append(indicator->angle());
         return false;
     }
-
-private:
-    int m_ticks;
 };
 
 // Grey in the middle of the capsule at degrees clockwise from up, on a 100 x 100 wheel.
@@ -75,7 +66,9 @@ private slots:
         QCOMPARE(blank, background);
 
         indicator.setDisplayedWhenStopped(true);
-        TickWatcher watcher(&indicator, ticks);
+        TickWatcher watcher;
+        watcher.ticks = ticks;
+        indicator.installEventFilter(&watcher);
         // A new delay does not start a stopped wheel, nor stop a turning one.
         indicator.setAnimationDelay(2);
         QTest::qWait(20);

@@ -7,7 +7,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
-    const QStringList arguments = QCoreApplication::arguments();
-    PageListWidget store(nullptr, arguments.at(1));
-    return store.addPage(QImage(arguments.at(2)), false) ? 0 : 1;
+    PageListWidget store(nullptr, QString::fromLocal8Bit(argv[1]));
+    return store.addPage(QImage(QString::fromLocal8Bit(argv[2])), false) ? 0 : 1;
 }

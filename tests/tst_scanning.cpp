@@ -26,8 +26,9 @@ struct Scanning
     std::unique_ptr<MainWindow> window;
 };
 
-// feeder: every page of the feeder in one run, else one from the glass.
-Scanning makeWindow(const QList<std::optional<DibBuffer>> &pages, bool feeder = false)
+// feeder: every page of the feeder in one run, else one from the glass; mode: the colour box's.
+Scanning makeWindow(const QList<std::optional<DibBuffer>> &pages, bool feeder = false,
+                    const QString &mode = {})
 {
     writeSetting(Settings::PaperSource, int(feeder));
     writeSetting(Settings::AcquireImage, int(feeder));
@@ -36,12 +37,9 @@ Scanning makeWindow(const QList<std::optional<DibBuffer>> &pages, bool feeder = 
     Scanning result;
     result.library = library.get();
     result.window = std::make_unique<MainWindow>(MainWindow::NoSplash, std::move(library));
+    if (!mode.isEmpty())
+        result.window->colorBox()->setCurrentIndex(result.window->colorBox()->findText(mode));
     return result;
-}
-
-void chooseColour(MainWindow &window, const QString &mode)
-{
-    window.colorBox()->setCurrentIndex(window.colorBox()->findText(mode));
 }
 
 QRgb middleOf(const QString &path)
@@ -73,21 +71,18 @@ private slots:
     void singleScanAddsThePage_data()
     {
         QTest::addColumn<QString>("mode");
-        QTest::addColumn<int>("mask"); // 1: black and white, stored with one bit a pixel
-        QTest::addColumn<QString>("suffix");
-        row("grey", "Grayscale", 2, "jpg");
-        row("colour", "Photo Color", 4, "jpg");
-        row("black and white", "Black-White", 1, "tiff");
+        QTest::addColumn<int>("mask"); // 1: black and white, kept as a 1-bit TIFF
+        row("grey", "Grayscale", 2);
+        row("colour", "Photo Color", 4);
+        row("black and white", "Black-White", 1);
     }
     void singleScanAddsThePage()
     {
         QFETCH(QString, mode);
         QFETCH(int, mask);
-        QFETCH(QString, suffix);
         const DibBuffer page = FakeScannerLibrary::page(qRgb(250, 250, 250), 40, 30);
-        auto scanning = makeWindow({page, page});
+        auto scanning = makeWindow({page, page}, false, mode);
         MainWindow &window = *scanning.window;
-        chooseColour(window, mode);
         window.qualityBox()->setCurrentIndex(2);
         bool asked = false;
         scanning.library->setOnAcquire([&] {
@@ -100,7 +95,7 @@ private slots:
         QCOMPARE(window.pageStore()->count(), 1);
         QCOMPARE(scanning.library->calls().count(u"open()"_s), 1);
         const QString path = window.pageStore()->pagePaths().first();
-        QCOMPARE(QFileInfo(path).suffix(), suffix);
+        QCOMPARE(QFileInfo(path).suffix(), mask == 1 ? u"tiff"_s : u"jpg"_s);
         const QImage stored(path);
         QCOMPARE(stored.size(), QSize(40, 30));
         QCOMPARE(stored.depth() == 1, mask == 1);
@@ -140,10 +135,10 @@ private slots:
             QRectF(part.topLeft() * 300 / 25.4, part.size() * 300 / 25.4).toRect());
         const DibBuffer glass = FakeScannerLibrary::pageOf(glassAt(75));
         auto scanning =
-            makeWindow({glass, FakeScannerLibrary::pageOf(deviceCuts ? cut : glassAt(300)), glass});
+            makeWindow({glass, FakeScannerLibrary::pageOf(deviceCuts ? cut : glassAt(300)), glass},
+                       false, u"Photo Color"_s);
         scanning.library->setScanAreaApplied(deviceCuts);
         MainWindow &window = *scanning.window;
-        chooseColour(window, u"Photo Color"_s);
         window.qualityBox()->setCurrentIndex(2);
 
         window.action(Command::ScanPage)->trigger();
@@ -236,15 +231,14 @@ private slots:
         {
             auto earlier = makeWindow({FakeScannerLibrary::page(colours[0], 20, 20),
                                        FakeScannerLibrary::page(colours[1], 20, 20)},
-                                      true);
-            chooseColour(*earlier.window, u"Photo Color"_s);
+                                      true, u"Photo Color"_s);
             earlier.window->scanPage();
             QCOMPARE(earlier.window->pageStore()->count(), 2);
             QCOMPARE(earlier.window->pageStore()->currentIndex(), 1);
         }
-        auto scanning = makeWindow({FakeScannerLibrary::page(colours[2], 20, 20)}, true);
+        auto scanning =
+            makeWindow({FakeScannerLibrary::page(colours[2], 20, 20)}, true, u"Photo Color"_s);
         MainWindow &window = *scanning.window;
-        chooseColour(window, u"Photo Color"_s);
         QTimer::singleShot(0, &window, &MainWindow::scanPage);
         window.restoreSession();
         QTRY_COMPARE(window.pageStore()->count(), 3);
@@ -278,7 +272,7 @@ private slots:
         sane->setDeviceOption("read-delay", true);
         sane->setDeviceOption("read-delay-duration", 10000);
         MainWindow window(MainWindow::NoSplash, std::move(library));
-        chooseColour(window, u"Grayscale"_s);
+        window.colorBox()->setCurrentIndex(window.colorBox()->findText(u"Grayscale"_s));
         EzPrevScan *session = window.scannerSession();
         AutoScanWizard *wizard = window.autoScanWizard();
         auto *previewCancel = session->findChild<QPushButton *>();
@@ -377,15 +371,13 @@ private slots:
         // Grey levels tell the sheets apart: fronts dark, backs light.
         const auto level = [](int sheet) { return sheet > 0 ? 20 * sheet : 255 + 30 * sheet; };
         QList<std::optional<DibBuffer>> pages;
-        const QList<int> scanned = QList<int>{1, 2, 3, -3, -2, -1}.mid(0, 3 + backs);
-        for (const int sheet : scanned)
+        for (const int sheet : QList<int>{1, 2, 3, -3, -2, -1}.mid(0, 3 + backs))
             pages << FakeScannerLibrary::page(qRgb(level(sheet), level(sheet), level(sheet)), 20,
                                               20);
         pages << FakeScannerLibrary::page(qRgb(128, 128, 128), 20, 20); // scanned afterwards
-        auto scanning = makeWindow(pages, true);
+        auto scanning = makeWindow(pages, true, u"Grayscale"_s);
         scanning.library->setFeederEmptyAfter({3, 3 + backs});
         MainWindow &window = *scanning.window;
-        chooseColour(window, u"Grayscale"_s);
         AutoScanWizard *wizard = window.autoScanWizard();
         bool bookDuringRun = false;
         QTimer::singleShot(0, [&] {
@@ -400,11 +392,10 @@ private slots:
         bool orderAsked = false;
         QTimer confirm;
         connect(&confirm, &QTimer::timeout, [&] {
-            if (auto *dialog =
-                    qobject_cast<TwoSidedStackDlg *>(QApplication::activeModalWidget())) {
-                orderAsked = true;
+            auto *dialog = qobject_cast<TwoSidedStackDlg *>(QApplication::activeModalWidget());
+            orderAsked = orderAsked || dialog;
+            if (dialog)
                 dialog->accept();
-            }
         });
         confirm.start(10);
         window.action(Command::AutoScan)->trigger();

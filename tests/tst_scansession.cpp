@@ -13,16 +13,11 @@ const QRgb Red = qRgb(255, 0, 0);
 const QRgb Green = qRgb(0, 255, 0);
 const QRgb Blue = qRgb(0, 0, 255);
 
-QString hex(QRgb colour)
-{
-    return QString::number(colour, 16);
-}
-
 QString describe(const QImage *image)
 {
     if (!image)
         return u"none"_s;
-    return image->isNull() ? u"null"_s : hex(image->pixel(0, 0));
+    return image->isNull() ? u"null"_s : QString::number(image->pixel(0, 0), 16);
 }
 
 struct Session
@@ -107,8 +102,8 @@ private slots:
         QTest::addColumn<QStringList>("events");
         QTest::addColumn<int>("acquired");
         QTest::addColumn<QStringList>("calls"); // after a leading "...": the last calls only
-        QTest::addColumn<QString>("held");      // the page the frame holds at the end
-        const QString r = hex(Red), g = hex(Green), b = hex(Blue);
+        const QString r = QString::number(Red, 16), g = QString::number(Green, 16),
+                      b = QString::number(Blue, 16);
         const QString failed = u"failed"_s;
         const QString cancelled = u"cancelled"_s;
         const QStringList one =
@@ -124,38 +119,37 @@ private slots:
 
         // Scripted pages to spare: the run must stop by itself.
         row("one image, flatbed", "RGB", 0, 0, false, true, false, -1, QStringList{r}, 1,
-            open + flatbed + one + pageCalls(1) + error, r);
+            open + flatbed + one + pageCalls(1) + error);
         row("one image, feeder: one page, then the feeder end", "RGB", 1, 0, false, true, false, -1,
-            QStringList{r}, 1, open + feeder + one + pageCalls(1) + end, r);
+            QStringList{r}, 1, open + feeder + one + pageCalls(1) + end);
         row("all images, feeder: until the transfer ends", "RGB", 1, 1, false, true, false, -1, rgb,
-            3, open + feeder + all + pageCalls(3) + end, b);
+            3, open + feeder + all + pageCalls(3) + end);
         row("all images, flatbed: no feeder end", "RGB", 0, 1, false, true, false, -1, rgb, 3,
-            open + flatbed + all + pageCalls(3) + error, b);
+            open + flatbed + all + pageCalls(3) + error);
         row("feeder, both sides", "RGB", 2, 1, false, true, false, -1, rgb, 3,
-            open + feeder + split("setDuplex(1)") + all + pageCalls(3) + end, b);
+            open + feeder + split("setDuplex(1)") + all + pageCalls(3) + end);
         row("preview shows the driver dialog, auto contrast off", "RGB", 0, 0, true, true, false,
             -1, QStringList{r}, 1,
             split("setDriverDialogShown(1) setAutoContrast(0) open()") + flatbed + one +
-                pageCalls(1) + error,
-            r);
+                pageCalls(1) + error);
         // The run ends at the failed acquisition: no release, no feeder end, no error query.
         row("nothing acquired: earlier pages kept, then failed", "RG-B", 1, 1, false, true, false,
-            -1, QStringList{r, g, failed}, 3, split("... acquirePage(2)"), g);
+            -1, QStringList{r, g, failed}, 3, split("... acquirePage(2)"));
         row("error after a page: page, then one failure", "R", 0, 0, false, true, true, -1,
-            QStringList{r, failed}, 1, split("... hasError()"), r);
+            QStringList{r, failed}, 1, split("... hasError()"));
         row("unreadable bitmap: announced as a null image", "x", 0, 0, false, true, false, -1,
-            QStringList{u"null"_s}, 1, split("... hasError()"), u"null"_s);
+            QStringList{u"null"_s}, 1, split("... hasError()"));
         // Nothing is set up or acquired after a failed open.
         row("open fails, no error: quiet", "R", 1, 1, false, false, false, -1, QStringList(), 0,
-            open + error, u"none"_s);
+            open + error);
         row("open fails with an error: failed", "R", 1, 1, false, false, true, -1,
-            QStringList{failed}, 0, open + error, u"none"_s);
+            QStringList{failed}, 0, open + error);
         row("cancel during the first page: nothing, cancelled", "-RG", 1, 1, false, true, false, 0,
-            QStringList{cancelled}, 1, split("... acquirePage(2) cancel()"), u"none"_s);
+            QStringList{cancelled}, 1, split("... acquirePage(2) cancel()"));
         // The library may still hold pages; the session asks for none after a cancel.
         row("cancel between feeder pages: the page kept, no further page", "RGB", 1, 1, false, true,
             false, 1, QStringList{r, cancelled}, 1,
-            split("... cancel() releasePage(1) transferEnded() endFeederRun() hasError()"), r);
+            split("... cancel() releasePage(1) transferEnded() endFeederRun() hasError()"));
     }
 
     void outcomes()
@@ -170,7 +164,6 @@ private slots:
         QFETCH(QStringList, events);
         QFETCH(int, acquired);
         QFETCH(QStringList, calls);
-        QFETCH(QString, held);
         writeSetting(Settings::PaperSource, paperSource);
         writeSetting(Settings::AcquireImage, acquireImage);
         writeSetting(Settings::Preview, preview);
@@ -207,13 +200,13 @@ private slots:
         QCOMPARE(made.count(u"open()"_s), 1);
         QCOMPARE(percent.count(), acquired);
         QCOMPARE(session->library->pagesOutstanding(), 0);
-        if (calls.first() == "..."_L1) {
-            calls.removeFirst();
-            QCOMPARE(made.mid(made.size() - calls.size()), calls);
-        } else {
+        if (calls.first() == "..."_L1)
+            QCOMPARE(made.mid(made.size() - calls.size() + 1), calls.mid(1));
+        else
             QCOMPARE(made, calls);
-        }
-        QCOMPARE(describe(frame->image()), held);
+        // The frame still holds the last page it announced.
+        const QStringList shown = events.filter(QRegularExpression(u"^(?!failed|cancelled)"_s));
+        QCOMPARE(describe(frame->image()), shown.isEmpty() ? u"none"_s : shown.last());
         QVERIFY(!frame->isScanning());
     }
 };

@@ -43,11 +43,9 @@ const DibBuffer *FakeScannerLibrary::acquirePage(int colourMode)
 
 void FakeScannerLibrary::releasePage(const DibBuffer *page)
 {
-    int number = 0;
-    for (int i = 0; i < m_handedOut.size(); ++i) {
-        if (m_handedOut.at(i).get() == page)
-            number = i + 1;
-    }
+    const auto found = std::find_if(m_handedOut.cbegin(), m_handedOut.cend(),
+                                    [page](const auto &given) { return given.get() == page; });
+    const int number = found == m_handedOut.cend() ? 0 : int(found - m_handedOut.cbegin()) + 1;
     record("releasePage", number);
     if (number > 0)
         m_released[number - 1] = true;

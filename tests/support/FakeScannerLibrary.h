@@ -44,7 +44,6 @@ public:
     QRectF scanArea() const { return m_area; }
     // Pages handed out and not given back yet.
     int pagesOutstanding() const { return int(m_released.count(false)); }
-    // Sends progress the way a real library does during an acquisition.
     void reportProgress(int percent)
     {
         if (m_progress)

@@ -88,8 +88,7 @@ private slots:
 
     void drag_data()
     {
-        // Page 800 x 600 at zoom 0.5, picture (-400, -300, 800, 600) and box
-        // (-200, -150, 400, 300) in image pixels from the page centre.
+        // 800 x 600 at 0.5: picture (-400, -300, 800, 600), box (-200, -150, 400, 300) from centre.
         QTest::addColumn<QPointF>("from");
         QTest::addColumn<QPointF>("to");
         QTest::addColumn<QRectF>("expected");
@@ -168,8 +167,6 @@ private slots:
             QRectF(-200, -150, 50, 300));
         row("ctrl shift right stops at the picture", page, false, right, ctrl | shift, 50,
             QRectF(-200, -150, 600, 300));
-        row("first box on a 2000 x 1000 page", QSize(2000, 1000), false, right, 0, 0,
-            QRectF(-500, -250, 1000, 500));
         row("1-bit page", QSize(2000, 1000), true, right, 0, 0, QRectF(-500, -250, 1000, 500));
         row("odd page, box against its right edge", QSize(801, 601), false, right, shift, 30,
             QRectF(1, -150, 400, 300));
@@ -209,7 +206,6 @@ private slots:
         QCOMPARE(reader.format(), mono ? QByteArray("tiff") : QByteArray("png"));
         const QImage onDisk = reader.read();
         const QRect cut = expected.translated(size.width() / 2, size.height() / 2).toRect();
-        QCOMPARE(onDisk.size(), cut.size());
         QCOMPARE(onDisk.depth(), mono ? 1 : 32);
         QCOMPARE(m_editor->currentImage().size(), cut.size());
         QCOMPARE(onDisk.convertToFormat(QImage::Format_RGB32), before.copy(cut));

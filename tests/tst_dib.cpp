@@ -8,8 +8,6 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(DibBuffer)
-
 namespace {
 // Rows top to bottom as they should appear, laid out in the bitmap's order, padded to 32 bits.
 QByteArray stored(const QList<QByteArray> &rowsTopDown, int width, int bits, bool topDown)
@@ -93,6 +91,8 @@ QList<QRgb> greyPalette(int entries)
     return palette;
 }
 
+const QList<QRgb> redGreenBlue{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
+
 } // namespace
 
 class TestDib : public QObject
@@ -116,10 +116,7 @@ private slots:
         for (const quint32 used : {3u, 0u}) {
             Bitmap bitmap{2, 2, 8};
             bitmap.coloursUsed = used;
-            bitmap.palette = greyPalette(used ? 3 : 256);
-            bitmap.palette[0] = qRgb(255, 0, 0);
-            bitmap.palette[1] = qRgb(0, 255, 0);
-            bitmap.palette[2] = qRgb(0, 0, 255);
+            bitmap.palette = redGreenBlue + greyPalette(used ? 3 : 256).mid(3);
             add(used ? "8 bit, three used colours" : "8 bit, used colours 0 means 256",
                 bitmap.make(stored({bytes({0, 1}), bytes({2, 0})}, 2, 8, false)),
                 QImage::Format_Indexed8, used ? 3 : 256, "rg br");
@@ -143,11 +140,9 @@ private slots:
             add(name + "bottom-up", patched(topDown, 8, 2), format, bits == 8 ? 2 : 0, "b r");
         }
 
-        Bitmap sixteen{2, 1, 16};
-        const auto sixteenBit = [&sixteen](quint32 compression, const QList<quint32> &masks,
-                                           int redPixel) {
-            sixteen.compression = compression;
-            sixteen.masks = masks;
+        const auto sixteenBit = [](quint32 compression, const QList<quint32> &masks, int redPixel) {
+            const Bitmap sixteen{
+                .width = 2, .height = 1, .bits = 16, .compression = compression, .masks = masks};
             return sixteen.make(stored({le16({redPixel, 0})}, 2, 16, false));
         };
         add("16 bit, no masks: 5-5-5", sixteenBit(DibBuffer::Uncompressed, {}, 0x7C00),
@@ -174,10 +169,7 @@ private slots:
 
         Bitmap runs{6, 3, 4};
         runs.compression = DibBuffer::RunLength4;
-        runs.palette = greyPalette(16);
-        runs.palette[1] = qRgb(255, 0, 0);
-        runs.palette[2] = qRgb(0, 255, 0);
-        runs.palette[3] = qRgb(0, 0, 255);
+        runs.palette = greyPalette(1) + redGreenBlue + greyPalette(16).mid(4);
         // Stored bottom-up. Row 0: run of 5 alternating 1,2 then one 3, end of line.
         // Row 1: literal 3,2,1 (padded), end of line. Row 2: move right by 4, run of 2 x 3.
         add("4 bit runs", runs.make(bytes({5, 0x12, 1, 0x30, 0, 0,    0, 3, 0x32, 0x10, 0, 0, //
@@ -190,9 +182,8 @@ private slots:
             256, "rgrgrg");
 
         // High nibble first; index 15 lies beyond the three-entry palette.
-        Bitmap plain{3, 1, 4};
-        plain.coloursUsed = 3;
-        plain.palette = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
+        const Bitmap plain{
+            .width = 3, .height = 1, .bits = 4, .coloursUsed = 3, .palette = redGreenBlue};
         add("4 bit plain becomes colour", plain.make(stored({bytes({0x21, 0xF0})}, 3, 4, false)),
             QImage::Format_RGB888, 0, "bg.");
 
@@ -223,8 +214,7 @@ private slots:
     void malformedGivesNull_data()
     {
         QTest::addColumn<DibBuffer>("dib");
-        Bitmap square{4, 4};
-        const DibBuffer good = square.make(QByteArray(4 * 12, '\x40'));
+        const DibBuffer good = Bitmap{4, 4}.make(QByteArray(4 * 12, '\x40'));
         QVERIFY(!HImage(good).isNull());
 
         QTest::newRow("empty block") << DibBuffer();
@@ -250,14 +240,11 @@ private slots:
         QTest::newRow("palette over 256 entries") << patched(good, 32, 1000);
         QTest::newRow("palette count huge") << patched(good, 32, -1);
 
-        for (int bits : {64, 96}) {
-            Bitmap wide{1, 1, bits};
-            QTest::addRow("%d bits", bits) << wide.make(QByteArray(bits / 8, '\x7F'));
-        }
+        for (int bits : {64, 96})
+            QTest::addRow("%d bits", bits) << Bitmap{1, 1, bits}.make(QByteArray(bits / 8, '\x7F'));
 
-        Bitmap eight{4, 1, 8};
-        eight.coloursUsed = 2;
-        eight.palette = greyPalette(2);
+        const Bitmap eight{
+            .width = 4, .height = 1, .bits = 8, .coloursUsed = 2, .palette = greyPalette(2)};
         const DibBuffer eightBit = eight.make(QByteArray(4, '\1'));
         QVERIFY(!HImage(eightBit).isNull());
         QTest::newRow("8 bit palette of 256 missing") << patched(eightBit, 32, 0);

@@ -33,8 +33,6 @@ QByteArray bmpClaiming(qint32 width, qint32 height)
 }
 } // namespace
 
-Q_DECLARE_METATYPE(PageKind)
-
 class TestEditor : public EditorFixture
 {
     Q_OBJECT
@@ -135,7 +133,6 @@ private slots:
         row("colour right", PageKind::Colour, jpg, JPG, 90, 1, 1, none);
         row("colour flip", PageKind::Colour, jpg, JPG, 180, 1, 3, none);
         row("grey right", PageKind::Grey, jpg, JPG, 90, 1, 1, none);
-        row("1-bit left", PageKind::Mono, tiff, TIFF, -90, 1, 2, none);
         row("1-bit flip", PageKind::Mono, tiff, TIFF, 180, 1, 3, none);
         row("1-bit four rights", PageKind::Mono, tiff, TIFF, 90, 4, 0, none);
         row("1-bit odd angle", PageKind::Mono, tiff, TIFF, 45, 1, -1, none);
@@ -170,12 +167,10 @@ private slots:
         const QImage original = m_editor->currentImage();
 
         if (!fault.isEmpty()) {
+            QVERIFY(fault != "folder gone"_L1 || folder.removeRecursively());
             WriteResult turned;
-            if (fault == "folder gone"_L1) {
-                QVERIFY(folder.removeRecursively());
-                turned = m_editor->rotateBy(degrees);
-            } else {
-                const FileSizeLimit limit(256);
+            {
+                const FileSizeLimit limit(fault == "disk full"_L1 ? 256 : RLIM_INFINITY);
                 turned = m_editor->rotateBy(degrees);
             }
             QVERIFY(!turned.ok);
@@ -318,11 +313,10 @@ private slots:
         const QByteArray bytes = encoded(drawnPage({1200, 900}, kind), mono ? "TIFF" : "JPG");
         const QString path = write(bytes, QLatin1String(mono ? "p_o.tiff" : "p_o.jpg"));
         const QDateTime old(QDate(2001, 1, 1), QTime(0, 0));
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
-        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(old, QFileDevice::FileModificationTime));
+        file.close();
         QVERIFY(m_editor->showPage(path));
         const QImage before = m_editor->currentImage();
         QSignalSpy applied(m_editor, &ImageEditor::contrastChanged);

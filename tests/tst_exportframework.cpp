@@ -17,9 +17,6 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(DestinationSettings::Kind)
-Q_DECLARE_METATYPE(DestinationSettings::Problem)
-
 namespace {
 using Kind = DestinationSettings::Kind;
 
@@ -84,9 +81,7 @@ private slots:
     void progress()
     {
         QFETCH(bool, pdf);
-        const std::unique_ptr<PdfProgress> progress =
-            pdf ? std::make_unique<PdfProgress>(7)
-                : std::unique_ptr<PdfProgress>(new WordProgress(7));
+        const std::unique_ptr<PdfProgress> progress(pdf ? new PdfProgress(7) : new WordProgress(7));
         // Nothing closes it until the work is finished.
         QVERIFY(!(progress->windowFlags() & Qt::WindowCloseButtonHint));
         progress->open();

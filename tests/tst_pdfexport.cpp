@@ -134,7 +134,6 @@ private slots:
         row("earlier file, Yes, a page fails", "earlier", "png", true, question, "page", false);
         row("earlier file, Yes, cancelled", "earlier", "three", true, question, "cancel", false);
         row("no pages", "", "none", false, 0, "", false);
-        row("unsupported page", "", "png", false, 0, "page", false);
         // Root ignores permissions: a folder in the way is the output that cannot be replaced.
         row("output cannot be replaced", "folder", "three", false, 0, "output", false);
         // The shared check refuses bad destinations; here, that this dialog asks it too.

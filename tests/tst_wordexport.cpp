@@ -78,7 +78,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(m_pageDir.isValid());
+        QVERIFY(m_pageDir.isValid() && m_out.isValid());
         using PdfTestTools::drawPage;
         m_pages = {drawPage(m_pageDir.filePath(u"00000001_o.jpg"_s), {600, 800}, 300),
                    drawPage(m_pageDir.filePath(u"00000002_o.tiff"_s), {2480, 3508}, 300, true),
@@ -90,7 +90,6 @@ private slots:
     void init()
     {
         QSettings().clear();
-        QVERIFY(m_out.isValid());
         QVERIFY(QDir(m_out.path()).removeRecursively() && QDir().mkpath(m_out.path()));
     }
 
@@ -155,7 +154,6 @@ private slots:
         for (const QString &target : attributes(packageRels, "Relationship", "Id", "Target"))
             QVERIFY2(entries.contains(target), qPrintable(target));
 
-        // Relationships and drawings, page by page.
         const QByteArray rels = entries.value(u"word/_rels/document.xml.rels"_s);
         const QMap<QString, QString> targets = attributes(rels, "Relationship", "Id", "Target");
         for (const QString &target : targets)

@@ -7,6 +7,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
+    if (argc != 3)
+        return 2;
     PageListWidget store(nullptr, QString::fromLocal8Bit(argv[1]));
     return store.addPage(QImage(QString::fromLocal8Bit(argv[2])), false) ? 0 : 1;
 }
